@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace Zelkor {
+
+/// A file of fixed-size records, opened read-only. Record n starts at byte n × recordSize.
+class RecordFile
+{
+public:
+    /// Opens fileName for reading with the given record size; false with errorString() when the
+    /// file cannot be opened. Reopening an open file closes it first.
+    bool open(const QString &fileName, int recordSize);
+    void close();
+    bool isOpen() const { return m_file.isOpen(); }
+
+    /// Number of whole records in the file.
+    qint64 recordCount() const;
+    /// Reads record n into *out (resized to the record size). False when n is outside the file,
+    /// the record is cut short by the end of the file, or the read fails.
+    bool readRecord(qint64 n, QByteArray *out);
+
+    int recordSize() const { return m_recordSize; }
+    QString errorString() const { return m_error; }
+
+private:
+    QFile m_file;
+    int m_recordSize = 0;
+    QString m_error;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/userinterface.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <variant>
+
+namespace Zelkor {
+
+/// A UserInterface that answers from a script, for tests and for the batch front end. Every
+/// question is recorded in log(); an unexpected question (nothing queued) takes the default
+/// answer and is recorded as such.
+class ScriptedUserInterface : public UserInterface
+{
+public:
+    /// Queues the answer to the next Yes/No or Yes/Abort question.
+    void answerYes() { m_answers.push_back(true); }
+    void answerNo() { m_answers.push_back(false); }
+    /// Queues the text for the next input dialog; cancelInput() queues a cancel.
+    void answerText(const QString &text) { m_texts.push_back(Text{true, text}); }
+    void cancelInput() { m_texts.push_back(Text{false, {}}); }
+    /// Queues the file for the next open or save dialog (empty = cancel).
+    void answerFile(const QString &path) { m_files.push_back(path); }
+    /// Queues the font for the next font dialog; cancelFont() queues a cancel.
+    void answerFont(const FontSpec &font) { m_fonts.push_back(Font{true, font}); }
+    void cancelFont() { m_fonts.push_back(Font{false, {}}); }
+
+    /// Answer given when nothing is queued: false/cancel unless set.
+    void setDefaultYes(bool yes) { m_defaultYes = yes; }
+
+    /// What was asked or shown, one entry each: "yesno:TEXT", "yesabort:TEXT", "message:TEXT",
+    /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "open:TITLE", "save:TITLE",
+    /// "font", "work:LINE1|LINE2", "work-closed".
+    const QStringList &log() const { return m_log; }
+    void clearLog() { m_log.clear(); }
+    /// The last file dialog request.
+    const FileDialogRequest &lastFileRequest() const { return m_lastRequest; }
+    /// Messages and errors shown, in order (texts only).
+    QStringList messages() const;
+    bool workMessageShown() const { return m_workShown; }
+    int pendingAnswers() const { return int(m_answers.size() + m_texts.size() + m_files.size() + m_fonts.size()); }
+
+    bool askYesNo(const QString &text) override;
+    bool askYesAbort(const QString &text) override;
+    void showMessage(const QString &text) override;
+    void showError(const QString &caption, const QString &text) override;
+    bool getText(const QString &caption, const QString &prompt, QString *value) override;
+    QString getOpenFileName(const FileDialogRequest &request) override;
+    QString getSaveFileName(const FileDialogRequest &request) override;
+    bool chooseFont(FontSpec *font) override;
+    void showWorkMessage(const QString &line1, const QString &line2) override;
+    void closeWorkMessage() override;
+    void setBusy(bool) override {}
+
+private:
+    struct Text { bool ok; QString text; };
+    struct Font { bool ok; FontSpec font; };
+    bool nextAnswer();
+    std::deque<bool> m_answers;
+    std::deque<Text> m_texts;
+    std::deque<QString> m_files;
+    std::deque<Font> m_fonts;
+    QStringList m_log;
+    FileDialogRequest m_lastRequest;
+    bool m_defaultYes = false;
+    bool m_workShown = false;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Zelkor {
+
+/// Reads a whole CP932 text file as lines. CR LF and LF-only line ends are both accepted; a last
+/// line without a line end counts, a final line end does not start an empty line.
+class TextFileReader
+{
+public:
+    /// Reads the file; returns false with errorString() set (missing file, read error, a line that
+    /// does not decode: the message names the line).
+    bool read(const QString &fileName);
+
+    /// Reads at most maxBytes bytes; a larger file is an error (protects against huge inputs).
+    void setMaxBytes(qint64 maxBytes) { m_maxBytes = maxBytes; }
+
+    const QStringList &lines() const { return m_lines; }
+    QString errorString() const { return m_error; }
+
+private:
+    QStringList m_lines;
+    QString m_error;
+    qint64 m_maxBytes = qint64(4) * 1024 * 1024 * 1024;
+};
+
+/// Writes a CP932 text file with CR LF line ends, safely: the lines go to a temporary file beside
+/// the target, which replaces the target only when everything was written. A failed write leaves
+/// any old file untouched.
+class TextFileWriter
+{
+public:
+    explicit TextFileWriter(const QString &fileName);
+    /// Discards the write unless it was committed.
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter &) = delete;
+    TextFileWriter &operator=(const TextFileWriter &) = delete;
+
+    /// Opens the temporary file; false with errorString() when it cannot be created.
+    bool open();
+    /// Appends one line and its CR LF. A character without a CP932 form makes the write fail at
+    /// commit, with the line number in errorString().
+    void writeLine(const QString &line);
+    /// Appends text without a line end.
+    void write(const QString &text);
+    /// Appends raw bytes (already encoded).
+    void writeBytes(const QByteArray &bytes);
+    /// Finishes: renames the temporary file over the target. False with errorString() if any
+    /// earlier step failed; the target then keeps its old content.
+    bool commit();
+    /// Drops everything written; the target is not touched.
+    void cancel();
+
+    QString errorString() const { return m_error; }
+
+private:
+    struct Private;
+    Private *d;
+    QString m_error;
+};
+
+/// Writes all lines to fileName as with TextFileWriter; false with *error set on failure.
+bool writeTextFile(const QString &fileName, const QStringList &lines, QString *error = nullptr);
+
+} // namespace Zelkor

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Zelkor {
+
+/// A font as the settings and the logic know it: face name and size in points.
+struct FontSpec
+{
+    QString name;
+    int pointSize = 9;
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const FontSpec &) const = default;
+};
+
+/// What an open or save dialog is asked to show.
+struct FileDialogRequest
+{
+    QString title;              ///< empty: the platform's default caption
+    QStringList filters;        ///< "label|pattern" entries, as the program's file-type lists
+    int filterIndex = 1;        ///< preselected entry, 1-based
+    QString directory;          ///< initial directory (empty: the last one used)
+    QString fileName;           ///< proposed name, may be a pattern such as "*.zki"
+    QString defaultExtension;   ///< added to a name typed without one (".vtb"), may be empty
+};
+
+/// Everything the program's logic asks of the user goes through this interface: questions,
+/// messages, file and font choices and the work message. The main window answers with dialogs;
+/// tests answer from a script.
+class UserInterface
+{
+public:
+    virtual ~UserInterface() = default;
+
+    /// A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString &text) = 0;
+    /// A question with Yes and Abort (the overwrite question); true for Yes.
+    virtual bool askYesAbort(const QString &text) = 0;
+    /// A plain message with OK.
+    virtual void showMessage(const QString &text) = 0;
+    /// A message box with the error icon.
+    virtual void showError(const QString &caption, const QString &text) = 0;
+    /// A one-line input dialog; false when cancelled, else *value holds the entered text.
+    virtual bool getText(const QString &caption, const QString &prompt, QString *value) = 0;
+    /// The open dialog; empty when cancelled. *filterIndex (if given) receives the chosen type.
+    virtual QString getOpenFileName(const FileDialogRequest &request) = 0;
+    /// The save dialog; empty when cancelled.
+    virtual QString getSaveFileName(const FileDialogRequest &request) = 0;
+    /// The font dialog, opened with *font; false when cancelled, else *font is the choice.
+    virtual bool chooseFont(FontSpec *font) = 0;
+
+    /// Shows the two-line work message and the busy cursor; visible at once, without a return to
+    /// the event loop. Calling it again while shown replaces the lines.
+    virtual void showWorkMessage(const QString &line1, const QString &line2 = QString()) = 0;
+    /// Hides the work message; normal cursor.
+    virtual void closeWorkMessage() = 0;
+    /// Busy cursor on or off, for short work without a message.
+    virtual void setBusy(bool busy) = 0;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,249 @@
+#include "table/cellgrid.h"
+
+#include <algorithm>
+
+namespace Zelkor {
+
+namespace {
+const QString kEmpty;
+
+template<typename Row>
+auto lowerCol(Row &row, int c)
+{
+    return std::lower_bound(row.begin(), row.end(), c,
+                            [](const auto &e, int key) { return e.col < key; });
+}
+} // namespace
+
+CellGrid::Row::iterator CellGrid::findCol(Row &row, int c)
+{
+    return lowerCol(row, c);
+}
+
+void CellGrid::setColCount(int count)
+{
+    count = std::max(count, 0);
+    if (count < colCount()) {
+        for (Row &row : m_rows)
+            row.erase(lowerCol(row, count), row.end());
+    }
+    m_colWidths.resize(std::size_t(count), m_defaultColWidth);
+}
+
+void CellGrid::setRowCount(int count)
+{
+    count = std::max(count, 0);
+    m_rows.resize(std::size_t(count));
+    m_rowHeights.resize(std::size_t(count), m_defaultRowHeight);
+}
+
+const QString &CellGrid::cell(int c, int r) const
+{
+    if (r < 0 || r >= rowCount() || c < 0 || c >= colCount())
+        return kEmpty;
+    const Row &row = m_rows[std::size_t(r)];
+    auto it = lowerCol(row, c);
+    if (it != row.end() && it->col == c)
+        return it->text;
+    return kEmpty;
+}
+
+void CellGrid::setCell(int c, int r, const QString &text)
+{
+    if (r < 0 || r >= rowCount() || c < 0 || c >= colCount())
+        return;
+    Row &row = m_rows[std::size_t(r)];
+    auto it = findCol(row, c);
+    const bool found = it != row.end() && it->col == c;
+    if (text.isEmpty()) {
+        if (found)
+            row.erase(it);
+    } else if (found) {
+        it->text = text;
+    } else {
+        row.insert(it, Entry{c, text});
+    }
+}
+
+void CellGrid::clearCells()
+{
+    for (Row &row : m_rows)
+        Row().swap(row);
+}
+
+void CellGrid::clearRow(int r)
+{
+    if (r >= 0 && r < rowCount())
+        Row().swap(m_rows[std::size_t(r)]);
+}
+
+void CellGrid::clearColumn(int c)
+{
+    for (Row &row : m_rows) {
+        auto it = findCol(row, c);
+        if (it != row.end() && it->col == c)
+            row.erase(it);
+    }
+}
+
+void CellGrid::moveRow(int from, int to, bool withSize)
+{
+    if (from < 0 || to < 0 || from >= rowCount() || to >= rowCount() || from == to)
+        return;
+    auto rotate = [from, to](auto &v) {
+        if (from < to)
+            std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+        else
+            std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+    };
+    rotate(m_rows);
+    if (withSize)
+        rotate(m_rowHeights);
+}
+
+void CellGrid::moveColumn(int from, int to, bool withSize)
+{
+    if (from < 0 || to < 0 || from >= colCount() || to >= colCount() || from == to)
+        return;
+    const int lo = std::min(from, to);
+    const int hi = std::max(from, to);
+    for (Row &row : m_rows) {
+        auto first = lowerCol(row, lo);
+        auto last = lowerCol(row, hi + 1);
+        if (first == last)
+            continue;
+        if (from < to) {
+            // Cells in from+1..to shift left; the cell of `from` goes behind them.
+            if (first->col == from) {
+                first->col = to;
+                std::rotate(first, first + 1, last);
+                for (auto it = first; it != last - 1; ++it)
+                    --it->col;
+            } else {
+                for (auto it = first; it != last; ++it)
+                    --it->col;
+            }
+        } else {
+            // Cells in to..from-1 shift right; the cell of `from` goes in front of them.
+            if ((last - 1)->col == from) {
+                (last - 1)->col = to;
+                std::rotate(first, last - 1, last);
+                for (auto it = first + 1; it != last; ++it)
+                    ++it->col;
+            } else {
+                for (auto it = first; it != last; ++it)
+                    ++it->col;
+            }
+        }
+    }
+    if (withSize) {
+        if (from < to)
+            std::rotate(m_colWidths.begin() + from, m_colWidths.begin() + from + 1, m_colWidths.begin() + to + 1);
+        else
+            std::rotate(m_colWidths.begin() + to, m_colWidths.begin() + from, m_colWidths.begin() + from + 1);
+    }
+}
+
+void CellGrid::permuteRows(int first, const std::vector<int> &order)
+{
+    std::vector<Row> rows;
+    std::vector<int> heights;
+    rows.reserve(order.size());
+    heights.reserve(order.size());
+    for (int src : order) {
+        rows.push_back(std::move(m_rows[std::size_t(src)]));
+        heights.push_back(m_rowHeights[std::size_t(src)]);
+    }
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        m_rows[std::size_t(first) + k] = std::move(rows[k]);
+        m_rowHeights[std::size_t(first) + k] = heights[k];
+    }
+}
+
+void CellGrid::permuteColumns(int first, const std::vector<int> &order)
+{
+    const int last = first + int(order.size()) - 1;
+    std::vector<int> newPos(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        newPos[std::size_t(order[k] - first)] = first + int(k);
+    for (Row &row : m_rows) {
+        auto b = lowerCol(row, first);
+        auto e = lowerCol(row, last + 1);
+        if (b == e)
+            continue;
+        for (auto it = b; it != e; ++it)
+            it->col = newPos[std::size_t(it->col - first)];
+        std::sort(b, e, [](const Entry &x, const Entry &y) { return x.col < y.col; });
+    }
+    std::vector<int> widths(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        widths[k] = m_colWidths[std::size_t(order[k])];
+    std::copy(widths.begin(), widths.end(), m_colWidths.begin() + first);
+}
+
+int CellGrid::countInRow(int r, int c0, int c1) const
+{
+    if (r < 0 || r >= rowCount() || c1 < c0)
+        return 0;
+    const Row &row = m_rows[std::size_t(r)];
+    return int(lowerCol(row, c1 + 1) - lowerCol(row, c0));
+}
+
+void CellGrid::setDefaultColWidth(int width)
+{
+    m_defaultColWidth = width;
+    std::fill(m_colWidths.begin(), m_colWidths.end(), width);
+}
+
+void CellGrid::setDefaultRowHeight(int height)
+{
+    m_defaultRowHeight = height;
+    std::fill(m_rowHeights.begin(), m_rowHeights.end(), height);
+}
+
+int CellGrid::colWidth(int c) const
+{
+    return c >= 0 && c < colCount() ? m_colWidths[std::size_t(c)] : m_defaultColWidth;
+}
+
+int CellGrid::rowHeight(int r) const
+{
+    return r >= 0 && r < rowCount() ? m_rowHeights[std::size_t(r)] : m_defaultRowHeight;
+}
+
+void CellGrid::setColWidth(int c, int width)
+{
+    if (c >= 0 && c < colCount())
+        m_colWidths[std::size_t(c)] = width;
+}
+
+void CellGrid::setRowHeight(int r, int height)
+{
+    if (r >= 0 && r < rowCount())
+        m_rowHeights[std::size_t(r)] = height;
+}
+
+std::size_t CellGrid::storedCellCount() const
+{
+    std::size_t n = 0;
+    for (const Row &row : m_rows)
+        n += row.size();
+    return n;
+}
+
+std::size_t CellGrid::memoryBytes() const
+{
+    std::size_t n = m_rows.capacity() * sizeof(Row) + (m_rowHeights.capacity() + m_colWidths.capacity()) * sizeof(int);
+    for (const Row &row : m_rows) {
+        n += row.capacity() * sizeof(Entry);
+        for (const Entry &e : row) {
+            // Shared texts (the same cover text in many cells) are counted once per cell here,
+            // an upper bound.
+            if (!e.text.isEmpty())
+                n += sizeof(char16_t) * std::size_t(e.text.capacity() + 1) + 16;
+        }
+    }
+    return n;
+}
+
+} // namespace Zelkor

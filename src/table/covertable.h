@@ -1,0 +1,47 @@
+#pragma once
+
+#include "table/bytedataset.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace Zelkor {
+
+/// The cover codes of the composition table, addressed by hidden relevé index r (0..maxReleves)
+/// and hidden species index s (0..maxSpecies). Only non-zero cells are stored, so a large,
+/// sparsely filled table costs memory by its entries, not by its area. Element [r][0] carries
+/// the relevé's scale bytes rather than a species.
+class CoverTable
+{
+public:
+    /// Sets the capacities; existing codes within the new bounds stay, codes outside are dropped.
+    void resize(int maxReleves, int maxSpecies);
+    int maxReleves() const { return int(m_releves.size()) - 1; }
+    int maxSpecies() const { return m_maxSpecies; }
+
+    /// The codes at [r][s]; seven zeros where nothing is stored or the address is out of range.
+    ByteDataSet at(int r, int s) const;
+    /// Stores codes at [r][s] (seven zeros remove the entry); ignored out of range.
+    void set(int r, int s, const ByteDataSet &codes);
+    /// Zeroes every code of relevé index r.
+    void clearReleve(int r);
+    /// Zeroes the codes of species index s in every relevé.
+    void clearSpecies(int s);
+    /// Zeroes everything, keeping the capacities.
+    void clear();
+
+    /// Number of stored (non-zero) cells, and the bytes they and the index take.
+    std::size_t entryCount() const;
+    std::size_t memoryBytes() const;
+
+private:
+    struct Entry
+    {
+        quint32 species;
+        ByteDataSet codes;
+    };
+    std::vector<std::vector<Entry>> m_releves{1};
+    int m_maxSpecies = 0;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,335 @@
+#include "table/tablemodel.h"
+
+#include <algorithm>
+#include <new>
+
+namespace Zelkor {
+
+namespace {
+// Round to the nearest integer, halves to the even one, of num / den (both positive).
+int roundHalfEven(long long num, long long den)
+{
+    long long q = num / den;
+    const long long r = num % den;
+    if (2 * r > den || (2 * r == den && (q % 2) != 0))
+        ++q;
+    return int(q);
+}
+
+const QString kFreqHeading = QStringLiteral("F＼N");
+const QString kSpeciesNumberLabel = QStringLiteral("（現実の種数）");
+} // namespace
+
+TableModel::TableModel()
+{
+    initTableArrays();
+}
+
+void TableModel::setCapacities(int maxReleves, int maxSpecies)
+{
+    m_maxReleves = maxReleves;
+    m_maxSpecies = maxSpecies;
+    m_speciesFreq.assign(std::size_t(maxSpecies) + 1, 0);
+    m_releveSpCount.assign(std::size_t(maxReleves) + 1, 0);
+    m_releveLayerLine.assign(std::size_t(maxReleves) + 1, ByteDataSet{});
+    m_cover.resize(maxReleves, maxSpecies);
+}
+
+int TableModel::speciesFreq(int k) const
+{
+    return k >= 0 && k < int(m_speciesFreq.size()) ? m_speciesFreq[std::size_t(k)] : 0;
+}
+
+int TableModel::releveSpCount(int k) const
+{
+    return k >= 0 && k < int(m_releveSpCount.size()) ? m_releveSpCount[std::size_t(k)] : 0;
+}
+
+void TableModel::addSearchHit(int col, int row)
+{
+    if (int(m_searchHits.size()) < MaxSearchHits)
+        m_searchHits.push_back(GridCell{col, row});
+}
+
+void TableModel::initTableArrays()
+{
+    m_dataScaleK = 5;
+    m_dataScaleD = 2;
+    m_maxReleves = 23;
+    m_maxSpecies = 127;
+    m_headerRows = 31;
+    m_speciesFreq.resize(std::size_t(m_maxSpecies) + 1, 0);
+    m_releveSpCount.resize(std::size_t(m_maxReleves) + 1, 0);
+    m_releveLayerLine.resize(std::size_t(m_maxReleves) + 1, ByteDataSet{});
+    m_cover.resize(m_maxReleves, m_maxSpecies);
+    m_speciesCount = 0;
+    m_releveCount = 0;
+    m_searchHits.clear();
+}
+
+void TableModel::clearTable(HeaderItems &items)
+{
+    m_speciesCount = 0;
+    m_releveCount = 0;
+    m_grid.clearCells();
+    // A blank table carries no cover codes: codes left from the previous table would reappear
+    // under the same indexes in the next one.
+    m_cover.clear();
+    initTableArrays();
+    m_grid.setRowCount(m_maxSpecies + 32);
+    m_grid.setColCount(m_maxReleves + 4);
+    m_grid.setCell(0, 1, QStringLiteral("0"));
+    for (int i = 0; i <= m_maxReleves; ++i) {
+        m_releveSpCount[std::size_t(i)] = 0;
+        m_grid.setCell(i + 3, 0, QString::number(i));
+        m_grid.setCell(i + 3, 1, num4Text(i));
+    }
+    m_grid.setCell(3, 1, QString());
+    reNewTable(items);
+}
+
+void TableModel::reNewTable(HeaderItems &items)
+{
+    const int colWidth = defaultColWidthFor(m_tableFont.pointSize);
+    m_grid.setDefaultColWidth(colWidth);
+    m_grid.setDefaultRowHeight(defaultRowHeightFor(m_tableFont.pointSize));
+    m_grid.setRowHeight(0, 1);
+    m_grid.setColWidth(0, 1);
+    m_grid.setColWidth(2, 7 * colWidth);
+
+    if (m_releveCount != 0) {
+        // A table exists: its header rows stay, they only take the items' current labels.
+        for (int n = 1; n <= HeaderItems::Count; ++n) {
+            items[n].layout = false;
+            items[n].selected = false;
+        }
+        for (int q = 1; q < m_headerRows; ++q) {
+            const int n = indexFromText(m_grid.cell(0, q));
+            if (n < 1 || n > HeaderItems::Count)
+                continue;
+            m_grid.setCell(2, q, items[n].label);
+            items[n].layout = true;
+            items[n].selected = true;
+        }
+        return;
+    }
+
+    int p = 1;
+    for (int q = 1; q <= HeaderItems::Count; ++q) {
+        if (!items[q].layout)
+            continue;
+        m_grid.setCell(0, p, QString::number(q));
+        m_grid.setCell(2, p, items[q].label);
+        ++p;
+    }
+    m_headerRows = p;
+    if (m_grid.rowCount() < m_headerRows + m_maxSpecies + 1) {
+        const int old = m_grid.rowCount();
+        m_grid.setRowCount(m_headerRows + m_maxSpecies + 1);
+        for (int r = old; r < m_grid.rowCount(); ++r)
+            m_grid.setRowHeight(r, m_grid.defaultRowHeight());
+    }
+    m_grid.setCell(3, m_headerRows, kFreqHeading);
+    m_grid.setCell(2, m_headerRows, kSpeciesNumberLabel);
+    for (int k = 1; k <= m_maxSpecies; ++k) {
+        m_speciesFreq[std::size_t(k)] = 0;
+        m_grid.setCell(0, m_headerRows + k, QString::number(k));
+        m_grid.setCell(1, m_headerRows + k, num4Text(k));
+    }
+    m_grid.setFixedCols(4);
+    m_grid.setFixedRows(m_headerRows + 1);
+}
+
+bool TableModel::addCol(int mc)
+{
+    if (mc > MaxCapacity)
+        return false;
+    const int oldMax = m_maxReleves;
+    const int oldCols = m_grid.colCount();
+    int newMax = m_maxReleves;
+    while (newMax < mc)
+        newMax += 8;
+    try {
+        m_releveSpCount.resize(std::size_t(newMax) + 1, 0);
+        m_releveLayerLine.resize(std::size_t(newMax) + 1, ByteDataSet{});
+        m_cover.resize(newMax, m_maxSpecies);
+        m_grid.setColCount(newMax + 4);
+        for (int i = mc; i <= newMax; ++i) {
+            m_releveSpCount[std::size_t(i)] = 0;
+            m_grid.clearColumn(i + 3);
+            m_grid.setCell(i + 3, 0, QString::number(i));
+            m_grid.setCell(i + 3, 1, num4Text(i));
+        }
+    } catch (const std::bad_alloc &) {
+        m_releveSpCount.resize(std::size_t(oldMax) + 1);
+        m_releveLayerLine.resize(std::size_t(oldMax) + 1);
+        m_cover.resize(oldMax, m_maxSpecies);
+        m_grid.setColCount(oldCols);
+        return false;
+    }
+    m_maxReleves = newMax;
+    return true;
+}
+
+bool TableModel::addRow(int mr)
+{
+    if (mr > MaxCapacity)
+        return false;
+    const int oldMax = m_maxSpecies;
+    const int oldRows = m_grid.rowCount();
+    int newMax = m_maxSpecies;
+    while (newMax < mr)
+        newMax += 16;
+    try {
+        m_speciesFreq.resize(std::size_t(newMax) + 1, 0);
+        m_cover.resize(m_maxReleves, newMax);
+        m_grid.setRowCount(newMax + m_headerRows + 1);
+        for (int i = mr; i <= newMax; ++i) {
+            m_speciesFreq[std::size_t(i)] = 0;
+            m_grid.clearRow(m_headerRows + i);
+            m_grid.setCell(0, m_headerRows + i, QString::number(i));
+            m_grid.setCell(1, m_headerRows + i, num4Text(i));
+        }
+    } catch (const std::bad_alloc &) {
+        m_speciesFreq.resize(std::size_t(oldMax) + 1);
+        m_cover.resize(m_maxReleves, oldMax);
+        m_grid.setRowCount(oldRows);
+        return false;
+    }
+    m_maxSpecies = newMax;
+    return true;
+}
+
+void TableModel::checkTableNumber()
+{
+    if (m_releveCount <= 0)
+        return;
+    std::vector<int> counts(std::size_t(m_releveCount) + 1, 0);
+    const int lastCol = m_releveCount + 3;
+    for (int r = m_headerRows + 1; r <= m_headerRows + m_speciesCount; ++r) {
+        m_grid.forEachInRow(r, [&](int c, const QString &) {
+            if (c >= 4 && c <= lastCol)
+                ++counts[std::size_t(c - 3)];
+        });
+    }
+    int running = 0;
+    for (int k = 1; k <= m_releveCount; ++k) {
+        const int n = counts[std::size_t(k)];
+        if (k < int(m_releveSpCount.size()))
+            m_releveSpCount[std::size_t(k)] = n;
+        if (n > 0) {
+            ++running;
+            m_grid.setCell(k + 3, 1, num4Text(running));
+            m_grid.setCell(k + 3, m_headerRows, num4Text(n));
+        } else {
+            m_grid.setCell(k + 3, 1, QString());
+            m_grid.setCell(k + 3, m_headerRows, QString());
+        }
+    }
+}
+
+void TableModel::checkSpeciesNumber()
+{
+    if (m_speciesCount <= 0)
+        return;
+    int running = 0;
+    for (int k = 1; k <= m_speciesCount; ++k) {
+        const int row = m_headerRows + k;
+        const int n = m_grid.countInRow(row, 4, m_releveCount + 3);
+        if (k < int(m_speciesFreq.size()))
+            m_speciesFreq[std::size_t(k)] = n;
+        if (n > 0) {
+            ++running;
+            m_grid.setCell(1, row, num4Text(running));
+            m_grid.setCell(3, row, num4Text(n));
+        } else {
+            m_grid.setCell(1, row, QString());
+            m_grid.setCell(3, row, QString());
+        }
+    }
+}
+
+void TableModel::recomputeFrequencies()
+{
+    checkTableNumber();
+    checkSpeciesNumber();
+}
+
+bool TableModel::deleteRow(int srow)
+{
+    const int last = m_headerRows + m_speciesCount;
+    if (srow <= m_headerRows || srow > last)
+        return false;
+    const QString x = m_grid.cell(0, srow);
+    const int s = indexFromText(x);
+    m_grid.moveRow(srow, last, false);
+    m_grid.clearRow(last);
+    m_grid.setCell(0, last, x);
+    --m_speciesCount;
+    // Index 0 carries the relevés' scale bytes, never a species: an unreadable index must not
+    // wipe them.
+    if (s >= 1)
+        m_cover.clearSpecies(s);
+    return true;
+}
+
+bool TableModel::deleteColumn(int scol)
+{
+    const int last = m_releveCount + 3;
+    if (scol < 4 || scol > last)
+        return false;
+    const QString x = m_grid.cell(scol, 0);
+    const int r = indexFromText(x);
+    m_grid.moveColumn(scol, last, false);
+    m_grid.clearColumn(last);
+    m_grid.setCell(last, 0, x);
+    --m_releveCount;
+    if (r >= 1)
+        m_cover.clearReleve(r);
+    return true;
+}
+
+int TableModel::releveIndexAt(int col) const
+{
+    return indexFromText(m_grid.cell(col, 0));
+}
+
+int TableModel::speciesIndexAt(int row) const
+{
+    return indexFromText(m_grid.cell(0, row));
+}
+
+QString TableModel::num4Text(int n)
+{
+    QString s = QString::number(n);
+    if (s.size() > 4)
+        s.truncate(4);
+    return s.rightJustified(4, QLatin1Char(' '));
+}
+
+int TableModel::indexFromText(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.size() > 9)
+        return -1;
+    int v = 0;
+    for (QChar ch : t) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return -1;
+        v = v * 10 + (ch.unicode() - '0');
+    }
+    return v <= MaxCapacity ? v : -1;
+}
+
+int TableModel::defaultColWidthFor(int pointSize)
+{
+    // pointSize × 4 × 1.1, rounded half to even, in exact integer arithmetic.
+    return roundHalfEven(44LL * pointSize, 10);
+}
+
+int TableModel::defaultRowHeightFor(int pointSize)
+{
+    return roundHalfEven(1333LL * pointSize, 1000) + 2;
+}
+
+} // namespace Zelkor

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "platform/userinterface.h"
+#include "table/bytedataset.h"
+#include "table/cellgrid.h"
+#include "table/covertable.h"
+#include "table/headeritems.h"
+
+#include <QString>
+#include <vector>
+
+namespace Zelkor {
+
+/// The composition table: the grid of text cells with its hidden index row 0 and column 0, the
+/// counts and capacities, the cover codes and the per-species and per-relevé statistics.
+///
+/// Layout: column 0 holds header-item numbers and species indexes, column 1 species running
+/// numbers, column 2 names and labels, column 3 frequencies; relevé i is column i + 3. Row 0 holds
+/// relevé indexes, row 1 relevé running numbers, rows 2 .. headerRows()-1 the other header items,
+/// row headerRows() the species numbers of the relevés; species j is row headerRows() + j.
+/// The cover codes are addressed by the hidden indexes, the statistics by display position.
+class TableModel
+{
+public:
+    /// The largest relevé or species capacity the table grows to; beyond it growing fails as
+    /// when memory runs out.
+    static constexpr int MaxCapacity = 1000000;
+    /// At most this many search marks are kept.
+    static constexpr int MaxSearchHits = 20;
+
+    TableModel();
+
+    CellGrid &grid() { return m_grid; }
+    const CellGrid &grid() const { return m_grid; }
+    CoverTable &coverData() { return m_cover; }
+    const CoverTable &coverData() const { return m_cover; }
+
+    int speciesCount() const { return m_speciesCount; }
+    int releveCount() const { return m_releveCount; }
+    int headerRows() const { return m_headerRows; }
+    int maxSpecies() const { return m_maxSpecies; }
+    int maxReleves() const { return m_maxReleves; }
+    void setSpeciesCount(int n) { m_speciesCount = n; }
+    void setReleveCount(int n) { m_releveCount = n; }
+    void setHeaderRows(int n) { m_headerRows = n; }
+    /// Sets both capacities and sizes the arrays to them (statistics zeroed, cover codes kept
+    /// within the new bounds). Used by the table file reader.
+    void setCapacities(int maxReleves, int maxSpecies);
+
+    /// Frequency of the species in display row headerRows()+k (k = 1..maxSpecies()).
+    int speciesFreq(int k) const;
+    /// Number of species of the relevé in display column k+3 (k = 1..maxReleves()).
+    int releveSpCount(int k) const;
+    /// Scratch line of the outputs: codes of relevé k for the species row being written.
+    std::vector<ByteDataSet> &releveLayerLine() { return m_releveLayerLine; }
+
+    /// The relevé's DataScaleK / DataScaleD of the cover encoding (5 and 2 by default).
+    int dataScaleK() const { return m_dataScaleK; }
+    int dataScaleD() const { return m_dataScaleD; }
+    void setDataScaleK(int k) { m_dataScaleK = k; }
+    void setDataScaleD(int d) { m_dataScaleD = d; }
+
+    /// The grid's font (its point size gives the column widths and row heights).
+    const FontSpec &tableFont() const { return m_tableFont; }
+    void setTableFont(const FontSpec &font) { m_tableFont = font; }
+
+    /// Search marks, in search order.
+    const std::vector<GridCell> &searchHits() const { return m_searchHits; }
+    /// Adds a mark unless MaxSearchHits are already there.
+    void addSearchHit(int col, int row);
+    void clearSearchHits() { m_searchHits.clear(); }
+
+    /// Resets capacities (23 relevés, 127 species), counts, statistics, scales and search marks.
+    void initTableArrays();
+    /// Empties the table and lays it out afresh from the items' layout flags.
+    void clearTable(HeaderItems &items);
+    /// Applies the font sizes; relabels the header rows (a table exists) or lays them out from
+    /// the layout flags (no relevés).
+    void reNewTable(HeaderItems &items);
+    /// Grows the relevé capacity in steps of 8 until relevé mc fits; false (nothing changed)
+    /// when that cannot be done.
+    bool addCol(int mc);
+    /// Grows the species capacity in steps of 16 until species mr fits; false as addCol.
+    bool addRow(int mr);
+    /// Recomputes the species numbers of the relevés and the relevé running numbers.
+    void checkTableNumber();
+    /// Recomputes the species frequencies and the species running numbers.
+    void checkSpeciesNumber();
+    /// Both recomputations, relevés first.
+    void recomputeFrequencies();
+    /// Removes the species row srow; its index goes to the first spare row with zeroed codes.
+    /// False (nothing done) when srow is not a species row in use.
+    bool deleteRow(int srow);
+    /// Removes the relevé column scol; its index goes to the first spare column with zeroed
+    /// codes. False (nothing done) when scol is not a relevé column in use.
+    bool deleteColumn(int scol);
+
+    /// The hidden relevé index of grid column col / species index of grid row row; -1 when the
+    /// index cell does not hold a number.
+    int releveIndexAt(int col) const;
+    int speciesIndexAt(int row) const;
+
+    /// n right-aligned in 4 characters; a longer text keeps its first 4 ("1000" for 12345).
+    static QString num4Text(int n);
+    /// A whole decimal index number in text (blanks around allowed); -1 when it is none or
+    /// beyond MaxCapacity.
+    static int indexFromText(const QString &text);
+    /// Default column width and row height of the grid for a font of pointSize points.
+    static int defaultColWidthFor(int pointSize);
+    static int defaultRowHeightFor(int pointSize);
+
+private:
+    CellGrid m_grid;
+    CoverTable m_cover;
+    std::vector<int> m_speciesFreq;
+    std::vector<int> m_releveSpCount;
+    std::vector<ByteDataSet> m_releveLayerLine;
+    std::vector<GridCell> m_searchHits;
+    FontSpec m_tableFont{QStringLiteral("ＭＳ 明朝"), 9};
+    int m_speciesCount = 0;
+    int m_releveCount = 0;
+    int m_headerRows = 31;
+    int m_maxSpecies = 127;
+    int m_maxReleves = 23;
+    int m_dataScaleK = 5;
+    int m_dataScaleD = 2;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,97 @@
+#include "testsupport.h"
+
+#include "platform/cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace Zelkor::Test {
+
+TempDir::TempDir() = default;
+
+QString TempDir::path(const QString &name) const
+{
+    return name.isEmpty() ? m_dir.path() : m_dir.filePath(name);
+}
+
+QString TempDir::writeBytes(const QString &name, const QByteArray &bytes) const
+{
+    const QString p = path(name);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return p;
+}
+
+QString TempDir::writeLines(const QString &name, const QStringList &lines) const
+{
+    QByteArray all;
+    for (const QString &l : lines) {
+        QByteArray b;
+        Cp932::encode(l, &b);
+        all += b + "\r\n";
+    }
+    return writeBytes(name, all);
+}
+
+QByteArray readBytes(const QString &fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+QStringList readLines(const QString &fileName)
+{
+    QByteArray all = readBytes(fileName);
+    QStringList out;
+    if (all.isEmpty())
+        return out;
+    if (all.endsWith("\r\n"))
+        all.chop(2);
+    for (const QByteArray &l : all.split('\n')) {
+        QByteArray line = l;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        QString s;
+        Cp932::decode(line, &s);
+        out << s;
+    }
+    return out;
+}
+
+QString sourcePath(const QString &relative)
+{
+    return QDir(QStringLiteral(ZELKOR_SOURCE_DIR)).filePath(relative);
+}
+
+QString sharedDataPath(const QString &relative)
+{
+    return QDir(QStringLiteral(ZELKOR_SHARED_DATA_DIR)).filePath(relative);
+}
+
+QString CliResult::outText() const { return QString::fromUtf8(out); }
+QString CliResult::errText() const { return QString::fromUtf8(err); }
+
+CliResult runCli(const QStringList &arguments, const QString &workingDir)
+{
+    QProcess p;
+    if (!workingDir.isEmpty())
+        p.setWorkingDirectory(workingDir);
+    p.start(QStringLiteral(ZELKOR_CLI_PATH), arguments);
+    CliResult r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+} // namespace Zelkor::Test

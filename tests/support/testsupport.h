@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace Zelkor::Test {
+
+/// A fresh temporary folder for one test; removed with the object.
+class TempDir
+{
+public:
+    TempDir();
+    /// Full path of name inside the folder.
+    QString path(const QString &name = QString()) const;
+    /// Writes raw bytes to name and returns its full path.
+    QString writeBytes(const QString &name, const QByteArray &bytes) const;
+    /// Writes lines in CP932 with CR LF ends and returns the full path.
+    QString writeLines(const QString &name, const QStringList &lines) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+/// Reads a whole file as bytes (empty when missing).
+QByteArray readBytes(const QString &fileName);
+/// Reads a CP932 file with CR LF ends as lines.
+QStringList readLines(const QString &fileName);
+
+/// The project's source folder and the shared real data folder.
+QString sourcePath(const QString &relative);
+QString sharedDataPath(const QString &relative);
+
+/// Result of running the batch front end.
+struct CliResult
+{
+    int exitCode = -1;
+    QByteArray out;   ///< stdout
+    QByteArray err;   ///< stderr
+    QString outText() const; ///< stdout as UTF-8 text
+    QString errText() const;
+};
+
+/// Runs zelkor-cli with the arguments, in workingDir when given.
+CliResult runCli(const QStringList &arguments, const QString &workingDir = QString());
+
+} // namespace Zelkor::Test
