@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zelkor needs to build, test and run, when any is missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libxlsxwriter-dev libgtest-dev
+          libbenchmark-dev fonts-ipafont xvfb xauth xdotool imagemagick poppler-utils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -q
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+  --no-install-recommends "${missing[@]}"
