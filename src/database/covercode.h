@@ -1,0 +1,35 @@
+#pragma once
+
+#include "table/bytedataset.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace Zelkor {
+
+/// Parses the fourteen code characters of one species entry of the species file: two characters
+/// per layer, T1 first. Each layer's code becomes its cover byte ("+" 1, "+2" 2, "r" 6, "*" 7,
+/// "e" 8, "?" 9, "3" 30, "23" 23, a two-character text that is no number 63). Fewer than 14 bytes
+/// leave the missing layers empty.
+ByteDataSet coverCodeToData(const char *codes, int size = 14);
+/// The same for a QByteArray of (normally) 14 bytes.
+ByteDataSet coverCodeToData(const QByteArray &codes);
+
+/// The four-character grid text of a cell: T1, T2, the higher of the shrub layers and the highest
+/// of the ground layers. Equal texts share their data, so a large table stores each text once.
+QString dataToCellText(const ByteDataSet &codes);
+
+/// Right-justifies a header value in four characters, keeping its first four ("12" gives
+/// "  12", "12345" gives "1234", an empty value four blanks).
+QString rightAlign4(const QString &value);
+
+/// The three-character text of one layer's cover byte in the outputs; dataScaleD 1 prints the
+/// cover class only, 2 the class and the sociability ("+.2", "2.3"). For any other dataScaleD
+/// there is no text: the result is an empty string, and the caller keeps what it had.
+QString coverPrintText(quint8 code, int dataScaleD);
+
+/// Removes blanks and control characters (codes up to 32) at both ends of a database field; an
+/// ideographic space is text and stays.
+QString trimBlanks(const QString &text);
+
+} // namespace Zelkor
