@@ -1,6 +1,7 @@
 #include "shell/workspace.h"
 
 #include "platform/versioninfo.h"
+#include "table/tablesearch.h"
 
 #include <QFileInfo>
 
@@ -87,6 +88,94 @@ QStringList Workspace::statusTexts() const
 void Workspace::updateStatus()
 {
     Q_EMIT statusChanged();
+}
+
+
+// --- Editing and search ----------------------------------------------------------------------
+
+void Workspace::setPendingTint(const EditTarget &target)
+{
+    if (m_pendingTint == target)
+        return;
+    m_pendingTint = target;
+    Q_EMIT tintChanged();
+}
+
+void Workspace::itemDelRowClick(int row)
+{
+    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
+    if (!TableEditing::itemDelRowClick(m_model, *m_ui, row, tint))
+        return;
+    Q_EMIT tableChanged();
+    updateStatus();
+}
+
+void Workspace::itemDelColClick(int col)
+{
+    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
+    if (!TableEditing::itemDelColClick(m_model, *m_ui, col, tint))
+        return;
+    Q_EMIT tableChanged();
+    updateStatus();
+}
+
+void Workspace::itemInsRowClick(int row)
+{
+    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
+    if (!TableEditing::itemInsRowClick(m_model, *m_ui, row, tint))
+        return;
+    Q_EMIT tableChanged();
+    updateStatus();
+}
+
+void Workspace::itemInsColClick(int col)
+{
+    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
+    if (!TableEditing::itemInsColClick(m_model, *m_ui, col, tint))
+        return;
+    Q_EMIT tableChanged();
+    updateStatus();
+}
+
+void Workspace::itemCommentClick(int row)
+{
+    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
+    if (TableEditing::itemCommentClick(m_model, *m_ui, row, tint))
+        Q_EMIT tableChanged();
+}
+
+void Workspace::itemEditTitleClick()
+{
+    TableEditing::itemEditTitleClick(*m_ui, &m_tableTitle, dataFileName());
+    updateStatus();
+}
+
+bool Workspace::editCell(int c, int r, const QString &text)
+{
+    QString error;
+    if (!TableEditing::applyCellEdit(m_model, c, r, text, &error, m_settings.layerNames)) {
+        m_ui->showMessage(error);
+        Q_EMIT tableChanged();
+        return false;
+    }
+    Q_EMIT tableChanged();
+    return true;
+}
+
+int Workspace::searchTable(const QString &text, bool exact)
+{
+    m_searchHistory.append(text);
+    m_ui->setBusy(true);
+    const int hits = TableSearch::search(m_model, text, exact);
+    m_ui->setBusy(false);
+    Q_EMIT tableChanged();
+    return hits;
+}
+
+void Workspace::itemResetSearchClick()
+{
+    TableSearch::reset(m_model);
+    Q_EMIT tableChanged();
 }
 
 } // namespace Zelkor

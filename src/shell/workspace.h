@@ -3,6 +3,8 @@
 #include "platform/userinterface.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
+#include "table/searchhistory.h"
+#include "table/tableediting.h"
 #include "table/tablemodel.h"
 
 #include <QObject>
@@ -67,11 +69,77 @@ public:
     /// Tells the window that the title, the counts or a file name changed.
     void updateStatus();
 
+    // --- Editing and search ------------------------------------------------------------------
+    /// "この行を削除する" on grid row `row`: asks, removes the species row and the relevés left
+    /// empty. Nothing (no question) outside the species rows in use.
+    void itemDelRowClick(int row);
+    /// "この列を削除する" on grid column `col`: asks, removes the relevé column and the species
+    /// rows left empty. Nothing outside the relevé columns in use.
+    void itemDelColClick(int col);
+    /// "この上に行を挿入": asks, inserts an empty row above `row` (up to the first spare row).
+    void itemInsRowClick(int row);
+    /// "この左に列を挿入": asks, inserts an empty relevé column left of `col` (up to the first
+    /// spare column).
+    void itemInsColClick(int col);
+    /// "コメントを書込む": asks for the comment text of species row `row`.
+    void itemCommentClick(int row);
+    /// "組成表の標題を編集": asks for the table title (start: the title or the database name).
+    void itemEditTitleClick();
+    /// The row or column a command's open question is about (None when no question is open);
+    /// the grid tints it pale green. tintChanged() tells when it changes.
+    EditTarget pendingTint() const { return m_pendingTint; }
+    /// Where a dragged species row or relevé column may be dropped (see TableEditing).
+    int clampRowMove(int from, int to) const { return TableEditing::clampRowMove(m_model, from, to); }
+    int clampColumnMove(int from, int to) const { return TableEditing::clampColumnMove(m_model, from, to); }
+    /// Text typed into cover cell (c, r) in editing mode, by the rule of
+    /// TableEditing::applyCellEdit with the settings' layer names. A refused text is reported
+    /// through the user interface and false is returned; the cell keeps its text.
+    bool editCell(int c, int r, const QString &text);
+    /// "完全一致" (exact) or "部分一致" / Enter (partial): appends text to the search history and
+    /// marks the first 20 matching cells; a blank text only clears the marks. Returns the marks.
+    int searchTable(const QString &text, bool exact);
+    /// "検索状態の解除": removes the search marks.
+    void itemResetSearchClick();
+    /// The search box's earlier texts, for as long as the program runs.
+    const SearchHistory &searchHistory() const { return m_searchHistory; }
+
+    // --- Start-up and quit --------------------------------------------------------------------
+    /// The creation of the main window: the command line (an ".INI" settings file or a ".VTB"
+    /// table file, in any case), the settings, the dictionary and the database, the empty table,
+    /// then the table file named. arguments: those after the program name.
+    void formCreate(const QStringList &arguments, const QString &programPath);
+    /// The program file given to formCreate().
+    QString programPath() const { return m_programPath; }
+    /// The program's own settings file: the program file's path with ".ini", or zelkor.ini in the
+    /// user's configuration folder when the program's folder cannot be written.
+    QString programIniFileName() const;
+    /// Menu "終了(&X)": writes the settings to the program's own settings file. False, after an
+    /// error message, when that fails: the window then stays open.
+    bool btnQuitClick();
+    /// A file dropped on the main window (only the first one counts): a table file (".vtb"), a
+    /// dictionary (".dic") or a database (a ".zki" of the same name exists); else nothing.
+    void droppedFile(const QString &path);
+    /// Menu "データの検査": asks, then shows (Yes) or hides (No) the hidden index row and column.
+    void itemDataChkClick();
+    /// Menu "表のフォント変更": on OK the chosen font becomes the table and the print font; the
+    /// table is laid out again in any case.
+    void itemSetFontClick();
+    /// The print-font button of the item panel: the same dialog, for the print font alone.
+    void btnFontClick();
+    /// The font the font dialog opens with: the one last chosen in it ("ＭＳ ゴシック" 9 pt first).
+    FontSpec fontDialogFont() const { return m_fontDialogFont; }
+    /// The address of the program's web help page.
+    static QString webHelpUrl();
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
     /// Cells, sizes or the layout of the table changed; the grid must repaint.
     void tableChanged();
+    /// The pending tint of an editing question (pendingTint()) was set or cleared.
+    void tintChanged();
+    /// The settings file was read: the window takes its size and position, the menu its check.
+    void settingsRead();
 
 private:
     /// The database reading state that goes with a table (species list buffer, hit count).
@@ -85,6 +153,17 @@ private:
     QString m_tableFileName;
     QString m_iniFileName;
     QString m_versionText;
+    // Editing and search
+    void setPendingTint(const EditTarget &target);
+    EditTarget m_pendingTint;
+    SearchHistory m_searchHistory;
+    // Start-up and quit
+    bool readSettings(const QString &iniFileName);
+    bool startupSetDictionary(const QString &path);
+    void startupSetDataFile(const QString &path);
+    void startupLoadTable(const QString &path);
+    QString m_programPath;
+    FontSpec m_fontDialogFont{QStringLiteral("ＭＳ ゴシック"), 9};
 };
 
 } // namespace Zelkor

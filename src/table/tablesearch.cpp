@@ -1,0 +1,44 @@
+#include "table/tablesearch.h"
+
+namespace Zelkor {
+
+QString TableSearch::trimText(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+int TableSearch::search(TableModel &model, const QString &text, bool exact)
+{
+    model.clearSearchHits();
+    const QString query = trimText(text);
+    if (query.isEmpty())
+        return 0;
+
+    const CellGrid &grid = model.grid();
+    auto full = [&model] { return int(model.searchHits().size()) >= TableModel::MaxSearchHits; };
+    auto test = [&](int c, int r) {
+        const QString &cell = grid.cell(c, r);
+        if (cell.isEmpty())
+            return;
+        const QString t = trimText(cell);
+        if (exact ? t == query : t.contains(query, Qt::CaseSensitive))
+            model.addSearchHit(c, r);
+    };
+
+    const int h = model.headerRows();
+    for (int r = h + 1; r <= h + model.speciesCount() && !full(); ++r)
+        test(2, r);
+    for (int c = 4; c <= model.maxReleves() + 3 && !full(); ++c) {
+        for (int r = 2; r <= h - 1 && !full(); ++r)
+            test(c, r);
+    }
+    return int(model.searchHits().size());
+}
+
+} // namespace Zelkor

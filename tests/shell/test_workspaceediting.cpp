@@ -1,0 +1,134 @@
+#include "platform/scripteduserinterface.h"
+#include "shell/workspace.h"
+
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+
+namespace {
+
+// Counts the emissions of one signal.
+struct SignalCount
+{
+    int count = 0;
+    template<typename Signal>
+    SignalCount(Workspace *ws, Signal signal)
+    {
+        QObject::connect(ws, signal, ws, [this] { ++count; });
+    }
+};
+
+// Answers from a script and notes which row or column the workspace had tinted while asking.
+class TintWatchingUi : public ScriptedUserInterface
+{
+public:
+    Workspace *workspace = nullptr;
+    std::vector<EditTarget> tintWhileAsked;
+    bool askYesNo(const QString &text) override
+    {
+        tintWhileAsked.push_back(workspace->pendingTint());
+        return ScriptedUserInterface::askYesNo(text);
+    }
+    bool getText(const QString &caption, const QString &prompt, QString *value) override
+    {
+        tintWhileAsked.push_back(workspace->pendingTint());
+        return ScriptedUserInterface::getText(caption, prompt, value);
+    }
+};
+
+struct WorkspaceEditing : ::testing::Test
+{
+    TintWatchingUi ui;
+    Workspace ws{&ui};
+    void SetUp() override
+    {
+        ui.workspace = &ws;
+        ws.clearTable();
+        TableModel &m = ws.model();
+        m.setReleveCount(2);
+        const int h = m.headerRows();
+        m.grid().setCell(2, h + 1, QStringLiteral("ススキ"));
+        m.grid().setCell(4, h + 1, QStringLiteral("   1"));
+        m.grid().setCell(2, h + 2, QStringLiteral("ヨモギ"));
+        m.grid().setCell(5, h + 2, QStringLiteral("   1"));
+        m.setSpeciesCount(2);
+        m.recomputeFrequencies();
+        ui.clearLog();
+    }
+    int h() const { return ws.model().headerRows(); }
+};
+
+} // namespace
+
+TEST_F(WorkspaceEditing, DeleteTintsTheRowWhileAskingAndReportsTheChange)
+{
+    SignalCount table(&ws, &Workspace::tableChanged);
+    SignalCount status(&ws, &Workspace::statusChanged);
+    SignalCount tint(&ws, &Workspace::tintChanged);
+    ui.answerYes();
+    ws.itemDelRowClick(h() + 2);
+    ASSERT_EQ(ui.tintWhileAsked.size(), 1u);
+    EXPECT_EQ(ui.tintWhileAsked[0], (EditTarget{EditTarget::Row, h() + 2}));
+    EXPECT_EQ(ws.pendingTint(), EditTarget{});
+    EXPECT_EQ(tint.count, 2);
+    EXPECT_EQ(ws.model().speciesCount(), 1);
+    EXPECT_EQ(ws.model().releveCount(), 1);
+    EXPECT_EQ(ws.statusTexts()[3], QStringLiteral("1"));
+    EXPECT_GE(table.count, 1);
+    EXPECT_GE(status.count, 1);
+}
+
+TEST_F(WorkspaceEditing, NoAnswerLeavesTintClearedAndTableUnchanged)
+{
+    SignalCount table(&ws, &Workspace::tableChanged);
+    SignalCount tint(&ws, &Workspace::tintChanged);
+    ui.answerNo();
+    ws.itemInsColClick(5);
+    EXPECT_EQ(ui.tintWhileAsked.at(0), (EditTarget{EditTarget::Column, 5}));
+    EXPECT_EQ(ws.pendingTint(), EditTarget{});
+    EXPECT_EQ(tint.count, 2); // set, then cleared: the grid repaints without it
+    EXPECT_EQ(table.count, 0);
+    EXPECT_EQ(ws.model().releveCount(), 2);
+}
+
+TEST_F(WorkspaceEditing, TitleStartsFromDatabaseNameAndUpdatesTheTitleBar)
+{
+    ws.settings().dataFileName = QStringLiteral("/data/Kanto.zki");
+    ws.setTableTitle(QString());
+    SignalCount status(&ws, &Workspace::statusChanged);
+    ui.answerText(QStringLiteral("関東"));
+    ws.itemEditTitleClick();
+    EXPECT_EQ(ui.log().last(), QStringLiteral("input:　表の見出しを編修する::Kanto"));
+    EXPECT_EQ(ws.tableTitle(), QStringLiteral("関東"));
+    EXPECT_TRUE(ws.windowTitle().endsWith(QStringLiteral("[ 関東 ]")));
+    ui.cancelInput();
+    ws.itemEditTitleClick();
+    EXPECT_EQ(ws.tableTitle(), QStringLiteral("関東"));
+    EXPECT_EQ(status.count, 2);
+}
+
+TEST_F(WorkspaceEditing, SearchKeepsHistoryAndResetRemovesMarks)
+{
+    EXPECT_EQ(ws.searchTable(QStringLiteral("ススキ"), true), 1);
+    EXPECT_EQ(ws.searchTable(QStringLiteral("ススキ"), false), 1);
+    EXPECT_EQ(ws.searchTable(QStringLiteral("  "), false), 0);
+    EXPECT_EQ(ws.searchHistory().texts(),
+              (QStringList{QStringLiteral("ススキ"), QStringLiteral("ススキ"), QStringLiteral("  ")}));
+    ws.searchTable(QStringLiteral("ギ"), false);
+    EXPECT_EQ(ws.model().searchHits().size(), 1u);
+    ws.itemResetSearchClick();
+    EXPECT_TRUE(ws.model().searchHits().empty());
+}
+
+TEST_F(WorkspaceEditing, RefusedCellEditIsReportedAndKeepsTheCell)
+{
+    EXPECT_FALSE(ws.editCell(4, h() + 1, QStringLiteral("5")));
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("層:被度")));
+    EXPECT_EQ(ws.model().grid().cell(4, h() + 1), QStringLiteral("   1"));
+
+    ws.settings().layerNames = QStringLiteral("B1B2K1K2K3K4 M");
+    EXPECT_TRUE(ws.editCell(5, h() + 1, QStringLiteral("K3:+")));
+    EXPECT_EQ(ws.model().grid().cell(5, h() + 1), QStringLiteral("   +"));
+    EXPECT_EQ(ws.model().speciesFreq(1), 2);
+}
