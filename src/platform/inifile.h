@@ -25,7 +25,8 @@ public:
     bool readBool(const QString &section, const QString &key, bool def) const;
 
     /// Creates or replaces key in section (the section is created at the end when missing);
-    /// every other line stays as it was.
+    /// every other line stays as it was. Line breaks in the value become blanks, and a value
+    /// that would not read back as written (blanks at its ends, quotes around it) is quoted.
     void writeString(const QString &section, const QString &key, const QString &value);
     /// Writes the integer in decimal.
     void writeInteger(const QString &section, const QString &key, int value);

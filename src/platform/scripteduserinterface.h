@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
-#include <variant>
 
 namespace Zelkor {
 
@@ -28,18 +27,23 @@ public:
     void answerFont(const FontSpec &font) { m_fonts.push_back(Font{true, font}); }
     void cancelFont() { m_fonts.push_back(Font{false, {}}); }
 
-    /// Answer given when nothing is queued: false/cancel unless set.
+    /// Answer given when nothing is queued: false/cancel unless set. When set, questions get
+    /// Yes and the input and font dialogs OK with their values unchanged; file dialogs still
+    /// cancel.
     void setDefaultYes(bool yes) { m_defaultYes = yes; }
 
     /// What was asked or shown, one entry each: "yesno:TEXT", "yesabort:TEXT", "message:TEXT",
     /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "open:TITLE", "save:TITLE",
     /// "font", "work:LINE1|LINE2", "work-closed".
     const QStringList &log() const { return m_log; }
-    void clearLog() { m_log.clear(); }
+    void clearLog() { m_log.clear(); m_unanswered.clear(); }
     /// The last file dialog request.
     const FileDialogRequest &lastFileRequest() const { return m_lastRequest; }
     /// Messages and errors shown, in order (texts only).
     QStringList messages() const;
+    /// The log entries of the questions and dialogs that found no queued answer and took the
+    /// default, in order.
+    const QStringList &unansweredQuestions() const { return m_unanswered; }
     bool workMessageShown() const { return m_workShown; }
     int pendingAnswers() const { return int(m_answers.size() + m_texts.size() + m_files.size() + m_fonts.size()); }
 
@@ -64,6 +68,7 @@ private:
     std::deque<QString> m_files;
     std::deque<Font> m_fonts;
     QStringList m_log;
+    QStringList m_unanswered;
     FileDialogRequest m_lastRequest;
     bool m_defaultYes = false;
     bool m_workShown = false;

@@ -1,0 +1,121 @@
+#include "platform/scripteduserinterface.h"
+
+namespace Zelkor {
+
+QStringList ScriptedUserInterface::messages() const
+{
+    QStringList out;
+    for (const QString &entry : m_log) {
+        if (entry.startsWith(QLatin1String("message:")))
+            out << entry.mid(8);
+        else if (entry.startsWith(QLatin1String("error:"))) {
+            // "error:CAPTION:TEXT": the caption may hold no colon of its own, the text may.
+            const QString rest = entry.mid(6);
+            const qsizetype colon = rest.indexOf(QLatin1Char(':'));
+            out << (colon >= 0 ? rest.mid(colon + 1) : rest);
+        }
+    }
+    return out;
+}
+
+bool ScriptedUserInterface::nextAnswer()
+{
+    if (m_answers.empty()) {
+        m_unanswered << m_log.last();
+        return m_defaultYes;
+    }
+    const bool answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+bool ScriptedUserInterface::askYesNo(const QString &text)
+{
+    m_log << QStringLiteral("yesno:") + text;
+    return nextAnswer();
+}
+
+bool ScriptedUserInterface::askYesAbort(const QString &text)
+{
+    m_log << QStringLiteral("yesabort:") + text;
+    return nextAnswer();
+}
+
+void ScriptedUserInterface::showMessage(const QString &text)
+{
+    m_log << QStringLiteral("message:") + text;
+}
+
+void ScriptedUserInterface::showError(const QString &caption, const QString &text)
+{
+    m_log << QStringLiteral("error:") + caption + QLatin1Char(':') + text;
+}
+
+bool ScriptedUserInterface::getText(const QString &caption, const QString &prompt, QString *value)
+{
+    m_log << QStringLiteral("input:") + caption + QLatin1Char(':') + prompt + QLatin1Char(':')
+                 + (value ? *value : QString());
+    if (m_texts.empty()) {
+        m_unanswered << m_log.last();
+        return m_defaultYes;
+    }
+    const Text answer = m_texts.front();
+    m_texts.pop_front();
+    if (answer.ok && value)
+        *value = answer.text;
+    return answer.ok;
+}
+
+QString ScriptedUserInterface::getOpenFileName(const FileDialogRequest &request)
+{
+    m_log << QStringLiteral("open:") + request.title;
+    m_lastRequest = request;
+    if (m_files.empty()) {
+        m_unanswered << m_log.last();
+        return QString();
+    }
+    const QString file = m_files.front();
+    m_files.pop_front();
+    return file;
+}
+
+QString ScriptedUserInterface::getSaveFileName(const FileDialogRequest &request)
+{
+    m_log << QStringLiteral("save:") + request.title;
+    m_lastRequest = request;
+    if (m_files.empty()) {
+        m_unanswered << m_log.last();
+        return QString();
+    }
+    const QString file = m_files.front();
+    m_files.pop_front();
+    return file;
+}
+
+bool ScriptedUserInterface::chooseFont(FontSpec *font)
+{
+    m_log << QStringLiteral("font");
+    if (m_fonts.empty()) {
+        m_unanswered << m_log.last();
+        return m_defaultYes;
+    }
+    const Font answer = m_fonts.front();
+    m_fonts.pop_front();
+    if (answer.ok && font)
+        *font = answer.font;
+    return answer.ok;
+}
+
+void ScriptedUserInterface::showWorkMessage(const QString &line1, const QString &line2)
+{
+    m_log << QStringLiteral("work:") + line1 + QLatin1Char('|') + line2;
+    m_workShown = true;
+}
+
+void ScriptedUserInterface::closeWorkMessage()
+{
+    m_log << QStringLiteral("work-closed");
+    m_workShown = false;
+}
+
+} // namespace Zelkor

@@ -1,0 +1,248 @@
+#include "platform/textfile.h"
+
+#include "platform/cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace Zelkor {
+
+namespace {
+
+QString displayName(const QString &fileName)
+{
+    return QDir::toNativeSeparators(fileName);
+}
+
+// Encoded lines are collected and handed to the file in large pieces.
+constexpr qsizetype kFlushBytes = 1 << 20;
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TextFileReader
+
+bool TextFileReader::read(const QString &fileName)
+{
+    m_lines.clear();
+    m_error.clear();
+
+    const QString name = displayName(fileName);
+    QFile file(fileName);
+    if (!QFileInfo::exists(fileName)) {
+        m_error = QStringLiteral("ファイル「%1」がありません").arg(name);
+        return false;
+    }
+    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(name, file.errorString());
+        return false;
+    }
+    const QString tooLarge = QStringLiteral("ファイル「%1」が大きすぎます（%2 バイトまで）")
+                                 .arg(name, QString::number(m_maxBytes));
+    if (!file.isSequential() && file.size() > m_maxBytes) {
+        m_error = tooLarge;
+        return false;
+    }
+
+    // The file is read in pieces and each piece split into lines at once: the raw bytes of a
+    // large file are never held whole beside its lines.
+    constexpr qsizetype kChunk = qsizetype(1) << 20;
+    QByteArray data;   // the unfinished last line of the pieces so far, then the next piece
+    qint64 total = 0;
+    qint64 lineNumber = 0;
+    QString text;
+    QString error;
+    for (;;) {
+        const qsizetype kept = data.size();
+        data.resize(kept + kChunk);
+        const qint64 got = file.read(data.data() + kept, kChunk);
+        if (got < 0) {
+            m_lines.clear();
+            m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(name, file.errorString());
+            return false;
+        }
+        data.resize(kept + got);
+        total += got;
+        if (total > m_maxBytes) { // also a file that grew while it was read
+            m_lines.clear();
+            m_error = tooLarge;
+            return false;
+        }
+        const bool atEnd = got == 0;
+
+        const char *const begin = data.constData();
+        const char *const end = begin + data.size();
+        const char *p = begin;
+        while (p < end) {
+            const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+            if (!nl && !atEnd)
+                break; // the line goes on in the next piece
+            const char *lineEnd = nl ? nl : end;
+            // CR LF ends a line like LF; a CR as the very last byte is a line end cut short.
+            const char *textEnd = lineEnd;
+            if (textEnd > p && textEnd[-1] == '\r')
+                --textEnd;
+            ++lineNumber;
+            if (!Cp932::decode(QByteArray::fromRawData(p, textEnd - p), &text, &error)) {
+                m_lines.clear();
+                m_error = QStringLiteral("ファイル「%1」の %2 行目: %3")
+                              .arg(name, QString::number(lineNumber), error);
+                return false;
+            }
+            m_lines.append(std::move(text));
+            text = QString();
+            p = nl ? nl + 1 : end;
+        }
+        if (atEnd)
+            break;
+        data.remove(0, p - begin);
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TextFileWriter
+
+struct TextFileWriter::Private
+{
+    explicit Private(const QString &fileName) : file(fileName), name(fileName) {}
+
+    QSaveFile file;
+    QString name;
+    QByteArray buffer;
+    qint64 line = 1;       // the line the next text goes to, 1-based
+    bool opened = false;
+    bool failed = false;   // an encoding or write error happened; commit will refuse
+    bool finished = false; // committed or cancelled
+};
+
+TextFileWriter::TextFileWriter(const QString &fileName) : d(new Private(fileName)) {}
+
+TextFileWriter::~TextFileWriter()
+{
+    cancel();
+    delete d;
+}
+
+bool TextFileWriter::open()
+{
+    if (d->opened) {
+        m_error = QStringLiteral("ファイル「%1」はすでに書き込み中です").arg(displayName(d->name));
+        return false;
+    }
+    if (!d->file.open(QIODevice::WriteOnly)) {
+        m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）")
+                      .arg(displayName(d->name), d->file.errorString());
+        d->finished = true;
+        return false;
+    }
+    d->opened = true;
+    d->buffer.reserve(kFlushBytes + 4096);
+    return true;
+}
+
+void TextFileWriter::write(const QString &text)
+{
+    if (!d->opened || d->failed || d->finished)
+        return;
+    QByteArray bytes;
+    QString error;
+    if (!Cp932::encode(text, &bytes, &error)) {
+        d->failed = true;
+        m_error = QStringLiteral("ファイル「%1」の %2 行目: %3")
+                      .arg(displayName(d->name), QString::number(d->line), error);
+        d->buffer.clear();
+        return;
+    }
+    writeBytes(bytes);
+}
+
+void TextFileWriter::writeLine(const QString &line)
+{
+    write(line);
+    writeBytes(QByteArrayLiteral("\r\n"));
+}
+
+void TextFileWriter::writeBytes(const QByteArray &bytes)
+{
+    if (!d->opened || d->failed || d->finished)
+        return;
+    d->line += bytes.count('\n');
+    d->buffer.append(bytes);
+    if (d->buffer.size() >= kFlushBytes) {
+        const qsizetype size = d->buffer.size();
+        const qint64 written = d->file.write(d->buffer);
+        d->buffer.resize(0); // keeps the capacity for the next lines
+        if (written != size) {
+            d->failed = true;
+            m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）")
+                          .arg(displayName(d->name), d->file.errorString());
+        }
+    }
+}
+
+bool TextFileWriter::commit()
+{
+    if (!d->opened || d->finished) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("ファイル「%1」は書き込み用に開かれていません").arg(displayName(d->name));
+        return false;
+    }
+    if (!d->failed && !d->buffer.isEmpty()) {
+        const qsizetype size = d->buffer.size();
+        const qint64 written = d->file.write(d->buffer);
+        d->buffer.resize(0); // keeps the capacity for the next lines
+        if (written != size) {
+            d->failed = true;
+            m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）")
+                          .arg(displayName(d->name), d->file.errorString());
+        }
+    }
+    if (d->failed) {
+        cancel();
+        return false;
+    }
+    d->finished = true;
+    if (!d->file.commit()) {
+        m_error = QStringLiteral("ファイル「%1」を保存できません（%2）")
+                      .arg(displayName(d->name), d->file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void TextFileWriter::cancel()
+{
+    d->buffer.clear();
+    if (!d->opened || d->finished)
+        return;
+    d->finished = true;
+    // A cancelled QSaveFile removes its temporary file on commit and leaves the target alone.
+    d->file.cancelWriting();
+    d->file.commit();
+}
+
+bool writeTextFile(const QString &fileName, const QStringList &lines, QString *error)
+{
+    TextFileWriter writer(fileName);
+    if (!writer.open()) {
+        if (error)
+            *error = writer.errorString();
+        return false;
+    }
+    for (const QString &line : lines)
+        writer.writeLine(line);
+    if (!writer.commit()) {
+        if (error)
+            *error = writer.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Zelkor
