@@ -142,7 +142,7 @@ void TableModel::reNewTable(HeaderItems &items)
 
 bool TableModel::addCol(int mc)
 {
-    if (mc > MaxCapacity)
+    if (mc > m_capacityLimit)
         return false;
     const int oldMax = m_maxReleves;
     const int oldCols = m_grid.colCount();
@@ -173,7 +173,7 @@ bool TableModel::addCol(int mc)
 
 bool TableModel::addRow(int mr)
 {
-    if (mr > MaxCapacity)
+    if (mr > m_capacityLimit)
         return false;
     const int oldMax = m_maxSpecies;
     const int oldRows = m_grid.rowCount();

@@ -70,6 +70,9 @@ public:
     void addSearchHit(int col, int row);
     void clearSearchHits() { m_searchHits.clear(); }
 
+    /// Lowers the capacity growth stops at (MaxCapacity by default), as when memory runs out.
+    void setCapacityLimit(int limit) { m_capacityLimit = limit; }
+
     /// Resets capacities (23 relevés, 127 species), counts, statistics, scales and search marks.
     void initTableArrays();
     /// Empties the table and lays it out afresh from the items' layout flags.
@@ -124,6 +127,7 @@ private:
     int m_maxReleves = 23;
     int m_dataScaleK = 5;
     int m_dataScaleD = 2;
+    int m_capacityLimit = MaxCapacity;
 };
 
 } // namespace Zelkor

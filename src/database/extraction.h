@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace Zelkor {
+
+class HeaderItems;
+class SynonymDictionary;
+class TableModel;
+class VegDatabase;
+
+/// How a species condition joins the result of the conditions before it.
+enum class ConditionJoin
+{
+    Or,  ///< "または"
+    And, ///< "そして"
+    Not  ///< "なし": and not
+};
+
+/// One species condition of the retrieval panel.
+struct SpeciesCondition
+{
+    QString name;              ///< the species name as typed (empty: no condition)
+    int level = 0;             ///< minimum cover: 0 "+" (any entry), 1 .. 5 the cover class; -1 never holds
+    ConditionJoin join = ConditionJoin::And;
+};
+
+/// What a scan of the database looks for.
+struct RetrievalQuery
+{
+    int firstRecord = 1;       ///< record range, inclusive
+    int lastRecord = 0;
+    QString meshPrefix;        ///< the mesh code must begin with it (trimmed; empty: any)
+    std::array<SpeciesCondition, 5> conditions;
+};
+
+/// Selects relevés of the vegetation database by record range, mesh code and up to five species
+/// conditions, and inserts the selected relevés into the composition table as new columns.
+class Extraction
+{
+public:
+    /// Called while scanning, with the record being examined and the number selected so far.
+    using Progress = std::function<void(int record, int fitCount)>;
+
+    /// Forgets every selection and sizes the selection to the database's records; call it
+    /// whenever the record count changes.
+    void reset(int recordCount);
+    int recordCount() const { return int(m_recordHit.size()) - 1; }
+    /// Whether record i (1 .. recordCount()) is selected.
+    bool isSelected(int i) const;
+    /// The number shown as "抽出数＝": selections counted by the scans since the last new one.
+    int fitCount() const { return m_fitCount; }
+    void setFitCount(int n) { m_fitCount = n; }
+
+    /// Scans the query's record range of the open database. A new extraction ("新規抽出") starts
+    /// from no selection; an additional one ("追加抽出") keeps the earlier selections. The
+    /// database's last relevé read and its scales follow the scan.
+    void scan(VegDatabase &db, const SynonymDictionary &dict, const RetrievalQuery &query,
+              bool newExtraction, const Progress &progress = {});
+
+    /// Inserts every selected relevé, in record order, into the first spare columns of the table;
+    /// returns the number inserted. A relevé the table cannot take (it cannot grow) is left out
+    /// whole, and the counts stay those of the relevés written.
+    int insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items);
+
+    /// Whether the relevé read last lists the species `name` (after the dictionary) with a code of
+    /// at least the cover class `level` in some layer (level 0: any entry of the species).
+    static bool findSpeciesCover(const VegDatabase &db, const SynonymDictionary &dict, const QString &name,
+                                 int level);
+
+private:
+    std::vector<char> m_recordHit{0};
+    int m_fitCount = 0;
+};
+
+} // namespace Zelkor
