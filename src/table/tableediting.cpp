@@ -243,14 +243,15 @@ bool TableEditing::applyCellEdit(TableModel &model, int c, int r, const QString 
             *error = message;
         return false;
     };
+    // Leaving a cell editor without a change changes nothing, wherever the cell is.
+    if (text == model.grid().cell(c, r))
+        return true;
     const int releve = model.releveIndexAt(c);
     const int species = model.speciesIndexAt(r);
     if (!canDeleteColumn(model, c) || !canDeleteRow(model, r) || releve < 1 || species < 1
         || releve > model.maxReleves() || species > model.maxSpecies()) {
         return fail(QStringLiteral("この升目は編集できません。被度を書き込めるのは、表の種の行と測定の列が交わる升目だけです。"));
     }
-    if (text == model.grid().cell(c, r))
-        return true;
 
     // Full-width letters, digits and signs typed through an input method read as their plain forms.
     const QString typed = text.normalized(QString::NormalizationForm_KC).trimmed();

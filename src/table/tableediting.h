@@ -85,7 +85,7 @@ public:
     static int clampColumnMove(const TableModel &model, int from, int to);
 
     /// Text typed into a cover cell (c, r) in editing mode. The rule:
-    /// - the cell's present text unchanged: nothing happens (true);
+    /// - the cell's present text unchanged: nothing happens (true), on any cell;
     /// - an empty text (or blanks only): the entry is deleted, every layer code zeroed;
     /// - layer entries "LAYER:CODE" separated by blanks or commas, e.g. "H1:+2 T1:3", LAYER one of
     ///   the seven layer labels of layerNames (case and blanks ignored, full-width colon allowed),

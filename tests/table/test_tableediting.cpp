@@ -564,10 +564,14 @@ TEST_F(EditTable, CellEditRefusesWhatItCannotReadAndChangesNothing)
 
 TEST_F(EditTable, CellEditWithUnchangedTextKeepsTheCodes)
 {
-    setReleves(1);
+    setReleves(2);
     putSpecies(1, QStringLiteral("ススキ"), {1});
     model.coverData().set(model.releveIndexAt(4), model.speciesIndexAt(h() + 1), ByteDataSet{0, 0, 0, 0, 12, 3, 0});
     EXPECT_TRUE(TableEditing::applyCellEdit(model, 4, h() + 1, QStringLiteral("   1")));
     EXPECT_EQ(model.coverData().at(model.releveIndexAt(4), model.speciesIndexAt(h() + 1)),
               (ByteDataSet{0, 0, 0, 0, 12, 3, 0}));
+    // Leaving the editor of a spare or header cell unchanged is no error either.
+    EXPECT_TRUE(TableEditing::applyCellEdit(model, 4, h() + 2, QString()));
+    EXPECT_TRUE(TableEditing::applyCellEdit(model, 5, 2, QStringLiteral("Site2")));
+    EXPECT_FALSE(TableEditing::applyCellEdit(model, 5, 2, QStringLiteral("Site9")));
 }
