@@ -1,10 +1,31 @@
+// The desktop program: the main window over the composition table.
+#include "platform/gui/qtuserinterface.h"
+#include "shell/gui/mainwindow.h"
+#include "shell/workspace.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QFont>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.show();
+    QApplication::setApplicationName(QStringLiteral("zelkor"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Zelkor for Windows Version 6"));
+
+    // The program's fonts by their usual names, served by the IPA fonts of similar metrics.
+    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont uiFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    uiFont.setPointSize(9);
+    QApplication::setFont(uiFont);
+
+    Zelkor::QtUserInterface ui;
+    Zelkor::Workspace workspace(&ui);
+    Zelkor::MainWindow window(&workspace);
+    ui.setWindow(&window);
+
+    workspace.formCreate(QApplication::arguments().mid(1), QApplication::applicationFilePath());
+    window.show();
     return app.exec();
 }

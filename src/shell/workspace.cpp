@@ -3,7 +3,12 @@
 #include "platform/versioninfo.h"
 #include "table/tablesearch.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
 
 namespace Zelkor {
 
@@ -176,6 +181,192 @@ void Workspace::itemResetSearchClick()
 {
     TableSearch::reset(m_model);
     Q_EMIT tableChanged();
+}
+
+} // namespace Zelkor
+
+// --- Start-up and quit -------------------------------------------------------------------------
+
+namespace Zelkor {
+
+namespace {
+
+// The path with its extension (from the last "." of the file name) replaced by ext, or ext
+// appended when the name has none.
+QString withExtension(const QString &path, const QString &ext)
+{
+    const int sep = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    return (dot > sep ? path.left(dot) : path) + ext;
+}
+
+// Only the ASCII letters become capitals, as the command line's extension test wants.
+QString asciiUpper(QString text)
+{
+    for (QChar &ch : text)
+        if (ch >= QLatin1Char('a') && ch <= QLatin1Char('z'))
+            ch = QChar(ch.unicode() - 'a' + 'A');
+    return text;
+}
+
+// The settings file next to the program file.
+QString ownIniFileName(const QString &programPath)
+{
+    const QString program = programPath.isEmpty() ? QCoreApplication::applicationFilePath() : programPath;
+    return withExtension(QFileInfo(program).absoluteFilePath(), QStringLiteral(".ini"));
+}
+
+} // namespace
+
+QString Workspace::webHelpUrl()
+{
+    return QStringLiteral("https://zelkor.example.org/zkdb/zelkor-pg1.html");
+}
+
+QString Workspace::programIniFileName() const
+{
+    const QString own = ownIniFileName(m_programPath);
+    const QFileInfo file(own);
+    const QFileInfo folder(file.absolutePath());
+    // The file is replaced through a temporary file beside it, so the folder must be writable.
+    if (folder.isDir() && folder.isWritable() && (!file.exists() || file.isWritable()))
+        return own;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (config.isEmpty())
+        return own;
+    return QDir(config).filePath(QStringLiteral("zelkor.ini"));
+}
+
+bool Workspace::readSettings(const QString &iniFileName)
+{
+    QString error;
+    const bool ok = readIniFile(iniFileName, &m_settings, &m_items, &error);
+    m_model.setTableFont(m_settings.tableFont);
+    Q_EMIT settingsRead();
+    if (!ok)
+        m_ui->showError(QStringLiteral("エラー"),
+                        QStringLiteral("設定ファイル %1 を読めませんでした。既定の設定で続けます。\n%2")
+                            .arg(QDir::toNativeSeparators(iniFileName), error));
+    return ok;
+}
+
+void Workspace::formCreate(const QStringList &arguments, const QString &programPath)
+{
+    m_programPath = programPath;
+    initTableArrays();
+
+    m_iniFileName = programIniFileName();
+    // A settings file shipped beside a program whose folder is read-only serves until the
+    // user's own one exists.
+    QString readName = m_iniFileName;
+    if (!QFileInfo::exists(readName) && QFileInfo::exists(ownIniFileName(m_programPath)))
+        readName = ownIniFileName(m_programPath);
+
+    if (!arguments.isEmpty()) {
+        const QString first = arguments.constFirst();
+        const int dot = first.lastIndexOf(QLatin1Char('.'));
+        const QString ext = dot >= 0 ? asciiUpper(first.mid(dot)) : QString();
+        if (ext == QLatin1String(".INI"))
+            m_iniFileName = readName = first;
+        else if (ext == QLatin1String(".VTB"))
+            m_tableFileName = first;
+    }
+
+    readSettings(readName);
+
+    if (QFileInfo::exists(m_settings.dictFileName) && !runSetDictionary(m_settings.dictFileName))
+        m_settings.dictFileName = notSpecified();
+
+    m_settings.dataFileName = m_settings.dataDirectory + QLatin1Char('/') + m_settings.dataFileName;
+    if (QFileInfo::exists(withExtension(m_settings.dataFileName, QStringLiteral(".zki")))) {
+        runSetDataFile(m_settings.dataFileName);
+        m_items.selectLayout();
+    } else {
+        m_settings.dataFileName = notSpecified();
+    }
+
+    if (m_model.releveCount() == 0)
+        clearTable();
+    else
+        reNewTable();
+
+    if (!m_tableFileName.isEmpty() && QFileInfo::exists(m_tableFileName))
+        runLoadTable(m_tableFileName);
+    updateStatus();
+}
+
+bool Workspace::btnQuitClick()
+{
+    // Whatever settings file was read, the program's own one is written.
+    m_iniFileName = programIniFileName();
+    QDir().mkpath(QFileInfo(m_iniFileName).absolutePath());
+    QString error;
+    if (!writeIniFile(m_iniFileName, m_settings, m_items, &error)) {
+        m_ui->showError(QStringLiteral("エラー"),
+                        QStringLiteral("設定ファイル %1 を書き込めませんでした。\n%2")
+                            .arg(QDir::toNativeSeparators(m_iniFileName), error));
+        return false;
+    }
+    return true;
+}
+
+void Workspace::droppedFile(const QString &path)
+{
+    // The tests are case-sensitive substring tests: "x.VTB" is not taken for a table file.
+    if (path.contains(QLatin1String(".vtb")))
+        runLoadTable(path);
+    else if (path.contains(QLatin1String(".dic")))
+        runSetDictionary(path);
+    else if (QFileInfo::exists(withExtension(path, QStringLiteral(".zki"))))
+        runSetDataFile(path);
+}
+
+void Workspace::itemDataChkClick()
+{
+    const bool show = m_ui->askYesNo(
+        QStringLiteral("データ検査のため、内部データの参照を示す 行０、列０を表示しますか？"));
+    m_model.grid().setRowHeight(0, show ? 16 : 1);
+    m_model.grid().setColWidth(0, show ? 28 : 1);
+    Q_EMIT tableChanged();
+}
+
+void Workspace::itemSetFontClick()
+{
+    FontSpec font = m_fontDialogFont;
+    if (m_ui->chooseFont(&font)) {
+        m_fontDialogFont = font;
+        m_settings.tableFont = font;
+        m_settings.printFont = font; // the print font follows every change of the table font
+    }
+    reNewTable();
+}
+
+void Workspace::btnFontClick()
+{
+    FontSpec font = m_fontDialogFont;
+    if (m_ui->chooseFont(&font)) {
+        m_fontDialogFont = font;
+        m_settings.printFont = font;
+    }
+}
+
+// HOOK(dictionary): SetDictionary of the synonym-dictionary step; true when the file was loaded.
+bool Workspace::runSetDictionary(const QString &path)
+{
+    Q_UNUSED(path);
+    return true;
+}
+
+// HOOK(database): SetDataFile of the database step.
+void Workspace::runSetDataFile(const QString &path)
+{
+    Q_UNUSED(path);
+}
+
+// HOOK(table file): LoadTable of the table-file step.
+void Workspace::runLoadTable(const QString &path)
+{
+    Q_UNUSED(path);
 }
 
 } // namespace Zelkor

@@ -1,0 +1,207 @@
+#include "platform/gui/qtuserinterface.h"
+
+#include "platform/gui/messagepanel.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace Zelkor {
+
+QtUserInterface::QtUserInterface(QWidget *window)
+{
+    setWindow(window);
+}
+
+QtUserInterface::~QtUserInterface()
+{
+    if (m_workCursor)
+        QApplication::restoreOverrideCursor();
+    for (; m_busyDepth > 0; --m_busyDepth)
+        QApplication::restoreOverrideCursor();
+}
+
+void QtUserInterface::setWindow(QWidget *window)
+{
+    if (m_panel)
+        delete m_panel.data();
+    m_window = window;
+    if (window)
+        m_panel = new MessagePanel(window);
+}
+
+MessagePanel *QtUserInterface::messagePanel() const
+{
+    return m_panel.data();
+}
+
+QStringList QtUserInterface::nameFilters(const QStringList &filters)
+{
+    QStringList out;
+    for (const QString &f : filters) {
+        const int bar = f.indexOf(QLatin1Char('|'));
+        if (bar < 0)
+            out << f;
+        else
+            out << f.left(bar) + QStringLiteral(" (") + f.mid(bar + 1) + QLatin1Char(')');
+    }
+    return out;
+}
+
+namespace {
+// A message box with Japanese button captions, whatever translations the system has.
+int runMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text,
+                  QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, caption, text, buttons, parent);
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Yes, QStringLiteral("はい(&Y)")},
+        {QMessageBox::No, QStringLiteral("いいえ(&N)")},
+        {QMessageBox::Abort, QStringLiteral("中止(&A)")},
+        {QMessageBox::Ok, QStringLiteral("OK")},
+    };
+    for (const auto &[button, label] : captions)
+        if (QAbstractButton *b = box.button(button))
+            b->setText(label);
+    if (buttons & QMessageBox::Yes)
+        box.setDefaultButton(QMessageBox::Yes);
+    return box.exec();
+}
+} // namespace
+
+bool QtUserInterface::askYesNo(const QString &text)
+{
+    return runMessageBox(m_window, QMessageBox::Question, QStringLiteral("確認"), text,
+                         QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+bool QtUserInterface::askYesAbort(const QString &text)
+{
+    return runMessageBox(m_window, QMessageBox::Question, QStringLiteral("確認"), text,
+                         QMessageBox::Yes | QMessageBox::Abort)
+           == QMessageBox::Yes;
+}
+
+void QtUserInterface::showMessage(const QString &text)
+{
+    runMessageBox(m_window, QMessageBox::Information, QStringLiteral("情報"), text, QMessageBox::Ok);
+}
+
+void QtUserInterface::showError(const QString &caption, const QString &text)
+{
+    runMessageBox(m_window, QMessageBox::Critical, caption, text, QMessageBox::Ok);
+}
+
+bool QtUserInterface::getText(const QString &caption, const QString &prompt, QString *value)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_window, caption, prompt, QLineEdit::Normal,
+                                               value ? *value : QString(), &ok);
+    if (ok && value)
+        *value = text;
+    return ok;
+}
+
+QString QtUserInterface::runFileDialog(const FileDialogRequest &request, bool save)
+{
+    QFileDialog dialog(m_window, request.title);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The overwrite question is the program's own (with Yes and Abort).
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    const QStringList filters = nameFilters(request.filters);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = std::clamp(request.filterIndex, 1, int(filters.size())) - 1;
+        dialog.selectNameFilter(filters.at(index));
+    }
+    QString &remembered = save ? m_saveDirectory : m_openDirectory;
+    const QString directory = !request.directory.isEmpty() && QFileInfo(request.directory).isDir()
+                                  ? request.directory
+                                  : remembered;
+    if (!directory.isEmpty())
+        dialog.setDirectory(directory);
+    QString suffix = request.defaultExtension;
+    if (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    // A proposed name that is a pattern ("*.zki") only says which files to show.
+    const QString name = request.fileName;
+    if (!name.isEmpty() && !name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?')))
+        dialog.selectFile(name);
+
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    remembered = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+QString QtUserInterface::getOpenFileName(const FileDialogRequest &request)
+{
+    return runFileDialog(request, false);
+}
+
+QString QtUserInterface::getSaveFileName(const FileDialogRequest &request)
+{
+    return runFileDialog(request, true);
+}
+
+bool QtUserInterface::chooseFont(FontSpec *font)
+{
+    QFont initial(font->name);
+    initial.setPointSize(font->pointSize > 0 ? font->pointSize : 9);
+    initial.setBold(font->bold);
+    initial.setItalic(font->italic);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, m_window);
+    if (!ok)
+        return false;
+    // A face the system shows under another name (a substitution) keeps the name it was asked
+    // by, so the settings file keeps what the user's other machines know.
+    const QString family = chosen.family();
+    if (!QFont::substitutes(font->name).contains(family))
+        font->name = family;
+    font->pointSize = chosen.pointSize() > 0 ? chosen.pointSize() : font->pointSize;
+    font->bold = chosen.bold();
+    font->italic = chosen.italic();
+    return true;
+}
+
+void QtUserInterface::showWorkMessage(const QString &line1, const QString &line2)
+{
+    if (!m_workCursor) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_workCursor = true;
+    }
+    if (m_panel)
+        m_panel->showMessage(line1, line2);
+}
+
+void QtUserInterface::closeWorkMessage()
+{
+    if (m_workCursor) {
+        QApplication::restoreOverrideCursor();
+        m_workCursor = false;
+    }
+    if (m_panel)
+        m_panel->hide();
+}
+
+void QtUserInterface::setBusy(bool busy)
+{
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++m_busyDepth;
+    } else if (m_busyDepth > 0) {
+        QApplication::restoreOverrideCursor();
+        --m_busyDepth;
+    }
+}
+
+} // namespace Zelkor

@@ -1,0 +1,358 @@
+#include "shell/gui/mainwindow.h"
+
+#include "platform/gui/gridwidget.h"
+#include "shell/gui/aboutbox.h"
+#include "shell/workspace.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace Zelkor {
+
+const int MainWindow::StatusWidths[10] = {20, 200, 60, 50, 40, 60, 64, 150, 80, 50};
+
+namespace {
+
+QFont toQFont(const FontSpec &spec)
+{
+    QFont font(spec.name);
+    font.setPointSize(spec.pointSize > 0 ? spec.pointSize : 9);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    return font;
+}
+
+// Tints the grid paints after every cell.
+const QColor kSpeciesNumberRowTint(255, 255, 187);
+const QColor kSearchHitTint(134, 255, 134);
+
+} // namespace
+
+MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
+    : QMainWindow(parent)
+    , m_ws(workspace)
+    , m_grid(new GridWidget(this))
+    , m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(AboutBox::programIcon());
+    setAcceptDrops(true);
+
+    m_grid->setObjectName(QStringLiteral("VegTable"));
+    m_grid->setGrid(&m_ws->model().grid());
+    m_grid->setFont(toQFont(m_ws->model().tableFont()));
+    m_grid->setDrawCellHook([this](QPainter &p, int c, int r, const QRect &rect) {
+        vegTableDrawCell(p, c, r, rect);
+    });
+    setCentralWidget(m_grid);
+
+    buildMenus();
+    buildStatusBar();
+
+    connect(m_ws, &Workspace::statusChanged, this, &MainWindow::updateStatus);
+    connect(m_ws, &Workspace::tableChanged, this, &MainWindow::tableChanged);
+    connect(m_ws, &Workspace::settingsRead, this, &MainWindow::applySettings);
+
+    // The client size before the settings apply.
+    resize(936, 508);
+    updateStatus();
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction *MainWindow::addCommand(QMenu *menu, const QString &name, const QString &caption,
+                                std::function<void()> command, bool output)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(name);
+    // Menu commands keep their captions as given; no shortcut or role is derived from them.
+    a->setMenuRole(QAction::NoRole);
+    a->setIconVisibleInMenu(false);
+    const bool built = bool(command);
+    if (built)
+        connect(a, &QAction::triggered, this, [command] { command(); });
+    a->setEnabled(built);
+    if (output)
+        m_outputs.push_back(OutputCommand{a, built});
+    return a;
+}
+
+QMenu *MainWindow::addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output)
+{
+    QMenu *sub = menu->addMenu(caption);
+    sub->setObjectName(name);
+    sub->menuAction()->setObjectName(name);
+    if (output)
+        m_outputs.push_back(OutputCommand{sub->menuAction(), true});
+    return sub;
+}
+
+QAction *MainWindow::action(const QString &name) const
+{
+    return findChild<QAction *>(name);
+}
+
+void MainWindow::buildMenus()
+{
+    Workspace *ws = m_ws;
+    // Commands of steps not built yet have no function: they show, disabled.
+    const std::function<void()> notYet;
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("Menu_File"));
+    addCommand(file, QStringLiteral("Item_ClearTable"), QStringLiteral("組成表を初期化する"),
+               [ws] { ws->clearTable(); });
+    addCommand(file, QStringLiteral("Item_AddReleve"), QStringLiteral("表にデータを加える"), notYet);
+    addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"), notYet);
+    // HOOK(database): Workspace::itemFileChgClick once the database step lands.
+    m_fileChg = addCommand(file, QStringLiteral("Item_FileChg"), QStringLiteral("データファイルの指定"), notYet);
+    file->addSeparator();
+    addCommand(file, QStringLiteral("Item_SaveTable"), QStringLiteral("現在の表を保存する"), notYet, true);
+    QMenu *table = addSubMenu(file, QStringLiteral("Item_OutTable"), QStringLiteral("組成表として出力する"), true);
+    addCommand(table, QStringLiteral("Item_TextFile"), QStringLiteral("表をテキスト出力(&F)"), notYet);
+    addCommand(table, QStringLiteral("Item_ExcelFile"), QStringLiteral("エクセル形式出力(&X)"), notYet);
+    addCommand(table, QStringLiteral("Item_PrintTable"), QStringLiteral("組成表を直接印刷(&P)"), notYet);
+    addCommand(table, QStringLiteral("Item_PrintKanni"), QStringLiteral("表を省略簡易印刷(&K)"), notYet);
+    addCommand(table, QStringLiteral("Item_PrintSetup"), QStringLiteral("プリンターの設定(&T)"),
+               [this] { itemPrintSetupClick(); });
+    file->addSeparator();
+    addCommand(file, QStringLiteral("Item_ValueMatrix"), QStringLiteral("数値表として出力する"), notYet, true);
+    addCommand(file, QStringLiteral("Item_PCordCSV"), QStringLiteral("PCord用にCSV出力する"), notYet, true);
+    QMenu *dist = addSubMenu(file, QStringLiteral("Item_OutDistribution"), QStringLiteral("分布データ等を出力する"), true);
+    addCommand(dist, QStringLiteral("Item_PlotData"), QStringLiteral("立地環境データ"), notYet);
+    addCommand(dist, QStringLiteral("Item_GPSPOT"), QStringLiteral("GPS　POTデータ"), notYet);
+    addCommand(dist, QStringLiteral("Item_MeshData"), QStringLiteral("メッシュ分布データ"), notYet);
+    file->addSeparator();
+    addCommand(file, QStringLiteral("Btn_Quit"), QStringLiteral("終了(&X)"), [this] { btnQuitClick(); });
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("編集・検索(&E)"));
+    edit->setObjectName(QStringLiteral("Menu_Edit"));
+    addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), notYet);
+    addCommand(edit, QStringLiteral("Item_ResetSearch"), QStringLiteral("検索状態の解除"), notYet);
+    edit->addSeparator();
+    addCommand(edit, QStringLiteral("Item_DelRow"), QStringLiteral("この行を削除する"), notYet);
+    addCommand(edit, QStringLiteral("Item_DelCol"), QStringLiteral("この列を削除する"), notYet);
+    edit->addSeparator();
+    addCommand(edit, QStringLiteral("Item_InsRow"), QStringLiteral("この上に行を挿入"), notYet);
+    addCommand(edit, QStringLiteral("Item_Comment"), QStringLiteral("コメントを書込む"), notYet);
+    addCommand(edit, QStringLiteral("Item_InsCol"), QStringLiteral("この左に列を挿入"), notYet);
+    edit->addSeparator();
+    addCommand(edit, QStringLiteral("Item_EditTitle"), QStringLiteral("組成表の標題を編集"), notYet);
+
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("表ツール(&T)"));
+    tools->setObjectName(QStringLiteral("Menu_Tools"));
+    addCommand(tools, QStringLiteral("Item_Frequency"), QStringLiteral("出現頻度を再計算する"),
+               [ws] { ws->itemFrequencyClick(); });
+    tools->addSeparator();
+    addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"), notYet);
+    addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"), notYet);
+    tools->addSeparator();
+    addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"), notYet);
+    tools->addSeparator();
+    addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"), notYet);
+    addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"), notYet);
+    tools->addSeparator();
+    addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"), notYet);
+    addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"), notYet);
+
+    QMenu *settings = menuBar()->addMenu(QStringLiteral("設定変更(&C)"));
+    settings->setObjectName(QStringLiteral("Menu_Settings"));
+    // HOOK(database): Workspace::itemUseFIClick once the database step lands.
+    m_useFI = addCommand(settings, QStringLiteral("Item_UseFI"), QStringLiteral("データ埋込項目を使う"), notYet);
+    m_useFI->setCheckable(true);
+    addCommand(settings, QStringLiteral("Item_ReadINI"), QStringLiteral("設定ファイルの読込み"), notYet);
+    // HOOK(dictionary): Workspace::itemCheckNameClick once the dictionary step lands.
+    addCommand(settings, QStringLiteral("Item_CheckName"), QStringLiteral("異名辞書の読込み"), notYet);
+    settings->addSeparator();
+    addCommand(settings, QStringLiteral("Item_ChangeItem"), QStringLiteral("表組み項目の変更"), notYet);
+    addCommand(settings, QStringLiteral("Item_SetFont"), QStringLiteral("表のフォント変更"),
+               [ws] { ws->itemSetFontClick(); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("Menu_Help"));
+    addCommand(help, QStringLiteral("Item_DataChk"), QStringLiteral("データの検査"),
+               [ws] { ws->itemDataChkClick(); });
+    addCommand(help, QStringLiteral("Item_Manual"), QStringLiteral("Web ヘルプ"), [this] { itemManualClick(); });
+    addCommand(help, QStringLiteral("Item_Version"), QStringLiteral("バージョン情報"), [this] { itemVersionClick(); });
+}
+
+void MainWindow::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    for (int i = 0; i < 10; ++i) {
+        auto *label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        // The even panels are the captions of the odd ones, right-aligned against them.
+        label->setAlignment((i % 2 == 0 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setContentsMargins(0, 0, 0, 0);
+        label->setIndent(1);
+        if (i < 9)
+            label->setFixedWidth(StatusWidths[i]);
+        else
+            label->setMinimumWidth(StatusWidths[i]);
+        bar->addWidget(label, i == 9 ? 1 : 0);
+        m_status[i] = label;
+    }
+}
+
+QStringList MainWindow::statusTexts() const
+{
+    QStringList texts;
+    for (const QLabel *label : m_status)
+        texts << label->text();
+    return texts;
+}
+
+void MainWindow::updateStatus()
+{
+    setWindowTitle(m_ws->windowTitle());
+    const QStringList texts = m_ws->statusTexts();
+    for (int i = 0; i < 10 && i < texts.size(); ++i)
+        m_status[i]->setText(texts.at(i));
+    const bool outputs = m_ws->outputsEnabled();
+    for (const OutputCommand &c : m_outputs)
+        c.action->setEnabled(outputs && c.built);
+    m_fileChg->setText(m_ws->dataFileName() == Workspace::notSpecified()
+                           ? QStringLiteral("データファイルの指定")
+                           : QStringLiteral("データファイルの変更"));
+    update();
+}
+
+void MainWindow::tableChanged()
+{
+    m_grid->setFont(toQFont(m_ws->model().tableFont()));
+    m_grid->gridChanged();
+}
+
+void MainWindow::vegTableDrawCell(QPainter &painter, int col, int row, const QRect &rect)
+{
+    // The species-number row is always tinted; so are the search marks. Tinting only the part
+    // of the cell just drawn gives the same picture as tinting the whole row each time.
+    if (row == m_ws->model().headerRows())
+        GridWidget::tint(painter, rect, kSpeciesNumberRowTint);
+    for (const GridCell &hit : m_ws->model().searchHits())
+        if (hit.col == col && hit.row == row)
+            GridWidget::tint(painter, rect, kSearchHitTint);
+}
+
+// --- Window size and position -----------------------------------------------------------------
+
+void MainWindow::applySettings()
+{
+    const Settings &s = m_ws->settings();
+    // A damaged settings file must not make the window vanish or swallow the screen.
+    const QSize outer(std::clamp(s.winWidth, 200, 10000), std::clamp(s.winHeight, 150, 10000));
+    QPoint pos(s.winLeft, s.winTop);
+    bool onScreen = false;
+    for (const QScreen *screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(QRect(pos, QSize(50, 50)));
+    if (!onScreen)
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            pos = screen->availableGeometry().topLeft();
+    move(pos);
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize((outer - frame).expandedTo(QSize(100, 100)));
+    m_pendingOuterSize = isVisible() ? QSize() : outer;
+    if (m_useFI)
+        m_useFI->setChecked(s.useDataItem);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_pendingOuterSize.isValid())
+        return;
+    // The frame is known once the window is on the screen: the settings give the outer size.
+    QTimer::singleShot(0, this, [this] {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (m_pendingOuterSize.isValid() && !frame.isNull())
+            resize((m_pendingOuterSize - frame).expandedTo(QSize(100, 100)));
+        m_pendingOuterSize = QSize();
+    });
+}
+
+void MainWindow::storeWindowSettings()
+{
+    Settings &s = m_ws->settings();
+    const QRect outer = frameGeometry();
+    s.winTop = outer.top();
+    s.winLeft = outer.left();
+    s.winHeight = outer.height();
+    s.winWidth = outer.width();
+}
+
+// --- Commands ---------------------------------------------------------------------------------
+
+void MainWindow::btnQuitClick()
+{
+    storeWindowSettings();
+    if (!m_ws->btnQuitClick())
+        return;
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // The close box ends the program without writing the settings; only the quit command does.
+    event->accept();
+}
+
+void MainWindow::itemManualClick()
+{
+    if (!m_openUrl(QUrl(Workspace::webHelpUrl())))
+        m_ws->ui().showError(QStringLiteral("エラー"), QStringLiteral("ブラウザの起動に失敗しました"));
+}
+
+void MainWindow::itemVersionClick()
+{
+    AboutBox box(m_ws->versionText(), this);
+    box.exec();
+}
+
+void MainWindow::itemPrintSetupClick()
+{
+    QPageSetupDialog dialog(&m_printer, this);
+    dialog.exec();
+}
+
+void MainWindow::btnFontClick()
+{
+    m_ws->btnFontClick();
+}
+
+// --- Dropped files ----------------------------------------------------------------------------
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const QString path = urls.isEmpty() ? QString() : urls.constFirst().toLocalFile();
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drop is released first; the file is handled from the event loop, so a dialog the
+    // command opens does not keep the dragging program waiting.
+    QTimer::singleShot(0, this, [this, path] { m_ws->droppedFile(path); });
+}
+
+} // namespace Zelkor

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPrinter>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class QLabel;
+class QMenu;
+
+namespace Zelkor {
+
+class GridWidget;
+class Workspace;
+
+/// The main window: the composition table grid, the menu and the status bar over a Workspace.
+/// The menu commands run the workspace's commands; the title, the status panels and the output
+/// commands follow the workspace's state. Files dropped on the window go to the workspace.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// Status panel widths, left to right.
+    static const int StatusWidths[10];
+
+    /// workspace must outlive the window.
+    explicit MainWindow(Workspace *workspace, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Workspace *workspace() const { return m_ws; }
+    /// The composition table grid (VegTable).
+    GridWidget *grid() const { return m_grid; }
+    /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
+    QAction *action(const QString &name) const;
+    /// The texts of the ten status panels, left to right.
+    QStringList statusTexts() const;
+    /// The printer that the printer setup configures and every printout uses.
+    QPrinter *printer() { return &m_printer; }
+    /// Replaces the way the web help is opened (tests); returns false when it failed.
+    void setUrlOpener(std::function<bool(const QUrl &)> opener) { m_openUrl = std::move(opener); }
+
+public Q_SLOTS:
+    /// Title, status panels and the enabling of the output commands (UpdateStatus).
+    void updateStatus();
+    /// Takes up the table's cells, sizes and font and repaints the grid.
+    void tableChanged();
+    /// The window's size and position and the menu check from the settings just read.
+    void applySettings();
+    /// Menu "終了(&X)": writes the settings and closes; stays open when writing fails.
+    void btnQuitClick();
+    /// Menu "Web ヘルプ": opens the help page in the browser.
+    void itemManualClick();
+    /// Menu "バージョン情報": the about box.
+    void itemVersionClick();
+    /// Menu "プリンターの設定(&T)": the printer-setup dialog for the shared printer.
+    void itemPrintSetupClick();
+    /// The print-font button of the item panel.
+    void btnFontClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    QAction *addCommand(QMenu *menu, const QString &name, const QString &caption,
+                        std::function<void()> command, bool output = false);
+    QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output);
+    void storeWindowSettings();
+    void vegTableDrawCell(QPainter &painter, int col, int row, const QRect &rect);
+
+    Workspace *m_ws;
+    GridWidget *m_grid;
+    QLabel *m_status[10] = {};
+    QAction *m_useFI = nullptr;
+    QAction *m_fileChg = nullptr;
+    // The output commands and whether their logic is there: enabled with relevés in the table.
+    struct OutputCommand
+    {
+        QAction *action;
+        bool built;
+    };
+    std::vector<OutputCommand> m_outputs;
+    QPrinter m_printer;
+    std::function<bool(const QUrl &)> m_openUrl;
+    // The settings' outer size waits for the window frame to be known.
+    QSize m_pendingOuterSize;
+};
+
+} // namespace Zelkor
