@@ -21,6 +21,16 @@ public:
 
     /// The codes at [r][s]; seven zeros where nothing is stored or the address is out of range.
     ByteDataSet at(int r, int s) const;
+    /// Calls f(species index, codes) for every stored (non-zero) cell of relevé index r, in
+    /// increasing species order; nothing for an r out of range.
+    template<typename F>
+    void forEachInReleve(int r, F f) const
+    {
+        if (r < 0 || r >= int(m_releves.size()))
+            return;
+        for (const Entry &e : m_releves[std::size_t(r)])
+            f(int(e.species), e.codes);
+    }
     /// Stores codes at [r][s] (seven zeros remove the entry); ignored out of range.
     void set(int r, int s, const ByteDataSet &codes);
     /// Zeroes every code of relevé index r.

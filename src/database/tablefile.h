@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+namespace Zelkor {
+
+class HeaderItems;
+class TableModel;
+
+/// The table file (".vtb"): a whole composition table with its cover codes, saved as CP932 text
+/// with CR LF line ends and read back so that the loaded table looks and behaves as the saved
+/// one. With S species, R relevés and H header rows the lines are:
+///   1                  the table title
+///   2                  "S R H"
+///   3 .. S+3           cover lines for species 0..S: R+1 groups of seven characters, one per
+///                      layer, each the character 48 + code (group 0 is column 3, which carries
+///                      no relevé; line 0 holds the relevés' scale bytes)
+///   S+4                the index line ",,,0,1,...,R"
+///   S+5 .. S+H+4       grid rows 1..H as comma text (header-item rows, species-number row)
+///   S+H+5 .. 2S+H+4    the species rows as comma text, their first field the number 1..S
+/// Rows are written over columns 0..R+3, the columns a loaded table has.
+/// Saving numbers relevés and species by display position, so a loaded table has relevé j in
+/// column j + 3 and species i in row H + i.
+///
+/// A code byte is stored as one character: 0..79 as "0".."\x7F" and 113..175 as the half-width
+/// katakana bytes 0xA1..0xDF, which are single characters in CP932. Other values have no single
+/// CP932 character; a table holding one is not saved (errorString() names the cell) rather than
+/// saved wrongly. Reading takes every byte from "0" (0x30) up as 48 + code.
+class TableFile
+{
+public:
+    /// Writes the table with its title to fileName through a temporary file that replaces the
+    /// target only when everything was written; false with errorString() otherwise, the old
+    /// file then unchanged. The table itself is not changed.
+    bool write(const TableModel &model, const QString &title, const QString &fileName);
+
+    /// Reads a table file into *model, *items and *title. The file is read into a fresh table
+    /// (laid out with the font of *model); only when the whole file has been read is it put in
+    /// place, so on failure (false with errorString() naming the line) nothing has changed.
+    /// On success the capacities equal the counts, DataScaleD is 2, the header items of the
+    /// table's header rows are laid out and selected (labels from the file), all others not,
+    /// and the frequencies and running numbers are recomputed.
+    bool read(const QString &fileName, TableModel *model, HeaderItems *items, QString *title);
+
+    /// The reason of the last failed write() or read(), in Japanese.
+    QString errorString() const { return m_error; }
+
+    /// True when a code byte value can be stored as one CP932 character of a cover line
+    /// (0..79 and 113..175).
+    static bool isStorableCode(int value);
+
+private:
+    QString m_error;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,541 @@
+#include "database/tablefile.h"
+#include "platform/cp932.h"
+#include "support/testsupport.h"
+#include "table/headeritems.h"
+#include "table/tablemodel.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace Zelkor;
+
+namespace {
+
+const ByteDataSet kCodesA{0, 0, 23, 0, 10, 0, 0};  // cell text "  21"
+const ByteDataSet kCodesB{0, 6, 0, 0, 0, 0, 35};   // cell text " r 3"
+const ByteDataSet kCodesC{1, 0, 0, 0, 0, 2, 0};    // cell text "+  +"
+
+// Everything a load may change, to tell whether a table stayed as it was.
+struct Snapshot
+{
+    QStringList cells;
+    QStringList cover;
+    QList<int> numbers;
+    QStringList items;
+    QString title;
+    bool operator==(const Snapshot &) const = default;
+};
+
+Snapshot snapshot(const TableModel &m, const HeaderItems &items, const QString &title)
+{
+    Snapshot s;
+    const CellGrid &g = m.grid();
+    for (int r = 0; r < g.rowCount(); ++r)
+        g.forEachInRow(r, [&](int c, const QString &t) { s.cells << QStringLiteral("%1,%2=%3").arg(c).arg(r).arg(t); });
+    for (int r = 0; r <= m.coverData().maxReleves(); ++r)
+        m.coverData().forEachInReleve(r, [&](int sp, const ByteDataSet &codes) {
+            QString t = QStringLiteral("%1,%2=").arg(r).arg(sp);
+            for (quint8 b : codes)
+                t += QString::number(b) + QLatin1Char(' ');
+            s.cover << t;
+        });
+    s.numbers = {m.speciesCount(), m.releveCount(), m.headerRows(), m.maxSpecies(), m.maxReleves(),
+                 g.rowCount(), g.colCount(), g.fixedRows(), g.fixedCols(), m.dataScaleD(), m.dataScaleK()};
+    for (int n = 1; n <= HeaderItems::Count; ++n)
+        s.items << QStringLiteral("%1:%2:%3").arg(items[n].label).arg(items[n].layout).arg(items[n].selected);
+    s.title = title;
+    return s;
+}
+
+// The lines of a file as bytes, without their CR LF.
+QList<QByteArray> fileLines(const QString &path)
+{
+    QByteArray all = Zelkor::Test::readBytes(path);
+    if (all.endsWith("\r\n"))
+        all.chop(2);
+    QList<QByteArray> out;
+    for (QByteArray l : all.split('\n')) {
+        if (l.endsWith('\r'))
+            l.chop(1);
+        out << l;
+    }
+    return out;
+}
+
+QByteArray joinLines(const QList<QByteArray> &lines)
+{
+    QByteArray all;
+    for (const QByteArray &l : lines)
+        all += l + "\r\n";
+    return all;
+}
+
+QByteArray sjis(const QString &text)
+{
+    QByteArray b;
+    EXPECT_TRUE(Cp932::encode(text, &b));
+    return b;
+}
+
+class TableFileTest : public ::testing::Test
+{
+protected:
+    TableModel model;
+    HeaderItems items;
+    QString title = QStringLiteral("丹沢の植生 2024, 夏");
+    Zelkor::Test::TempDir dir;
+
+    void SetUp() override
+    {
+        model.clearTable(items);
+        buildSmallTable();
+    }
+
+    int h() const { return model.headerRows(); }
+
+    // Species k of the display gets codes in the relevé of grid column col, through the hidden
+    // indexes as extraction does.
+    void put(int k, int col, const ByteDataSet &codes, const QString &text)
+    {
+        model.grid().setCell(col, h() + k, text);
+        model.coverData().set(model.releveIndexAt(col), model.speciesIndexAt(h() + k), codes);
+    }
+
+    // Two species and three relevés under the default layout (H = 19). The relevé in column 4
+    // carries hidden index 5: it changed places with the spare column 8.
+    void buildSmallTable()
+    {
+        CellGrid &g = model.grid();
+        model.setReleveCount(3);
+        model.setSpeciesCount(2);
+        g.setCell(4, 0, QStringLiteral("5"));
+        g.setCell(8, 0, QStringLiteral("1"));
+        // Row 2 is item 2, row 3 item 3, row 4 item 8 under the default layout.
+        g.setCell(4, 2, QStringLiteral("A-1"));
+        g.setCell(5, 2, QStringLiteral("B 2"));
+        g.setCell(6, 2, QStringLiteral("C,\"3\""));
+        g.setCell(4, 3, QStringLiteral("高尾山"));
+        g.setCell(5, 3, QStringLiteral("丹沢 大山"));
+        g.setCell(4, 4, QStringLiteral(" 850"));
+        g.setCell(2, h() + 1, QStringLiteral("Miscanthus sinensis, var. \"alba\""));
+        g.setCell(2, h() + 2, QStringLiteral("ススキ　白"));
+        put(1, 4, kCodesA, QStringLiteral("  21"));
+        put(1, 6, kCodesB, QStringLiteral(" r 3"));
+        put(2, 5, kCodesC, QStringLiteral("+  +"));
+        // The relevés' scale bytes (DataScaleK, DataScaleD) under species index 0.
+        model.coverData().set(5, 0, ByteDataSet{5, 1, 0, 0, 0, 0, 0});
+        model.coverData().set(2, 0, ByteDataSet{5, 2, 0, 0, 0, 0, 0});
+        model.coverData().set(3, 0, ByteDataSet{5, 2, 0, 0, 0, 0, 0});
+        model.recomputeFrequencies();
+    }
+
+    QString save(const QString &name = QStringLiteral("t.vtb"))
+    {
+        TableFile file;
+        const QString path = dir.path(name);
+        EXPECT_TRUE(file.write(model, title, path)) << file.errorString().toStdString();
+        return path;
+    }
+};
+
+} // namespace
+
+TEST_F(TableFileTest, SmallTableFileLayout)
+{
+    const QList<QByteArray> lines = fileLines(save());
+    ASSERT_EQ(lines.size(), 27); // 2 + (S + 1) + 1 + H + S
+    EXPECT_EQ(lines[0], sjis(title));
+    EXPECT_EQ(lines[1], "2 3 19");
+    for (int i = 2; i <= 4; ++i)
+        EXPECT_EQ(lines[i].size(), 28) << i;
+    // Group 0 is column 3; group 1 is the relevé of column 4, whatever its hidden index.
+    EXPECT_EQ(lines[2], "0000000" "5100000" "5200000" "5200000");
+    EXPECT_EQ(lines[3], "0000000" "00G0:00" "0000000" "060000S");
+    EXPECT_EQ(lines[4], "0000000" "0000000" "1000020" "0000000");
+    EXPECT_EQ(lines[5], ",,,0,1,2,3");
+    EXPECT_EQ(lines[6], sjis(QStringLiteral("1,,表番号,,\"   1\",\"   2\",\"   3\"")));
+    EXPECT_EQ(lines[7], sjis(QStringLiteral("2,,識別記号,,A-1,\"B 2\",\"C,\"\"3\"\"\"")));
+    EXPECT_EQ(lines[8], sjis(QStringLiteral("3,,調査地名,,高尾山,\"丹沢 大山\",")));
+    EXPECT_EQ(lines[24], sjis(QStringLiteral(",,（現実の種数）,F＼N,\"   1\",\"   1\",\"   1\"")));
+    EXPECT_EQ(lines[25], "1,\"   1\",\"Miscanthus sinensis, var. \"\"alba\"\"\",\"   2\",\"  21\",,\" r 3\"");
+    EXPECT_EQ(lines[26], sjis(QStringLiteral("2,\"   2\",ススキ　白,\"   1\",,\"+  +\",")));
+    EXPECT_TRUE(Zelkor::Test::readBytes(dir.path(QStringLiteral("t.vtb"))).endsWith("\r\n"));
+}
+
+TEST_F(TableFileTest, SavingDoesNotChangeTheTable)
+{
+    const Snapshot before = snapshot(model, items, title);
+    save();
+    EXPECT_EQ(snapshot(model, items, title), before);
+}
+
+TEST_F(TableFileTest, LoadGivesIdentityIndexesAndCapacitiesOfTheCounts)
+{
+    const QString path = save();
+
+    TableModel loaded;
+    HeaderItems loadedItems;
+    loadedItems[4].layout = true; // not a header row of the file: turned off by the load
+    loadedItems[5].label = QStringLiteral("緯度");
+    loaded.clearTable(loadedItems);
+    loaded.setDataScaleD(1);
+    QString loadedTitle;
+    TableFile file;
+    ASSERT_TRUE(file.read(path, &loaded, &loadedItems, &loadedTitle)) << file.errorString().toStdString();
+
+    EXPECT_EQ(loadedTitle, title);
+    EXPECT_EQ(loaded.speciesCount(), 2);
+    EXPECT_EQ(loaded.releveCount(), 3);
+    EXPECT_EQ(loaded.headerRows(), 19);
+    EXPECT_EQ(loaded.maxSpecies(), 2);
+    EXPECT_EQ(loaded.maxReleves(), 3);
+    EXPECT_EQ(loaded.grid().rowCount(), 2 + 19 + 1);
+    EXPECT_EQ(loaded.grid().colCount(), 3 + 4);
+    EXPECT_EQ(loaded.grid().fixedRows(), 20);
+    EXPECT_EQ(loaded.grid().fixedCols(), 4);
+    EXPECT_EQ(loaded.dataScaleD(), 2);
+
+    // The relevé that had hidden index 5 in column 4 is relevé 1 now.
+    for (int j = 0; j <= 3; ++j)
+        EXPECT_EQ(loaded.releveIndexAt(j + 3), j);
+    for (int i = 1; i <= 2; ++i)
+        EXPECT_EQ(loaded.speciesIndexAt(19 + i), i);
+    EXPECT_EQ(loaded.coverData().at(1, 1), kCodesA);
+    EXPECT_EQ(loaded.coverData().at(3, 1), kCodesB);
+    EXPECT_EQ(loaded.coverData().at(2, 2), kCodesC);
+    EXPECT_EQ(loaded.coverData().at(1, 0), (ByteDataSet{5, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(loaded.coverData().at(2, 0), (ByteDataSet{5, 2, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(loaded.coverData().entryCount(), 6u);
+
+    // Every visible cell of the used area reads back, names with commas, quotes and blanks too.
+    for (int r = 1; r <= 21; ++r)
+        for (int c = 1; c <= 6; ++c)
+            EXPECT_EQ(loaded.grid().cell(c, r), model.grid().cell(c, r)) << c << "," << r;
+    EXPECT_EQ(loaded.grid().cell(2, 20), QStringLiteral("Miscanthus sinensis, var. \"alba\""));
+    EXPECT_EQ(loaded.grid().cell(5, 3), QStringLiteral("丹沢 大山"));
+    EXPECT_EQ(loaded.speciesFreq(1), 2);
+    EXPECT_EQ(loaded.releveSpCount(1), 1);
+
+    // Header items: exactly those of the header rows are laid out and selected.
+    for (int n = 1; n <= HeaderItems::Count; ++n) {
+        EXPECT_EQ(loadedItems[n].layout, HeaderItems::defaultLayout(n)) << n;
+        EXPECT_EQ(loadedItems[n].selected, HeaderItems::defaultLayout(n)) << n;
+    }
+    EXPECT_EQ(loadedItems[5].label, QStringLiteral("緯度")); // not in the table: label kept
+    EXPECT_EQ(loadedItems[8].label, HeaderItems::defaultLabel(8));
+}
+
+TEST_F(TableFileTest, LabelsOfHeaderRowsComeFromTheFile)
+{
+    model.grid().setCell(2, 4, QStringLiteral("標高 (m), 海抜"));
+    const QString path = save();
+    HeaderItems loadedItems;
+    TableModel loaded;
+    QString t;
+    TableFile file;
+    ASSERT_TRUE(file.read(path, &loaded, &loadedItems, &t));
+    EXPECT_EQ(loadedItems[8].label, QStringLiteral("標高 (m), 海抜"));
+}
+
+TEST_F(TableFileTest, SaveLoadSaveGivesTheIdenticalFile)
+{
+    // Move rows and columns so that display order and hidden indexes differ.
+    model.grid().moveRow(h() + 2, h() + 1);
+    model.grid().moveColumn(6, 4);
+    model.recomputeFrequencies();
+    const QString first = save(QStringLiteral("a.vtb"));
+
+    TableModel loaded;
+    HeaderItems loadedItems;
+    QString loadedTitle;
+    TableFile file;
+    ASSERT_TRUE(file.read(first, &loaded, &loadedItems, &loadedTitle)) << file.errorString().toStdString();
+    const QString second = dir.path(QStringLiteral("b.vtb"));
+    ASSERT_TRUE(file.write(loaded, loadedTitle, second)) << file.errorString().toStdString();
+
+    EXPECT_EQ(Zelkor::Test::readBytes(second), Zelkor::Test::readBytes(first));
+    EXPECT_FALSE(Zelkor::Test::readBytes(first).isEmpty());
+}
+
+TEST_F(TableFileTest, LineFeedOnlyFileLoadsAlike)
+{
+    const QString path = save();
+    QByteArray bytes = Zelkor::Test::readBytes(path);
+    bytes.replace("\r\n", "\n");
+    const QString lf = dir.writeBytes(QStringLiteral("lf.vtb"), bytes);
+
+    TableModel a, b;
+    HeaderItems ia, ib;
+    QString ta, tb;
+    TableFile file;
+    ASSERT_TRUE(file.read(path, &a, &ia, &ta));
+    ASSERT_TRUE(file.read(lf, &b, &ib, &tb)) << file.errorString().toStdString();
+    EXPECT_EQ(snapshot(a, ia, ta), snapshot(b, ib, tb));
+}
+
+TEST_F(TableFileTest, ExtraFieldsAreDroppedAndMissingOnesLeaveCellsEmpty)
+{
+    QList<QByteArray> lines = fileLines(save());
+    lines[26] += ",x,\"y z\",w";               // species row 2: more fields than columns
+    lines[7] = sjis(QStringLiteral("2,,識別記号")); // header row 2: fewer fields
+    const QString path = dir.writeBytes(QStringLiteral("edited.vtb"), joinLines(lines));
+
+    TableModel loaded;
+    HeaderItems loadedItems;
+    QString t;
+    TableFile file;
+    ASSERT_TRUE(file.read(path, &loaded, &loadedItems, &t)) << file.errorString().toStdString();
+    EXPECT_EQ(loaded.grid().colCount(), 7);
+    EXPECT_EQ(loaded.grid().cell(5, 21), QStringLiteral("+  +"));
+    EXPECT_TRUE(loaded.grid().cell(6, 21).isEmpty());
+    for (int c = 3; c <= 6; ++c)
+        EXPECT_TRUE(loaded.grid().cell(c, 2).isEmpty()) << c;
+    EXPECT_EQ(loaded.grid().cell(5, 3), QStringLiteral("丹沢 大山"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Damaged and hostile files: a clear message naming the place, and the previous table unchanged.
+
+namespace {
+
+struct DamageCase
+{
+    const char *name;
+    std::function<QByteArray(QList<QByteArray>)> damage; // from the lines of a good file
+    const char *expected;                                 // part of the message
+};
+
+QByteArray replaceLine(QList<QByteArray> lines, int index, const QByteArray &text)
+{
+    lines[index] = text;
+    return joinLines(lines);
+}
+
+const DamageCase kDamageCases[] = {
+    {"count not a number", [](auto l) { return replaceLine(l, 1, "2 x 19"); }, "2 行目"},
+    {"count with letters", [](auto l) { return replaceLine(l, 1, "2 3 1a"); }, "整数ではありません"},
+    {"negative species count", [](auto l) { return replaceLine(l, 1, "-2 3 19"); }, "負の値"},
+    {"absurd relevé count", [](auto l) { return replaceLine(l, 1, "2 999999999 19"); }, "大きすぎます"},
+    {"counts beyond the file size", [](auto l) { return replaceLine(l, 1, "900000 900000 19"); }, "途中で切れています"},
+    {"two counts only", [](auto l) { return replaceLine(l, 1, "2 3"); }, "2 行目"},
+    {"four counts", [](auto l) { return replaceLine(l, 1, "2 3 19 4"); }, "2 行目"},
+    {"no header rows", [](auto l) { return replaceLine(l, 1, "2 3 0"); }, "見出し行数"},
+    {"too many header rows", [](auto l) { return replaceLine(l, 1, "2 3 32"); }, "見出し行数"},
+    {"more species than cover lines", [](auto l) { return replaceLine(l, 1, "3 3 19"); }, "6 行目"},
+    {"short cover line", [](auto l) { l[3].chop(1); return joinLines(l); }, "4 行目"},
+    {"long cover line", [](auto l) { l[3] += '0'; return joinLines(l); }, "4 行目"},
+    {"blank in a cover line", [](auto l) { l[3][10] = ' '; return joinLines(l); }, "4 行目: 11 文字目"},
+    {"index line out of order", [](auto l) { return replaceLine(l, 5, ",,,0,2,1,3"); }, "6 行目"},
+    {"index line too short", [](auto l) { return replaceLine(l, 5, ",,,0,1"); }, "6 行目"},
+    {"header item number 0", [](auto l) { l[7][0] = '0'; return joinLines(l); }, "8 行目: 見出し項目の番号「0」"},
+    {"header item number 31", [](auto l) { l[7].replace(0, 1, "31"); return joinLines(l); }, "見出し項目の番号「31」"},
+    {"header item number not a number", [](auto l) { l[7][0] = 'x'; return joinLines(l); }, "8 行目"},
+    {"empty header row", [](auto l) { return replaceLine(l, 7, ""); }, "8 行目"},
+    {"species row with a wrong number", [](auto l) { l[26][0] = '7'; return joinLines(l); }, "27 行目"},
+    {"last line missing", [](auto l) { l.removeLast(); return joinLines(l); }, "27 行目の種の行がありません"},
+    {"cut inside the cover lines", [](auto l) { return joinLines(l).left(60); }, "途中で切れています"},
+    {"title only", [](auto l) { return l[0] + "\r\n"; }, "2 行目"},
+    {"empty file", [](auto) { return QByteArray(); }, "空です"},
+    {"name that is no Shift-JIS", [](auto l) { l[25].insert(20, "\x81\x20"); return joinLines(l); }, "26 行目"},
+    {"title that is no Shift-JIS", [](auto l) { return replaceLine(l, 0, "\xFF\xFF"); }, "1 行目"},
+};
+
+class TableFileDamage : public TableFileTest, public ::testing::WithParamInterface<DamageCase> {};
+
+} // namespace
+
+TEST_P(TableFileDamage, FailsClearlyAndKeepsThePreviousTable)
+{
+    const DamageCase &c = GetParam();
+    const QString path = dir.writeBytes(QStringLiteral("bad.vtb"), c.damage(fileLines(save())));
+
+    const Snapshot before = snapshot(model, items, title);
+    TableFile file;
+    EXPECT_FALSE(file.read(path, &model, &items, &title));
+    RecordProperty("message", file.errorString().toStdString());
+    EXPECT_TRUE(file.errorString().contains(QString::fromUtf8(c.expected))) << file.errorString().toStdString();
+    EXPECT_TRUE(file.errorString().contains(QStringLiteral("bad.vtb"))) << file.errorString().toStdString();
+    EXPECT_EQ(snapshot(model, items, title), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, TableFileDamage, ::testing::ValuesIn(kDamageCases),
+                         [](const auto &info) {
+                             std::string n = info.param.name;
+                             for (char &ch : n)
+                                 if (!isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
+                             return n;
+                         });
+
+TEST_F(TableFileTest, MissingFileAndFolderAreRefused)
+{
+    const Snapshot before = snapshot(model, items, title);
+    TableFile file;
+    EXPECT_FALSE(file.read(dir.path(QStringLiteral("none.vtb")), &model, &items, &title));
+    EXPECT_TRUE(file.errorString().contains(QStringLiteral("ありません")));
+    QDir(dir.path()).mkdir(QStringLiteral("folder.vtb"));
+    EXPECT_FALSE(file.read(dir.path(QStringLiteral("folder.vtb")), &model, &items, &title));
+    EXPECT_FALSE(file.errorString().isEmpty());
+    EXPECT_EQ(snapshot(model, items, title), before);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cover code bytes
+
+TEST(TableFileCodes, StorableValuesAreTheSingleByteCharacters)
+{
+    for (int v = 0; v <= 255; ++v) {
+        const bool single = (v + 48 <= 0x7F) || (v + 48 >= 0xA1 && v + 48 <= 0xDF);
+        EXPECT_EQ(TableFile::isStorableCode(v), single) << v;
+    }
+}
+
+TEST_F(TableFileTest, EveryStorableValueTravels)
+{
+    QList<int> values;
+    for (int v = 0; v <= 255; ++v)
+        if (TableFile::isStorableCode(v))
+            values << v;
+    ASSERT_EQ(values.size(), 80 + 63);
+    // Seven values per species row, in the relevé of column 5.
+    const int rows = int((values.size() + 6) / 7);
+    model.setSpeciesCount(rows);
+    QList<ByteDataSet> expected;
+    for (int k = 1; k <= rows; ++k) {
+        ByteDataSet codes{};
+        for (int l = 0; l < 7; ++l) {
+            const int at = (k - 1) * 7 + l;
+            codes[std::size_t(l)] = quint8(at < values.size() ? values[at] : 1);
+        }
+        model.grid().setCell(2, h() + k, QStringLiteral("sp%1").arg(k));
+        put(k, 5, codes, QStringLiteral("   1"));
+        expected << codes;
+    }
+    const QString path = save();
+    // The cover lines stay valid Shift-JIS text.
+    for (const QByteArray &line : fileLines(path).mid(2, rows + 1)) {
+        QString text;
+        EXPECT_TRUE(Cp932::decode(line, &text)) << line.toHex().toStdString();
+    }
+
+    TableModel loaded;
+    HeaderItems loadedItems;
+    QString t;
+    TableFile file;
+    ASSERT_TRUE(file.read(path, &loaded, &loadedItems, &t)) << file.errorString().toStdString();
+    for (int k = 1; k <= rows; ++k)
+        EXPECT_EQ(loaded.coverData().at(2, k), expected[k - 1]) << k;
+}
+
+namespace {
+struct UnstorableCase
+{
+    int value;
+    bool scaleByte; // in the relevé's scale bytes rather than a species cell
+};
+class TableFileUnstorable : public TableFileTest, public ::testing::WithParamInterface<UnstorableCase> {};
+} // namespace
+
+TEST_P(TableFileUnstorable, SaveIsRefusedAndTheOldFileStays)
+{
+    const QString path = save();
+    const QByteArray old = Zelkor::Test::readBytes(path);
+
+    const UnstorableCase c = GetParam();
+    if (c.scaleByte)
+        model.coverData().set(2, 0, ByteDataSet{5, quint8(c.value), 0, 0, 0, 0, 0});
+    else
+        model.coverData().set(3, 2, ByteDataSet{0, 0, 0, 0, quint8(c.value), 0, 0});
+    TableFile file;
+    EXPECT_FALSE(file.write(model, title, path));
+    RecordProperty("message", file.errorString().toStdString());
+    EXPECT_TRUE(file.errorString().contains(QString::number(c.value))) << file.errorString().toStdString();
+    EXPECT_TRUE(file.errorString().contains(QStringLiteral("保存できません")));
+    if (!c.scaleByte) {
+        EXPECT_TRUE(file.errorString().contains(QStringLiteral("ススキ　白"))) << file.errorString().toStdString();
+    }
+    EXPECT_EQ(Zelkor::Test::readBytes(path), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("t.vtb")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, TableFileUnstorable,
+                         ::testing::Values(UnstorableCase{80, false}, UnstorableCase{99, false},
+                                           UnstorableCase{112, false}, UnstorableCase{176, false},
+                                           UnstorableCase{255, false}, UnstorableCase{200, true}));
+
+TEST_F(TableFileTest, ReadingTakesHighBytesAsTheirCode)
+{
+    // A byte that this writer never produces but whose code is plain: 0xE0 is code 176.
+    QList<QByteArray> lines = fileLines(save());
+    lines[4][14] = char(0xE0);
+    const QString path = dir.writeBytes(QStringLiteral("high.vtb"), joinLines(lines));
+    TableModel loaded;
+    HeaderItems loadedItems;
+    QString t;
+    TableFile file;
+    ASSERT_TRUE(file.read(path, &loaded, &loadedItems, &t)) << file.errorString().toStdString();
+    EXPECT_EQ(loaded.coverData().at(2, 2), (ByteDataSet{176, 0, 0, 0, 0, 2, 0}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Failed saves never touch the old file.
+
+namespace {
+struct BadSaveCase
+{
+    const char *name;
+    std::function<void(TableModel &, QString &)> spoil;
+    const char *expected;
+};
+
+const BadSaveCase kBadSaves[] = {
+    {"line break in a comment", [](TableModel &m, QString &) { m.grid().setCell(2, m.headerRows() + 1, QStringLiteral("a\nb")); }, "改行"},
+    {"carriage return in a header value", [](TableModel &m, QString &) { m.grid().setCell(5, 2, QStringLiteral("x\ry")); }, "改行"},
+    {"character without Shift-JIS form", [](TableModel &m, QString &) { m.grid().setCell(2, m.headerRows() + 2, QStringLiteral("草\U0001F33F")); }, "シフトJIS"},
+    {"title with a line break", [](TableModel &, QString &t) { t = QStringLiteral("a\r\nb"); }, "題名"},
+    {"title without Shift-JIS form", [](TableModel &, QString &t) { t = QStringLiteral("\U0001F33F"); }, "題名"},
+};
+
+class TableFileBadSave : public TableFileTest, public ::testing::WithParamInterface<BadSaveCase> {};
+} // namespace
+
+TEST_P(TableFileBadSave, OldFileStaysByteIdentical)
+{
+    const QString path = save();
+    const QByteArray old = Zelkor::Test::readBytes(path);
+    const BadSaveCase &c = GetParam();
+    c.spoil(model, title);
+    TableFile file;
+    EXPECT_FALSE(file.write(model, title, path));
+    RecordProperty("message", file.errorString().toStdString());
+    EXPECT_TRUE(file.errorString().contains(QString::fromUtf8(c.expected))) << file.errorString().toStdString();
+    EXPECT_EQ(Zelkor::Test::readBytes(path), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("t.vtb")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, TableFileBadSave, ::testing::ValuesIn(kBadSaves),
+                         [](const auto &info) {
+                             std::string n = info.param.name;
+                             for (char &ch : n)
+                                 if (!isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
+                             return n;
+                         });
+
+TEST_F(TableFileTest, UnwritableTargetsFailWithAMessage)
+{
+    TableFile file;
+    const QString folder = dir.path(QStringLiteral("folder.vtb"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    EXPECT_FALSE(file.write(model, title, folder));
+    EXPECT_FALSE(file.errorString().isEmpty());
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_TRUE(QDir(folder).isEmpty());
+
+    EXPECT_FALSE(file.write(model, title, dir.path(QStringLiteral("no/such/folder/t.vtb"))));
+    EXPECT_FALSE(file.errorString().isEmpty());
+}
