@@ -1,0 +1,106 @@
+#include "database/synonymdictionary.h"
+
+#include "platform/cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace Zelkor {
+
+namespace {
+
+// A line longer than this is no dictionary entry; it is skipped without holding it in memory.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+constexpr qint64 kChunkBytes = 1024 * 1024;
+
+} // namespace
+
+void SynonymDictionary::append(const QString &synonym, const QString &commonName)
+{
+    ++m_entryCount;
+    // Entries are only ever added, so the first definition of a synonym is the one a search
+    // from the top finds; a later one is counted but never reached.
+    const QString key = synonym.toCaseFolded();
+    if (!m_index.contains(key))
+        m_index.insert(key, commonName);
+}
+
+bool SynonymDictionary::setDictionary(const QString &dicFile)
+{
+    m_skippedLines = 0;
+    m_error.clear();
+    const QString shown = QDir::toNativeSeparators(dicFile);
+    const QFileInfo info(dicFile);
+    if (!info.exists() || info.isDir()) {
+        m_error = QStringLiteral("異名辞書ファイル「%1」がありません").arg(shown);
+        return false;
+    }
+    QFile file(dicFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("異名辞書ファイル「%1」を開けません（%2）").arg(shown, file.errorString());
+        return false;
+    }
+
+    auto takeLine = [&](QByteArray line) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        QString text;
+        if (!Cp932::decode(line, &text)) {
+            ++m_skippedLines;
+            return;
+        }
+        const qsizetype comma = text.indexOf(QLatin1Char(','));
+        if (comma <= 0)
+            return;
+        append(text.left(comma), text.mid(comma + 1));
+    };
+
+    QByteArray pending;
+    bool overlong = false; // the current line passed kMaxLineBytes: drop it up to its end
+    while (true) {
+        const QByteArray chunk = file.read(kChunkBytes);
+        if (chunk.isEmpty()) {
+            if (file.error() != QFileDevice::NoError)
+                m_error = QStringLiteral("異名辞書ファイル「%1」を最後まで読めませんでした（%2）")
+                              .arg(shown, file.errorString());
+            break;
+        }
+        qsizetype start = 0;
+        while (start < chunk.size()) {
+            const qsizetype lf = chunk.indexOf('\n', start);
+            const qsizetype end = lf < 0 ? chunk.size() : lf;
+            if (!overlong) {
+                pending.append(chunk.constData() + start, end - start);
+                if (pending.size() > kMaxLineBytes) {
+                    overlong = true;
+                    pending.clear();
+                }
+            }
+            if (lf < 0)
+                break;
+            if (overlong)
+                ++m_skippedLines;
+            else
+                takeLine(pending);
+            pending.clear();
+            overlong = false;
+            start = lf + 1;
+        }
+    }
+    if (overlong)
+        ++m_skippedLines;
+    else if (!pending.isEmpty())
+        takeLine(pending);
+    return true;
+}
+
+QString SynonymDictionary::synToCommonName(const QString &synName) const
+{
+    const auto it = m_index.constFind(synName.toCaseFolded());
+    if (it == m_index.constEnd())
+        return synName;
+    return it.value();
+}
+
+} // namespace Zelkor

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+namespace Zelkor {
+
+/// The synonym dictionary: maps synonyms and variant names of species to one standard name
+/// ("標準名"). Dictionaries are loaded one after another and only added to; a synonym keeps the
+/// standard name of its first definition. Look-ups ignore letter case.
+class SynonymDictionary
+{
+public:
+    /// Appends the entries of a dictionary file: one "synonym,standard name" per line, Shift-JIS.
+    /// The synonym is everything before the first comma, the standard name everything after it;
+    /// neither is trimmed. Lines without a comma or starting with one add nothing, and so do
+    /// lines that are not Shift-JIS (counted in skippedLines()). False when the file does not
+    /// exist or cannot be opened; true once it was read (also when a read error cut it short,
+    /// keeping the entries read so far; errorString() then says so).
+    bool setDictionary(const QString &dicFile);
+
+    /// The standard name of synName, or synName itself when it is no synonym. The standard name
+    /// is not looked up again (A → B and B → C give B for A).
+    QString synToCommonName(const QString &synName) const;
+
+    /// Number of entries loaded (duplicates included).
+    int entryCount() const { return m_entryCount; }
+    /// Lines of the last setDictionary() that were skipped because they are not Shift-JIS.
+    int skippedLines() const { return m_skippedLines; }
+    /// Why the last setDictionary() failed or stopped early; empty when it read everything.
+    QString errorString() const { return m_error; }
+
+private:
+    void append(const QString &synonym, const QString &commonName);
+
+    // Case-folded synonym → standard name of its first definition.
+    QHash<QString, QString> m_index;
+    int m_entryCount = 0;
+    int m_skippedLines = 0;
+    QString m_error;
+};
+
+} // namespace Zelkor
