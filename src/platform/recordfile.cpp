@@ -30,6 +30,7 @@ bool RecordFile::open(const QString &fileName, int recordSize)
         return false;
     }
     m_recordSize = recordSize;
+    m_size = m_file.size();
     return true;
 }
 
@@ -44,13 +45,15 @@ qint64 RecordFile::recordCount() const
 {
     if (!m_file.isOpen() || m_recordSize <= 0)
         return 0;
-    return m_file.size() / m_recordSize;
+    // The size read at opening: the file is only read, and a file cut short later still fails
+    // its reads cleanly.
+    return m_size / m_recordSize;
 }
 
 bool RecordFile::readRecord(qint64 n, QByteArray *out)
 {
     m_error.clear();
-    const QString name = QDir::toNativeSeparators(m_file.fileName());
+    const auto name = [this] { return QDir::toNativeSeparators(m_file.fileName()); };
     if (!m_file.isOpen()) {
         m_error = QStringLiteral("レコードファイルが開かれていません");
         return false;
@@ -58,13 +61,15 @@ bool RecordFile::readRecord(qint64 n, QByteArray *out)
     const qint64 count = recordCount();
     if (n < 0 || n >= count) {
         m_error = QStringLiteral("ファイル「%1」にレコード %2 はありません（レコード数 %3）")
-                      .arg(name, QString::number(n), QString::number(count));
+                      .arg(name(), QString::number(n), QString::number(count));
         return false;
     }
-    QByteArray record(m_recordSize, Qt::Uninitialized);
+    QByteArray scratch;
+    QByteArray &record = out ? *out : scratch;
+    record.resize(m_recordSize);
     if (!m_file.seek(n * m_recordSize)) {
         m_error = QStringLiteral("ファイル「%1」のレコード %2 を読めません（%3）")
-                      .arg(name, QString::number(n), m_file.errorString());
+                      .arg(name(), QString::number(n), m_file.errorString());
         return false;
     }
     qint64 got = 0;
@@ -72,7 +77,7 @@ bool RecordFile::readRecord(qint64 n, QByteArray *out)
         const qint64 r = m_file.read(record.data() + got, m_recordSize - got);
         if (r < 0) {
             m_error = QStringLiteral("ファイル「%1」のレコード %2 を読めません（%3）")
-                          .arg(name, QString::number(n), m_file.errorString());
+                          .arg(name(), QString::number(n), m_file.errorString());
             return false;
         }
         if (r == 0)
@@ -80,11 +85,9 @@ bool RecordFile::readRecord(qint64 n, QByteArray *out)
         got += r;
     }
     if (got != m_recordSize) {
-        m_error = QStringLiteral("ファイル「%1」のレコード %2 が途中で切れています").arg(name, QString::number(n));
+        m_error = QStringLiteral("ファイル「%1」のレコード %2 が途中で切れています").arg(name(), QString::number(n));
         return false;
     }
-    if (out)
-        *out = std::move(record);
     return true;
 }
 

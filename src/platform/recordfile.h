@@ -19,7 +19,8 @@ public:
     /// Number of whole records in the file.
     qint64 recordCount() const;
     /// Reads record n into *out (resized to the record size). False when n is outside the file,
-    /// the record is cut short by the end of the file, or the read fails.
+    /// the record is cut short by the end of the file, or the read fails; *out then holds no
+    /// meaningful data.
     bool readRecord(qint64 n, QByteArray *out);
 
     int recordSize() const { return m_recordSize; }
@@ -28,6 +29,7 @@ public:
 private:
     QFile m_file;
     int m_recordSize = 0;
+    qint64 m_size = 0;
     QString m_error;
 };
 
