@@ -1,0 +1,661 @@
+#include "database/databasebuilder.h"
+
+#include "database/covercode.h"
+#include "database/vegdatabase.h"
+#include "platform/cp932.h"
+#include "table/headeritems.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QStringDecoder>
+#include <QtEndian>
+
+namespace Zelkor {
+
+namespace {
+
+// Input files larger than this are no site or species lists.
+constexpr qint64 kMaxInputBytes = qint64(512) * 1024 * 1024;
+// Block numbers are six-digit fields.
+constexpr qint64 kMaxBlocks = 999999;
+
+struct CsvRow
+{
+    int line = 0;        ///< line on which the row starts (1-based)
+    QStringList fields;  ///< trimmed fields
+};
+
+QString shownName(const QString &fileName)
+{
+    return QDir::toNativeSeparators(fileName);
+}
+
+// Decodes a whole input file: UTF-8 when it is valid UTF-8 (a byte-order mark is dropped),
+// otherwise Shift-JIS (CP932). A line that is neither is reported by its number.
+bool decodeInput(const QByteArray &raw, QString *text, int *badLine)
+{
+    QByteArray bytes = raw;
+    const bool bom = bytes.startsWith("\xEF\xBB\xBF");
+    if (bom)
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8(bytes);
+    if (!utf8.hasError()) {
+        *text = decoded;
+        return true;
+    }
+    int line = 1;
+    QString all;
+    qsizetype start = 0;
+    while (start <= bytes.size()) {
+        qsizetype lf = bytes.indexOf('\n', start);
+        if (lf < 0)
+            lf = bytes.size();
+        QString part;
+        if (bom || !Cp932::decode(bytes.mid(start, lf - start), &part)) {
+            // With a UTF-8 mark the file means to be UTF-8: find the line that is not.
+            if (bom) {
+                QStringDecoder lineDecoder(QStringDecoder::Utf8);
+                (void)lineDecoder(bytes.mid(start, lf - start));
+                if (!lineDecoder.hasError()) {
+                    ++line;
+                    start = lf + 1;
+                    continue;
+                }
+            }
+            *badLine = line;
+            return false;
+        }
+        all += part;
+        if (lf < bytes.size())
+            all += QLatin1Char('\n');
+        ++line;
+        start = lf + 1;
+    }
+    *text = all;
+    return true;
+}
+
+// Splits CSV text into rows: fields separated by commas, a field in double quotes may hold
+// commas, line ends and doubled quotes. Empty lines are skipped. Fields are trimmed.
+bool parseCsv(const QString &text, std::vector<CsvRow> *rows, int *badLine)
+{
+    int line = 1;
+    CsvRow row;
+    row.line = 1;
+    QString field;
+    bool inQuotes = false;
+    bool rowHasContent = false;
+    auto endField = [&] {
+        row.fields.append(trimBlanks(field));
+        field.clear();
+    };
+    auto endRow = [&] {
+        endField();
+        if (rowHasContent || row.fields.size() > 1)
+            rows->push_back(row);
+        row = CsvRow();
+        rowHasContent = false;
+    };
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (inQuotes) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                    field += c;
+                    ++i;
+                } else {
+                    inQuotes = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
+                field += c;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            inQuotes = true;
+            rowHasContent = true;
+        } else if (c == QLatin1Char(',')) {
+            endField();
+        } else if (c == QLatin1Char('\n')) {
+            endRow();
+            ++line;
+            row.line = line;
+        } else if (c == QLatin1Char('\r')) {
+            // part of a CR LF line end
+        } else {
+            field += c;
+            if (c.unicode() > 0x20)
+                rowHasContent = true;
+        }
+    }
+    if (inQuotes) {
+        *badLine = row.line;
+        return false;
+    }
+    if (rowHasContent || !field.isEmpty() || !row.fields.isEmpty())
+        endRow();
+    return true;
+}
+
+bool readCsvFile(const QString &fileName, std::vector<CsvRow> *rows, QString *error)
+{
+    const QString shown = shownName(fileName);
+    QFile file(fileName);
+    if (!QFileInfo::exists(fileName)) {
+        *error = QStringLiteral("ファイル「%1」がありません").arg(shown);
+        return false;
+    }
+    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(shown, file.errorString());
+        return false;
+    }
+    if (file.size() > kMaxInputBytes) {
+        *error = QStringLiteral("ファイル「%1」は大きすぎます（%2 バイトまで）").arg(shown).arg(kMaxInputBytes);
+        return false;
+    }
+    const QByteArray raw = file.read(kMaxInputBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(shown, file.errorString());
+        return false;
+    }
+    QString text;
+    int badLine = 0;
+    if (!decodeInput(raw, &text, &badLine)) {
+        *error = QStringLiteral("ファイル「%1」の %2 行目: UTF-8 としてもシフトJIS（CP932）としても読めません")
+                     .arg(shown)
+                     .arg(badLine);
+        return false;
+    }
+    if (!parseCsv(text, rows, &badLine)) {
+        *error = QStringLiteral("ファイル「%1」の %2 行目: 引用符（\"）が閉じていません").arg(shown).arg(badLine);
+        return false;
+    }
+    if (rows->empty()) {
+        *error = QStringLiteral("ファイル「%1」に見出し行がありません").arg(shown);
+        return false;
+    }
+    return true;
+}
+
+bool hasControlCharacter(const QString &text)
+{
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    return false;
+}
+
+// The Shift-JIS bytes of a field value that must fit maxBytes; *why says what is wrong.
+bool encodeValue(const QString &value, int maxBytes, QByteArray *bytes, QString *why)
+{
+    if (hasControlCharacter(value)) {
+        *why = QStringLiteral("「%1」に制御文字（改行・タブなど）が含まれています").arg(value);
+        return false;
+    }
+    QString error;
+    if (!Cp932::encode(value, bytes, &error)) {
+        *why = QStringLiteral("「%1」の %2").arg(value, error);
+        return false;
+    }
+    if (bytes->size() > maxBytes) {
+        *why = QStringLiteral("「%1」はシフトJISで %2 バイトあり、%3 バイトまでしか入りません")
+                   .arg(value)
+                   .arg(bytes->size())
+                   .arg(maxBytes);
+        return false;
+    }
+    return true;
+}
+
+int itemWidth(int n)
+{
+    return n <= 7 ? 8 : 4;
+}
+
+QString itemFieldName(int n, const QString &caption)
+{
+    return QStringLiteral("項目 %1（%2）").arg(n).arg(caption);
+}
+
+// The database's codes and the text written for each into its two-byte field.
+bool codeField(const QString &code, QByteArray *field)
+{
+    static const QSet<QString> valid = [] {
+        QSet<QString> s{QStringLiteral("r"), QStringLiteral("+"), QStringLiteral("*"),
+                        QStringLiteral("("), QStringLiteral("e"), QStringLiteral("?")};
+        for (int v = 1; v <= 5; ++v) {
+            s.insert(QStringLiteral("+%1").arg(v));
+            s.insert(QString::number(v));
+            for (int soc = 0; soc <= 5; ++soc)
+                s.insert(QString::number(v * 10 + soc));
+        }
+        return s;
+    }();
+    if (!valid.contains(code))
+        return false;
+    *field = code.toLatin1().leftJustified(2, ' ');
+    return true;
+}
+
+QString codeList()
+{
+    return QStringLiteral("r + +1～+5 1～5 10～55 * ( e ? のいずれか");
+}
+
+// A number field of a record, right-aligned.
+QByteArray numberField(qint64 value, int width)
+{
+    return QByteArray::number(value).rightJustified(width, ' ', true);
+}
+
+// The species file beside zkiFileName, its extension in the case of the given one.
+QString speciesFileFor(const QString &zkiFileName)
+{
+    const QString suffix = zkiFileName.right(4);
+    const QString ext = suffix == QLatin1String(".ZKI") ? QStringLiteral(".ZKD") : QStringLiteral(".zkd");
+    return zkiFileName.left(zkiFileName.size() - 4) + ext;
+}
+
+} // namespace
+
+const QStringList &DatabaseBuilder::layerLabels()
+{
+    static const QStringList labels{QStringLiteral("T1"), QStringLiteral("T2"), QStringLiteral("S1"),
+                                    QStringLiteral("S2"), QStringLiteral("H1"), QStringLiteral("H2"),
+                                    QStringLiteral("M")};
+    return labels;
+}
+
+QString DatabaseBuilder::defaultCaption(int n)
+{
+    // The thirty default labels with their units take more than the 252 characters of the header
+    // record; the layer items are written in a short form with the layer labels.
+    if (n >= 16 && n <= 22)
+        return layerLabels().at(n - 16) + QStringLiteral("高さ");
+    if (n >= 23 && n <= 29)
+        return layerLabels().at(n - 23) + QStringLiteral("植被率");
+    return HeaderItems::defaultLabel(n);
+}
+
+DatabaseBuilder::DatabaseBuilder()
+{
+    for (int n = 1; n <= 30; ++n) {
+        m_layout[std::size_t(n)] = n == 1 || HeaderItems::defaultLayout(n);
+        m_captions[std::size_t(n)] = defaultCaption(n);
+    }
+}
+
+bool DatabaseBuilder::fail(const QString &message)
+{
+    m_error = message;
+    return false;
+}
+
+bool DatabaseBuilder::failAt(const QString &fileName, int line, const QString &field, const QString &problem)
+{
+    const QString message = problem; // may be m_error itself
+    m_error = QStringLiteral("ファイル「%1」の %2 行目").arg(shownName(fileName)).arg(line);
+    if (!field.isEmpty())
+        m_error += QStringLiteral("、") + field;
+    m_error += QStringLiteral(": ") + message;
+    return false;
+}
+
+bool DatabaseBuilder::setScales(int k, int d)
+{
+    if (k < 0 || k > 9 || d < 0 || d > 9)
+        return fail(QStringLiteral("K と D は 0～9 の数字 1 桁で指定して下さい"));
+    m_k = k;
+    m_d = d;
+    return true;
+}
+
+bool DatabaseBuilder::setHeaderItem(int n, bool layout, const QString &caption)
+{
+    if (n < 1 || n > 30)
+        return fail(QStringLiteral("見出し項目の番号 %1 は 1～30 の範囲にありません").arg(n));
+    if (caption.isEmpty())
+        return fail(QStringLiteral("見出し項目 %1 の名称が空です").arg(n));
+    if (caption.contains(QLatin1Char('$')))
+        return fail(QStringLiteral("見出し項目 %1 の名称「%2」に「$」は使えません（見出しレコードの区切りです）").arg(n).arg(caption));
+    if (hasControlCharacter(caption))
+        return fail(QStringLiteral("見出し項目 %1 の名称「%2」に制御文字が含まれています").arg(n).arg(caption));
+    m_layout[std::size_t(n)] = n == 1 || layout;
+    m_captions[std::size_t(n)] = caption;
+    return true;
+}
+
+bool DatabaseBuilder::readHeaderItemsCsv(const QString &fileName)
+{
+    std::vector<CsvRow> rows;
+    if (!readCsvFile(fileName, &rows, &m_error))
+        return false;
+    QSet<int> seen;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const CsvRow &row = rows[i];
+        if (row.fields.size() < 3)
+            return failAt(fileName, row.line, QString(),
+                          QStringLiteral("「番号,組込(1/0),名称」の 3 列が必要です"));
+        for (qsizetype f = 3; f < row.fields.size(); ++f)
+            if (!row.fields.at(f).isEmpty())
+                return failAt(fileName, row.line, QStringLiteral("%1 列目").arg(f + 1), QStringLiteral("列が多すぎます"));
+        bool ok = false;
+        const int n = row.fields.at(0).toInt(&ok);
+        if (!ok || n < 1 || n > 30)
+            return failAt(fileName, row.line, QStringLiteral("番号"),
+                          QStringLiteral("「%1」は 1～30 の見出し項目番号ではありません").arg(row.fields.at(0)));
+        if (seen.contains(n))
+            return failAt(fileName, row.line, QStringLiteral("番号"), QStringLiteral("見出し項目 %1 が二度指定されています").arg(n));
+        seen.insert(n);
+        const QString flag = row.fields.at(1);
+        if (flag != QLatin1String("0") && flag != QLatin1String("1"))
+            return failAt(fileName, row.line, QStringLiteral("組込"), QStringLiteral("「%1」: 1（組込む）か 0 を指定して下さい").arg(flag));
+        if (!setHeaderItem(n, flag == QLatin1String("1"), row.fields.at(2)))
+            return failAt(fileName, row.line, QStringLiteral("名称"), m_error);
+    }
+    return true;
+}
+
+bool DatabaseBuilder::addSite(const Site &site)
+{
+    const QString id = trimBlanks(site.id);
+    if (id.isEmpty())
+        return fail(QStringLiteral("識別子: 測定の識別子が空です"));
+    if (m_siteIndex.contains(id))
+        return fail(QStringLiteral("識別子: 測定「%1」は既にあります").arg(id));
+    Releve releve;
+    releve.site.id = id;
+    for (int n = 2; n <= 30; ++n) {
+        const QString value = trimBlanks(site.items[std::size_t(n)]);
+        QByteArray bytes;
+        QString why;
+        if (!encodeValue(value, itemWidth(n), &bytes, &why))
+            return fail(itemFieldName(n, m_captions[std::size_t(n)]) + QStringLiteral(": ") + why);
+        if (n == 30 && !value.isEmpty()) {
+            bool ok = false;
+            const int count = value.toInt(&ok);
+            if (!ok || count < 0)
+                return fail(itemFieldName(n, m_captions[std::size_t(n)])
+                            + QStringLiteral(": 「%1」は 0 以上の整数ではありません").arg(value));
+        }
+        releve.site.items[std::size_t(n)] = value;
+    }
+    if (site.k < -1 || site.k > 9)
+        return fail(QStringLiteral("K: 0～9 の数字 1 桁で指定して下さい"));
+    if (site.d < -1 || site.d > 9)
+        return fail(QStringLiteral("D: 0～9 の数字 1 桁で指定して下さい"));
+    releve.site.k = site.k;
+    releve.site.d = site.d;
+    m_siteIndex.insert(id, int(m_sites.size()));
+    m_sites.push_back(std::move(releve));
+    return true;
+}
+
+bool DatabaseBuilder::readSitesCsv(const QString &fileName)
+{
+    std::vector<CsvRow> rows;
+    if (!readCsvFile(fileName, &rows, &m_error))
+        return false;
+
+    // What each column holds: an item number 2..30, 31 for K, 32 for D.
+    const CsvRow &head = rows.front();
+    std::vector<int> columns(std::size_t(head.fields.size()), 0);
+    QSet<int> seen;
+    for (qsizetype c = 1; c < head.fields.size(); ++c) {
+        const QString name = head.fields.at(c);
+        int what = 0;
+        bool ok = false;
+        const int number = name.toInt(&ok);
+        if (ok && number >= 2 && number <= 30)
+            what = number;
+        else if (name.compare(QLatin1String("K"), Qt::CaseInsensitive) == 0)
+            what = 31;
+        else if (name.compare(QLatin1String("D"), Qt::CaseInsensitive) == 0)
+            what = 32;
+        else {
+            for (int n = 2; n <= 30 && what == 0; ++n)
+                if (name == m_captions[std::size_t(n)] || name == HeaderItems::defaultLabel(n))
+                    what = n;
+        }
+        if (what == 0)
+            return failAt(fileName, head.line, QStringLiteral("%1 列目「%2」").arg(c + 1).arg(name),
+                          QStringLiteral("見出し項目の番号（2～30）か名称、または K、D を指定して下さい"));
+        if (seen.contains(what))
+            return failAt(fileName, head.line, QStringLiteral("%1 列目「%2」").arg(c + 1).arg(name),
+                          QStringLiteral("同じ項目の列が二つあります"));
+        seen.insert(what);
+        columns[std::size_t(c)] = what;
+    }
+
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const CsvRow &row = rows[i];
+        Site site;
+        site.id = row.fields.at(0);
+        for (qsizetype c = 1; c < row.fields.size(); ++c) {
+            const QString value = row.fields.at(c);
+            if (c >= head.fields.size()) {
+                if (value.isEmpty())
+                    continue;
+                return failAt(fileName, row.line, QStringLiteral("%1 列目").arg(c + 1),
+                              QStringLiteral("見出し行より列が多くなっています"));
+            }
+            const int what = columns[std::size_t(c)];
+            if (what <= 30) {
+                site.items[std::size_t(what)] = value;
+                continue;
+            }
+            if (value.isEmpty())
+                continue;
+            if (value.size() != 1 || value.at(0) < QLatin1Char('0') || value.at(0) > QLatin1Char('9'))
+                return failAt(fileName, row.line, what == 31 ? QStringLiteral("K") : QStringLiteral("D"),
+                              QStringLiteral("「%1」: 0～9 の数字 1 桁で指定して下さい").arg(value));
+            (what == 31 ? site.k : site.d) = value.at(0).unicode() - u'0';
+        }
+        if (!addSite(site))
+            return failAt(fileName, row.line, QString(), m_error);
+    }
+    return true;
+}
+
+bool DatabaseBuilder::addSpecies(const QString &releveId, const QString &name, const QString &layer,
+                                 const QString &code)
+{
+    const QString id = trimBlanks(releveId);
+    const auto site = m_siteIndex.constFind(id);
+    if (site == m_siteIndex.constEnd())
+        return fail(QStringLiteral("測定「%1」: 立地データにこの識別子の行がありません").arg(id));
+    const QString species = trimBlanks(name);
+    if (species.isEmpty())
+        return fail(QStringLiteral("種名: 種名が空です"));
+    QByteArray nameBytes;
+    QString why;
+    if (!encodeValue(species, VegDatabase::NameSize, &nameBytes, &why))
+        return fail(QStringLiteral("種名: ") + why);
+    const int layerIndex = int(layerLabels().indexOf(trimBlanks(layer).toUpper()));
+    if (layerIndex < 0)
+        return fail(QStringLiteral("階層: 「%1」は T1 T2 S1 S2 H1 H2 M のいずれでもありません").arg(layer));
+    QByteArray field;
+    if (!codeField(trimBlanks(code), &field))
+        return fail(QStringLiteral("優占度: 「%1」は %2 ではありません").arg(code, codeList()));
+
+    Releve &releve = m_sites[std::size_t(site.value())];
+    auto it = releve.entryIndex.constFind(species);
+    int entry;
+    if (it == releve.entryIndex.constEnd()) {
+        entry = int(releve.entries.size());
+        Entry e;
+        e.name = nameBytes;
+        e.codes.fill(QByteArray("  "));
+        releve.entries.push_back(e);
+        releve.entryIndex.insert(species, entry);
+    } else {
+        entry = it.value();
+    }
+    QByteArray &slot = releve.entries[std::size_t(entry)].codes[std::size_t(layerIndex)];
+    if (slot != "  ")
+        return fail(QStringLiteral("階層: 種「%1」の %2 が二度指定されています").arg(species, layerLabels().at(layerIndex)));
+    slot = field;
+    return true;
+}
+
+bool DatabaseBuilder::readSpeciesCsv(const QString &fileName)
+{
+    std::vector<CsvRow> rows;
+    if (!readCsvFile(fileName, &rows, &m_error))
+        return false;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const CsvRow &row = rows[i];
+        if (row.fields.size() < 4)
+            return failAt(fileName, row.line, QString(),
+                          QStringLiteral("「測定,種名,階層,優占度」の 4 列が必要です"));
+        for (qsizetype f = 4; f < row.fields.size(); ++f)
+            if (!row.fields.at(f).isEmpty())
+                return failAt(fileName, row.line, QStringLiteral("%1 列目").arg(f + 1), QStringLiteral("列が多すぎます"));
+        if (!addSpecies(row.fields.at(0), row.fields.at(1), row.fields.at(2), row.fields.at(3)))
+            return failAt(fileName, row.line, QString(), m_error);
+    }
+    return true;
+}
+
+int DatabaseBuilder::speciesEntryCount() const
+{
+    int n = 0;
+    for (const Releve &r : m_sites)
+        n += int(r.entries.size());
+    return n;
+}
+
+bool DatabaseBuilder::headerText(int k, int d, QString *text)
+{
+    // "#", the item count, the title, item 1's caption, then flag and caption of items 2..30,
+    // each field ended by "$", and the scales in the tail.
+    QString t = QStringLiteral("#30$") + m_title + QLatin1Char('$') + m_captions[1] + QLatin1Char('$');
+    for (int n = 2; n <= 30; ++n)
+        t += QLatin1Char(m_layout[std::size_t(n)] ? '1' : '0') + m_captions[std::size_t(n)] + QLatin1Char('$');
+    t += QStringLiteral("K=%1 D=%2").arg(k).arg(d);
+    if (t.size() > VegDatabase::HeaderChars)
+        return fail(QStringLiteral("標題と見出し項目の名称が見出しレコードに入りきりません（%1 文字、%2 文字まで）。"
+                                   "標題か名称を短くして下さい")
+                        .arg(t.size())
+                        .arg(VegDatabase::HeaderChars));
+    *text = t;
+    return true;
+}
+
+bool DatabaseBuilder::write(const QString &zkiFileName)
+{
+    m_warnings.clear();
+    if (!zkiFileName.endsWith(QLatin1String(".zki"), Qt::CaseInsensitive))
+        return fail(QStringLiteral("出力ファイル「%1」: 拡張子は .zki にして下さい").arg(shownName(zkiFileName)));
+    if (m_sites.empty())
+        return fail(QStringLiteral("測定が 1 件もありません"));
+    m_title = trimBlanks(m_title);
+    if (m_title.isEmpty())
+        m_title = QFileInfo(zkiFileName).completeBaseName();
+    // An empty title field would shift every later field; a "$" would end it early.
+    if (m_title.isEmpty() || m_title.contains(QLatin1Char('$')) || hasControlCharacter(m_title))
+        return fail(QStringLiteral("標題「%1」: 空の標題、「$」、制御文字は使えません").arg(m_title));
+    QString header;
+    if (!headerText(m_k, m_d, &header))
+        return false;
+
+    // Blocks are numbered from 1 in relevé order, each relevé's blocks one after another.
+    qint64 blocks = 0;
+    std::vector<qint64> firstBlock(m_sites.size(), 0);
+    for (std::size_t i = 0; i < m_sites.size(); ++i) {
+        const qint64 n = qint64(m_sites[i].entries.size());
+        if (n == 0) {
+            m_warnings << QStringLiteral("測定「%1」には種がありません。この測定は抽出されません").arg(m_sites[i].site.id);
+            continue;
+        }
+        firstBlock[i] = blocks + 1;
+        blocks += (n + VegDatabase::EntriesPerBlock - 1) / VegDatabase::EntriesPerBlock;
+    }
+    if (blocks > kMaxBlocks)
+        return fail(QStringLiteral("種のブロックが %1 個を超えます（%2 個）").arg(kMaxBlocks).arg(blocks));
+
+    const QString zkdFileName = speciesFileFor(zkiFileName);
+    QSaveFile zki(zkiFileName);
+    QSaveFile zkd(zkdFileName);
+    if (!zkd.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkdFileName), zkd.errorString()));
+    if (!zki.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkiFileName), zki.errorString()));
+
+    // Species file: the UTF-16LE header, then the blocks.
+    QByteArray record(VegDatabase::SpeciesRecordSize, ' ');
+    header = header.leftJustified(VegDatabase::HeaderChars, QLatin1Char(' '));
+    for (int i = 0; i < VegDatabase::HeaderChars; ++i)
+        qToLittleEndian<quint16>(header.at(i).unicode(), record.data() + 2 * i);
+    zkd.write(record);
+    for (std::size_t i = 0; i < m_sites.size(); ++i) {
+        const std::vector<Entry> &entries = m_sites[i].entries;
+        qint64 block = firstBlock[i];
+        for (std::size_t at = 0; at < entries.size(); at += VegDatabase::EntriesPerBlock, ++block) {
+            record.fill(' ');
+            for (int k = 0; k < VegDatabase::EntriesPerBlock && at + std::size_t(k) < entries.size(); ++k) {
+                const Entry &e = entries[at + std::size_t(k)];
+                char *p = record.data() + VegDatabase::EntrySize * k;
+                std::memcpy(p, e.name.constData(), std::size_t(e.name.size()));
+                for (int layer = 0; layer < 7; ++layer)
+                    std::memcpy(p + VegDatabase::NameSize + 2 * layer, e.codes[std::size_t(layer)].constData(), 2);
+            }
+            const bool last = at + VegDatabase::EntriesPerBlock >= entries.size();
+            record.replace(VegDatabase::NextBlockOffset, 6, numberField(last ? 0 : block + 1, 6));
+            zkd.write(record);
+        }
+    }
+
+    // Relevé file: record 0 unused, then one record per relevé.
+    QByteArray rec(VegDatabase::ReleveRecordSize, ' ');
+    zki.write(rec);
+    for (std::size_t i = 0; i < m_sites.size(); ++i) {
+        const Releve &r = m_sites[i];
+        rec.fill(' ');
+        for (int n = 2; n <= 30; ++n) {
+            QString value = r.site.items[std::size_t(n)];
+            if (n == 30 && value.isEmpty())
+                value = QString::number(qMin<qsizetype>(r.entries.size(), 9999));
+            else if (n == 30 && value.toInt() != int(r.entries.size()))
+                m_warnings << QStringLiteral("測定「%1」: 出現種数 %2 と種の数 %3 が一致しません")
+                                  .arg(r.site.id, value)
+                                  .arg(r.entries.size());
+            QByteArray bytes;
+            Cp932::encode(value, &bytes);
+            const int width = itemWidth(n);
+            const int offset = n <= 7 ? 8 * n : 32 + 4 * n;
+            // Items 2..7 read as text, left-aligned; items 8..30 right-aligned as numbers are.
+            bytes = n <= 7 ? bytes.leftJustified(width, ' ', true) : bytes.rightJustified(width, ' ', true);
+            rec.replace(offset, width, bytes);
+        }
+        rec[156] = char('0' + (r.site.k >= 0 ? r.site.k : m_k));
+        rec[157] = char('0' + (r.site.d >= 0 ? r.site.d : m_d));
+        rec.replace(248, 6, numberField(firstBlock[i], 6));
+        zki.write(rec);
+    }
+
+    if (zkd.error() != QFileDevice::NoError || zki.error() != QFileDevice::NoError) {
+        const QString why = zkd.error() != QFileDevice::NoError ? zkd.errorString() : zki.errorString();
+        zkd.cancelWriting();
+        zki.cancelWriting();
+        return fail(QStringLiteral("データファイルを書き込めません（%1）").arg(why));
+    }
+    // Both are complete; the species file goes first so that a relevé file never names blocks
+    // that are not there yet.
+    if (!zkd.commit()) {
+        zki.cancelWriting();
+        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkdFileName), zkd.errorString()));
+    }
+    if (!zki.commit())
+        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkiFileName), zki.errorString()));
+    return true;
+}
+
+} // namespace Zelkor

@@ -1,0 +1,295 @@
+#include "database/databasebuilder.h"
+
+#include "database/vegdatabase.h"
+#include "platform/cp932.h"
+#include "table/headeritems.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+using Zelkor::Test::TempDir;
+
+namespace {
+
+DatabaseBuilder::Site site(const QString &id, std::initializer_list<std::pair<int, QString>> items, int k = -1, int d = -1)
+{
+    DatabaseBuilder::Site s;
+    s.id = id;
+    for (const auto &[n, v] : items)
+        s.items[std::size_t(n)] = v;
+    s.k = k;
+    s.d = d;
+    return s;
+}
+
+QString utf8File(const TempDir &dir, const QString &name, const QString &text)
+{
+    return dir.writeBytes(name, text.toUtf8());
+}
+
+} // namespace
+
+TEST(DatabaseBuilder, RoundTripThroughTheReader)
+{
+    TempDir dir;
+    DatabaseBuilder b;
+    b.setTitle(QStringLiteral("房総の植生"));
+    ASSERT_TRUE(b.setScales(4, 1));
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("r1"), {{2, QStringLiteral("千葉01")}, {3, QStringLiteral("清澄山")},
+                                                     {5, QStringLiteral("351000")}, {7, QStringLiteral("5340")},
+                                                     {8, QStringLiteral("350")}, {9, QStringLiteral("NE")},
+                                                     {15, QStringLiteral("100")}, {23, QStringLiteral("80")}})));
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("r2"), {{2, QStringLiteral("X")}}, 7, 2)));
+    // Thirteen species in r1: two blocks; layers of one species gather into one entry.
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("r1"), QStringLiteral("スダジイ"), QStringLiteral("T1"), QStringLiteral("45")));
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("r1"), QStringLiteral("スダジイ"), QStringLiteral("S1"), QStringLiteral("+")));
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("r1"), QStringLiteral("スダジイ"), QStringLiteral("h1"), QStringLiteral("r")));
+    for (int i = 2; i <= 13; ++i)
+        ASSERT_TRUE(b.addSpecies(QStringLiteral("r1"), QStringLiteral("Species %1").arg(i), QStringLiteral("M"), QStringLiteral("+2")));
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("r2"), QStringLiteral("Carex nervata"), QStringLiteral("H2"), QStringLiteral("*")));
+    EXPECT_EQ(b.siteCount(), 2);
+    EXPECT_EQ(b.speciesEntryCount(), 14);
+    const QString zki = dir.path(QStringLiteral("boso.zki"));
+    ASSERT_TRUE(b.write(zki)) << b.errorString().toStdString();
+    EXPECT_TRUE(b.warnings().isEmpty());
+
+    // The layouts: record 0 of each file, 256-byte relevés, 512-byte blocks.
+    EXPECT_EQ(QFileInfo(zki).size(), 3 * 256);
+    EXPECT_EQ(QFileInfo(dir.path(QStringLiteral("boso.zkd"))).size(), 4 * 512);
+
+    VegDatabase db;
+    ASSERT_TRUE(db.openDataFile(zki));
+    EXPECT_EQ(db.recordCount(), 2);
+    const DataHeader h = db.readDataHeader();
+    EXPECT_TRUE(h.itemCountValid);
+    EXPECT_EQ(h.title, QStringLiteral("房総の植生"));
+    EXPECT_EQ(h.item1Caption, HeaderItems::defaultLabel(1));
+    EXPECT_EQ(h.itemsRead, 29);
+    for (int n = 2; n <= 30; ++n) {
+        EXPECT_EQ(h.items[std::size_t(n)].caption, DatabaseBuilder::defaultCaption(n)) << n;
+        EXPECT_EQ(h.items[std::size_t(n)].layout, HeaderItems::defaultLayout(n)) << n;
+    }
+    EXPECT_EQ(h.scaleK, 4);
+    EXPECT_EQ(h.scaleD, 1);
+
+    ASSERT_TRUE(db.readReleve(1));
+    EXPECT_EQ(db.itemText(2), QStringLiteral("千葉01"));
+    EXPECT_EQ(db.itemText(3), QStringLiteral("清澄山"));
+    EXPECT_EQ(db.itemText(5), QStringLiteral("351000"));
+    EXPECT_EQ(db.meshCode(), QStringLiteral("5340"));
+    EXPECT_EQ(db.itemText(8), QStringLiteral("350"));
+    EXPECT_EQ(db.itemBytes(8), QByteArray(" 350"));
+    EXPECT_EQ(db.itemText(9), QStringLiteral("NE"));
+    EXPECT_EQ(db.itemText(23), QStringLiteral("80"));
+    EXPECT_EQ(db.itemText(30), QStringLiteral("13"));
+    EXPECT_EQ(db.recSpeciesNum(), 13);
+    EXPECT_EQ(db.dataScaleK(), 4);
+    EXPECT_EQ(db.dataScaleD(), 1);
+    EXPECT_EQ(db.plantCount(), 13);
+    EXPECT_EQ(db.plantSet()[1].nam, QStringLiteral("スダジイ") + QString(20, QLatin1Char(' ')));
+    EXPECT_EQ(db.plantSet()[1].dby, (ByteDataSet{45, 0, 1, 0, 6, 0, 0}));
+    EXPECT_EQ(db.plantSet()[13].nam.trimmed(), QStringLiteral("Species 13"));
+    EXPECT_EQ(db.plantSet()[13].dby, (ByteDataSet{0, 0, 0, 0, 0, 0, 2}));
+
+    ASSERT_TRUE(db.readReleve(2));
+    EXPECT_EQ(db.itemText(2), QStringLiteral("X"));
+    EXPECT_EQ(db.dataScaleK(), 7);
+    EXPECT_EQ(db.dataScaleD(), 2);
+    EXPECT_EQ(db.plantCount(), 1);
+    EXPECT_EQ(db.plantSet()[1].dby, (ByteDataSet{0, 0, 0, 0, 0, 7, 0}));
+}
+
+TEST(DatabaseBuilder, EveryCodeReadsBackAsItsByte)
+{
+    struct Case { const char *code; int byte; };
+    const Case cases[] = {{"r", 6}, {"+", 1},  {"+1", 1}, {"+2", 2}, {"+5", 5},   {"1", 10}, {"5", 50},
+                          {"10", 10}, {"23", 23}, {"55", 55}, {"*", 7}, {"(", 7}, {"e", 8}, {"?", 9}};
+    TempDir dir;
+    DatabaseBuilder b;
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("1"), {})));
+    int i = 0;
+    for (const Case &c : cases)
+        ASSERT_TRUE(b.addSpecies(QStringLiteral("1"), QStringLiteral("sp%1").arg(++i), QStringLiteral("H1"), QString::fromLatin1(c.code))) << c.code;
+    ASSERT_TRUE(b.write(dir.path(QStringLiteral("c.zki"))));
+    VegDatabase db;
+    ASSERT_TRUE(db.openDataFile(dir.path(QStringLiteral("c.zki"))));
+    ASSERT_TRUE(db.readReleve(1));
+    ASSERT_EQ(db.plantCount(), int(std::size(cases)));
+    for (std::size_t k = 0; k < std::size(cases); ++k)
+        EXPECT_EQ(db.plantSet()[k + 1].dby[4], cases[k].byte) << cases[k].code;
+}
+
+TEST(DatabaseBuilder, RefusesWhatTheFormatCannotHold)
+{
+    struct Case
+    {
+        const char *what;
+        QString sites;
+        QString species;
+        QStringList expected; // parts of the message: file, line, field
+    };
+    const QString okSites = QStringLiteral("id,2,3,8\nA,a,b,1\n");
+    const QString okSpecies = QStringLiteral("releve,species,layer,code\nA,Poa,H1,+\n");
+    const Case cases[] = {
+        {"name longer than 28 bytes", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1,+\nA,Abcdefghij klmnopqrstu vwxyza,H1,1\n"),
+         {QStringLiteral("species.csv"), QStringLiteral("3 行目"), QStringLiteral("種名"), QStringLiteral("29 バイト")}},
+        {"Japanese name longer than 28 bytes", okSites, QStringLiteral("r,s,l,c\nA,ホソバノヤマハハコモドキヤマハハコ,H1,1\n"),
+         {QStringLiteral("2 行目"), QStringLiteral("種名"), QStringLiteral("34 バイト")}},
+        {"item 3 wider than 8 bytes", QStringLiteral("id,2,3\nA,a,Terschelling\n"), okSpecies,
+         {QStringLiteral("sites.csv"), QStringLiteral("2 行目"), QStringLiteral("項目 3"), QStringLiteral("8 バイト")}},
+        {"item 8 wider than 4 bytes", QStringLiteral("id,8\nA,12345\n"), okSpecies, {QStringLiteral("項目 8"), QStringLiteral("4 バイト")}},
+        {"Japanese item 2 wider than 8 bytes", QStringLiteral("id,2\nA,北海道檜山郡\n"), okSpecies, {QStringLiteral("項目 2"), QStringLiteral("12 バイト")}},
+        {"character without a Shift-JIS form", QStringLiteral("id,3\nA,a€b\n"), okSpecies, {QStringLiteral("項目 3"), QStringLiteral("シフトJIS")}},
+        {"species name without a Shift-JIS form", okSites, QStringLiteral("r,s,l,c\nA,Poa 😀,H1,1\n"), {QStringLiteral("種名"), QStringLiteral("シフトJIS")}},
+        {"unknown layer", okSites, QStringLiteral("r,s,l,c\nA,Poa,H3,+\n"), {QStringLiteral("2 行目"), QStringLiteral("階層"), QStringLiteral("H3")}},
+        {"code out of the scale", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1,60\n"), {QStringLiteral("優占度"), QStringLiteral("60")}},
+        {"code that is no code", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1,r2\n"), {QStringLiteral("優占度"), QStringLiteral("r2")}},
+        {"code 6", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1,6\n"), {QStringLiteral("優占度")}},
+        {"upper-case R", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1,R\n"), {QStringLiteral("優占度")}},
+        {"relevé without a site row", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1,+\nB,Poa,H1,+\n"),
+         {QStringLiteral("3 行目"), QStringLiteral("測定「B」")}},
+        {"same layer twice", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1,+\nA,Poa,H1,1\n"), {QStringLiteral("3 行目"), QStringLiteral("H1")}},
+        {"same relevé id twice", QStringLiteral("id,2\nA,x\nA,y\n"), okSpecies, {QStringLiteral("3 行目"), QStringLiteral("識別子")}},
+        {"K not a digit", QStringLiteral("id,K\nA,x\n"), okSpecies, {QStringLiteral("2 行目"), QStringLiteral("K")}},
+        {"unknown column", QStringLiteral("id,2,moisture\nA,x,1\n"), okSpecies, {QStringLiteral("1 行目"), QStringLiteral("3 列目「moisture」")}},
+        {"item column twice", QStringLiteral("id,2,識別記号\nA,x,y\n"), okSpecies, {QStringLiteral("1 行目"), QStringLiteral("3 列目")}},
+        {"more fields than columns", QStringLiteral("id,2\nA,x,y\n"), okSpecies, {QStringLiteral("2 行目"), QStringLiteral("3 列目")}},
+        {"species count that is no number", QStringLiteral("id,30\nA,many\n"), okSpecies, {QStringLiteral("項目 30")}},
+        {"unclosed quote", QStringLiteral("id,2\nA,\"x\n"), okSpecies, {QStringLiteral("2 行目"), QStringLiteral("引用符")}},
+        {"too few species fields", okSites, QStringLiteral("r,s,l,c\nA,Poa,H1\n"), {QStringLiteral("2 行目"), QStringLiteral("4 列")}},
+        {"control character in a value", QStringLiteral("id,3\nA,\"a\tb\"\n"), okSpecies, {QStringLiteral("項目 3"), QStringLiteral("制御文字")}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        DatabaseBuilder b;
+        const bool ok = b.readSitesCsv(utf8File(dir, QStringLiteral("sites.csv"), c.sites))
+                        && b.readSpeciesCsv(utf8File(dir, QStringLiteral("species.csv"), c.species))
+                        && b.write(dir.path(QStringLiteral("out.zki")));
+        EXPECT_FALSE(ok);
+        for (const QString &part : c.expected)
+            EXPECT_TRUE(b.errorString().contains(part)) << b.errorString().toStdString() << " lacks " << part.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("out.zki"))));
+        EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("out.zkd"))));
+    }
+}
+
+TEST(DatabaseBuilder, RefusedWriteLeavesAnOldPairAlone)
+{
+    TempDir dir;
+    const QString zki = dir.writeBytes(QStringLiteral("db.zki"), "old relevés");
+    const QString zkd = dir.writeBytes(QStringLiteral("db.zkd"), "old species");
+    DatabaseBuilder b;
+    b.setTitle(QString(240, QLatin1Char('T'))); // the header cannot hold it with thirty captions
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("1"), {})));
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("1"), QStringLiteral("Poa"), QStringLiteral("H1"), QStringLiteral("1")));
+    EXPECT_FALSE(b.write(zki));
+    EXPECT_TRUE(b.errorString().contains(QStringLiteral("見出しレコード")));
+    EXPECT_EQ(Zelkor::Test::readBytes(zki), QByteArray("old relevés"));
+    EXPECT_EQ(Zelkor::Test::readBytes(zkd), QByteArray("old species"));
+    EXPECT_EQ(dir.path().isEmpty(), false);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST(DatabaseBuilder, InputEncodingsAndQuoting)
+{
+    // A Shift-JIS site list and a UTF-8 species list with a byte-order mark and quoted fields.
+    TempDir dir;
+    const QString sites = dir.writeLines(QStringLiteral("s.csv"), {QStringLiteral("番号,識別記号,3,K,D"),
+                                                                   QStringLiteral("1,\"A,1\",日光,3,1")});
+    const QString species = dir.writeBytes(QStringLiteral("p.csv"),
+                                           QByteArray("\xEF\xBB\xBF") + QStringLiteral("r,s,l,c\r\n1,\"Fagus \"\"crenata\"\"\",T1,3\r\n\r\n").toUtf8());
+    DatabaseBuilder b;
+    ASSERT_TRUE(b.readSitesCsv(sites)) << b.errorString().toStdString();
+    ASSERT_TRUE(b.readSpeciesCsv(species)) << b.errorString().toStdString();
+    ASSERT_TRUE(b.write(dir.path(QStringLiteral("e.zki")))) << b.errorString().toStdString();
+    VegDatabase db;
+    ASSERT_TRUE(db.openDataFile(dir.path(QStringLiteral("e.zki"))));
+    ASSERT_TRUE(db.readReleve(1));
+    EXPECT_EQ(db.itemText(2), QStringLiteral("A,1"));
+    EXPECT_EQ(db.itemText(3), QStringLiteral("日光"));
+    EXPECT_EQ(db.dataScaleK(), 3);
+    EXPECT_EQ(db.dataScaleD(), 1);
+    EXPECT_EQ(db.plantSet()[1].nam.trimmed(), QStringLiteral("Fagus \"crenata\""));
+    // The title defaults to the file name.
+    EXPECT_EQ(db.readDataHeader().title, QStringLiteral("e"));
+
+    // Bytes that are neither UTF-8 nor Shift-JIS are refused with their line.
+    const QString bad = dir.writeBytes(QStringLiteral("bad.csv"), QByteArray("id,2\r\n1,ok\r\n2,\x81\x20\r\n"));
+    DatabaseBuilder b2;
+    EXPECT_FALSE(b2.readSitesCsv(bad));
+    EXPECT_TRUE(b2.errorString().contains(QStringLiteral("3 行目"))) << b2.errorString().toStdString();
+}
+
+TEST(DatabaseBuilder, HeaderItemsFile)
+{
+    TempDir dir;
+    const QString items = utf8File(dir, QStringLiteral("items.csv"),
+                                   QStringLiteral("no,flag,caption\n1,1,番号\n11,1,A1層厚\n16,0,高木高\n"));
+    DatabaseBuilder b;
+    ASSERT_TRUE(b.readHeaderItemsCsv(items)) << b.errorString().toStdString();
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("1"), {{11, QStringLiteral("2.8")}})));
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("1"), QStringLiteral("Poa"), QStringLiteral("H1"), QStringLiteral("1")));
+    ASSERT_TRUE(b.write(dir.path(QStringLiteral("h.zki"))));
+    VegDatabase db;
+    ASSERT_TRUE(db.openDataFile(dir.path(QStringLiteral("h.zki"))));
+    const DataHeader h = db.readDataHeader();
+    EXPECT_EQ(h.item1Caption, QStringLiteral("番号"));
+    EXPECT_EQ(h.items[11].caption, QStringLiteral("A1層厚"));
+    EXPECT_TRUE(h.items[11].layout);
+    EXPECT_EQ(h.items[16].caption, QStringLiteral("高木高"));
+    EXPECT_FALSE(h.items[16].layout);
+    EXPECT_EQ(h.items[12].caption, DatabaseBuilder::defaultCaption(12));
+    // A site list may name its columns by these captions.
+    const QString sites = utf8File(dir, QStringLiteral("s.csv"), QStringLiteral("id,A1層厚\n1,3.5\n"));
+    DatabaseBuilder b2;
+    ASSERT_TRUE(b2.readHeaderItemsCsv(items));
+    EXPECT_TRUE(b2.readSitesCsv(sites)) << b2.errorString().toStdString();
+
+    struct Case { QString text; QString part; };
+    const Case bad[] = {
+        {QStringLiteral("n,f,c\n31,1,x\n"), QStringLiteral("番号")},
+        {QStringLiteral("n,f,c\n3,2,x\n"), QStringLiteral("組込")},
+        {QStringLiteral("n,f,c\n3,1,a$b\n"), QStringLiteral("$")},
+        {QStringLiteral("n,f,c\n3,1,\n"), QStringLiteral("名称")},
+        {QStringLiteral("n,f,c\n3,1,a\n3,1,b\n"), QStringLiteral("3 行目")},
+    };
+    for (const Case &c : bad) {
+        DatabaseBuilder b3;
+        EXPECT_FALSE(b3.readHeaderItemsCsv(utf8File(dir, QStringLiteral("bad.csv"), c.text)));
+        EXPECT_TRUE(b3.errorString().contains(c.part)) << b3.errorString().toStdString();
+    }
+}
+
+TEST(DatabaseBuilder, ReleveWithoutSpeciesIsWrittenWithAWarning)
+{
+    TempDir dir;
+    DatabaseBuilder b;
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("1"), {})));
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("2"), {{30, QStringLiteral("5")}})));
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("2"), QStringLiteral("Poa"), QStringLiteral("H1"), QStringLiteral("1")));
+    ASSERT_TRUE(b.write(dir.path(QStringLiteral("w.zki"))));
+    EXPECT_EQ(b.warnings().size(), 2); // no species in 1; 5 given but 1 listed in 2
+    VegDatabase db;
+    ASSERT_TRUE(db.openDataFile(dir.path(QStringLiteral("w.zki"))));
+    EXPECT_FALSE(db.readReleve(1));
+    ASSERT_TRUE(db.readReleve(2));
+    EXPECT_EQ(db.recSpeciesNum(), 5);
+}
+
+TEST(DatabaseBuilder, DefaultHeaderLeavesRoomForATitle)
+{
+    // Thirty default captions, "#30$", item 1 and the tail leave room for a title of 30 characters.
+    TempDir dir;
+    DatabaseBuilder b;
+    b.setTitle(QString(30, QChar(u'植')));
+    ASSERT_TRUE(b.addSite(site(QStringLiteral("1"), {})));
+    ASSERT_TRUE(b.addSpecies(QStringLiteral("1"), QStringLiteral("Poa"), QStringLiteral("H1"), QStringLiteral("1")));
+    EXPECT_TRUE(b.write(dir.path(QStringLiteral("t.zki")))) << b.errorString().toStdString();
+    DatabaseBuilder none;
+    EXPECT_FALSE(none.write(dir.path(QStringLiteral("n.zki"))));
+    EXPECT_FALSE(none.write(dir.path(QStringLiteral("n.db"))));
+}
