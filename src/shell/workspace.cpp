@@ -1,6 +1,8 @@
 #include "shell/workspace.h"
 
+#include "database/tablefile.h"
 #include "platform/versioninfo.h"
+#include "shell/filefilters.h"
 #include "table/tablesearch.h"
 
 #include <QCoreApplication>
@@ -363,10 +365,103 @@ void Workspace::runSetDataFile(const QString &path)
     Q_UNUSED(path);
 }
 
-// HOOK(table file): LoadTable of the table-file step.
+// LoadTable of the table-file step.
 void Workspace::runLoadTable(const QString &path)
 {
-    Q_UNUSED(path);
+    loadTable(path);
+}
+
+// --- Table file ------------------------------------------------------------------------------
+
+void Workspace::itemSaveTableClick()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("組成表の保存");
+    request.filters = saveFilters();
+    request.filterIndex = 1;
+    request.defaultExtension = QStringLiteral(".vtb");
+    request.fileName = m_tableTitle + QStringLiteral(".vtb");
+    const QString path = m_ui->getSaveFileName(request);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo::exists(path)
+        && !m_ui->askYesAbort(QStringLiteral("同名のファイルが存在します。書き換えますか？")))
+        return;
+
+    m_ui->showWorkMessage(QStringLiteral("　組成表を保存中　"));
+    TableFile file;
+    const bool ok = file.write(m_model, m_tableTitle, path);
+    m_ui->closeWorkMessage();
+    if (!ok)
+        m_ui->showError(QStringLiteral("エラー"),
+                        QStringLiteral("組成表を保存できませんでした。\n%1").arg(file.errorString()));
+}
+
+void Workspace::itemLoadTableClick()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("組成表の読込");
+    request.filters = openFilters();
+    request.filterIndex = 2;
+    request.directory = m_settings.dataDirectory;
+    request.fileName = QStringLiteral("*.vtb");
+    const QString path = m_ui->getOpenFileName(request);
+    if (!path.isEmpty())
+        loadTable(path);
+}
+
+bool Workspace::loadTable(const QString &path)
+{
+    // Everything is read into copies first; the workspace takes them only when the whole table
+    // file has been read, so a failed load leaves the previous table on screen as it was.
+    const QFileInfo info(path);
+    Settings settings = m_settings;
+    HeaderItems items = m_items;
+    const QString iniName = QDir(info.path()).filePath(info.completeBaseName() + QStringLiteral(".ini"));
+    const bool withIni = QFileInfo(iniName).isFile();
+    if (withIni) {
+        QString error;
+        if (!readIniFile(iniName, &settings, &items, &error)) {
+            m_ui->showError(QStringLiteral("エラー"),
+                            QStringLiteral("組成表に添えられた設定ファイル %1 を読めませんでした。\n%2")
+                                .arg(QDir::toNativeSeparators(iniName), error));
+            return false;
+        }
+        // The table brings its layout and labels, not a database or dictionary: the ones open
+        // now stay, and so do their names, which the next quit writes back.
+        settings.dataDirectory = m_settings.dataDirectory;
+        settings.dataFileName = m_settings.dataFileName;
+        settings.dictFileName = m_settings.dictFileName;
+    }
+
+    m_ui->showWorkMessage(QStringLiteral("　組成表を読込中　"));
+    TableModel loaded;
+    loaded.setTableFont(settings.tableFont);
+    // Reading the table's own settings blanks the table first, which resets the scales.
+    if (!withIni)
+        loaded.setDataScaleK(m_model.dataScaleK());
+    QString title;
+    TableFile file;
+    const bool ok = file.read(path, &loaded, &items, &title);
+    m_ui->closeWorkMessage();
+    if (!ok) {
+        m_ui->showError(QStringLiteral("エラー"),
+                        QStringLiteral("組成表を読み込めませんでした。\n%1").arg(file.errorString()));
+        return false;
+    }
+
+    if (withIni) {
+        m_settings = settings;
+        resetReadingState();
+        Q_EMIT settingsRead();
+    }
+    m_model = std::move(loaded);
+    m_items = items;
+    m_tableTitle = title;
+    m_tableFileName = info.fileName();
+    Q_EMIT tableChanged();
+    updateStatus();
+    return true;
 }
 
 } // namespace Zelkor

@@ -131,6 +131,18 @@ public:
     /// The address of the program's web help page.
     static QString webHelpUrl();
 
+    // --- Table file ------------------------------------------------------------------------
+    /// Menu "現在の表を保存する": asks for the table file (and, when it exists, whether to
+    /// overwrite it) and saves the table with its title. A failed save is reported and leaves
+    /// any old file as it was; the table, TableFileName and the status stay unchanged.
+    void itemSaveTableClick();
+    /// Menu "保存した表を読込む": asks for a table file and loads it.
+    void itemLoadTableClick();
+    /// Loads the table file path, with the settings file of the same name beside it when there is
+    /// one. True when loaded; on failure the error is shown and the table, the header items, the
+    /// settings, the title and TableFileName all stay as they were.
+    bool loadTable(const QString &path);
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();

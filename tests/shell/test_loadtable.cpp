@@ -1,0 +1,241 @@
+// The table file commands of the workspace: "現在の表を保存する", "保存した表を読込む" and
+// LoadTable with the settings file beside the table.
+#include "database/tablefile.h"
+#include "platform/scripteduserinterface.h"
+#include "shell/workspace.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+using Zelkor::Test::TempDir;
+
+namespace {
+
+const QString kOverwrite = QStringLiteral("同名のファイルが存在します。書き換えますか？");
+
+struct TableFileCommands : ::testing::Test
+{
+    TempDir dir;
+    ScriptedUserInterface ui;
+    Workspace ws{&ui};
+    int tableChanges = 0;
+
+    void SetUp() override
+    {
+        QObject::connect(&ws, &Workspace::tableChanged, [this] { ++tableChanges; });
+        ws.clearTable();
+        ui.clearLog();
+    }
+
+    // Fills the workspace's table with `releves` relevés of `species` species (every species in
+    // every relevé) and sets its title.
+    void fill(int releves, int species, const QString &title)
+    {
+        TableModel &m = ws.model();
+        const int h = m.headerRows();
+        m.setReleveCount(releves);
+        m.setSpeciesCount(species);
+        for (int i = 1; i <= species; ++i) {
+            m.grid().setCell(2, h + i, QStringLiteral("%1 sp%2").arg(title).arg(i));
+            for (int j = 1; j <= releves; ++j) {
+                m.grid().setCell(j + 3, h + i, QStringLiteral("   1"));
+                m.coverData().set(m.releveIndexAt(j + 3), m.speciesIndexAt(h + i), ByteDataSet{0, 0, 0, 0, 10, 0, 0});
+            }
+        }
+        m.recomputeFrequencies();
+        ws.setTableTitle(title);
+    }
+
+    // A table file written straight through the table file class.
+    QString writeTable(const QString &name, int releves, int species, const QString &title)
+    {
+        TableModel m;
+        HeaderItems items;
+        m.clearTable(items);
+        const int h = m.headerRows();
+        m.setReleveCount(releves);
+        m.setSpeciesCount(species);
+        for (int i = 1; i <= species; ++i) {
+            m.grid().setCell(2, h + i, QStringLiteral("sp%1").arg(i));
+            m.grid().setCell(4, h + i, QStringLiteral("   2"));
+            m.coverData().set(1, i, ByteDataSet{0, 0, 0, 0, 20, 0, 0});
+        }
+        m.recomputeFrequencies();
+        TableFile file;
+        const QString path = dir.path(name);
+        EXPECT_TRUE(file.write(m, title, path)) << file.errorString().toStdString();
+        return path;
+    }
+
+    QStringList cellsOf(const TableModel &m) const
+    {
+        QStringList out;
+        for (int r = 0; r < m.grid().rowCount(); ++r)
+            m.grid().forEachInRow(r, [&](int c, const QString &t) { out << QStringLiteral("%1,%2=%3").arg(c).arg(r).arg(t); });
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(TableFileCommands, SaveAsksWithTheTableFileTypeAndTheTitleAsName)
+{
+    fill(2, 3, QStringLiteral("丹沢"));
+    const QString path = dir.path(QStringLiteral("丹沢.vtb"));
+    ui.answerFile(path);
+    ws.itemSaveTableClick();
+
+    const FileDialogRequest &r = ui.lastFileRequest();
+    EXPECT_EQ(r.title, QStringLiteral("組成表の保存"));
+    EXPECT_EQ(r.filterIndex, 1);
+    ASSERT_FALSE(r.filters.isEmpty());
+    EXPECT_EQ(r.filters[0], QStringLiteral("組成表で保存 (*.vtb)|*.vtb"));
+    EXPECT_EQ(r.defaultExtension, QStringLiteral(".vtb"));
+    EXPECT_EQ(r.fileName, QStringLiteral("丹沢.vtb"));
+    EXPECT_FALSE(ui.log().contains(QStringLiteral("yesabort:") + kOverwrite));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表を保存中　|")));
+    EXPECT_EQ(ui.log().last(), QStringLiteral("work-closed"));
+    ASSERT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(Zelkor::Test::readLines(path).value(1), QStringLiteral("3 2 19"));
+    // Saving changes neither the file name of the table nor the table.
+    EXPECT_TRUE(ws.tableFileName().isEmpty());
+}
+
+TEST_F(TableFileCommands, OverwriteAbortLeavesTheFileYesReplacesIt)
+{
+    const QString path = writeTable(QStringLiteral("old.vtb"), 1, 1, QStringLiteral("old"));
+    const QByteArray old = Zelkor::Test::readBytes(path);
+    fill(2, 2, QStringLiteral("new"));
+
+    ui.answerFile(path);
+    ui.answerNo(); // Abort
+    ws.itemSaveTableClick();
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("yesabort:") + kOverwrite));
+    EXPECT_FALSE(ui.log().contains(QStringLiteral("work:　組成表を保存中　|")));
+    EXPECT_EQ(Zelkor::Test::readBytes(path), old);
+
+    ui.answerFile(path);
+    ui.answerYes();
+    ws.itemSaveTableClick();
+    EXPECT_EQ(Zelkor::Test::readLines(path).value(0), QStringLiteral("new"));
+}
+
+TEST_F(TableFileCommands, CancelledSaveDialogDoesNothing)
+{
+    fill(1, 1, QStringLiteral("t"));
+    ws.itemSaveTableClick(); // nothing queued: the dialog is cancelled
+    EXPECT_EQ(ui.log(), QStringList{QStringLiteral("save:組成表の保存")});
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(TableFileCommands, FailedSaveIsReportedAndTheOldFileStays)
+{
+    const QString path = writeTable(QStringLiteral("old.vtb"), 1, 1, QStringLiteral("old"));
+    const QByteArray old = Zelkor::Test::readBytes(path);
+    fill(2, 2, QStringLiteral("new"));
+    ws.model().coverData().set(1, 1, ByteDataSet{99, 0, 0, 0, 0, 0, 0}); // no single character
+
+    ui.answerFile(path);
+    ui.answerYes();
+    ws.itemSaveTableClick();
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("組成表を保存できませんでした")));
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("99")));
+    EXPECT_EQ(ui.log().filter(QStringLiteral("work-closed")).size(), 1);
+    EXPECT_FALSE(ui.workMessageShown());
+    EXPECT_EQ(Zelkor::Test::readBytes(path), old);
+}
+
+TEST_F(TableFileCommands, LoadFromTheMenu)
+{
+    const QString path = writeTable(QStringLiteral("stored.vtb"), 1, 2, QStringLiteral("保存した表"));
+    tableChanges = 0;
+    ui.answerFile(path);
+    ws.itemLoadTableClick();
+
+    const FileDialogRequest &r = ui.lastFileRequest();
+    EXPECT_EQ(r.title, QStringLiteral("組成表の読込"));
+    EXPECT_EQ(r.filterIndex, 2);
+    ASSERT_GE(r.filters.size(), 2);
+    EXPECT_EQ(r.filters[1], QStringLiteral("植生組成表ファイル (*.vtb)|*.VTB"));
+    EXPECT_EQ(r.fileName, QStringLiteral("*.vtb"));
+
+    EXPECT_EQ(ws.model().releveCount(), 1);
+    EXPECT_EQ(ws.model().speciesCount(), 2);
+    EXPECT_EQ(ws.model().dataScaleD(), 2);
+    EXPECT_EQ(ws.tableTitle(), QStringLiteral("保存した表"));
+    EXPECT_EQ(ws.tableFileName(), QStringLiteral("stored.vtb"));
+    EXPECT_EQ(ws.statusTexts().value(9), QStringLiteral("stored.vtb"));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表を読込中　|")));
+    EXPECT_EQ(ui.log().last(), QStringLiteral("work-closed"));
+    EXPECT_GE(tableChanges, 1);
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(TableFileCommands, SettingsFileBesideTheTableIsReadFirst)
+{
+    const QString path = writeTable(QStringLiteral("site.vtb"), 1, 1, QStringLiteral("site"));
+    dir.writeLines(QStringLiteral("site.ini"),
+                   {QStringLiteral("[Table]"), QStringLiteral("FontSize=12"), QStringLiteral("Title=From ini"),
+                    QStringLiteral("[DataDir]"), QStringLiteral("Directory=/elsewhere"),
+                    QStringLiteral("[DataFile]"), QStringLiteral("DataFile=other.zki"),
+                    QStringLiteral("[Item]"), QStringLiteral("C05str=緯度（ini）")});
+    const QString dataFile = ws.dataFileName();
+    const QString dataDir = ws.settings().dataDirectory;
+    int settingsReads = 0;
+    QObject::connect(&ws, &Workspace::settingsRead, [&] { ++settingsReads; });
+
+    ASSERT_TRUE(ws.loadTable(path));
+    EXPECT_EQ(ws.settings().tableFont.pointSize, 12);
+    EXPECT_EQ(ws.model().tableFont().pointSize, 12);
+    EXPECT_EQ(ws.model().grid().defaultColWidth(), TableModel::defaultColWidthFor(12));
+    EXPECT_EQ(ws.settings().title, QStringLiteral("From ini"));
+    EXPECT_EQ(ws.items()[5].label, QStringLiteral("緯度（ini）")); // not a header row of the table
+    EXPECT_FALSE(ws.items()[5].layout);
+    EXPECT_EQ(settingsReads, 1);
+    // The open database is not the table's business.
+    EXPECT_EQ(ws.dataFileName(), dataFile);
+    EXPECT_EQ(ws.settings().dataDirectory, dataDir);
+}
+
+TEST_F(TableFileCommands, FailedLoadKeepsEverythingAsItWas)
+{
+    const QString good = writeTable(QStringLiteral("good.vtb"), 2, 3, QStringLiteral("good"));
+    ASSERT_TRUE(ws.loadTable(good));
+    QByteArray bytes = Zelkor::Test::readBytes(good);
+    bytes.chop(20); // cut off in the last line
+    bytes.replace("good", "baad");
+    bytes.truncate(bytes.lastIndexOf('\n') + 1);
+    const QString bad = dir.writeBytes(QStringLiteral("bad.vtb"), bytes);
+    dir.writeLines(QStringLiteral("bad.ini"), {QStringLiteral("[Table]"), QStringLiteral("FontSize=20")});
+
+    const QStringList cells = cellsOf(ws.model());
+    const int fontSize = ws.settings().tableFont.pointSize;
+    ui.clearLog();
+    EXPECT_FALSE(ws.loadTable(bad));
+
+    EXPECT_EQ(cellsOf(ws.model()), cells);
+    EXPECT_EQ(ws.model().releveCount(), 2);
+    EXPECT_EQ(ws.model().speciesCount(), 3);
+    EXPECT_EQ(ws.tableTitle(), QStringLiteral("good"));
+    EXPECT_EQ(ws.tableFileName(), QStringLiteral("good.vtb"));
+    EXPECT_EQ(ws.settings().tableFont.pointSize, fontSize);
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("組成表を読み込めませんでした")));
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("bad.vtb")));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表を読込中　|")));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work-closed")));
+    EXPECT_FALSE(ui.workMessageShown());
+}
+
+TEST_F(TableFileCommands, StartUpLoadsTheTableNamedOnTheCommandLine)
+{
+    const QString path = writeTable(QStringLiteral("cmd.VTB"), 1, 2, QStringLiteral("cmd"));
+    ws.formCreate({path}, dir.path(QStringLiteral("zelkor")));
+    EXPECT_EQ(ws.tableTitle(), QStringLiteral("cmd"));
+    EXPECT_EQ(ws.model().speciesCount(), 2);
+}
