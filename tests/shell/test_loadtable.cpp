@@ -232,6 +232,21 @@ TEST_F(TableFileCommands, FailedLoadKeepsEverythingAsItWas)
     EXPECT_FALSE(ui.workMessageShown());
 }
 
+TEST_F(TableFileCommands, UnreadableSettingsFileBesideTheTableStopsTheLoad)
+{
+    const QString path = writeTable(QStringLiteral("odd.vtb"), 1, 1, QStringLiteral("odd"));
+    dir.writeBytes(QStringLiteral("odd.ini"), QByteArray("[Table]\r\nTitle=\x81\x20\r\n"));
+    fill(1, 2, QStringLiteral("before"));
+    const QStringList cells = cellsOf(ws.model());
+
+    EXPECT_FALSE(ws.loadTable(path));
+    EXPECT_EQ(cellsOf(ws.model()), cells);
+    EXPECT_EQ(ws.tableTitle(), QStringLiteral("before"));
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("odd.ini")));
+    EXPECT_FALSE(ui.workMessageShown());
+}
+
 TEST_F(TableFileCommands, StartUpLoadsTheTableNamedOnTheCommandLine)
 {
     const QString path = writeTable(QStringLiteral("cmd.VTB"), 1, 2, QStringLiteral("cmd"));
