@@ -26,7 +26,7 @@ const Command kCommands[] = {
     {"extract", "extract DB.zki -o OUT.vtb [--table IN.vtb] [--settings FILE.ini] [--dict FILE.dic]...\n"
                 "          [--no-data-items] [--records A-B] [--mesh PREFIX] [--cond JOIN:MIN:NAME]... [--title TEXT]",
      nullptr},
-    {"search", "search IN.vtb TEXT [--exact]", nullptr},
+    {"search", "search IN.vtb TEXT [--exact]", Cli::runSearch},
 };
 
 void printUsage(QTextStream &s)
