@@ -108,47 +108,39 @@ void Workspace::setPendingTint(const EditTarget &target)
     Q_EMIT tintChanged();
 }
 
-void Workspace::itemDelRowClick(int row)
+void Workspace::runTableEdit(EditCommand command, int at, bool countsMayChange)
 {
     const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
-    if (!TableEditing::itemDelRowClick(m_model, *m_ui, row, tint))
+    if (!command(m_model, *m_ui, at, tint))
         return;
     Q_EMIT tableChanged();
-    updateStatus();
+    if (countsMayChange)
+        updateStatus();
+}
+
+void Workspace::itemDelRowClick(int row)
+{
+    runTableEdit(&TableEditing::itemDelRowClick, row, true);
 }
 
 void Workspace::itemDelColClick(int col)
 {
-    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
-    if (!TableEditing::itemDelColClick(m_model, *m_ui, col, tint))
-        return;
-    Q_EMIT tableChanged();
-    updateStatus();
+    runTableEdit(&TableEditing::itemDelColClick, col, true);
 }
 
 void Workspace::itemInsRowClick(int row)
 {
-    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
-    if (!TableEditing::itemInsRowClick(m_model, *m_ui, row, tint))
-        return;
-    Q_EMIT tableChanged();
-    updateStatus();
+    runTableEdit(&TableEditing::itemInsRowClick, row, true);
 }
 
 void Workspace::itemInsColClick(int col)
 {
-    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
-    if (!TableEditing::itemInsColClick(m_model, *m_ui, col, tint))
-        return;
-    Q_EMIT tableChanged();
-    updateStatus();
+    runTableEdit(&TableEditing::itemInsColClick, col, true);
 }
 
 void Workspace::itemCommentClick(int row)
 {
-    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
-    if (TableEditing::itemCommentClick(m_model, *m_ui, row, tint))
-        Q_EMIT tableChanged();
+    runTableEdit(&TableEditing::itemCommentClick, row, false);
 }
 
 void Workspace::itemEditTitleClick()

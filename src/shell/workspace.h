@@ -167,6 +167,10 @@ private:
     QString m_versionText;
     // Editing and search
     void setPendingTint(const EditTarget &target);
+    using EditCommand = bool (*)(TableModel &, UserInterface &, int, const TintHook &);
+    /// Runs a row or column command with the pending tint as its tint; repaints (and refreshes
+    /// the status when the counts may have changed) only when the table changed.
+    void runTableEdit(EditCommand command, int at, bool countsMayChange);
     EditTarget m_pendingTint;
     SearchHistory m_searchHistory;
     // Start-up and quit

@@ -1,22 +1,13 @@
 #include "table/tablesearch.h"
 
-namespace Zelkor {
+#include "database/covercode.h"
 
-QString TableSearch::trimText(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
-}
+namespace Zelkor {
 
 int TableSearch::search(TableModel &model, const QString &text, bool exact)
 {
     model.clearSearchHits();
-    const QString query = trimText(text);
+    const QString query = trimBlanks(text);
     if (query.isEmpty())
         return 0;
 
@@ -26,7 +17,7 @@ int TableSearch::search(TableModel &model, const QString &text, bool exact)
         const QString &cell = grid.cell(c, r);
         if (cell.isEmpty())
             return;
-        const QString t = trimText(cell);
+        const QString t = trimBlanks(cell);
         if (exact ? t == query : t.contains(query, Qt::CaseSensitive))
             model.addSearchHit(c, r);
     };

@@ -14,12 +14,9 @@ namespace Zelkor {
 class TableSearch
 {
 public:
-    /// Removes leading and trailing characters of code 0 to 32 (blanks and control characters);
-    /// ideographic spaces stay.
-    static QString trimText(const QString &text);
-
     /// Replaces the marks by the cells matching text: exact (the trimmed cell equals the trimmed
-    /// text) or partial (the trimmed text occurs in the trimmed cell), case-sensitive. A text that
+    /// text) or partial (the trimmed text occurs in the trimmed cell), case-sensitive. Trimming
+    /// removes blanks and control characters at both ends; ideographic spaces stay. A text that
     /// is empty after trimming only clears the marks. Returns the number of marks.
     static int search(TableModel &model, const QString &text, bool exact);
 

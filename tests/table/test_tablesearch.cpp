@@ -1,3 +1,4 @@
+#include "database/covercode.h"
 #include "table/headeritems.h"
 #include "table/searchhistory.h"
 #include "table/tablemodel.h"
@@ -123,6 +124,7 @@ TEST_F(SearchTable, ResetAndClearTableRemoveTheMarks)
     EXPECT_TRUE(hits().empty());
 }
 
+// The search trims cells and query with the trim of the database fields.
 TEST(TableSearchTrim, OnlyCodesUpToBlank)
 {
     struct Case { QString in, out; };
@@ -133,7 +135,7 @@ TEST(TableSearchTrim, OnlyCodesUpToBlank)
         {QStringLiteral(" \t "), QString()},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(TableSearch::trimText(c.in), c.out) << c.in.toStdString();
+        EXPECT_EQ(trimBlanks(c.in), c.out) << c.in.toStdString();
 }
 
 TEST(SearchHistoryTest, EverySearchAppendsDuplicatesIncluded)
