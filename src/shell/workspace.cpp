@@ -38,6 +38,7 @@ void Workspace::initTableArrays()
 
 void Workspace::resetReadingState()
 {
+    m_database.resetPlantSet();
 }
 
 void Workspace::clearTable()
@@ -344,17 +345,16 @@ void Workspace::btnFontClick()
     }
 }
 
-// HOOK(dictionary): SetDictionary of the synonym-dictionary step; true when the file was loaded.
+// SetDictionary of the synonym-dictionary step; true when the file was loaded.
 bool Workspace::runSetDictionary(const QString &path)
 {
-    Q_UNUSED(path);
-    return true;
+    return setDictionary(path);
 }
 
-// HOOK(database): SetDataFile of the database step.
+// SetDataFile of the database step.
 void Workspace::runSetDataFile(const QString &path)
 {
-    Q_UNUSED(path);
+    setDataFile(path);
 }
 
 // LoadTable of the table-file step.
@@ -454,6 +454,123 @@ bool Workspace::loadTable(const QString &path)
     Q_EMIT tableChanged();
     updateStatus();
     return true;
+}
+
+// --- Database --------------------------------------------------------------------------------
+
+bool Workspace::openDataFile()
+{
+    const int before = m_database.recordCount();
+    if (!m_database.openDataFile(dataFileName())) {
+        m_ui->showMessage(QStringLiteral("正しいデータファイルを指定して下さい"));
+        return false;
+    }
+    // setDataFile() tells of the new database once, at its end.
+    if (m_database.recordCount() != before && !m_settingDataFile)
+        Q_EMIT databaseChanged();
+    return true;
+}
+
+void Workspace::closeDataFile()
+{
+    m_database.closeDataFile();
+}
+
+void Workspace::readDataHeader()
+{
+    if (!openDataFile())
+        return;
+    const DataHeader header = m_database.readDataHeader();
+    int k = m_model.dataScaleK();
+    int d = m_model.dataScaleD();
+    applyDataHeader(header, dataFileName(), &m_tableTitle, &m_items, &k, &d);
+    m_model.setDataScaleK(k);
+    m_model.setDataScaleD(d);
+}
+
+void Workspace::setDataFile(const QString &path)
+{
+    m_settings.dataFileName = path;
+    m_settings.dataDirectory = QFileInfo(path).absolutePath();
+    m_settingDataFile = true;
+    const bool opened = openDataFile();
+    if (opened && m_settings.useDataItem) {
+        readDataHeader();
+        if (m_model.releveCount() > 0)
+            reNewTable();
+        else
+            clearTable();
+    }
+    closeDataFile();
+    m_settingDataFile = false;
+    if (!opened)
+        return;
+    Q_EMIT databaseChanged();
+    updateStatus();
+}
+
+void Workspace::itemFileChgClick()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("データファイルの指定・変更");
+    request.filters = openFilters();
+    request.filterIndex = 1;
+    request.directory = m_settings.dataDirectory;
+    request.fileName = QStringLiteral("*.zki");
+    const QString path = m_ui->getOpenFileName(request);
+    if (!path.isEmpty())
+        setDataFile(path);
+}
+
+void Workspace::itemUseFIClick()
+{
+    if (!m_ui->askYesNo(QStringLiteral("見出し項目をデータファイルと一致させますか？"))) {
+        m_settings.useDataItem = false;
+        updateStatus();
+        return;
+    }
+    m_settings.useDataItem = true;
+    readDataHeader();
+    // Nothing more is read from the pair: it need not stay open.
+    closeDataFile();
+    reNewTable();
+    updateStatus();
+}
+
+bool Workspace::setDictionary(const QString &path)
+{
+    const bool loaded = m_dictionary.setDictionary(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!loaded) {
+        // A missing dictionary only leaves its name unset; one that is there but cannot be
+        // opened deserves a word.
+        if (QFileInfo::exists(path))
+            m_ui->showError(QStringLiteral("エラー"), m_dictionary.errorString());
+        return false;
+    }
+    if (!m_dictionary.errorString().isEmpty())
+        m_ui->showError(QStringLiteral("エラー"), m_dictionary.errorString());
+    if (m_dictionary.skippedLines() > 0)
+        m_ui->showMessage(QStringLiteral("異名辞書 %1 の %2 行はシフトJISとして読めないため読み飛ばしました")
+                              .arg(shown)
+                              .arg(m_dictionary.skippedLines()));
+    return true;
+}
+
+void Workspace::itemCheckNameClick()
+{
+    FileDialogRequest request;
+    request.filters = openFilters();
+    request.filterIndex = 4;
+    request.directory = m_settings.dataDirectory;
+    request.fileName = QStringLiteral("*.dic");
+    const QString path = m_ui->getOpenFileName(request);
+    if (!path.isEmpty()) {
+        m_settings.dictFileName = path;
+        if (!setDictionary(path))
+            m_settings.dictFileName = notSpecified();
+    }
+    updateStatus();
 }
 
 } // namespace Zelkor

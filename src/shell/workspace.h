@@ -1,5 +1,7 @@
 #pragma once
 
+#include "database/synonymdictionary.h"
+#include "database/vegdatabase.h"
 #include "platform/userinterface.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
@@ -143,6 +145,42 @@ public:
     /// settings, the title and TableFileName all stay as they were.
     bool loadTable(const QString &path);
 
+    // --- Database ----------------------------------------------------------------------------
+    /// The vegetation database reader: the relevé read last and its species list.
+    VegDatabase &database() { return m_database; }
+    const VegDatabase &database() const { return m_database; }
+    /// The synonym dictionaries loaded in this run.
+    const SynonymDictionary &dictionary() const { return m_dictionary; }
+    /// Number of relevés of the database opened last (0 before any); the extraction panel's
+    /// record range and selection follow it (databaseChanged()).
+    int recordCount() const { return m_database.recordCount(); }
+    /// Opens the current database pair for reading. When it cannot be opened the message
+    /// "正しいデータファイルを指定して下さい" is shown and false returned.
+    bool openDataFile();
+    /// Closes the database pair.
+    void closeDataFile();
+    /// Opens the current database and takes the table title, the captions and layout flags of
+    /// the header items and the cover scales from its header record; a header not meant for
+    /// thirty items changes nothing. An empty title becomes the database's file name.
+    void readDataHeader();
+    /// Makes path the current database: opens it, takes its header items when
+    /// "データ埋込項目を使う" is checked (relaying out or clearing the table), and records the
+    /// data folder. A database that cannot be opened is reported and keeps its name.
+    void setDataFile(const QString &path);
+    /// Menu "データファイルの指定": asks for a ".zki" file and makes it the current database.
+    void itemFileChgClick();
+    /// Menu "データ埋込項目を使う": asks whether the header items shall follow the database; Yes
+    /// checks the item and takes them, No clears the check.
+    void itemUseFIClick();
+    /// Adds the entries of a synonym dictionary to those loaded; false when the file does not
+    /// exist or cannot be read. Lines that are no Shift-JIS are skipped, with a message.
+    bool setDictionary(const QString &path);
+    /// Menu "異名辞書の読込み": asks for a dictionary, loads it and makes it DictFileName
+    /// ("未指定" when it cannot be loaded).
+    void itemCheckNameClick();
+    /// The standard name of a species name from the dictionaries, or the name itself.
+    QString synToCommonName(const QString &name) const { return m_dictionary.synToCommonName(name); }
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
@@ -152,6 +190,9 @@ Q_SIGNALS:
     void tintChanged();
     /// The settings file was read: the window takes its size and position, the menu its check.
     void settingsRead();
+    /// Another database was set, or the record count of the database changed: the extraction
+    /// panel must size its selection to recordCount() + 1 entries.
+    void databaseChanged();
 
 private:
     /// The database reading state that goes with a table (species list buffer, hit count).
@@ -182,6 +223,10 @@ private:
     void runLoadTable(const QString &path);
     QString m_programPath;
     FontSpec m_fontDialogFont{QStringLiteral("ＭＳ ゴシック"), 9};
+    // Database
+    VegDatabase m_database;
+    SynonymDictionary m_dictionary;
+    bool m_settingDataFile = false;
 };
 
 } // namespace Zelkor
