@@ -21,11 +21,11 @@ struct Command
 
 // Commands appear here as they become available.
 const Command kCommands[] = {
-    {"info", "info DB.zki", nullptr},
-    {"mkdb", "mkdb SITES.csv SPECIES.csv -o DB.zki [--title TEXT] [--header-items ITEMS.csv] [--k DIGIT] [--d DIGIT]", nullptr},
+    {"info", "info DB.zki", Cli::runInfo},
+    {"mkdb", "mkdb SITES.csv SPECIES.csv -o DB.zki [--title TEXT] [--header-items ITEMS.csv] [--k DIGIT] [--d DIGIT]", Cli::runMkdb},
     {"extract", "extract DB.zki -o OUT.vtb [--table IN.vtb] [--settings FILE.ini] [--dict FILE.dic]...\n"
                 "          [--no-data-items] [--records A-B] [--mesh PREFIX] [--cond JOIN:MIN:NAME]... [--title TEXT]",
-     nullptr},
+     Cli::runExtract},
     {"search", "search IN.vtb TEXT [--exact]", Cli::runSearch},
 };
 

@@ -1,5 +1,6 @@
 #include "shell/workspace.h"
 
+#include "database/covercode.h"
 #include "database/tablefile.h"
 #include "platform/versioninfo.h"
 #include "shell/filefilters.h"
@@ -26,6 +27,9 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
 {
     m_model.setTableFont(m_settings.tableFont);
     initTableArrays();
+    // The selection is sized to the database's records whenever they change, so it never
+    // indexes past them.
+    connect(this, &Workspace::databaseChanged, this, [this] { m_extraction.reset(recordCount()); });
 }
 
 Workspace::~Workspace() = default;
@@ -39,6 +43,7 @@ void Workspace::initTableArrays()
 void Workspace::resetReadingState()
 {
     m_database.resetPlantSet();
+    m_extraction.setFitCount(0);
 }
 
 void Workspace::clearTable()
@@ -571,6 +576,59 @@ void Workspace::itemCheckNameClick()
             m_settings.dictFileName = notSpecified();
     }
     updateStatus();
+}
+
+// --- Extraction ------------------------------------------------------------------------------
+
+void Workspace::itemAddReleveClick()
+{
+    updateStatus();
+    m_extraction.reset(recordCount());
+}
+
+void Workspace::btnRetrResetClick()
+{
+    m_extraction.reset(recordCount());
+}
+
+bool Workspace::btnRetrNewClick(const RetrievalQuery &query, bool newExtraction, const Extraction::Progress &progress)
+{
+    if (newExtraction)
+        m_extraction.setFitCount(0);
+    if (!openDataFile())
+        return false;
+    m_ui->setBusy(true);
+    m_extraction.scan(m_database, m_dictionary, query, newExtraction, progress);
+    m_model.setDataScaleK(m_database.dataScaleK());
+    m_model.setDataScaleD(m_database.dataScaleD());
+    closeDataFile();
+    m_ui->setBusy(false);
+    return true;
+}
+
+int Workspace::btnToTableClick()
+{
+    int inserted = 0;
+    if (openDataFile()) {
+        m_ui->setBusy(true);
+        inserted = m_extraction.insert(m_database, m_dictionary, m_model, m_items);
+        m_model.setDataScaleK(m_database.dataScaleK());
+        m_model.setDataScaleD(m_database.dataScaleD());
+        m_ui->setBusy(false);
+    }
+    closeDataFile();
+    itemFrequencyClick();
+    itemEditTitleClick();
+    updateStatus();
+    return inserted;
+}
+
+QStringList Workspace::btnSynToComClick(const QStringList &names) const
+{
+    QStringList out;
+    for (const QString &name : names)
+        out << (name.isEmpty() ? name : m_dictionary.synToCommonName(trimBlanks(name)));
+    return out;
 }
 
 } // namespace Zelkor

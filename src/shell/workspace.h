@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/extraction.h"
 #include "database/synonymdictionary.h"
 #include "database/vegdatabase.h"
 #include "platform/userinterface.h"
@@ -181,6 +182,24 @@ public:
     /// The standard name of a species name from the dictionaries, or the name itself.
     QString synToCommonName(const QString &name) const { return m_dictionary.synToCommonName(name); }
 
+    // --- Extraction --------------------------------------------------------------------------
+    /// The retrieval panel's selection of database records and its count ("抽出数＝").
+    const Extraction &extraction() const { return m_extraction; }
+    /// Menu "表にデータを加える": every opening of the retrieval panel starts with no record
+    /// selected.
+    void itemAddReleveClick();
+    /// "初期化": forgets the selection (the count shown stays until the next new extraction).
+    void btnRetrResetClick();
+    /// "新規抽出" (newExtraction) or "追加抽出": scans the query's record range of the current
+    /// database. False when the database cannot be opened (the message has been shown).
+    bool btnRetrNewClick(const RetrievalQuery &query, bool newExtraction,
+                         const Extraction::Progress &progress = {});
+    /// "表へ組み込む": puts the selected relevés into the table in record order, recomputes the
+    /// numbers, lets the user edit the title and updates the status. Returns the number inserted.
+    int btnToTableClick();
+    /// "標準名に変換": each non-empty name, trimmed, replaced by its standard name.
+    QStringList btnSynToComClick(const QStringList &names) const;
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
@@ -227,6 +246,8 @@ private:
     VegDatabase m_database;
     SynonymDictionary m_dictionary;
     bool m_settingDataFile = false;
+    // Extraction
+    Extraction m_extraction;
 };
 
 } // namespace Zelkor
