@@ -97,7 +97,28 @@ bool SynonymDictionary::setDictionary(const QString &dicFile)
 
 QString SynonymDictionary::synToCommonName(const QString &synName) const
 {
-    const auto it = m_index.constFind(synName.toCaseFolded());
+    if (m_index.isEmpty())
+        return synName;
+    // The folded key is built in a buffer kept between calls, so that a look-up allocates
+    // nothing; character by character it folds as QString::toCaseFolded() does.
+    thread_local QString key;
+    const qsizetype n = synName.size();
+    key.resize(n);
+    QChar *out = key.data();
+    const QChar *in = synName.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i].unicode();
+        if (c < 0x80) {
+            out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (QChar::isSurrogate(c)) {
+            // Characters beyond the BMP fold as pairs: the general routine does that.
+            const auto it = m_index.constFind(synName.toCaseFolded());
+            return it == m_index.constEnd() ? synName : it.value();
+        } else {
+            out[i] = QChar(char16_t(QChar::toCaseFolded(char32_t(c))));
+        }
+    }
+    const auto it = m_index.constFind(key);
     if (it == m_index.constEnd())
         return synName;
     return it.value();
