@@ -251,3 +251,28 @@ TEST(CliInfo, DatabaseWithoutHeader)
     EXPECT_EQ(fields.at(QStringLiteral("項目 4")), QStringLiteral("0\t調査年月日"));
     EXPECT_TRUE(info.out.contains(QStringLiteral("測定\t1\t読めません")));
 }
+
+TEST(CliMkdb, EndToEndThroughTheProgram)
+{
+    // The installed front end: exit statuses and UTF-8 on stdout and stderr.
+    TempDir dir;
+    const QString sites = dir.writeLines(QStringLiteral("s.csv"), {QStringLiteral("id,3"), QStringLiteral("1,尾瀬ヶ原")});
+    const QString species = dir.writeLines(QStringLiteral("p.csv"), {QStringLiteral("r,s,l,c"), QStringLiteral("1,ミズバショウ,H1,3")});
+    const QString out = dir.path(QStringLiteral("oze.zki"));
+    const auto made = Zelkor::Test::runCli({QStringLiteral("mkdb"), sites, species, QStringLiteral("-o"), out,
+                                            QStringLiteral("--title"), QStringLiteral("尾瀬の湿原")});
+    ASSERT_EQ(made.exitCode, 0) << made.errText().toStdString();
+
+    const auto info = Zelkor::Test::runCli({QStringLiteral("info"), out, QStringLiteral("--releves"), QStringLiteral("1")});
+    ASSERT_EQ(info.exitCode, 0) << info.errText().toStdString();
+    EXPECT_TRUE(info.outText().contains(QStringLiteral("タイトル\t尾瀬の湿原\n")));
+    EXPECT_TRUE(info.outText().contains(QStringLiteral("項目\t3\t尾瀬ヶ原\n")));
+    EXPECT_TRUE(info.outText().contains(QStringLiteral("種\t1\tミズバショウ\tH1:3\n")));
+
+    const QString bad = dir.writeLines(QStringLiteral("bad.csv"), {QStringLiteral("r,s,l,c"), QStringLiteral("2,ミズバショウ,H1,3")});
+    const auto refused = Zelkor::Test::runCli({QStringLiteral("mkdb"), sites, bad, QStringLiteral("-o"), dir.path(QStringLiteral("x.zki"))});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.errText().contains(QStringLiteral("2 行目"))) << refused.errText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("x.zki"))));
+    EXPECT_EQ(Zelkor::Test::runCli({QStringLiteral("info")}).exitCode, 2);
+}
