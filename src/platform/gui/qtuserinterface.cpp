@@ -165,7 +165,7 @@ bool QtUserInterface::chooseFont(FontSpec *font)
     // A face the system shows under another name (a substitution) keeps the name it was asked
     // by, so the settings file keeps what the user's other machines know.
     const QString family = chosen.family();
-    if (!QFont::substitutes(font->name).contains(family))
+    if (!QFont::substitutes(font->name).contains(family, Qt::CaseInsensitive))
         font->name = family;
     font->pointSize = chosen.pointSize() > 0 ? chosen.pointSize() : font->pointSize;
     font->bold = chosen.bold();

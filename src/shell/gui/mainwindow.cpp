@@ -3,6 +3,7 @@
 #include "platform/gui/gridwidget.h"
 #include "shell/gui/aboutbox.h"
 #include "shell/workspace.h"
+#include "table/gui/vegtablecontroller.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -26,18 +27,14 @@ const int MainWindow::StatusWidths[10] = {20, 200, 60, 50, 40, 60, 64, 150, 80, 
 
 namespace {
 
-QFont toQFont(const FontSpec &spec)
+QFont toQFont(const FontSpec &desc)
 {
-    QFont font(spec.name);
-    font.setPointSize(spec.pointSize > 0 ? spec.pointSize : 9);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    QFont font(desc.name);
+    font.setPointSize(desc.pointSize > 0 ? desc.pointSize : 9);
+    font.setBold(desc.bold);
+    font.setItalic(desc.italic);
     return font;
 }
-
-// Tints the grid paints after every cell.
-const QColor kSpeciesNumberRowTint(255, 255, 187);
-const QColor kSearchHitTint(134, 255, 134);
 
 } // namespace
 
@@ -54,10 +51,9 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     m_grid->setObjectName(QStringLiteral("VegTable"));
     m_grid->setGrid(&m_ws->model().grid());
     m_grid->setFont(toQFont(m_ws->model().tableFont()));
-    m_grid->setDrawCellHook([this](QPainter &p, int c, int r, const QRect &rect) {
-        vegTableDrawCell(p, c, r, rect);
-    });
     setCentralWidget(m_grid);
+    // The grid's mouse, tints, pop-up panels, cell tip and search panel.
+    m_tableController = new VegTableController(m_ws, m_grid, this);
 
     buildMenus();
     buildStatusBar();
@@ -139,18 +135,20 @@ void MainWindow::buildMenus()
     addCommand(file, QStringLiteral("Btn_Quit"), QStringLiteral("終了(&X)"), [this] { btnQuitClick(); });
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("編集・検索(&E)"));
+    // The editing commands act on the grid's current cell.
+    VegTableController *tc = m_tableController;
     edit->setObjectName(QStringLiteral("Menu_Edit"));
-    addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), notYet);
-    addCommand(edit, QStringLiteral("Item_ResetSearch"), QStringLiteral("検索状態の解除"), notYet);
+    addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), [tc] { tc->itemSearchClick(); });
+    addCommand(edit, QStringLiteral("Item_ResetSearch"), QStringLiteral("検索状態の解除"), [tc] { tc->itemResetSearchClick(); });
     edit->addSeparator();
-    addCommand(edit, QStringLiteral("Item_DelRow"), QStringLiteral("この行を削除する"), notYet);
-    addCommand(edit, QStringLiteral("Item_DelCol"), QStringLiteral("この列を削除する"), notYet);
+    addCommand(edit, QStringLiteral("Item_DelRow"), QStringLiteral("この行を削除する"), [tc] { tc->itemDelRowClick(); });
+    addCommand(edit, QStringLiteral("Item_DelCol"), QStringLiteral("この列を削除する"), [tc] { tc->itemDelColClick(); });
     edit->addSeparator();
-    addCommand(edit, QStringLiteral("Item_InsRow"), QStringLiteral("この上に行を挿入"), notYet);
-    addCommand(edit, QStringLiteral("Item_Comment"), QStringLiteral("コメントを書込む"), notYet);
-    addCommand(edit, QStringLiteral("Item_InsCol"), QStringLiteral("この左に列を挿入"), notYet);
+    addCommand(edit, QStringLiteral("Item_InsRow"), QStringLiteral("この上に行を挿入"), [tc] { tc->itemInsRowClick(); });
+    addCommand(edit, QStringLiteral("Item_Comment"), QStringLiteral("コメントを書込む"), [tc] { tc->itemCommentClick(); });
+    addCommand(edit, QStringLiteral("Item_InsCol"), QStringLiteral("この左に列を挿入"), [tc] { tc->itemInsColClick(); });
     edit->addSeparator();
-    addCommand(edit, QStringLiteral("Item_EditTitle"), QStringLiteral("組成表の標題を編集"), notYet);
+    addCommand(edit, QStringLiteral("Item_EditTitle"), QStringLiteral("組成表の標題を編集"), [tc] { tc->itemEditTitleClick(); });
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("表ツール(&T)"));
     tools->setObjectName(QStringLiteral("Menu_Tools"));
@@ -237,17 +235,6 @@ void MainWindow::tableChanged()
 {
     m_grid->setFont(toQFont(m_ws->model().tableFont()));
     m_grid->gridChanged();
-}
-
-void MainWindow::vegTableDrawCell(QPainter &painter, int col, int row, const QRect &rect)
-{
-    // The species-number row is always tinted; so are the search marks. Tinting only the part
-    // of the cell just drawn gives the same picture as tinting the whole row each time.
-    if (row == m_ws->model().headerRows())
-        GridWidget::tint(painter, rect, kSpeciesNumberRowTint);
-    for (const GridCell &hit : m_ws->model().searchHits())
-        if (hit.col == col && hit.row == row)
-            GridWidget::tint(painter, rect, kSearchHitTint);
 }
 
 // --- Window size and position -----------------------------------------------------------------

@@ -1,0 +1,412 @@
+// The string grid widget: geometry, scrolling, painting, tints, dragging, selection, editing.
+#include "platform/gui/gridwidget.h"
+#include "table/cellgrid.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace Zelkor;
+
+namespace {
+
+const QColor kYellow(255, 255, 0);
+const QColor kCell(255, 255, 208);
+
+// A small grid: column 0 is 10 pixels wide and row 0 is 5 high, the others 40 x 14; one pixel
+// of grid line after each. Two fixed columns and rows: the fixed area is 52 x 21 pixels.
+// Each cell (c, r) of the scrolling area holds "c,r"; column 0 holds "R<r>", row 0 "C<c>".
+struct GridWidgetTest : ::testing::Test
+{
+    CellGrid grid;
+    GridWidget widget;
+
+    void SetUp() override { build(5, 40); }
+
+    void build(int cols, int rows)
+    {
+        grid.setRowCount(rows);
+        grid.setColCount(cols);
+        grid.setDefaultColWidth(40);
+        grid.setDefaultRowHeight(14);
+        grid.setColWidth(0, 10);
+        grid.setRowHeight(0, 5);
+        grid.setFixedCols(2);
+        grid.setFixedRows(2);
+        for (int r = 0; r < rows; ++r)
+            grid.setCell(0, r, QStringLiteral("R%1").arg(r));
+        for (int c = 0; c < cols; ++c)
+            grid.setCell(c, 0, QStringLiteral("C%1").arg(c));
+        widget.setFrameShape(QFrame::NoFrame);
+        widget.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        widget.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        widget.resize(300, 200);
+        widget.setGrid(&grid);
+        widget.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+        ASSERT_EQ(widget.viewport()->size(), QSize(300, 200));
+    }
+
+    QImage paint()
+    {
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        widget.paintGrid(p, image.rect());
+        return image;
+    }
+
+    QPoint centre(int c, int r) const { return widget.cellRect(c, r).center(); }
+
+    void press(int c, int r, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::mousePress(widget.viewport(), Qt::LeftButton, mods, centre(c, r));
+    }
+    void moveTo(int c, int r) { QTest::mouseMove(widget.viewport(), centre(c, r)); }
+    void release(int c, int r)
+    {
+        QTest::mouseRelease(widget.viewport(), Qt::LeftButton, {}, centre(c, r));
+    }
+};
+
+TEST_F(GridWidgetTest, CellRectanglesAddWidthsAndGridLines)
+{
+    EXPECT_EQ(widget.cellRect(0, 0), QRect(0, 0, 10, 5));
+    EXPECT_EQ(widget.cellRect(1, 1), QRect(11, 6, 40, 14));
+    EXPECT_EQ(widget.cellRect(2, 2), QRect(52, 21, 40, 14));
+    EXPECT_EQ(widget.cellRect(4, 3), QRect(134, 36, 40, 14));
+    // Outside the grid.
+    EXPECT_TRUE(widget.cellRect(5, 3).isEmpty());
+    EXPECT_TRUE(widget.cellRect(-1, 3).isEmpty());
+}
+
+TEST_F(GridWidgetTest, FixedCellsStayWhileTheRestScrolls)
+{
+    build(12, 40);
+    widget.setTopRow(10);
+    widget.setLeftCol(3);
+    EXPECT_EQ(widget.topRow(), 10);
+    EXPECT_EQ(widget.leftCol(), 3);
+    EXPECT_EQ(widget.cellRect(1, 1), QRect(11, 6, 40, 14));
+    EXPECT_EQ(widget.cellRect(3, 10), QRect(52, 21, 40, 14));
+    EXPECT_EQ(widget.cellRect(1, 10), QRect(11, 21, 40, 14));
+    EXPECT_EQ(widget.cellRect(3, 0), QRect(52, 0, 40, 5));
+    // Scrolled out of view, under the fixed area.
+    EXPECT_TRUE(widget.cellRect(2, 2).isEmpty());
+    EXPECT_TRUE(widget.cellRect(2, 9).isEmpty());
+}
+
+TEST_F(GridWidgetTest, CellAtFindsTheCellOfEveryPointAndNothingBeyond)
+{
+    widget.setTopRow(7);
+    const GridCell cells[] = {{0, 0}, {1, 1}, {0, 7}, {1, 9}, {3, 1}, {2, 7}, {4, 12}};
+    for (const GridCell &cell : cells) {
+        const QRect rect = widget.cellRect(cell.col, cell.row);
+        ASSERT_FALSE(rect.isEmpty()) << cell.col << "," << cell.row;
+        for (const QPoint &p : {rect.topLeft(), rect.center(), rect.bottomRight()})
+            EXPECT_EQ(widget.cellAt(p), cell) << p.x() << "," << p.y();
+    }
+    // Right of the last column, and outside the canvas.
+    EXPECT_EQ(widget.cellAt(QPoint(250, 30)), (GridCell{-1, -1}));
+    EXPECT_EQ(widget.cellAt(QPoint(-1, 30)), (GridCell{-1, -1}));
+    EXPECT_EQ(widget.cellAt(QPoint(60, 200)), (GridCell{-1, -1}));
+}
+
+TEST_F(GridWidgetTest, HiddenRowsTakeNoRoom)
+{
+    grid.setRowHeight(3, 0);
+    grid.setRowHeight(4, -1);
+    widget.gridChanged();
+    EXPECT_TRUE(widget.cellRect(2, 3).isEmpty());
+    EXPECT_TRUE(widget.cellRect(2, 4).isEmpty());
+    EXPECT_EQ(widget.cellRect(2, 5), QRect(52, 36, 40, 14));
+    EXPECT_EQ(widget.cellAt(QPoint(60, 36)), (GridCell{2, 5}));
+    // Scrolling to a hidden row shows the next shown one at the top.
+    widget.setTopRow(3);
+    EXPECT_EQ(widget.topRow(), 5);
+    EXPECT_EQ(widget.cellRect(2, 5), QRect(52, 21, 40, 14));
+}
+
+TEST_F(GridWidgetTest, ScrollingStopsWithTheLastRowAtTheBottom)
+{
+    widget.setTopRow(39);
+    const QRect last = widget.cellRect(2, 39);
+    ASSERT_FALSE(last.isEmpty());
+    // The row and its grid line end at the canvas's bottom edge.
+    EXPECT_EQ(last.bottom() + 2, 200);
+}
+
+TEST_F(GridWidgetTest, CurrentCellStaysOutsideTheFixedArea)
+{
+    widget.setCurrentCell(0, 0);
+    EXPECT_EQ(widget.currentCol(), 2);
+    EXPECT_EQ(widget.currentRow(), 2);
+    widget.setCurrentCell(99, 99);
+    EXPECT_EQ(widget.currentCol(), 4);
+    EXPECT_EQ(widget.currentRow(), 39);
+    EXPECT_EQ(widget.selection(), (GridRange{4, 39, 4, 39}));
+}
+
+TEST_F(GridWidgetTest, PaintsFixedCellsYellowAndTheOthersInTheCellColour)
+{
+    const QImage image = paint();
+    EXPECT_EQ(image.pixelColor(30, 12), kYellow);    // cell (1, 1)
+    EXPECT_EQ(image.pixelColor(120, 10), kYellow);   // cell (3, 1), a fixed row
+    EXPECT_EQ(image.pixelColor(30, 100), kYellow);   // a fixed column
+    EXPECT_EQ(image.pixelColor(100, 100), kCell);    // cell (3, 6)
+    EXPECT_EQ(image.pixelColor(250, 100), kCell);    // right of the last column
+    EXPECT_EQ(image.pixelColor(51, 12), QColor(Qt::black)); // a grid line of the fixed area
+}
+
+namespace {
+int darkPixels(const QImage &image, const QRect &rect)
+{
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += qGray(image.pixel(x, y)) < 100;
+    return n;
+}
+} // namespace
+
+TEST_F(GridWidgetTest, TextStaysInsideItsCellAndOutOfTheFixedArea)
+{
+    grid.setCell(2, 3, QStringLiteral("■■■■■■■■■■■■"));
+    widget.gridChanged();
+    QImage image = paint();
+    const QRect own = widget.cellRect(2, 3);
+    const QRect right = widget.cellRect(3, 3);
+    EXPECT_GT(darkPixels(image, own), 20);
+    EXPECT_EQ(darkPixels(image, right), 0);
+    // Scrolled half under the fixed rows: nothing of it shows in the fixed rows.
+    widget.verticalScrollBar()->setValue(22);
+    image = paint();
+    const QRect fixedRow = widget.cellRect(2, 1);
+    EXPECT_EQ(darkPixels(image, QRect(fixedRow.left(), 6, 40, 14)), 0);
+}
+
+TEST(GridWidgetTint, CombinesByBitwiseAndAndRepeatsToTheSamePicture)
+{
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(kCell);
+    {
+        QPainter p(&image);
+        GridWidget::tint(p, QRect(0, 0, 2, 4), QColor(134, 255, 134));
+        GridWidget::tint(p, QRect(0, 0, 2, 4), QColor(134, 255, 134));
+    }
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(134, 255, 128));
+    EXPECT_EQ(image.pixelColor(3, 0), kCell);
+    image.fill(kYellow);
+    {
+        QPainter p(&image);
+        GridWidget::tint(p, image.rect(), QColor(255, 255, 187));
+    }
+    EXPECT_EQ(image.pixelColor(1, 1), kYellow);
+}
+
+TEST_F(GridWidgetTest, TintsLastUntilTheNextRefresh)
+{
+    widget.tintRow(5, QColor(174, 255, 170));
+    widget.tintColumn(3, QColor(174, 255, 170));
+    QImage image = paint();
+    const QPoint inRow(widget.cellRect(4, 5).center());
+    const QPoint inFixedPartOfRow(widget.cellRect(1, 5).center());
+    const QPoint inColumn(widget.cellRect(3, 8).center());
+    EXPECT_EQ(image.pixelColor(inRow), QColor(174, 255, 128));
+    EXPECT_EQ(image.pixelColor(inFixedPartOfRow), QColor(174, 255, 0));
+    EXPECT_EQ(image.pixelColor(inColumn), QColor(174, 255, 128));
+    widget.refresh();
+    image = paint();
+    EXPECT_EQ(image.pixelColor(inRow), kCell);
+    EXPECT_EQ(image.pixelColor(inColumn), kCell);
+}
+
+TEST(GridWidgetLarge, PaintingLooksOnlyAtTheCellsInView)
+{
+    CellGrid grid;
+    grid.setRowCount(20000);
+    grid.setColCount(5000);
+    grid.setDefaultColWidth(40);
+    grid.setDefaultRowHeight(14);
+    grid.setFixedCols(4);
+    grid.setFixedRows(20);
+    GridWidget widget;
+    widget.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    widget.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    widget.setFrameShape(QFrame::NoFrame);
+    widget.resize(400, 400);
+    widget.setGrid(&grid);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    widget.setTopRow(12000);
+    widget.setLeftCol(3000);
+    std::set<std::pair<int, int>> drawn;
+    widget.setDrawCellHook([&drawn](QPainter &, int c, int r, const QRect &) { drawn.insert({c, r}); });
+    QImage image(400, 400, QImage::Format_RGB32);
+    QPainter p(&image);
+    widget.paintGrid(p, image.rect());
+    // 4 + 6 columns of 41 pixels across 400, 20 + 7 rows of 15 pixels down 400: every cell
+    // drawn is a fixed one or one of the rows and columns scrolled into view.
+    EXPECT_EQ(drawn.size(), std::size_t(10 * 27));
+    for (const auto &[c, r] : drawn) {
+        EXPECT_TRUE(c < 4 || (c >= 3000 && c < 3006)) << c;
+        EXPECT_TRUE(r < 20 || (r >= 12000 && r < 12007)) << r;
+    }
+}
+
+TEST_F(GridWidgetTest, DraggingARowByItsFixedCellsMovesItInTheModel)
+{
+    QSignalSpy moved(&widget, &GridWidget::rowMoved);
+    press(1, 5);
+    EXPECT_EQ(widget.draggedRow(), 5);
+    moveTo(1, 7);
+    moveTo(1, 8);
+    release(1, 8);
+    ASSERT_EQ(moved.count(), 1);
+    EXPECT_EQ(moved.at(0).at(0).toInt(), 5);
+    EXPECT_EQ(moved.at(0).at(1).toInt(), 8);
+    // The whole row moved, its index cell included; the rows between moved up.
+    EXPECT_EQ(grid.cell(0, 8), QStringLiteral("R5"));
+    EXPECT_EQ(grid.cell(0, 5), QStringLiteral("R6"));
+    EXPECT_EQ(widget.draggedRow(), -1);
+}
+
+TEST_F(GridWidgetTest, DraggingAColumnByItsFixedCellsMovesItInTheModel)
+{
+    QSignalSpy moved(&widget, &GridWidget::columnMoved);
+    press(4, 1);
+    moveTo(2, 1);
+    release(2, 1);
+    ASSERT_EQ(moved.count(), 1);
+    EXPECT_EQ(moved.at(0).at(0).toInt(), 4);
+    EXPECT_EQ(moved.at(0).at(1).toInt(), 2);
+    EXPECT_EQ(grid.cell(2, 0), QStringLiteral("C4"));
+    EXPECT_EQ(grid.cell(3, 0), QStringLiteral("C2"));
+}
+
+struct NoMoveCase
+{
+    const char *name;
+    bool moving;
+    bool refuse;
+};
+
+TEST_F(GridWidgetTest, NoMoveWhenMovingIsOffOrRefused)
+{
+    for (const NoMoveCase c : {NoMoveCase{"moving off", false, false}, NoMoveCase{"refused", true, true}}) {
+        widget.setMovingEnabled(c.moving);
+        widget.setMoveTargetHook(c.refuse ? GridWidget::MoveTargetHook(
+                                                [](Qt::Orientation, int, int) { return -1; })
+                                          : GridWidget::MoveTargetHook());
+        QSignalSpy moved(&widget, &GridWidget::rowMoved);
+        press(1, 5);
+        moveTo(1, 8);
+        release(1, 8);
+        EXPECT_EQ(moved.count(), 0) << c.name;
+        EXPECT_EQ(grid.cell(0, 5), QStringLiteral("R5")) << c.name;
+    }
+}
+
+TEST_F(GridWidgetTest, MoveTargetHookLimitsWhereARowGoes)
+{
+    widget.setMoveTargetHook([](Qt::Orientation o, int, int to) {
+        return o == Qt::Vertical ? std::min(to, 6) : to;
+    });
+    QSignalSpy moved(&widget, &GridWidget::rowMoved);
+    press(1, 3);
+    moveTo(1, 9);
+    release(1, 9);
+    ASSERT_EQ(moved.count(), 1);
+    EXPECT_EQ(moved.at(0).at(1).toInt(), 6);
+    EXPECT_EQ(grid.cell(0, 6), QStringLiteral("R3"));
+}
+
+TEST_F(GridWidgetTest, DraggingOverNonFixedCellsSelectsARange)
+{
+    press(3, 4);
+    moveTo(4, 5);
+    moveTo(4, 6);
+    release(4, 6);
+    EXPECT_EQ(widget.selection(), (GridRange{3, 4, 4, 6}));
+    EXPECT_EQ(widget.currentCol(), 4);
+    EXPECT_EQ(widget.currentRow(), 6);
+    // Dragging over cells never moves rows.
+    EXPECT_EQ(grid.cell(0, 4), QStringLiteral("R4"));
+
+    widget.setRangeSelectEnabled(false);
+    press(2, 8);
+    moveTo(4, 9);
+    release(4, 9);
+    EXPECT_EQ(widget.selection(), (GridRange{2, 8, 2, 8}));
+}
+
+TEST_F(GridWidgetTest, ReportsMouseEventsWithTheCellUnderTheMouse)
+{
+    QSignalSpy pressed(&widget, &GridWidget::mousePressed);
+    QSignalSpy released(&widget, &GridWidget::mouseReleased);
+    QTest::mousePress(widget.viewport(), Qt::RightButton, Qt::ShiftModifier, centre(3, 7));
+    QTest::mouseRelease(widget.viewport(), Qt::RightButton, {}, centre(3, 7));
+    ASSERT_EQ(pressed.count(), 1);
+    EXPECT_EQ(pressed.at(0).at(0).toInt(), 3);
+    EXPECT_EQ(pressed.at(0).at(1).toInt(), 7);
+    EXPECT_EQ(pressed.at(0).at(2).value<Qt::MouseButton>(), Qt::RightButton);
+    EXPECT_EQ(pressed.at(0).at(3).value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
+    EXPECT_EQ(pressed.at(0).at(4).toPoint(), centre(3, 7));
+    ASSERT_EQ(released.count(), 1);
+    EXPECT_EQ(released.at(0).at(0).toInt(), 3);
+    // A right press changes neither the current cell nor the table.
+    EXPECT_EQ(widget.currentRow(), 2);
+}
+
+TEST_F(GridWidgetTest, TypedTextIsOfferedToTheOwnerWithoutChangingTheCell)
+{
+    QSignalSpy edits(&widget, &GridWidget::cellEditRequested);
+    widget.setCurrentCell(3, 4);
+    widget.setFocus();
+    QTest::keyClick(&widget, Qt::Key_A);
+    EXPECT_FALSE(widget.isEditorOpen()) << "editing is off at first";
+    EXPECT_EQ(edits.count(), 0);
+
+    widget.setEditingEnabled(true);
+    QTest::keyClick(&widget, Qt::Key_A);
+    ASSERT_TRUE(widget.isEditorOpen());
+    auto *editor = widget.findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("b1"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_FALSE(widget.isEditorOpen());
+    ASSERT_EQ(edits.count(), 1);
+    EXPECT_EQ(edits.at(0).at(0).toInt(), 3);
+    EXPECT_EQ(edits.at(0).at(1).toInt(), 4);
+    EXPECT_EQ(edits.at(0).at(2).toString(), QStringLiteral("ab1"));
+    EXPECT_EQ(grid.cell(3, 4), QString());
+
+    // Escape leaves without an offer.
+    QTest::keyClick(&widget, Qt::Key_X);
+    ASSERT_TRUE(widget.isEditorOpen());
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(widget.isEditorOpen());
+    EXPECT_EQ(edits.count(), 1);
+}
+
+TEST_F(GridWidgetTest, ArrowKeysMoveTheCurrentCellAndScrollItIntoView)
+{
+    widget.setCurrentCell(2, 2);
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(&widget, Qt::Key_Down);
+    EXPECT_EQ(widget.currentRow(), 32);
+    EXPECT_FALSE(widget.cellRect(2, 32).isEmpty());
+    EXPECT_TRUE(QRect(0, 0, 300, 200).contains(widget.cellRect(2, 32)));
+    QTest::keyClick(&widget, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(widget.currentRow(), 2);
+    EXPECT_EQ(widget.topRow(), 2);
+}
+
+} // namespace

@@ -1,0 +1,240 @@
+// The desktop user interface: message boxes, file dialogs, the font dialog and the work message.
+#include "platform/gui/messagepanel.h"
+#include "platform/gui/qtuserinterface.h"
+#include "support/testsupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace Zelkor;
+
+namespace {
+
+// Runs handler on the next modal dialog once it is up (the dialog's exec() blocks the test).
+void onNextModal(std::function<void(QWidget *)> handler)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    int *tries = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, handler] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal && ++*tries < 300)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete tries;
+        if (modal)
+            handler(modal);
+    });
+    timer->start();
+}
+
+QAbstractButton *buttonWithText(QWidget *box, const QString &text)
+{
+    for (QAbstractButton *b : box->findChildren<QAbstractButton *>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+struct QtUserInterfaceTest : ::testing::Test
+{
+    QMainWindow window;
+    QtUserInterface ui{&window};
+
+    void SetUp() override
+    {
+        window.resize(600, 400);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+};
+
+TEST(QtUserInterfaceFilters, TurnLabelAndPatternIntoFileTypeEntries)
+{
+    EXPECT_EQ(QtUserInterface::nameFilters({QStringLiteral("植生データファイル (*.zki)|*.zki"),
+                                            QStringLiteral("植生組成表ファイル (*.vtb)|*.VTB"),
+                                            QStringLiteral("no pattern")}),
+              (QStringList{QStringLiteral("植生データファイル (*.zki) (*.zki)"),
+                           QStringLiteral("植生組成表ファイル (*.vtb) (*.VTB)"),
+                           QStringLiteral("no pattern")}));
+}
+
+struct QuestionCase
+{
+    bool yesAbort;
+    const char *click;
+    bool expected;
+};
+
+TEST_F(QtUserInterfaceTest, QuestionsHaveJapaneseButtonsAndAnswerByThem)
+{
+    const QuestionCase cases[] = {{false, "はい(&Y)", true},
+                                  {false, "いいえ(&N)", false},
+                                  {true, "はい(&Y)", true},
+                                  {true, "中止(&A)", false}};
+    for (const QuestionCase &c : cases) {
+        QString shownText;
+        bool clicked = false;
+        onNextModal([&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            ASSERT_NE(box, nullptr);
+            shownText = box->text();
+            if (QAbstractButton *b = buttonWithText(box, QString::fromUtf8(c.click))) {
+                clicked = true;
+                b->click();
+            } else {
+                box->reject();
+            }
+        });
+        const QString q = QStringLiteral("この行を削除しますか？");
+        const bool answer = c.yesAbort ? ui.askYesAbort(q) : ui.askYesNo(q);
+        EXPECT_TRUE(clicked) << c.click;
+        EXPECT_EQ(answer, c.expected) << c.click;
+        EXPECT_EQ(shownText, q);
+    }
+}
+
+TEST_F(QtUserInterfaceTest, ErrorBoxHasTheCaptionAndTheErrorIcon)
+{
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    onNextModal([&](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        icon = box->icon();
+        box->accept();
+    });
+    ui.showError(QStringLiteral("エラー"), QStringLiteral("ブラウザの起動に失敗しました"));
+    EXPECT_EQ(caption, QStringLiteral("エラー"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST_F(QtUserInterfaceTest, OpenDialogShowsTheRequestAndRemembersItsFolder)
+{
+    Zelkor::Test::TempDir dir;
+    const QString zki = dir.writeBytes(QStringLiteral("veg.zki"), "x");
+    FileDialogRequest request;
+    request.title = QStringLiteral("データファイルの指定・変更");
+    request.filters = {QStringLiteral("植生データファイル (*.zki)|*.zki"),
+                       QStringLiteral("植生組成表ファイル (*.vtb)|*.VTB")};
+    request.filterIndex = 2;
+    request.directory = dir.path();
+    request.fileName = QStringLiteral("*.zki");
+
+    QString title, selectedFilter, folder;
+    onNextModal([&](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        selectedFilter = dialog->selectedNameFilter();
+        folder = dialog->directory().absolutePath();
+        dialog->selectFile(zki);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    EXPECT_EQ(ui.getOpenFileName(request), zki);
+    EXPECT_EQ(title, request.title);
+    EXPECT_EQ(selectedFilter, QStringLiteral("植生組成表ファイル (*.vtb) (*.VTB)"));
+    EXPECT_EQ(folder, dir.path());
+
+    // Without a folder of its own the next request starts where the last one ended.
+    request.directory.clear();
+    onNextModal([&](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        ASSERT_NE(dialog, nullptr);
+        folder = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    EXPECT_EQ(ui.getOpenFileName(request), QString());
+    EXPECT_EQ(folder, dir.path());
+}
+
+TEST_F(QtUserInterfaceTest, SaveDialogProposesTheNameAndAddsTheDefaultExtension)
+{
+    Zelkor::Test::TempDir dir;
+    FileDialogRequest request;
+    request.filters = {QStringLiteral("組成表で保存 (*.vtb)|*.vtb")};
+    request.directory = dir.path();
+    request.fileName = QStringLiteral("table");
+    request.defaultExtension = QStringLiteral(".vtb");
+    QString suffix;
+    onNextModal([&](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        ASSERT_NE(dialog, nullptr);
+        suffix = dialog->defaultSuffix();
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    EXPECT_EQ(ui.getSaveFileName(request), dir.path(QStringLiteral("table.vtb")));
+    EXPECT_EQ(suffix, QStringLiteral("vtb"));
+}
+
+TEST_F(QtUserInterfaceTest, FontDialogKeepsTheNameOfASubstitutedFace)
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    FontSpec font{QStringLiteral("ＭＳ ゴシック"), 9};
+    onNextModal([](QWidget *w) {
+        auto *dialog = qobject_cast<QFontDialog *>(w);
+        ASSERT_NE(dialog, nullptr);
+        QFont f(QStringLiteral("IPAGothic"));
+        f.setPointSize(12);
+        dialog->setCurrentFont(f);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    ASSERT_TRUE(ui.chooseFont(&font));
+    EXPECT_EQ(font.name, QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(font.pointSize, 12);
+
+    onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+    const FontSpec before = font;
+    EXPECT_FALSE(ui.chooseFont(&font));
+    EXPECT_EQ(font, before);
+}
+
+TEST_F(QtUserInterfaceTest, WorkMessageShowsTwoLinesAndTheBusyCursorUntilClosed)
+{
+    MessagePanel *panel = ui.messagePanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+    ui.showWorkMessage(QStringLiteral("　組成表を読込中　"));
+    ui.showWorkMessage(QStringLiteral("　反復平均法 計算中　"), QStringLiteral("3"));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->size(), QSize(297, 69));
+    EXPECT_EQ(panel->line1(), QStringLiteral("　反復平均法 計算中　"));
+    EXPECT_EQ(panel->line2(), QStringLiteral("3"));
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    const auto labels = panel->findChildren<QLabel *>();
+    ASSERT_EQ(labels.size(), 2);
+    EXPECT_EQ(labels.at(0)->font().pixelSize(), 15);
+    EXPECT_EQ(labels.at(0)->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    // Shown twice, closed once: the normal cursor is back.
+    ui.closeWorkMessage();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(QtUserInterfaceTest, BusyCursorNests)
+{
+    ui.setBusy(true);
+    ui.setBusy(true);
+    ui.setBusy(false);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    ui.setBusy(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ui.setBusy(false); // an extra "normal" does not disturb anything
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace

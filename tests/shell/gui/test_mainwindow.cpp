@@ -1,0 +1,300 @@
+// The main window, offscreen: the empty table as laid out at start, title, status bar, menu,
+// quit and close, web help, data check, fonts and dropped files.
+#include "platform/gui/gridwidget.h"
+#include "platform/scripteduserinterface.h"
+#include "shell/gui/mainwindow.h"
+#include "shell/workspace.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+
+namespace {
+
+struct MainWindowTest : ::testing::Test
+{
+    Zelkor::Test::TempDir dir;
+    ScriptedUserInterface ui;
+    Workspace ws{&ui};
+    MainWindow window{&ws};
+
+    QString ownIni() const { return dir.path(QStringLiteral("zelkor.ini")); }
+
+    void SetUp() override
+    {
+        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ui.clearLog();
+    }
+
+    const CellGrid &cells() const { return *window.grid()->grid(); }
+    QString cell(int c, int r) const { return cells().cell(c, r); }
+};
+
+TEST_F(MainWindowTest, ShowsTheEmptyTableLaidOutFromTheHeaderItems)
+{
+    ASSERT_EQ(window.grid()->grid(), &ws.model().grid());
+    EXPECT_EQ(cells().rowCount(), 159);
+    EXPECT_EQ(cells().colCount(), 27);
+    EXPECT_EQ(cells().fixedCols(), 4);
+    EXPECT_EQ(cells().fixedRows(), 20);
+    // Header labels, running numbers of the relevés and species, the species-number row.
+    EXPECT_EQ(cell(2, 1), QStringLiteral("表番号"));
+    EXPECT_EQ(cell(0, 1), QStringLiteral("1"));
+    EXPECT_EQ(cell(3, 1), QString());
+    EXPECT_EQ(cell(4, 1), QStringLiteral("   1"));
+    EXPECT_EQ(cell(26, 1), QStringLiteral("  23"));
+    EXPECT_EQ(cell(1, 20), QStringLiteral("   1"));
+    EXPECT_EQ(cell(1, 146), QStringLiteral(" 127"));
+    EXPECT_EQ(cell(3, 19), QStringLiteral("F＼N"));
+    EXPECT_EQ(cell(2, 19), QStringLiteral("（現実の種数）"));
+    // The hidden index row and column are one pixel, the name column seven columns wide.
+    EXPECT_EQ(window.grid()->cellRect(0, 5).width(), 1);
+    EXPECT_EQ(window.grid()->cellRect(2, 0).height(), 1);
+    EXPECT_EQ(window.grid()->cellRect(2, 5).width(), 7 * cells().defaultColWidth());
+    // The current cell lies outside the fixed area.
+    EXPECT_EQ(window.grid()->currentCol(), 4);
+    EXPECT_EQ(window.grid()->currentRow(), 20);
+}
+
+TEST_F(MainWindowTest, PaintsTheSearchMarksWithTheAndTint)
+{
+    ws.model().addSearchHit(5, 22);
+    ws.reNewTable();
+    GridWidget *grid = window.grid();
+    QImage image(grid->viewport()->size(), QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        grid->paintGrid(p, image.rect());
+    }
+    EXPECT_EQ(image.pixelColor(grid->cellRect(5, 22).center()), QColor(134, 255, 128));
+    EXPECT_EQ(image.pixelColor(grid->cellRect(6, 22).center()), QColor(255, 255, 208));
+    // The species-number row is fixed: its pale yellow tint leaves yellow yellow.
+    EXPECT_EQ(image.pixelColor(grid->cellRect(5, 19).center()), QColor(255, 255, 0));
+}
+
+TEST_F(MainWindowTest, TitleShowsVersionAndTableTitle)
+{
+    EXPECT_EQ(window.windowTitle(), QStringLiteral(" Vegetation Table Processing Ver.6.00    [  ]"));
+    ws.setTableTitle(QStringLiteral("Vegetation Table"));
+    ws.updateStatus();
+    EXPECT_EQ(window.windowTitle(),
+              QStringLiteral(" Vegetation Table Processing Ver.6.00    [ Vegetation Table ]"));
+}
+
+TEST_F(MainWindowTest, StatusBarHasTheTenPanels)
+{
+    EXPECT_EQ(window.statusTexts(),
+              (QStringList{QStringLiteral("DB"), QStringLiteral("未指定"), QStringLiteral("測定数"),
+                           QStringLiteral("0"), QStringLiteral("種数"), QStringLiteral("0"),
+                           QStringLiteral("異名辞書"), QStringLiteral("SynDict.dic"),
+                           QStringLiteral("表ファイル"), QString()}));
+    for (int i = 0; i < 9; ++i) {
+        const auto *label = window.findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(i));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->width(), MainWindow::StatusWidths[i]) << i;
+        EXPECT_EQ(bool(label->alignment() & Qt::AlignRight), i % 2 == 0) << i;
+    }
+    ws.model().setSpeciesCount(12);
+    ws.setTableFileName(QStringLiteral("/data/tables/hakone.vtb"));
+    ws.updateStatus();
+    EXPECT_EQ(window.statusTexts().at(5), QStringLiteral("12"));
+    EXPECT_EQ(window.statusTexts().at(9), QStringLiteral("hakone.vtb"));
+}
+
+TEST_F(MainWindowTest, OutputCommandsFollowTheReleveCount)
+{
+    const QStringList outputs{QStringLiteral("Item_SaveTable"), QStringLiteral("Item_OutTable"),
+                              QStringLiteral("Item_ValueMatrix"), QStringLiteral("Item_PCordCSV"),
+                              QStringLiteral("Item_OutDistribution")};
+    for (const QString &name : outputs) {
+        ASSERT_NE(window.action(name), nullptr) << name.toStdString();
+        EXPECT_FALSE(window.action(name)->isEnabled()) << name.toStdString();
+    }
+    ws.model().setReleveCount(1);
+    ws.updateStatus();
+    // The sub-menus open with a relevé in the table (printer setup is in one of them).
+    EXPECT_TRUE(window.action(QStringLiteral("Item_OutTable"))->isEnabled());
+    EXPECT_TRUE(window.action(QStringLiteral("Item_OutDistribution"))->isEnabled());
+    ws.model().setReleveCount(0);
+    ws.updateStatus();
+    EXPECT_FALSE(window.action(QStringLiteral("Item_OutTable"))->isEnabled());
+}
+
+TEST_F(MainWindowTest, MenuCaptionsAreExactAndOnlyMarkedOnesHaveAccessKeys)
+{
+    QStringList titles;
+    for (QAction *a : window.menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("ファイル(&F)"), QStringLiteral("編集・検索(&E)"),
+                                   QStringLiteral("表ツール(&T)"), QStringLiteral("設定変更(&C)"),
+                                   QStringLiteral("ヘルプ(&H)")}));
+    const std::pair<const char *, const char *> items[] = {
+        {"Item_ClearTable", "組成表を初期化する"}, {"Item_AddReleve", "表にデータを加える"},
+        {"Item_LoadTable", "保存した表を読込む"}, {"Item_FileChg", "データファイルの指定"},
+        {"Item_SaveTable", "現在の表を保存する"}, {"Item_OutTable", "組成表として出力する"},
+        {"Item_TextFile", "表をテキスト出力(&F)"}, {"Item_ExcelFile", "エクセル形式出力(&X)"},
+        {"Item_PrintTable", "組成表を直接印刷(&P)"}, {"Item_PrintKanni", "表を省略簡易印刷(&K)"},
+        {"Item_PrintSetup", "プリンターの設定(&T)"}, {"Item_ValueMatrix", "数値表として出力する"},
+        {"Item_PCordCSV", "PCord用にCSV出力する"}, {"Item_OutDistribution", "分布データ等を出力する"},
+        {"Item_PlotData", "立地環境データ"}, {"Item_GPSPOT", "GPS　POTデータ"},
+        {"Item_MeshData", "メッシュ分布データ"}, {"Btn_Quit", "終了(&X)"},
+        {"Item_Search", "表内を検索する"}, {"Item_ResetSearch", "検索状態の解除"},
+        {"Item_DelRow", "この行を削除する"}, {"Item_DelCol", "この列を削除する"},
+        {"Item_InsRow", "この上に行を挿入"}, {"Item_Comment", "コメントを書込む"},
+        {"Item_InsCol", "この左に列を挿入"}, {"Item_EditTitle", "組成表の標題を編集"},
+        {"Item_Frequency", "出現頻度を再計算する"}, {"Item_SortPlant", "植物を頻度順で並べ替え"},
+        {"Item_SortReleve", "測定を種数順で並べ替え"}, {"Item_Recip", "反復平均法で行列並べ替え"},
+        {"Item_HideSite", "立地情報を一時的に隠す"}, {"Item_HideRC", "行・列を部分的に隠す"},
+        {"Item_MakeFreqTable", "常在度表を作成する"}, {"Item_ShowFreqTable", "常在度表を再表示する"},
+        {"Item_UseFI", "データ埋込項目を使う"}, {"Item_ReadINI", "設定ファイルの読込み"},
+        {"Item_CheckName", "異名辞書の読込み"}, {"Item_ChangeItem", "表組み項目の変更"},
+        {"Item_SetFont", "表のフォント変更"}, {"Item_DataChk", "データの検査"},
+        {"Item_Manual", "Web ヘルプ"}, {"Item_Version", "バージョン情報"}};
+    for (const auto &[name, caption] : items) {
+        QAction *a = window.action(QString::fromUtf8(name));
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(caption)) << name;
+        EXPECT_TRUE(a->isVisible()) << name;
+        EXPECT_EQ(QKeySequence::mnemonic(a->text()).isEmpty(), !a->text().contains(QLatin1Char('&')))
+            << name;
+        EXPECT_TRUE(a->shortcut().isEmpty()) << name;
+    }
+    EXPECT_TRUE(window.action(QStringLiteral("Item_UseFI"))->isCheckable());
+    // What is already there runs; what is not yet stays visible but disabled.
+    for (const char *name : {"Item_ClearTable", "Item_Frequency", "Item_SetFont", "Item_DataChk",
+                             "Item_Manual", "Item_Version", "Btn_Quit", "Item_PrintSetup"})
+        EXPECT_TRUE(window.action(QString::fromUtf8(name))->isEnabled()) << name;
+}
+
+TEST_F(MainWindowTest, UseDataItemCheckFollowsTheSettings)
+{
+    EXPECT_TRUE(window.action(QStringLiteral("Item_UseFI"))->isChecked());
+    dir.writeLines(QStringLiteral("zelkor.ini"), {QStringLiteral("[Item]"), QStringLiteral("UseDataItem=0")});
+    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    EXPECT_FALSE(window.action(QStringLiteral("Item_UseFI"))->isChecked());
+}
+
+TEST_F(MainWindowTest, QuitWritesTheSettingsAndCloses)
+{
+    window.action(QStringLiteral("Btn_Quit"))->trigger();
+    EXPECT_FALSE(window.isVisible());
+    const QStringList lines = Zelkor::Test::readLines(ownIni());
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.contains(QStringLiteral("[WinSize]")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Width=%1").arg(window.frameGeometry().width())));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Height=%1").arg(window.frameGeometry().height())));
+}
+
+TEST_F(MainWindowTest, CloseBoxClosesWithoutWritingTheSettings)
+{
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(QFileInfo::exists(ownIni()));
+}
+
+TEST_F(MainWindowTest, WindowStaysOpenWhenTheSettingsCannotBeWritten)
+{
+    QDir().mkpath(ownIni());
+    window.action(QStringLiteral("Btn_Quit"))->trigger();
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.log().constLast().startsWith(QStringLiteral("error:エラー:")));
+}
+
+TEST_F(MainWindowTest, WindowTakesSizeAndPositionFromTheSettings)
+{
+    dir.writeLines(QStringLiteral("zelkor.ini"),
+                   {QStringLiteral("[WinSize]"), QStringLiteral("Top=70"), QStringLiteral("Left=60"),
+                    QStringLiteral("Height=450"), QStringLiteral("Width=700")});
+    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    EXPECT_EQ(window.frameGeometry(), QRect(60, 70, 700, 450));
+}
+
+TEST_F(MainWindowTest, DamagedWindowSizesStayUsable)
+{
+    dir.writeLines(QStringLiteral("zelkor.ini"),
+                   {QStringLiteral("[WinSize]"), QStringLiteral("Top=-900000"), QStringLiteral("Left=2000000000"),
+                    QStringLiteral("Height=-5"), QStringLiteral("Width=99999999")});
+    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    const QRect g = window.frameGeometry();
+    EXPECT_GE(g.height(), 150);
+    EXPECT_LE(g.width(), 10000);
+    EXPECT_LT(g.left(), 100000);
+    EXPECT_GT(g.top(), -100000);
+}
+
+struct ManualCase
+{
+    bool opens;
+    int errors;
+};
+
+TEST_F(MainWindowTest, WebHelpOpensThePageOrSaysTheBrowserFailed)
+{
+    for (const ManualCase c : {ManualCase{true, 0}, ManualCase{false, 1}}) {
+        ui.clearLog();
+        QUrl asked;
+        window.setUrlOpener([&asked, c](const QUrl &url) {
+            asked = url;
+            return c.opens;
+        });
+        window.action(QStringLiteral("Item_Manual"))->trigger();
+        EXPECT_EQ(asked, QUrl(QStringLiteral("https://zelkor.example.org/zkdb/zelkor-pg1.html")));
+        EXPECT_EQ(ui.messages().size(), c.errors);
+        if (c.errors) {
+            EXPECT_EQ(ui.log().constLast(), QStringLiteral("error:エラー:ブラウザの起動に失敗しました"));
+        }
+    }
+}
+
+TEST_F(MainWindowTest, DataCheckShowsTheIndexRowAndColumnInTheGrid)
+{
+    ui.answerYes();
+    window.action(QStringLiteral("Item_DataChk"))->trigger();
+    EXPECT_EQ(window.grid()->cellRect(0, 5).width(), 28);
+    EXPECT_EQ(window.grid()->cellRect(5, 0).height(), 16);
+}
+
+TEST_F(MainWindowTest, TableFontChangesTheGridFont)
+{
+    ui.answerFont(FontSpec{QStringLiteral("ＭＳ ゴシック"), 12});
+    window.action(QStringLiteral("Item_SetFont"))->trigger();
+    EXPECT_EQ(window.grid()->font().pointSize(), 12);
+    EXPECT_EQ(window.grid()->font().family(), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(window.grid()->cellRect(5, 5).width(), 53);
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsTheVersion)
+{
+    QString title, version;
+    QTimer::singleShot(50, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        if (auto *label = box->findChild<QLabel *>(QStringLiteral("Version")))
+            version = label->text();
+        static_cast<QDialog *>(box)->accept();
+    });
+    window.action(QStringLiteral("Item_Version"))->trigger();
+    EXPECT_EQ(title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    EXPECT_EQ(version, QStringLiteral("Zelkor Version 6.00"));
+}
+
+} // namespace
