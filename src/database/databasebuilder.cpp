@@ -338,7 +338,11 @@ bool DatabaseBuilder::readHeaderItemsCsv(const QString &fileName)
     if (!readCsvFile(fileName, &rows, &m_error))
         return false;
     QSet<int> seen;
-    for (std::size_t i = 1; i < rows.size(); ++i) {
+    // A first row that starts with an item number is data: the header line was left out.
+    bool firstIsData = false;
+    const int firstNumber = rows.front().fields.at(0).toInt(&firstIsData);
+    firstIsData = firstIsData && firstNumber >= 1 && firstNumber <= 30;
+    for (std::size_t i = firstIsData ? 0 : 1; i < rows.size(); ++i) {
         const CsvRow &row = rows[i];
         if (row.fields.size() < 3)
             return failAt(fileName, row.line, QString(),
@@ -510,7 +514,13 @@ bool DatabaseBuilder::readSpeciesCsv(const QString &fileName)
     std::vector<CsvRow> rows;
     if (!readCsvFile(fileName, &rows, &m_error))
         return false;
-    for (std::size_t i = 1; i < rows.size(); ++i) {
+    // A first row whose layer and code are valid is data: the header line was left out, and
+    // dropping the row would lose a species without a word.
+    const QStringList &first = rows.front().fields;
+    QByteArray field;
+    const bool firstIsData = first.size() >= 4 && layerLabels().contains(first.at(2).toUpper())
+                             && codeField(first.at(3), &field);
+    for (std::size_t i = firstIsData ? 0 : 1; i < rows.size(); ++i) {
         const CsvRow &row = rows[i];
         if (row.fields.size() < 4)
             return failAt(fileName, row.line, QString(),

@@ -293,3 +293,18 @@ TEST(DatabaseBuilder, DefaultHeaderLeavesRoomForATitle)
     EXPECT_FALSE(none.write(dir.path(QStringLiteral("n.zki"))));
     EXPECT_FALSE(none.write(dir.path(QStringLiteral("n.db"))));
 }
+
+TEST(DatabaseBuilder, ListsWithoutTheirHeaderLineLoseNoRow)
+{
+    TempDir dir;
+    DatabaseBuilder b;
+    ASSERT_TRUE(b.readHeaderItemsCsv(utf8File(dir, QStringLiteral("i.csv"), QStringLiteral("11,1,水分\n12,1,管理\n"))));
+    ASSERT_TRUE(b.readSitesCsv(utf8File(dir, QStringLiteral("s.csv"), QStringLiteral("id,11\n1,4\n"))));
+    ASSERT_TRUE(b.readSpeciesCsv(utf8File(dir, QStringLiteral("p.csv"), QStringLiteral("1,Poa annua,H1,+\n1,Poa trivialis,H1,1\n"))));
+    EXPECT_EQ(b.speciesEntryCount(), 2);
+    ASSERT_TRUE(b.write(dir.path(QStringLiteral("n.zki"))));
+    VegDatabase db;
+    ASSERT_TRUE(db.openDataFile(dir.path(QStringLiteral("n.zki"))));
+    EXPECT_EQ(db.readDataHeader().items[11].caption, QStringLiteral("水分"));
+    EXPECT_EQ(db.readDataHeader().items[12].caption, QStringLiteral("管理"));
+}
