@@ -556,6 +556,8 @@ void GridWidget::paintGrid(QPainter &p, const QRect &areaIn)
     for (const Line &row : rows)
         for (const Line &col : cols)
             drawCell(p, col.index, row.index, visiblePart(col, row));
+    if (m_paintOverHook)
+        m_paintOverHook(p, area);
 
     for (const Tint &t : m_tints)
         tint(p, tintRect(t), t.colour);

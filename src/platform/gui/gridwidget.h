@@ -46,6 +46,9 @@ public:
 
     /// Called after each visible cell is drawn, with the visible part of the cell.
     using DrawCellHook = std::function<void(QPainter &painter, int col, int row, const QRect &rect)>;
+    /// Called once per paint after all cells are drawn, with the canvas area being painted: the
+    /// owner's tints of the whole view at once (the same picture as tinting after every cell).
+    using PaintOverHook = std::function<void(QPainter &painter, const QRect &area)>;
     /// Told where the user dropped a dragged row (Qt::Vertical) or column (Qt::Horizontal);
     /// returns the position it may go to, or -1 to refuse the move.
     using MoveTargetHook = std::function<int(Qt::Orientation orientation, int from, int to)>;
@@ -108,6 +111,8 @@ public:
     // --- Drawing -------------------------------------------------------------------------
     /// Installs the step that runs after each cell is drawn (owner drawing).
     void setDrawCellHook(DrawCellHook hook) { m_drawCellHook = std::move(hook); }
+    /// Installs the step that runs once per paint after the cells (owner drawing of the view).
+    void setPaintOverHook(PaintOverHook hook) { m_paintOverHook = std::move(hook); }
     /// Installs the rule that limits where dragged rows and columns may go (none: anywhere
     /// outside the fixed area).
     void setMoveTargetHook(MoveTargetHook hook) { m_moveTargetHook = std::move(hook); }
@@ -121,6 +126,11 @@ public:
     void tintCell(int c, int r, const QColor &colour);
     /// Removes the tints at once.
     void clearTints();
+    /// The canvas rectangles that tintRow(r), tintColumn(c) and tintCell(c, r) cover in the
+    /// present view; empty when out of view.
+    QRect rowTintRect(int r) const { return tintRect(Tint{TintKind::Row, 0, r, QColor()}); }
+    QRect columnTintRect(int c) const { return tintRect(Tint{TintKind::Column, c, 0, QColor()}); }
+    QRect cellTintRect(int c, int r) const { return tintRect(Tint{TintKind::Cell, c, r, QColor()}); }
     /// Paints the part area of the canvas as the grid shows it now (what paintEvent draws).
     void paintGrid(QPainter &painter, const QRect &area);
 
@@ -239,6 +249,7 @@ private:
 
     std::vector<Tint> m_tints;
     DrawCellHook m_drawCellHook;
+    PaintOverHook m_paintOverHook;
     MoveTargetHook m_moveTargetHook;
 
     QHash<QString, QStaticText> m_textCache;

@@ -13,6 +13,7 @@ class QMenu;
 namespace Zelkor {
 
 class GridWidget;
+class VegTableController;
 class Workspace;
 
 /// The main window: the composition table grid, the menu and the status bar over a Workspace.
@@ -33,6 +34,8 @@ public:
     Workspace *workspace() const { return m_ws; }
     /// The composition table grid (VegTable).
     GridWidget *grid() const { return m_grid; }
+    /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
+    VegTableController *tableController() const { return m_tableController; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
     QAction *action(const QString &name) const;
     /// The texts of the ten status panels, left to right.
@@ -73,10 +76,10 @@ private:
                         std::function<void()> command, bool output = false);
     QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output);
     void storeWindowSettings();
-    void vegTableDrawCell(QPainter &painter, int col, int row, const QRect &rect);
 
     Workspace *m_ws;
     GridWidget *m_grid;
+    VegTableController *m_tableController = nullptr;
     QLabel *m_status[10] = {};
     QAction *m_useFI = nullptr;
     QAction *m_fileChg = nullptr;
