@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 using namespace Zelkor;
 
@@ -538,4 +539,41 @@ TEST_F(TableFileTest, UnwritableTargetsFailWithAMessage)
 
     EXPECT_FALSE(file.write(model, title, dir.path(QStringLiteral("no/such/folder/t.vtb"))));
     EXPECT_FALSE(file.errorString().isEmpty());
+}
+
+TEST_F(TableFileTest, RandomDamageNeverHalfLoads)
+{
+    // Bytes changed or the file cut at random places: every load either succeeds with a
+    // consistent table or fails and leaves the previous one untouched.
+    const QByteArray good = Zelkor::Test::readBytes(save());
+    const QString path = dir.path(QStringLiteral("random.vtb"));
+    std::mt19937 rng(4711);
+    std::uniform_int_distribution<qsizetype> pos(0, good.size() - 1);
+    std::uniform_int_distribution<int> byte(0, 255);
+    const char specials[] = {',', '"', ' ', '\r', '\n', '0', '9', '-', char(0x81), char(0xFF)};
+    std::uniform_int_distribution<int> special(0, int(sizeof specials) - 1);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes = good;
+        if (round % 5 == 0) {
+            bytes.truncate(pos(rng));
+        } else {
+            for (int k = 0; k <= round % 3; ++k)
+                bytes[pos(rng)] = round % 2 ? char(byte(rng)) : specials[special(rng)];
+        }
+        dir.writeBytes(QStringLiteral("random.vtb"), bytes);
+
+        TableModel target;
+        HeaderItems targetItems;
+        QString targetTitle = QStringLiteral("previous");
+        target.clearTable(targetItems);
+        const Snapshot before = snapshot(target, targetItems, targetTitle);
+        TableFile file;
+        if (file.read(path, &target, &targetItems, &targetTitle)) {
+            EXPECT_EQ(target.grid().rowCount(), target.speciesCount() + target.headerRows() + 1);
+            EXPECT_EQ(target.grid().colCount(), target.releveCount() + 4);
+        } else {
+            EXPECT_FALSE(file.errorString().isEmpty());
+            EXPECT_EQ(snapshot(target, targetItems, targetTitle), before) << round;
+        }
+    }
 }
