@@ -85,8 +85,12 @@ struct Fixture
         widget->setFont(font);
         widget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         widget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        widget->setFrameShape(QFrame::NoFrame);
         widget->resize(kWidth, kHeight);
         widget->setGrid(grid.get());
+        // The viewport takes its size when the widget is laid out on the (offscreen) screen.
+        widget->show();
+        QCoreApplication::processEvents();
         // The species-number row is tinted after every cell, as the main window does.
         widget->setDrawCellHook([](QPainter &p, int, int row, const QRect &rect) {
             if (row == kHeaderRows)
@@ -98,6 +102,7 @@ struct Fixture
 
     void paint()
     {
+        Q_ASSERT(widget->viewport()->size() == QSize(kWidth, kHeight));
         QPainter p(&image);
         widget->paintGrid(p, QRect(0, 0, kWidth, kHeight));
     }
