@@ -631,4 +631,40 @@ QStringList Workspace::btnSynToComClick(const QStringList &names) const
     return out;
 }
 
+// --- Settings commands -----------------------------------------------------------------------
+
+void Workspace::itemReadINIClick()
+{
+    FileDialogRequest request;
+    request.filters = openFilters();
+    request.filterIndex = 5;
+    request.directory = m_settings.dataDirectory;
+    request.fileName = QStringLiteral("*.ini");
+    const QString path = m_ui->getOpenFileName(request);
+    if (path.isEmpty())
+        return;
+
+    // The file is read into copies, so a damaged one leaves the settings in use as they were.
+    Settings settings = m_settings;
+    HeaderItems items = m_items;
+    QString error;
+    // Reading sets the "データ埋込項目を使う" check from the file (its default when absent).
+    if (!readIniFile(path, &settings, &items, &error)) {
+        m_ui->showError(QStringLiteral("エラー"),
+                        QStringLiteral("設定ファイル %1 を読めませんでした。\n%2")
+                            .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    // The command opens no database or dictionary: the ones in use stay, and so do their
+    // names, so the status bar and the next scan speak of the same files.
+    settings.dataDirectory = m_settings.dataDirectory;
+    settings.dataFileName = m_settings.dataFileName;
+    settings.dictFileName = m_settings.dictFileName;
+    m_settings = settings;
+    m_items = items;
+    m_iniFileName = path;
+    m_model.setTableFont(m_settings.tableFont);
+    Q_EMIT settingsRead();
+}
+
 } // namespace Zelkor

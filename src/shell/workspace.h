@@ -200,6 +200,13 @@ public:
     /// "標準名に変換": each non-empty name, trimmed, replaced by its standard name.
     QStringList btnSynToComClick(const QStringList &names) const;
 
+    // --- Settings commands -------------------------------------------------------------------
+    /// Menu "設定ファイルの読込み": asks for a settings file and takes its settings and header
+    /// items (the "データ埋込項目を使う" check follows the file); the new layout shows at the next
+    /// table clearing. The database and dictionary open now stay. A file that cannot be read is
+    /// reported and changes nothing.
+    void itemReadINIClick();
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
