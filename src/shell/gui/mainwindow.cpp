@@ -1,5 +1,6 @@
 #include "shell/gui/mainwindow.h"
 
+#include "database/gui/addrelevepanel.h"
 #include "platform/gui/gridwidget.h"
 #include "shell/gui/aboutbox.h"
 #include "shell/workspace.h"
@@ -55,6 +56,7 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     // The grid's mouse, tints, pop-up panels, cell tip and search panel.
     m_tableController = new VegTableController(m_ws, m_grid, this);
 
+    m_addReleve = new AddRelevePanel(m_ws, this);
     buildMenus();
     buildStatusBar();
 
@@ -111,12 +113,16 @@ void MainWindow::buildMenus()
     file->setObjectName(QStringLiteral("Menu_File"));
     addCommand(file, QStringLiteral("Item_ClearTable"), QStringLiteral("組成表を初期化する"),
                [ws] { ws->clearTable(); });
-    addCommand(file, QStringLiteral("Item_AddReleve"), QStringLiteral("表にデータを加える"), notYet);
-    addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"), notYet);
-    // HOOK(database): Workspace::itemFileChgClick once the database step lands.
-    m_fileChg = addCommand(file, QStringLiteral("Item_FileChg"), QStringLiteral("データファイルの指定"), notYet);
+    addCommand(file, QStringLiteral("Item_AddReleve"), QStringLiteral("表にデータを加える"),
+               [this] { m_addReleve->itemAddReleveClick(); });
+    addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"),
+               [ws] { ws->itemLoadTableClick(); });
+    // The caption becomes "データファイルの変更" once a database is set (updateStatus).
+    m_fileChg = addCommand(file, QStringLiteral("Item_FileChg"), QStringLiteral("データファイルの指定"),
+                           [ws] { ws->itemFileChgClick(); });
     file->addSeparator();
-    addCommand(file, QStringLiteral("Item_SaveTable"), QStringLiteral("現在の表を保存する"), notYet, true);
+    addCommand(file, QStringLiteral("Item_SaveTable"), QStringLiteral("現在の表を保存する"),
+               [ws] { ws->itemSaveTableClick(); }, true);
     QMenu *table = addSubMenu(file, QStringLiteral("Item_OutTable"), QStringLiteral("組成表として出力する"), true);
     addCommand(table, QStringLiteral("Item_TextFile"), QStringLiteral("表をテキスト出力(&F)"), notYet);
     addCommand(table, QStringLiteral("Item_ExcelFile"), QStringLiteral("エクセル形式出力(&X)"), notYet);
@@ -168,12 +174,16 @@ void MainWindow::buildMenus()
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("設定変更(&C)"));
     settings->setObjectName(QStringLiteral("Menu_Settings"));
-    // HOOK(database): Workspace::itemUseFIClick once the database step lands.
-    m_useFI = addCommand(settings, QStringLiteral("Item_UseFI"), QStringLiteral("データ埋込項目を使う"), notYet);
+    // The check shows the setting, whatever the click did to it (the question may be answered No).
+    m_useFI = addCommand(settings, QStringLiteral("Item_UseFI"), QStringLiteral("データ埋込項目を使う"), [this, ws] {
+        ws->itemUseFIClick();
+        m_useFI->setChecked(ws->settings().useDataItem);
+    });
     m_useFI->setCheckable(true);
-    addCommand(settings, QStringLiteral("Item_ReadINI"), QStringLiteral("設定ファイルの読込み"), notYet);
-    // HOOK(dictionary): Workspace::itemCheckNameClick once the dictionary step lands.
-    addCommand(settings, QStringLiteral("Item_CheckName"), QStringLiteral("異名辞書の読込み"), notYet);
+    addCommand(settings, QStringLiteral("Item_ReadINI"), QStringLiteral("設定ファイルの読込み"),
+               [ws] { ws->itemReadINIClick(); });
+    addCommand(settings, QStringLiteral("Item_CheckName"), QStringLiteral("異名辞書の読込み"),
+               [ws] { ws->itemCheckNameClick(); });
     settings->addSeparator();
     addCommand(settings, QStringLiteral("Item_ChangeItem"), QStringLiteral("表組み項目の変更"), notYet);
     addCommand(settings, QStringLiteral("Item_SetFont"), QStringLiteral("表のフォント変更"),

@@ -12,6 +12,7 @@ class QMenu;
 
 namespace Zelkor {
 
+class AddRelevePanel;
 class GridWidget;
 class VegTableController;
 class Workspace;
@@ -34,6 +35,8 @@ public:
     Workspace *workspace() const { return m_ws; }
     /// The composition table grid (VegTable).
     GridWidget *grid() const { return m_grid; }
+    /// The retrieval panel (Panel_AddReleve) of "表にデータを加える".
+    AddRelevePanel *addRelevePanel() const { return m_addReleve; }
     /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
     VegTableController *tableController() const { return m_tableController; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
@@ -82,6 +85,7 @@ private:
     VegTableController *m_tableController = nullptr;
     QLabel *m_status[10] = {};
     QAction *m_useFI = nullptr;
+    AddRelevePanel *m_addReleve = nullptr;
     QAction *m_fileChg = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand
