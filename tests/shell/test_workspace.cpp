@@ -229,6 +229,56 @@ TEST_F(WorkspaceStartup, PrintFontButtonLeavesTheTableFont)
     EXPECT_EQ(ws.model().tableFont(), table);
 }
 
+// Dropped files are told apart by case-sensitive substrings of their path.
+struct DropCase
+{
+    const char *name;      // the dropped file, created in the folder (empty content)
+    bool zkiBeside;        // a database pair of the same name lies beside it
+    const char *expected;  // "table", "dictionary", "database" or "nothing"
+};
+
+class WorkspaceDrop : public WorkspaceStartup, public ::testing::WithParamInterface<DropCase>
+{
+};
+
+TEST_P(WorkspaceDrop, TakesTheFileForWhatItsNameSays)
+{
+    const DropCase c = GetParam();
+    start();
+    const QString name = QString::fromUtf8(c.name);
+    QString dropped;
+    if (QString(name).endsWith(QLatin1String(".dic")))
+        dropped = dir.writeBytes(name, Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.dic"))));
+    else
+        dropped = dir.writeBytes(name, "not a table\r\n");
+    if (c.zkiBeside) {
+        const QString base = QFileInfo(dropped).completeBaseName();
+        for (const char *ext : {".zki", ".zkd"})
+            dir.writeBytes(base + QLatin1String(ext),
+                           Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune") + QLatin1String(ext))));
+    }
+    ui.clearLog();
+    ws.droppedFile(dropped);
+
+    const QString expected = QString::fromUtf8(c.expected);
+    // A table file that is no table is refused with a message: that shows it was read as one.
+    EXPECT_EQ(!ui.messages().isEmpty(), expected == QLatin1String("table")) << ui.log().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(ws.dictionary().entryCount() > 0, expected == QLatin1String("dictionary"));
+    EXPECT_EQ(ws.dataFileName() == dropped, expected == QLatin1String("database"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, WorkspaceDrop,
+    ::testing::Values(DropCase{"t.vtb", false, "table"},
+                      DropCase{"t.vtb", true, "table"},
+                      DropCase{"a.dic.vtb", false, "table"},
+                      DropCase{"syn.dic", false, "dictionary"},
+                      DropCase{"T.VTB", true, "database"},
+                      DropCase{"T.VTB", false, "nothing"},
+                      DropCase{"syn.DIC", false, "nothing"},
+                      DropCase{"notes.txt", false, "nothing"},
+                      DropCase{"veg.csv", true, "database"}));
+
 TEST(WorkspaceShell, WebHelpIsOnTheProgramsSite)
 {
     EXPECT_TRUE(Workspace::webHelpUrl().endsWith(QStringLiteral("/zkdb/zelkor-pg1.html")));

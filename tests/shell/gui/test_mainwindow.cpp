@@ -281,6 +281,28 @@ TEST_F(MainWindowTest, TableFontChangesTheGridFont)
     EXPECT_EQ(window.grid()->cellRect(5, 5).width(), 53);
 }
 
+TEST_F(MainWindowTest, DroppedFilesUseOnlyTheFirst)
+{
+    const QString dic = dir.writeBytes(
+        QStringLiteral("syn.dic"),
+        Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.dic"))));
+    const QString vtb = dir.writeBytes(QStringLiteral("t.vtb"), "not a table\r\n");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dic), QUrl::fromLocalFile(vtb)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &drop);
+    // The file is handled once the drop has been released.
+    for (int i = 0; i < 100 && ws.dictionary().entryCount() == 0; ++i)
+        QTest::qWait(10);
+    EXPECT_GT(ws.dictionary().entryCount(), 0);
+    QTest::qWait(20);
+    // The second file, a damaged table, was never read.
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
 TEST_F(MainWindowTest, AboutBoxShowsTheVersion)
 {
     QString title, version;
