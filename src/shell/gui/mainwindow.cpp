@@ -207,7 +207,6 @@ void MainWindow::buildStatusBar()
         // The even panels are the captions of the odd ones, right-aligned against them.
         label->setAlignment((i % 2 == 0 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setContentsMargins(0, 0, 0, 0);
         label->setIndent(1);
         if (i < 9)
             label->setFixedWidth(StatusWidths[i]);
