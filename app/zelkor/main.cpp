@@ -10,7 +10,6 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelkor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zelkor for Windows Version 6"));
 
     // The program's fonts by their usual names, served by the IPA fonts of similar metrics.
     QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
@@ -24,6 +23,9 @@ int main(int argc, char **argv)
     Zelkor::Workspace workspace(&ui);
     Zelkor::MainWindow window(&workspace);
     ui.setWindow(&window);
+    // The application's title, for the task bar. Not a display name: Qt would append that to
+    // every window title, and the main window's title is the program's own.
+    window.setWindowIconText(QStringLiteral("Zelkor for Windows Version 6"));
 
     workspace.formCreate(QApplication::arguments().mid(1), QApplication::applicationFilePath());
     window.show();
