@@ -31,18 +31,18 @@ struct ReleveSpec
     QByteArray block = "     1";
 };
 
-QByteArray releveRecord(const ReleveSpec &spec)
+QByteArray releveRecord(const ReleveSpec &rel)
 {
     QByteArray rec(256, ' ');
-    for (const auto &[n, value] : spec.items) {
+    for (const auto &[n, value] : rel.items) {
         const int offset = n <= 7 ? 8 * n : 32 + 4 * n;
         const int width = n <= 7 ? 8 : 4;
         rec.replace(offset, width, value.leftJustified(width, ' ', true));
     }
-    rec[156] = spec.k;
-    rec[157] = spec.d;
-    rec.replace(152, 4, spec.count.rightJustified(4, ' ', true));
-    rec.replace(248, 6, spec.block.rightJustified(6, ' ', true));
+    rec[156] = rel.k;
+    rec[157] = rel.d;
+    rec.replace(152, 4, rel.count.rightJustified(4, ' ', true));
+    rec.replace(248, 6, rel.block.rightJustified(6, ' ', true));
     return rec;
 }
 
@@ -202,7 +202,7 @@ TEST(VegDatabase, RecordFieldsThatStopOrDoNotStopTheRead)
     struct Case
     {
         const char *what;
-        ReleveSpec spec;
+        ReleveSpec rel;
         bool ok;
         int speciesNum;
     };
@@ -218,7 +218,7 @@ TEST(VegDatabase, RecordFieldsThatStopOrDoNotStopTheRead)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Fixture f;
-        const QString db = f.write({releveRecord(c.spec)}, {speciesBlock(numberedSpecies(1, 2))});
+        const QString db = f.write({releveRecord(c.rel)}, {speciesBlock(numberedSpecies(1, 2))});
         VegDatabase vdb;
         ASSERT_TRUE(vdb.openDataFile(db));
         EXPECT_EQ(vdb.readReleve(1), c.ok);
