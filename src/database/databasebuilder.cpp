@@ -152,7 +152,7 @@ bool readCsvFile(const QString &fileName, std::vector<CsvRow> *rows, QString *er
         *error = QStringLiteral("ファイル「%1」がありません").arg(shown);
         return false;
     }
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(shown, file.errorString());
         return false;
     }
@@ -160,7 +160,9 @@ bool readCsvFile(const QString &fileName, std::vector<CsvRow> *rows, QString *er
         *error = QStringLiteral("ファイル「%1」は大きすぎます（%2 バイトまで）").arg(shown).arg(kMaxInputBytes);
         return false;
     }
-    const QByteArray raw = file.read(kMaxInputBytes + 1);
+    // The size is known to be within bounds: read exactly what is there (reading "up to" the
+    // bound would set aside that much memory first).
+    const QByteArray raw = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         *error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(shown, file.errorString());
         return false;
