@@ -116,6 +116,7 @@ AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
     // The database and the table the relevés go into.
     m_fileName->setObjectName(QStringLiteral("Label_fileName"));
     auto *fileRow = new QHBoxLayout;
+    fileRow->setSpacing(0);
     fileRow->addWidget(caption(QStringLiteral("データファイル："), this));
     fileRow->addWidget(m_fileName, 1);
     fileRow->addWidget(m_chgFile);
@@ -203,7 +204,10 @@ AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
     auto *countRow = new QHBoxLayout;
     countRow->addWidget(m_synToCom);
     countRow->addStretch(1);
+    // Each counter follows its caption directly.
+    countRow->setSpacing(0);
     countRow->addWidget(caption(QStringLiteral("調査中 ⇒"), this));
+    countRow->addSpacing(4);
     countRow->addWidget(m_serachN);
     countRow->addSpacing(8);
     countRow->addWidget(caption(QStringLiteral("抽出数＝"), this));
@@ -219,6 +223,17 @@ AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
     endRow->addWidget(m_quit);
     endRow->addWidget(m_toTable);
     outer->addLayout(endRow);
+
+    // Tab walks the fields top to bottom, each condition's name, cover and join in turn.
+    QList<QWidget *> order{m_rtN1, m_rtN2, m_editGrid};
+    for (int i = 0; i < ConditionCount; ++i) {
+        order << m_names[std::size_t(i)] << m_covers[std::size_t(i)];
+        for (QAbstractButton *b : m_joins[std::size_t(i)]->buttons())
+            order << b;
+    }
+    order << m_synToCom << m_reset << m_new << m_add << m_quit << m_toTable << m_chgFile;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
 
     connect(m_chgFile, &QPushButton::clicked, this, &AddRelevePanel::btnChgFileClick);
     connect(m_reset, &QPushButton::clicked, this, &AddRelevePanel::btnRetrResetClick);
@@ -317,7 +332,9 @@ void AddRelevePanel::showCounters(int record, int fitCount, bool fitShown)
         m_serachN->setText(QString::number(record));
     if (fitShown)
         m_fitN->setText(QString::number(fitCount));
-    repaint();
+    // Only the counters change while the scan runs: painting them alone keeps the scan fast.
+    m_serachN->repaint();
+    m_fitN->repaint();
 }
 
 void AddRelevePanel::btnRetrNewClick(bool newExtraction)

@@ -134,6 +134,8 @@ TEST_F(AddRelevePanelTest, OpensWithTheCaptionsAndDefaults)
     for (const char *label : {"LabRelN", "LabSpN", "LabSerachN", "LabFitN"})
         EXPECT_EQ(text(QString::fromUtf8(label)), QStringLiteral("0")) << label;
     EXPECT_EQ(window.focusWidget(), control<QLineEdit>(QStringLiteral("EditGrid")));
+    // Tab goes on to the first species condition.
+    EXPECT_EQ(control<QLineEdit>(QStringLiteral("EditGrid"))->nextInFocusChain(), name(1));
 
     // The fixed captions, each on a label of its own before the value it names.
     QStringList captions;
