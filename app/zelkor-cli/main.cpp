@@ -21,7 +21,7 @@ struct Command
 
 // Commands appear here as they become available.
 const Command kCommands[] = {
-    {"info", "info DB.zki", Cli::runInfo},
+    {"info", "info DB.zki [--releves A-B]", Cli::runInfo},
     {"mkdb", "mkdb SITES.csv SPECIES.csv -o DB.zki [--title TEXT] [--header-items ITEMS.csv] [--k DIGIT] [--d DIGIT]", Cli::runMkdb},
     {"extract", "extract DB.zki -o OUT.vtb [--table IN.vtb] [--settings FILE.ini] [--dict FILE.dic]...\n"
                 "          [--no-data-items] [--records A-B] [--mesh PREFIX] [--cond JOIN:MIN:NAME]... [--title TEXT]",
