@@ -44,10 +44,28 @@ QStringList QtUserInterface::nameFilters(const QStringList &filters)
     QStringList out;
     for (const QString &f : filters) {
         const int bar = f.indexOf(QLatin1Char('|'));
-        if (bar < 0)
+        if (bar < 0) {
             out << f;
+            continue;
+        }
+        // File names are matched case-sensitively here, while the program's users name their
+        // files in either case: each pattern is offered in lower and in upper case.
+        QStringList patterns;
+        for (const QString &p : f.mid(bar + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            for (const QString &q : {p.trimmed().toLower(), p.trimmed().toUpper()}) {
+                if (!patterns.contains(q))
+                    patterns << q;
+            }
+        }
+        // The label usually shows its pattern in parentheses already; the dialog takes the
+        // patterns from the last parentheses, so those are replaced rather than repeated.
+        QString label = f.left(bar);
+        const int open = label.lastIndexOf(QLatin1Char('('));
+        if (label.endsWith(QLatin1Char(')')) && open >= 0)
+            label.truncate(open);
         else
-            out << f.left(bar) + QStringLiteral(" (") + f.mid(bar + 1) + QLatin1Char(')');
+            label += QLatin1Char(' ');
+        out << label + QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return out;
 }
@@ -99,11 +117,16 @@ void QtUserInterface::showError(const QString &caption, const QString &text)
 
 bool QtUserInterface::getText(const QString &caption, const QString &prompt, QString *value)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_window, caption, prompt, QLineEdit::Normal,
-                                               value ? *value : QString(), &ok);
+    QInputDialog dialog(m_window);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(value ? *value : QString());
+    // Wide enough for a table title or a comment of a line.
+    dialog.resize(qMax(dialog.sizeHint().width(), 420), dialog.sizeHint().height());
+    const bool ok = dialog.exec() == QDialog::Accepted;
     if (ok && value)
-        *value = text;
+        *value = dialog.textValue();
     return ok;
 }
 

@@ -63,11 +63,18 @@ struct QtUserInterfaceTest : ::testing::Test
 
 TEST(QtUserInterfaceFilters, TurnLabelAndPatternIntoFileTypeEntries)
 {
+    // Patterns in both cases, shown once, in the label's own parentheses where it has them.
     EXPECT_EQ(QtUserInterface::nameFilters({QStringLiteral("植生データファイル (*.zki)|*.zki"),
                                             QStringLiteral("植生組成表ファイル (*.vtb)|*.VTB"),
+                                            QStringLiteral("組成表テキストファイル(*.txt)|*.txt"),
+                                            QStringLiteral("GPS　POTデータ　(*.pot)|*.pot"),
+                                            QStringLiteral("Tables|*.vtb;*.txt"),
                                             QStringLiteral("no pattern")}),
-              (QStringList{QStringLiteral("植生データファイル (*.zki) (*.zki)"),
-                           QStringLiteral("植生組成表ファイル (*.vtb) (*.VTB)"),
+              (QStringList{QStringLiteral("植生データファイル (*.zki *.ZKI)"),
+                           QStringLiteral("植生組成表ファイル (*.vtb *.VTB)"),
+                           QStringLiteral("組成表テキストファイル(*.txt *.TXT)"),
+                           QStringLiteral("GPS　POTデータ　(*.pot *.POT)"),
+                           QStringLiteral("Tables (*.vtb *.VTB *.txt *.TXT)"),
                            QStringLiteral("no pattern")}));
 }
 
@@ -146,7 +153,7 @@ TEST_F(QtUserInterfaceTest, OpenDialogShowsTheRequestAndRemembersItsFolder)
     });
     EXPECT_EQ(ui.getOpenFileName(request), zki);
     EXPECT_EQ(title, request.title);
-    EXPECT_EQ(selectedFilter, QStringLiteral("植生組成表ファイル (*.vtb) (*.VTB)"));
+    EXPECT_EQ(selectedFilter, QStringLiteral("植生組成表ファイル (*.vtb *.VTB)"));
     EXPECT_EQ(folder, dir.path());
 
     // Without a folder of its own the next request starts where the last one ended.
