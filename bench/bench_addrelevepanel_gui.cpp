@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include "generateddatabase.h"
+
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,66 +23,9 @@
 #include <random>
 
 using namespace Zelkor;
+using namespace Zelkor::Bench;
 
 namespace {
-
-constexpr int kReleves = 100000;
-constexpr int kSpeciesPerReleve = 30;
-constexpr int kNames = 3000;
-
-QByteArray field(const QByteArray &text, int width, bool right)
-{
-    QByteArray f = text.left(width);
-    const QByteArray pad(width - f.size(), ' ');
-    return right ? pad + f : f + pad;
-}
-
-QByteArray speciesName(int n, bool synonym)
-{
-    return (synonym ? "Synonymus " : "Speciesname ") + QByteArray::number(n).rightJustified(5, '0');
-}
-
-// The relevé file (256-byte records after a 256-byte header) and the species file (512-byte
-// blocks of 12 entries, chained), as the extraction benchmark writes them.
-bool writeDatabase(const QString &zki, const QString &zkd)
-{
-    QFile fi(zki), fd(zkd);
-    if (!fi.open(QIODevice::WriteOnly) || !fd.open(QIODevice::WriteOnly))
-        return false;
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> pick(0, kNames - 1);
-    const char *codes[] = {"+ ", "1 ", "2 ", "r ", "23", "3 "};
-    fi.write(QByteArray(256, ' '));
-    fd.write(QByteArray(512, '\0'));
-    qint64 block = 1;
-    for (int i = 1; i <= kReleves; ++i) {
-        QByteArray rec(256, ' ');
-        rec.replace(16, 8, field("R" + QByteArray::number(i), 8, false));
-        rec.replace(24, 8, field("Site", 8, false));
-        rec.replace(56, 8, field(QByteArray::number(5300 + i % 100), 8, false));
-        rec.replace(152, 4, field(QByteArray::number(kSpeciesPerReleve), 4, true));
-        rec[156] = '5';
-        rec[157] = '2';
-        rec.replace(248, 6, field(QByteArray::number(block), 6, true));
-        fi.write(rec);
-        const int blocks = (kSpeciesPerReleve + 11) / 12;
-        for (int b = 0; b < blocks; ++b) {
-            QByteArray blk(512, ' ');
-            for (int k = 0; k < 12 && b * 12 + k < kSpeciesPerReleve; ++k) {
-                const int n = pick(rng);
-                QByteArray entry = field(speciesName(n, n % 3 == 0), 28, false);
-                QByteArray code(14, ' ');
-                code.replace(8, 2, codes[(n + i) % 6]);
-                blk.replace(42 * k, 42, entry + code);
-            }
-            const qint64 next = b + 1 < blocks ? block + 1 : 0;
-            blk.replace(504, 6, field(QByteArray::number(next), 6, true));
-            fd.write(blk);
-            ++block;
-        }
-    }
-    return true;
-}
 
 double ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -110,20 +55,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot write the database\n");
         return 1;
     }
-    QByteArray dic;
-    for (int n = 0; n < 10000; ++n)
-        dic += (n < kNames ? speciesName(n, true) : "Nomen " + QByteArray::number(n)) + "," + speciesName(n, false) + "\r\n";
-    QFile df(dir.filePath(QStringLiteral("big.dic")));
-    if (!df.open(QIODevice::WriteOnly))
+    const QString dicFile = dir.filePath(QStringLiteral("big.dic"));
+    if (!writeDictionary(dicFile))
         return 1;
-    df.write(dic);
-    df.close();
 
     ScriptedUserInterface ui;
     Workspace ws(&ui);
     ws.settings().useDataItem = false;
     ws.setDataFile(zki);
-    ws.setDictionary(df.fileName());
+    ws.setDictionary(dicFile);
     if (ws.recordCount() != kReleves) {
         std::fprintf(stderr, "database not opened: %s\n", qPrintable(ui.messages().join(QLatin1Char(' '))));
         return 1;
