@@ -274,12 +274,12 @@ void Workspace::formCreate(const QStringList &arguments, const QString &programP
 
     readSettings(readName);
 
-    if (QFileInfo::exists(m_settings.dictFileName) && !runSetDictionary(m_settings.dictFileName))
+    if (QFileInfo::exists(m_settings.dictFileName) && !setDictionary(m_settings.dictFileName))
         m_settings.dictFileName = notSpecified();
 
     m_settings.dataFileName = m_settings.dataDirectory + QLatin1Char('/') + m_settings.dataFileName;
     if (QFileInfo::exists(withExtension(m_settings.dataFileName, QStringLiteral(".zki")))) {
-        runSetDataFile(m_settings.dataFileName);
+        setDataFile(m_settings.dataFileName);
         m_items.selectLayout();
     } else {
         m_settings.dataFileName = notSpecified();
@@ -291,7 +291,7 @@ void Workspace::formCreate(const QStringList &arguments, const QString &programP
         reNewTable();
 
     if (!m_tableFileName.isEmpty() && QFileInfo::exists(m_tableFileName))
-        runLoadTable(m_tableFileName);
+        loadTable(m_tableFileName);
     updateStatus();
 }
 
@@ -314,11 +314,11 @@ void Workspace::droppedFile(const QString &path)
 {
     // The tests are case-sensitive substring tests: "x.VTB" is not taken for a table file.
     if (path.contains(QLatin1String(".vtb")))
-        runLoadTable(path);
+        loadTable(path);
     else if (path.contains(QLatin1String(".dic")))
-        runSetDictionary(path);
+        setDictionary(path);
     else if (QFileInfo::exists(withExtension(path, QStringLiteral(".zki"))))
-        runSetDataFile(path);
+        setDataFile(path);
 }
 
 void Workspace::itemDataChkClick()
@@ -348,24 +348,6 @@ void Workspace::btnFontClick()
         m_fontDialogFont = font;
         m_settings.printFont = font;
     }
-}
-
-// SetDictionary of the synonym-dictionary step; true when the file was loaded.
-bool Workspace::runSetDictionary(const QString &path)
-{
-    return setDictionary(path);
-}
-
-// SetDataFile of the database step.
-void Workspace::runSetDataFile(const QString &path)
-{
-    setDataFile(path);
-}
-
-// LoadTable of the table-file step.
-void Workspace::runLoadTable(const QString &path)
-{
-    loadTable(path);
 }
 
 // --- Table file ------------------------------------------------------------------------------

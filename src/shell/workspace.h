@@ -242,11 +242,6 @@ private:
     SearchHistory m_searchHistory;
     // Start-up and quit
     bool readSettings(const QString &iniFileName);
-    // The commands of the dictionary, database and table file steps, called by start-up and by
-    // dropped files.
-    bool runSetDictionary(const QString &path);
-    void runSetDataFile(const QString &path);
-    void runLoadTable(const QString &path);
     QString m_programPath;
     FontSpec m_fontDialogFont{QStringLiteral("ＭＳ ゴシック"), 9};
     // Database
