@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 using namespace Zelkor;
 using Zelkor::Test::TempDir;
 
@@ -277,7 +280,14 @@ INSTANTIATE_TEST_SUITE_P(
                       DropCase{"T.VTB", false, "nothing"},
                       DropCase{"syn.DIC", false, "nothing"},
                       DropCase{"notes.txt", false, "nothing"},
-                      DropCase{"veg.csv", true, "database"}));
+                      DropCase{"veg.csv", true, "database"}),
+    [](const ::testing::TestParamInfo<DropCase> &info) {
+        std::string name = info.param.name;
+        for (char &ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name + (info.param.zkiBeside ? "_beside_a_database" : "");
+    });
 
 TEST(WorkspaceShell, WebHelpIsOnTheProgramsSite)
 {
