@@ -103,6 +103,17 @@ void Workspace::updateStatus()
     Q_EMIT statusChanged();
 }
 
+QString Workspace::askOpenFile(const QString &title, int filterIndex, const QString &fileName)
+{
+    FileDialogRequest request;
+    request.title = title;
+    request.filters = openFilters();
+    request.filterIndex = filterIndex;
+    request.directory = m_settings.dataDirectory;
+    request.fileName = fileName;
+    return m_ui->getOpenFileName(request);
+}
+
 
 // --- Editing and search ----------------------------------------------------------------------
 
@@ -378,13 +389,7 @@ void Workspace::itemSaveTableClick()
 
 void Workspace::itemLoadTableClick()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("組成表の読込");
-    request.filters = openFilters();
-    request.filterIndex = 2;
-    request.directory = m_settings.dataDirectory;
-    request.fileName = QStringLiteral("*.vtb");
-    const QString path = m_ui->getOpenFileName(request);
+    const QString path = askOpenFile(QStringLiteral("組成表の読込"), 2, QStringLiteral("*.vtb"));
     if (!path.isEmpty())
         loadTable(path);
 }
@@ -498,13 +503,7 @@ void Workspace::setDataFile(const QString &path)
 
 void Workspace::itemFileChgClick()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("データファイルの指定・変更");
-    request.filters = openFilters();
-    request.filterIndex = 1;
-    request.directory = m_settings.dataDirectory;
-    request.fileName = QStringLiteral("*.zki");
-    const QString path = m_ui->getOpenFileName(request);
+    const QString path = askOpenFile(QStringLiteral("データファイルの指定・変更"), 1, QStringLiteral("*.zki"));
     if (!path.isEmpty())
         setDataFile(path);
 }
@@ -546,12 +545,7 @@ bool Workspace::setDictionary(const QString &path)
 
 void Workspace::itemCheckNameClick()
 {
-    FileDialogRequest request;
-    request.filters = openFilters();
-    request.filterIndex = 4;
-    request.directory = m_settings.dataDirectory;
-    request.fileName = QStringLiteral("*.dic");
-    const QString path = m_ui->getOpenFileName(request);
+    const QString path = askOpenFile(QString(), 4, QStringLiteral("*.dic"));
     if (!path.isEmpty()) {
         m_settings.dictFileName = path;
         if (!setDictionary(path))
@@ -617,12 +611,7 @@ QStringList Workspace::btnSynToComClick(const QStringList &names) const
 
 void Workspace::itemReadINIClick()
 {
-    FileDialogRequest request;
-    request.filters = openFilters();
-    request.filterIndex = 5;
-    request.directory = m_settings.dataDirectory;
-    request.fileName = QStringLiteral("*.ini");
-    const QString path = m_ui->getOpenFileName(request);
+    const QString path = askOpenFile(QString(), 5, QStringLiteral("*.ini"));
     if (path.isEmpty())
         return;
 

@@ -223,6 +223,9 @@ Q_SIGNALS:
 private:
     /// The database reading state that goes with a table (species list buffer, hit count).
     void resetReadingState();
+    /// The shared open dialog with the program's file types, in the data folder; empty when
+    /// cancelled.
+    QString askOpenFile(const QString &title, int filterIndex, const QString &fileName);
 
     UserInterface *m_ui;
     TableModel m_model;
