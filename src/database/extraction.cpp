@@ -52,6 +52,28 @@ bool findCover(const VegDatabase &db, CommonNames &names, const QString &name, i
     return false;
 }
 
+// The conditions on the relevé read last, starting from its earlier selection h: the first
+// condition sets the result (or, not holding, keeps it), the others join it left to right up to
+// the first empty name.
+bool evaluate(const VegDatabase &db, CommonNames &names, const std::array<SpeciesCondition, 5> &conds, bool h)
+{
+    if (conds[0].name.isEmpty() || findCover(db, names, conds[0].name, conds[0].level))
+        h = conds[0].join != ConditionJoin::Not;
+    else if (conds[0].join == ConditionJoin::Not)
+        h = true;
+    for (std::size_t k = 1; k < conds.size(); ++k) {
+        if (conds[k].name.isEmpty())
+            break; // a gap ends the conditions
+        const bool f = findCover(db, names, conds[k].name, conds[k].level);
+        switch (conds[k].join) {
+        case ConditionJoin::Or: h = h || f; break;
+        case ConditionJoin::And: h = h && f; break;
+        case ConditionJoin::Not: h = h && !f; break;
+        }
+    }
+    return h;
+}
+
 // The species rows of the table by name, first row of a name winning, kept current while
 // relevés are inserted so that inserting many relevés stays linear in the species count.
 class SpeciesRows
@@ -178,27 +200,11 @@ void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
     for (int i = first; i <= last; ++i) {
         if (progress)
             progress(i, m_fitCount);
-        if (!db.readReleve(i))
-            continue;
-        if (!mesh.isEmpty() && !db.meshCode().startsWith(mesh))
-            continue;
-        bool h = m_recordHit[std::size_t(i)];
-        if (conds[0].name.isEmpty() || findCover(db, names, conds[0].name, conds[0].level))
-            h = conds[0].join != ConditionJoin::Not;
-        else if (conds[0].join == ConditionJoin::Not)
-            h = true;
-        for (std::size_t k = 1; k < conds.size(); ++k) {
-            if (conds[k].name.isEmpty())
-                break; // a gap ends the conditions
-            const bool f = findCover(db, names, conds[k].name, conds[k].level);
-            switch (conds[k].join) {
-            case ConditionJoin::Or: h = h || f; break;
-            case ConditionJoin::And: h = h && f; break;
-            case ConditionJoin::Not: h = h && !f; break;
-            }
-        }
-        m_recordHit[std::size_t(i)] = h;
-        if (h)
+        // A record that cannot be read or misses the mesh prefix keeps its earlier selection,
+        // which an additional extraction counts again like any other.
+        if (db.readReleve(i) && (mesh.isEmpty() || db.meshCode().startsWith(mesh)))
+            m_recordHit[std::size_t(i)] = evaluate(db, names, conds, m_recordHit[std::size_t(i)]);
+        if (m_recordHit[std::size_t(i)])
             ++m_fitCount;
     }
     if (progress)

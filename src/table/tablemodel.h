@@ -103,7 +103,7 @@ public:
     int releveIndexAt(int col) const;
     int speciesIndexAt(int row) const;
 
-    /// n right-aligned in 4 characters; a longer text keeps its first 4 ("1000" for 12345).
+    /// n right-aligned in 4 characters; a longer text keeps its first 4 ("1234" for 12345).
     static QString num4Text(int n);
     /// A whole decimal index number in text (blanks around allowed); -1 when it is none or
     /// beyond MaxCapacity.

@@ -230,6 +230,10 @@ TEST_F(ExtractionTest, AdditionalExtractionKeepsEarlierHits)
     extraction.scan(db, dict, query({cond("C", J::And)}), true);
     EXPECT_EQ(selected(), (V{3}));
     EXPECT_EQ(extraction.fitCount(), 1);
+    // Records that miss the mesh prefix keep their selection and are counted again too.
+    extraction.scan(db, dict, query({cond("", J::And)}, QStringLiteral("9")), false);
+    EXPECT_EQ(selected(), (V{3}));
+    EXPECT_EQ(extraction.fitCount(), 2);
 }
 
 TEST_F(ExtractionTest, SynonymsMeetInOneRowAndTheLaterEntryWins)
