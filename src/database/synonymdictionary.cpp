@@ -36,6 +36,11 @@ bool SynonymDictionary::setDictionary(const QString &dicFile)
         m_error = QStringLiteral("異名辞書ファイル「%1」がありません").arg(shown);
         return false;
     }
+    // A device or a pipe never ends: only ordinary files are read.
+    if (!info.isFile()) {
+        m_error = QStringLiteral("異名辞書ファイル「%1」は通常のファイルではありません").arg(shown);
+        return false;
+    }
     QFile file(dicFile);
     if (!file.open(QIODevice::ReadOnly)) {
         m_error = QStringLiteral("異名辞書ファイル「%1」を開けません（%2）").arg(shown, file.errorString());

@@ -82,6 +82,9 @@ TEST_F(Dict, EmptyAndMissingFiles)
     EXPECT_FALSE(dict.setDictionary(dir.path(QStringLiteral("none.dic"))));
     EXPECT_FALSE(dict.errorString().isEmpty());
     EXPECT_FALSE(dict.setDictionary(dir.path()));
+    // A device never ends; it is refused instead of read for ever.
+    EXPECT_FALSE(dict.setDictionary(QStringLiteral("/dev/zero")));
+    EXPECT_EQ(dict.entryCount(), 0);
 }
 
 TEST_F(Dict, LineEndsAndUndecodableLines)
