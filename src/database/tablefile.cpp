@@ -198,7 +198,7 @@ bool writeCoverLines(const TableModel &model, TextFileWriter *writer, QString *e
                         for (int k = 0; k < kGroupWidth; ++k) {
                             const int v = codes[std::size_t(k)];
                             if (!TableFile::isStorableCode(v)) {
-                                const QString tail = QStringLiteral("は組成表ファイルに保存できません（保存できる値は 0～79 と 113～175 です）");
+                                const QString tail = QStringLiteral("は組成表ファイルに保存できません（保存できる値は 0～207 です）");
                                 if (i == 0)
                                     *error = QStringLiteral("%1 番目の測定の尺度の値 %2（%3 バイト目）%4")
                                                  .arg(QString::number(j), QString::number(v), QString::number(k + 1), tail);
@@ -478,7 +478,7 @@ bool Reader::read(const char *data, qsizetype size, TableModel *model, HeaderIte
 
 bool TableFile::isStorableCode(int value)
 {
-    return (value >= 0 && value <= 127 - kCodeBase) || (value >= 0xA1 - kCodeBase && value <= 0xDF - kCodeBase);
+    return value >= 0 && value <= 0xFF - kCodeBase;
 }
 
 bool TableFile::write(const TableModel &model, const QString &title, const QString &fileName)

@@ -22,10 +22,11 @@ class TableModel;
 /// Saving numbers relevés and species by display position, so a loaded table has relevé j in
 /// column j + 3 and species i in row H + i.
 ///
-/// A code byte is stored as one character: 0..79 as "0".."\x7F" and 113..175 as the half-width
-/// katakana bytes 0xA1..0xDF, which are single characters in CP932. Other values have no single
-/// CP932 character; a table holding one is not saved (errorString() names the cell) rather than
-/// saved wrongly. Reading takes every byte from "0" (0x30) up as 48 + code.
+/// A code byte v is stored as the one byte 48 + v, as tables have always been written: 0..79
+/// give the characters "0".."\x7F", higher values raw bytes up to 0xFF (so the cover lines are
+/// bytes, not text, and are never decoded). Values above 207 have no such byte; a table holding
+/// one is not saved (errorString() names the cell) rather than saved wrongly. Reading takes
+/// every byte from "0" (0x30) up as 48 + code.
 class TableFile
 {
 public:
@@ -45,8 +46,7 @@ public:
     /// The reason of the last failed write() or read(), in Japanese.
     QString errorString() const { return m_error; }
 
-    /// True when a code byte value can be stored as one CP932 character of a cover line
-    /// (0..79 and 113..175).
+    /// True when a code byte value can be stored as one byte of a cover line (0..207).
     static bool isStorableCode(int value);
 
 private:

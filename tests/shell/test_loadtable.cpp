@@ -137,14 +137,14 @@ TEST_F(TableFileCommands, FailedSaveIsReportedAndTheOldFileStays)
     const QString path = writeTable(QStringLiteral("old.vtb"), 1, 1, QStringLiteral("old"));
     const QByteArray old = Zelkor::Test::readBytes(path);
     fill(2, 2, QStringLiteral("new"));
-    ws.model().coverData().set(1, 1, ByteDataSet{99, 0, 0, 0, 0, 0, 0}); // no single character
+    ws.model().coverData().set(1, 1, ByteDataSet{250, 0, 0, 0, 0, 0, 0}); // beyond one byte
 
     ui.answerFile(path);
     ui.answerYes();
     ws.itemSaveTableClick();
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("組成表を保存できませんでした")));
-    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("99")));
+    EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("250")));
     EXPECT_EQ(ui.log().filter(QStringLiteral("work-closed")).size(), 1);
     EXPECT_FALSE(ui.workMessageShown());
     EXPECT_EQ(Zelkor::Test::readBytes(path), old);
