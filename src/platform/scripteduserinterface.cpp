@@ -66,9 +66,9 @@ bool ScriptedUserInterface::getText(const QString &caption, const QString &promp
     return answer.ok;
 }
 
-QString ScriptedUserInterface::getOpenFileName(const FileDialogRequest &request)
+QString ScriptedUserInterface::nextFile(const QString &kind, const FileDialogRequest &request)
 {
-    m_log << QStringLiteral("open:") + request.title;
+    m_log << kind + request.title;
     m_lastRequest = request;
     if (m_files.empty()) {
         m_unanswered << m_log.last();
@@ -79,17 +79,14 @@ QString ScriptedUserInterface::getOpenFileName(const FileDialogRequest &request)
     return file;
 }
 
+QString ScriptedUserInterface::getOpenFileName(const FileDialogRequest &request)
+{
+    return nextFile(QStringLiteral("open:"), request);
+}
+
 QString ScriptedUserInterface::getSaveFileName(const FileDialogRequest &request)
 {
-    m_log << QStringLiteral("save:") + request.title;
-    m_lastRequest = request;
-    if (m_files.empty()) {
-        m_unanswered << m_log.last();
-        return QString();
-    }
-    const QString file = m_files.front();
-    m_files.pop_front();
-    return file;
+    return nextFile(QStringLiteral("save:"), request);
 }
 
 bool ScriptedUserInterface::chooseFont(FontSpec *font)

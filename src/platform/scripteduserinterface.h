@@ -63,6 +63,8 @@ private:
     struct Text { bool ok; QString text; };
     struct Font { bool ok; FontSpec font; };
     bool nextAnswer();
+    /// Logs a file dialog ("open:" or "save:" and its title) and takes the next queued file.
+    QString nextFile(const QString &kind, const FileDialogRequest &request);
     std::deque<bool> m_answers;
     std::deque<Text> m_texts;
     std::deque<QString> m_files;
