@@ -4,6 +4,6 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 cli="${ZELKOR_CLI:-$here/../build/app/zelkor-cli}"
-"$cli" mkdb "$here/dune-sites.csv" "$here/dune-species.csv" -o "$here/dune.zki" \
+"$cli" mkdb "$here/dune-sites.csv" "$here/dune-cover.csv" -o "$here/dune.zki" \
   --title "Dune meadows, Terschelling" --header-items "$here/dune-items.csv" --k 5 --d 2
 "$cli" info "$here/dune.zki"

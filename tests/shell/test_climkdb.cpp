@@ -69,7 +69,7 @@ QString example(const QString &name)
 
 CliRun buildExample(const TempDir &dir)
 {
-    return run(Cli::runMkdb, {example(QStringLiteral("dune-sites.csv")), example(QStringLiteral("dune-species.csv")),
+    return run(Cli::runMkdb, {example(QStringLiteral("dune-sites.csv")), example(QStringLiteral("dune-cover.csv")),
                               QStringLiteral("-o"), dir.path(QStringLiteral("dune.zki")), QStringLiteral("--title"),
                               QStringLiteral("Dune meadows, Terschelling"), QStringLiteral("--header-items"),
                               example(QStringLiteral("dune-items.csv")), QStringLiteral("--k"), QStringLiteral("5"),
