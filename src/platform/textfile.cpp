@@ -174,15 +174,18 @@ void TextFileWriter::writeBytes(const QByteArray &bytes)
         return;
     d->line += bytes.count('\n');
     d->buffer.append(bytes);
-    if (d->buffer.size() >= kFlushBytes) {
-        const qsizetype size = d->buffer.size();
-        const qint64 written = d->file.write(d->buffer);
-        d->buffer.resize(0); // keeps the capacity for the next lines
-        if (written != size) {
-            d->failed = true;
-            m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）")
-                          .arg(displayName(d->name), d->file.errorString());
-        }
+    if (d->buffer.size() >= kFlushBytes)
+        flushBuffer();
+}
+
+void TextFileWriter::flushBuffer()
+{
+    const qsizetype size = d->buffer.size();
+    const qint64 written = d->file.write(d->buffer);
+    d->buffer.resize(0); // keeps the capacity for the next lines
+    if (written != size) {
+        d->failed = true;
+        m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）").arg(displayName(d->name), d->file.errorString());
     }
 }
 
@@ -193,16 +196,8 @@ bool TextFileWriter::commit()
             m_error = QStringLiteral("ファイル「%1」は書き込み用に開かれていません").arg(displayName(d->name));
         return false;
     }
-    if (!d->failed && !d->buffer.isEmpty()) {
-        const qsizetype size = d->buffer.size();
-        const qint64 written = d->file.write(d->buffer);
-        d->buffer.resize(0); // keeps the capacity for the next lines
-        if (written != size) {
-            d->failed = true;
-            m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）")
-                          .arg(displayName(d->name), d->file.errorString());
-        }
-    }
+    if (!d->failed && !d->buffer.isEmpty())
+        flushBuffer();
     if (d->failed) {
         cancel();
         return false;

@@ -56,6 +56,9 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    /// Writes the buffered bytes to the temporary file; a short write fails the whole write.
+    void flushBuffer();
+
     struct Private;
     Private *d;
     QString m_error;

@@ -1,6 +1,8 @@
 #include "database/commatext.h"
 #include "platform/cp932.h"
 
+#include "support/testsupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace Zelkor;
@@ -50,13 +52,7 @@ TEST_P(CommaTextQuote, WritesCellAsCommaText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, CommaTextQuote, ::testing::ValuesIn(kQuoteCases),
-                         [](const auto &info) {
-                             std::string n = info.param.name;
-                             for (char &ch : n)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return n;
-                         });
+                         Zelkor::Test::CaseNameOf());
 
 TEST(CommaTextJoin, EmptyCellsGiveBareCommas)
 {
@@ -128,13 +124,7 @@ TEST_P(CommaTextSplit, ReadsFields)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, CommaTextSplit, ::testing::ValuesIn(kSplitCases),
-                         [](const auto &info) {
-                             std::string n = info.param.name;
-                             for (char &ch : n)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return n;
-                         });
+                         Zelkor::Test::CaseNameOf());
 
 TEST(CommaTextSplit, ByteSplitStopsAtMaxFields)
 {

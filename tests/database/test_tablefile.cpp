@@ -364,13 +364,7 @@ TEST_P(TableFileDamage, FailsClearlyAndKeepsThePreviousTable)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, TableFileDamage, ::testing::ValuesIn(kDamageCases),
-                         [](const auto &info) {
-                             std::string n = info.param.name;
-                             for (char &ch : n)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return n;
-                         });
+                         Zelkor::Test::CaseNameOf());
 
 TEST_F(TableFileTest, MissingFileAndFolderAreRefused)
 {
@@ -516,13 +510,7 @@ TEST_P(TableFileBadSave, OldFileStaysByteIdentical)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tables, TableFileBadSave, ::testing::ValuesIn(kBadSaves),
-                         [](const auto &info) {
-                             std::string n = info.param.name;
-                             for (char &ch : n)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return n;
-                         });
+                         Zelkor::Test::CaseNameOf());
 
 TEST_F(TableFileTest, UnwritableTargetsFailWithAMessage)
 {

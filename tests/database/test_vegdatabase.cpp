@@ -24,7 +24,7 @@ QByteArray sjis(const QString &text)
 // first-block field.
 struct ReleveSpec
 {
-    std::map<int, QByteArray> items;
+    std::map<int, QByteArray> items{};
     char k = '5';
     char d = '2';
     QByteArray count = "  12";
@@ -224,8 +224,9 @@ TEST(VegDatabase, RecordFieldsThatStopOrDoNotStopTheRead)
         EXPECT_EQ(vdb.readReleve(1), c.ok);
         // A record without species list reads its count (12) and then drops it to 0.
         EXPECT_EQ(vdb.recSpeciesNum(), c.speciesNum);
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(vdb.plantCount(), 2);
+        }
     }
 }
 

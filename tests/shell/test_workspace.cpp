@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <string>
 
 using namespace Zelkor;
 using Zelkor::Test::TempDir;
@@ -282,11 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DropCase{"notes.txt", false, "nothing"},
                       DropCase{"veg.csv", true, "database"}),
     [](const ::testing::TestParamInfo<DropCase> &info) {
-        std::string name = info.param.name;
-        for (char &ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name + (info.param.zkiBeside ? "_beside_a_database" : "");
+        return Zelkor::Test::caseName(info.param.name) + (info.param.zkiBeside ? "_beside_a_database" : "");
     });
 
 TEST(WorkspaceShell, WebHelpIsOnTheProgramsSite)

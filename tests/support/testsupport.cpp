@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cctype>
+
 namespace Zelkor::Test {
 
 TempDir::TempDir() = default;
@@ -62,6 +64,14 @@ QStringList readLines(const QString &fileName)
         out << s;
     }
     return out;
+}
+
+std::string caseName(std::string description)
+{
+    for (char &ch : description)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return description;
 }
 
 QString sourcePath(const QString &relative)

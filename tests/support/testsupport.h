@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <string>
+
 namespace Zelkor::Test {
 
 /// A fresh temporary folder for one test; removed with the object.
@@ -31,6 +33,16 @@ QStringList readLines(const QString &fileName);
 /// The project's source folder and the shared real data folder.
 QString sourcePath(const QString &relative);
 QString sharedDataPath(const QString &relative);
+
+/// A description turned into a test name: every character but letters and digits becomes "_".
+std::string caseName(std::string description);
+
+/// A name generator for parameterized tests whose cases carry a `name` description.
+struct CaseNameOf
+{
+    template<typename Info>
+    std::string operator()(const Info &info) const { return caseName(info.param.name); }
+};
 
 /// Result of running the batch front end.
 struct CliResult
