@@ -24,12 +24,23 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     : QObject(parent)
     , m_ui(ui)
     , m_versionText(Zelkor::versionText(fileVersion()))
+    , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *ui,
+                    OutputPanel::Hooks{[this] { clearTable(); }, [this] { itemFrequencyClick(); },
+                                       [this] { btnFontClick(); }, [this] { updateStatus(); }})
+    , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *ui)
+    , m_siteExport(m_model, &m_tableTitle, *ui)
 {
     m_model.setTableFont(m_settings.tableFont);
     initTableArrays();
     // The selection is sized to the database's records whenever they change, so it never
     // indexes past them.
     connect(this, &Workspace::databaseChanged, this, [this] { m_extraction.reset(recordCount()); });
+
+    // The outputs recompute the frequencies before they write.
+    m_outputPanel.setOutput(OutputPanel::TextFile, [this] {
+        m_tableOutputs.outputTextFile(m_outputPanel.range());
+        Q_EMIT tableChanged();
+    });
 }
 
 Workspace::~Workspace() = default;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "database/extraction.h"
+#include "database/siteexport.h"
 #include "database/synonymdictionary.h"
 #include "database/vegdatabase.h"
+#include "output/outputpanel.h"
+#include "output/tableoutputs.h"
 #include "platform/userinterface.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
@@ -200,6 +203,14 @@ public:
     /// "標準名に変換": each non-empty name, trimmed, replaced by its standard name.
     QStringList btnSynToComClick(const QStringList &names) const;
 
+    // --- Outputs -------------------------------------------------------------------------------
+    /// The output panel (PaneltoPrint): the output commands of the menu, the item-change mode.
+    OutputPanel &outputPanel() { return m_outputPanel; }
+    /// The outputs of the composition table the panel runs.
+    TableOutputs &tableOutputs() { return m_tableOutputs; }
+    /// The site-data exports ("分布データ等を出力する").
+    SiteExport &siteExport() { return m_siteExport; }
+
     // --- Settings commands -------------------------------------------------------------------
     /// Menu "設定ファイルの読込み": asks for a settings file and takes its settings and header
     /// items (the "データ埋込項目を使う" check follows the file); the new layout shows at the next
@@ -253,6 +264,10 @@ private:
     bool m_settingDataFile = false;
     // Extraction
     Extraction m_extraction;
+    // Outputs
+    OutputPanel m_outputPanel;
+    TableOutputs m_tableOutputs;
+    SiteExport m_siteExport;
 };
 
 } // namespace Zelkor

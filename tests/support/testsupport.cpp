@@ -9,6 +9,11 @@
 
 #include <cctype>
 
+void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace Zelkor::Test {
 
 TempDir::TempDir() = default;
