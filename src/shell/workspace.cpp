@@ -30,6 +30,8 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     // The selection is sized to the database's records whenever they change, so it never
     // indexes past them.
     connect(this, &Workspace::databaseChanged, this, [this] { m_extraction.reset(recordCount()); });
+    // The constancy command brings the frequencies up to date: the grid shows them.
+    connect(&m_constancy, &ConstancyCommand::tableChanged, this, &Workspace::tableChanged);
 }
 
 Workspace::~Workspace() = default;

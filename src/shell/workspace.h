@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/constancycommand.h"
+#include "analysis/freqtablemodel.h"
 #include "database/extraction.h"
 #include "database/synonymdictionary.h"
 #include "database/vegdatabase.h"
@@ -207,6 +209,13 @@ public:
     /// reported and changes nothing.
     void itemReadINIClick();
 
+    // --- Constancy tables --------------------------------------------------------------------
+    /// The second window's table: the last constancy table or score table, for the whole run.
+    FreqTableModel &freqTable() { return m_freqTable; }
+    const FreqTableModel &freqTable() const { return m_freqTable; }
+    /// The commands of "常在度表を作成する" and its panel, over this table.
+    ConstancyCommand &constancy() { return m_constancy; }
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
@@ -253,6 +262,9 @@ private:
     bool m_settingDataFile = false;
     // Extraction
     Extraction m_extraction;
+    // Constancy tables
+    FreqTableModel m_freqTable;
+    ConstancyCommand m_constancy{&m_model, &m_freqTable, m_ui, [this] { return m_tableTitle; }};
 };
 
 } // namespace Zelkor
