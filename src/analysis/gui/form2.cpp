@@ -9,7 +9,10 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Zelkor {
 
@@ -115,13 +118,29 @@ void Form2::showTable()
     takeUpModel();
     m_grid->setTopRow(m_model->grid().fixedRows());
     m_grid->setLeftCol(m_model->grid().fixedCols());
-    show();
-    raise();
+    showOverMainWindow();
     Q_EMIT tableShown();
 }
 
 void Form2::itemShowFreqTableClick()
 {
+    showOverMainWindow();
+}
+
+void Form2::showOverMainWindow()
+{
+    const QWidget *main = parentWidget();
+    if (!m_placed && main) {
+        const QRect frame = main->frameGeometry();
+        QPoint at(frame.center().x(), frame.top() + 40);
+        if (const QScreen *screen = main->screen()) {
+            const QRect area = screen->availableGeometry();
+            at.setX(std::max(area.left(), std::min(at.x(), area.right() - frameGeometry().width())));
+            at.setY(std::max(area.top(), std::min(at.y(), area.bottom() - frameGeometry().height())));
+        }
+        move(at);
+    }
+    m_placed = true;
     show();
     raise();
 }

@@ -63,6 +63,9 @@ Q_SIGNALS:
 private:
     /// Takes up the model's caption, font, cells and sizes.
     void takeUpModel();
+    /// Shows the window and brings it to the front; the first time over the right part of the
+    /// main window, so that the species names there stay in sight.
+    void showOverMainWindow();
 
     FreqTableModel *m_model;
     FreqTableCommands m_commands;
@@ -71,6 +74,7 @@ private:
     QPushButton *m_print;
     QPushButton *m_toClip;
     QPushButton *m_close;
+    bool m_placed = false;
 };
 
 } // namespace Zelkor
