@@ -41,6 +41,8 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
         m_tableOutputs.outputTextFile(m_outputPanel.range());
         Q_EMIT tableChanged();
     });
+    // The constancy command brings the frequencies up to date: the grid shows them.
+    connect(&m_constancy, &ConstancyCommand::tableChanged, this, &Workspace::tableChanged);
 }
 
 Workspace::~Workspace() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/constancycommand.h"
+#include "analysis/freqtablemodel.h"
 #include "database/extraction.h"
 #include "database/siteexport.h"
 #include "database/synonymdictionary.h"
@@ -218,6 +220,13 @@ public:
     /// reported and changes nothing.
     void itemReadINIClick();
 
+    // --- Constancy tables --------------------------------------------------------------------
+    /// The second window's table: the last constancy table or score table, for the whole run.
+    FreqTableModel &freqTable() { return m_freqTable; }
+    const FreqTableModel &freqTable() const { return m_freqTable; }
+    /// The commands of "常在度表を作成する" and its panel, over this table.
+    ConstancyCommand &constancy() { return m_constancy; }
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
@@ -268,6 +277,9 @@ private:
     OutputPanel m_outputPanel;
     TableOutputs m_tableOutputs;
     SiteExport m_siteExport;
+    // Constancy tables
+    FreqTableModel m_freqTable;
+    ConstancyCommand m_constancy{&m_model, &m_freqTable, m_ui, [this] { return m_tableTitle; }};
 };
 
 } // namespace Zelkor

@@ -1,5 +1,8 @@
 #include "shell/gui/mainwindow.h"
 
+#include "analysis/freqtablemodel.h"
+#include "analysis/gui/form2.h"
+#include "analysis/gui/freqtablepanel.h"
 #include "database/gui/addrelevepanel.h"
 #include "platform/gui/gridwidget.h"
 #include "shell/gui/aboutbox.h"
@@ -57,12 +60,21 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     m_tableController = new VegTableController(m_ws, m_grid, this);
 
     m_addReleve = new AddRelevePanel(m_ws, this);
+    m_freqPanel = new FreqTablePanel(&m_ws->constancy(), this);
+    // The second window lives as long as the main window; hiding it keeps its table.
+    m_form2 = new Form2(&m_ws->freqTable(), &m_ws->ui(), this);
     buildMenus();
     buildStatusBar();
 
     connect(m_ws, &Workspace::statusChanged, this, &MainWindow::updateStatus);
     connect(m_ws, &Workspace::tableChanged, this, &MainWindow::tableChanged);
     connect(m_ws, &Workspace::settingsRead, this, &MainWindow::applySettings);
+    connect(&m_ws->constancy(), &ConstancyCommand::freqTableBuilt, m_form2, &Form2::showTable);
+    // The menu command names the kind of table the second window holds.
+    connect(m_form2, &Form2::tableShown, this, [this] {
+        m_showFreqTable->setText(m_ws->freqTable().isToolPanelVisible() ? QStringLiteral("常在度表を再表示する")
+                                                                        : QStringLiteral("スコア表を再表示する"));
+    });
 
     // The client size before the settings apply.
     resize(936, 508);
@@ -169,8 +181,10 @@ void MainWindow::buildMenus()
     addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"), notYet);
     addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"), notYet);
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"), notYet);
-    addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"), notYet);
+    addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"),
+               [this] { m_freqPanel->itemMakeFreqTableClick(); });
+    m_showFreqTable = addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"),
+                                 [this] { m_form2->itemShowFreqTableClick(); });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("設定変更(&C)"));
     settings->setObjectName(QStringLiteral("Menu_Settings"));

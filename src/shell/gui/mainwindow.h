@@ -13,6 +13,8 @@ class QMenu;
 namespace Zelkor {
 
 class AddRelevePanel;
+class Form2;
+class FreqTablePanel;
 class GridWidget;
 class VegTableController;
 class Workspace;
@@ -39,6 +41,10 @@ public:
     AddRelevePanel *addRelevePanel() const { return m_addReleve; }
     /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
     VegTableController *tableController() const { return m_tableController; }
+    /// The settings panel (Panel_Freq_Table) of "常在度表を作成する".
+    FreqTablePanel *freqTablePanel() const { return m_freqPanel; }
+    /// The second window (Form2) with the constancy or score table.
+    Form2 *form2() const { return m_form2; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
     QAction *action(const QString &name) const;
     /// The texts of the ten status panels, left to right.
@@ -86,6 +92,9 @@ private:
     QLabel *m_status[10] = {};
     QAction *m_useFI = nullptr;
     AddRelevePanel *m_addReleve = nullptr;
+    FreqTablePanel *m_freqPanel = nullptr;
+    Form2 *m_form2 = nullptr;
+    QAction *m_showFreqTable = nullptr;
     QAction *m_fileChg = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand
