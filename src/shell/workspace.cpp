@@ -400,11 +400,11 @@ void Workspace::droppedFile(const QString &path)
     if (path.contains(QLatin1String(".vtb"))) {
         if (confirmDiscardTable())
             loadTable(path);
-    }
-    else if (path.contains(QLatin1String(".dic")))
+    } else if (path.contains(QLatin1String(".dic"))) {
         setDictionary(path);
-    else if (QFileInfo::exists(withExtension(path, QStringLiteral(".zki"))))
+    } else if (QFileInfo::exists(withExtension(path, QStringLiteral(".zki")))) {
         setDataFile(path);
+    }
 }
 
 void Workspace::itemDataChkClick()
