@@ -26,6 +26,9 @@ struct FileDialogRequest
     QString defaultExtension;   ///< added to a name typed without one (".vtb"), may be empty
 };
 
+/// The answer to a question with the buttons はい, いいえ and キャンセル.
+enum class YesNoCancel { Yes, No, Cancel };
+
 /// Everything the program's logic asks of the user goes through this interface: questions,
 /// messages, file and font choices and the work message. The main window answers with dialogs;
 /// tests answer from a script.
@@ -36,6 +39,8 @@ public:
 
     /// A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString &text) = 0;
+    /// A question with はい, いいえ and キャンセル (closing the question cancels).
+    virtual YesNoCancel askYesNoCancel(const QString &text) = 0;
     /// A question with Yes and Abort (the overwrite question); true for Yes.
     virtual bool askYesAbort(const QString &text) = 0;
     /// A plain message with OK.

@@ -29,6 +29,7 @@ public:
     static QStringList nameFilters(const QStringList &filters);
 
     bool askYesNo(const QString &text) override;
+    YesNoCancel askYesNoCancel(const QString &text) override;
     bool askYesAbort(const QString &text) override;
     void showMessage(const QString &text) override;
     void showError(const QString &caption, const QString &text) override;

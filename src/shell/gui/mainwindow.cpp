@@ -75,6 +75,8 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
         m_showFreqTable->setText(m_ws->freqTable().isToolPanelVisible() ? QStringLiteral("常在度表を再表示する")
                                                                         : QStringLiteral("スコア表を再表示する"));
     });
+    connect(m_ws, &Workspace::statusMessage, this,
+            [this](const QString &text) { statusBar()->showMessage(text, StatusMessageTimeout); });
 
     // The client size before the settings apply.
     resize(936, 508);
@@ -124,7 +126,7 @@ void MainWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("Menu_File"));
     addCommand(file, QStringLiteral("Item_ClearTable"), QStringLiteral("組成表を初期化する"),
-               [ws] { ws->clearTable(); });
+               [ws] { ws->itemClearTableClick(); });
     addCommand(file, QStringLiteral("Item_AddReleve"), QStringLiteral("表にデータを加える"),
                [this] { m_addReleve->itemAddReleveClick(); });
     addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"),
@@ -313,18 +315,25 @@ void MainWindow::btnQuitClick()
     storeWindowSettings();
     if (!m_ws->btnQuitClick())
         return;
+    // The question about unsaved changes has been answered: closing does not ask again.
+    m_quitting = true;
     close();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // The close box ends the program without writing the settings; only the quit command does.
+    // A changed table is not dropped without the question.
+    if (!m_quitting && !m_ws->confirmDiscardTable()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
 void MainWindow::itemManualClick()
 {
-    if (!m_openUrl(QUrl(Workspace::webHelpUrl())))
+    if (!m_openUrl(m_ws->helpUrl()))
         m_ws->ui().showError(QStringLiteral("エラー"), QStringLiteral("ブラウザの起動に失敗しました"));
 }
 

@@ -29,6 +29,8 @@ class MainWindow : public QMainWindow
 public:
     /// Status panel widths, left to right.
     static const int StatusWidths[10];
+    /// How long a note of the status bar shows, in milliseconds.
+    static constexpr int StatusMessageTimeout = 8000;
 
     /// workspace must outlive the window.
     explicit MainWindow(Workspace *workspace, QWidget *parent = nullptr);
@@ -61,9 +63,11 @@ public Q_SLOTS:
     void tableChanged();
     /// The window's size and position and the menu check from the settings just read.
     void applySettings();
-    /// Menu "終了(&X)": writes the settings and closes; stays open when writing fails.
+    /// Menu "終了(&X)": asks about unsaved changes, writes the settings and closes; stays open
+    /// when the user cancels or writing fails.
     void btnQuitClick();
-    /// Menu "Web ヘルプ": opens the help page in the browser.
+    /// Menu "Web ヘルプ": opens the installed user's guide (else the help page) in the browser;
+    /// a failure is reported.
     void itemManualClick();
     /// Menu "バージョン情報": the about box.
     void itemVersionClick();
@@ -107,6 +111,8 @@ private:
     std::function<bool(const QUrl &)> m_openUrl;
     // The settings' outer size waits for the window frame to be known.
     QSize m_pendingOuterSize;
+    // The quit command has asked about unsaved changes already.
+    bool m_quitting = false;
 };
 
 } // namespace Zelkor

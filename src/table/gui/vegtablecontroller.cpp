@@ -51,6 +51,9 @@ VegTableController::VegTableController(Workspace *workspace, GridWidget *grid, Q
         const int at = o == Qt::Vertical ? m_ws->clampRowMove(from, to) : m_ws->clampColumnMove(from, to);
         return at == from ? -1 : at;
     });
+    // A dragged row or column changes the order of the table.
+    connect(grid, &GridWidget::rowMoved, this, [this] { m_ws->tableRearranged(); });
+    connect(grid, &GridWidget::columnMoved, this, [this] { m_ws->tableRearranged(); });
     connect(grid, &GridWidget::cellEditRequested, this,
             [this](int c, int r, const QString &text) { m_ws->editCell(c, r, text); });
     // The row or column of an open question shows while the question waits.
