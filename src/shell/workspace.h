@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/matrixoutputoptions.h"
+#include "analysis/sortandhide.h"
 #include "database/extraction.h"
 #include "database/synonymdictionary.h"
 #include "database/vegdatabase.h"
@@ -207,6 +209,19 @@ public:
     /// reported and changes nothing.
     void itemReadINIClick();
 
+    // --- Sorting, hiding and the numeric matrices ------------------------------------------
+    /// The sorting and hiding commands of the tool menu and their range panel.
+    SortAndHide &sortAndHide() { return m_sortAndHide; }
+    const SortAndHide &sortAndHide() const { return m_sortAndHide; }
+    /// The range operation that every press on the grid follows.
+    const RangeMode &rangeMode() const { return m_sortAndHide.rangeMode(); }
+    /// "数値表として出力する" with the output panel's title, ranges, method and orientation:
+    /// asks for the file and writes the value matrix. True when written.
+    bool outputValueMatrix(const MatrixOutputOptions &options);
+    /// "PCord用にCSV出力する" with the output panel's title, ranges and method: asks for the file
+    /// and writes the package's matrix and its label list. True when written.
+    bool outputPCordCSV(const MatrixOutputOptions &options);
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
@@ -253,6 +268,8 @@ private:
     bool m_settingDataFile = false;
     // Extraction
     Extraction m_extraction;
+    // Sorting and hiding
+    SortAndHide m_sortAndHide;
 };
 
 } // namespace Zelkor

@@ -1,5 +1,6 @@
 #include "shell/gui/mainwindow.h"
 
+#include "analysis/gui/sortrangepanel.h"
 #include "database/gui/addrelevepanel.h"
 #include "platform/gui/gridwidget.h"
 #include "shell/gui/aboutbox.h"
@@ -57,6 +58,7 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     m_tableController = new VegTableController(m_ws, m_grid, this);
 
     m_addReleve = new AddRelevePanel(m_ws, this);
+    m_sortRange = new SortRangePanel(&m_ws->sortAndHide(), this);
     buildMenus();
     buildStatusBar();
 
@@ -161,13 +163,28 @@ void MainWindow::buildMenus()
     addCommand(tools, QStringLiteral("Item_Frequency"), QStringLiteral("出現頻度を再計算する"),
                [ws] { ws->itemFrequencyClick(); });
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"), notYet);
-    addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"), notYet);
+    SortAndHide *sh = &ws->sortAndHide();
+    addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"),
+               [sh] { sh->itemSortPlantClick(); });
+    addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"),
+               [sh] { sh->itemSortReleveClick(); });
     tools->addSeparator();
     addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"), notYet);
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"), notYet);
-    addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"), notYet);
+    // The check marks follow the commands' state (checksChanged), not the click.
+    QAction *hideSite = addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"),
+                                   [sh] { sh->itemHideSiteClick(); });
+    QAction *hideRC = addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"),
+                                 [sh] { sh->itemHideRCClick(); });
+    for (QAction *a : {hideSite, hideRC})
+        a->setCheckable(true);
+    auto showChecks = [sh, hideSite, hideRC] {
+        hideSite->setChecked(sh->siteRowsHidden());
+        hideRC->setChecked(sh->blockHidingChecked());
+    };
+    connect(sh, &SortAndHide::checksChanged, this, showChecks);
+    connect(hideSite, &QAction::triggered, this, showChecks);
+    connect(hideRC, &QAction::triggered, this, showChecks);
     tools->addSeparator();
     addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"), notYet);
     addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"), notYet);

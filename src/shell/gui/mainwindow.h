@@ -14,6 +14,7 @@ namespace Zelkor {
 
 class AddRelevePanel;
 class GridWidget;
+class SortRangePanel;
 class VegTableController;
 class Workspace;
 
@@ -37,6 +38,8 @@ public:
     GridWidget *grid() const { return m_grid; }
     /// The retrieval panel (Panel_AddReleve) of "表にデータを加える".
     AddRelevePanel *addRelevePanel() const { return m_addReleve; }
+    /// The range panel (PanelofSortRange) of the sorting and hiding commands.
+    SortRangePanel *sortRangePanel() const { return m_sortRange; }
     /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
     VegTableController *tableController() const { return m_tableController; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
@@ -86,6 +89,7 @@ private:
     QLabel *m_status[10] = {};
     QAction *m_useFI = nullptr;
     AddRelevePanel *m_addReleve = nullptr;
+    SortRangePanel *m_sortRange = nullptr;
     QAction *m_fileChg = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand
