@@ -1,7 +1,10 @@
-#include "analysis/valuematrixwriter.h"
-#include "support/testsupport.h"
 #include "analysis/matrixtable.h"
+#include "analysis/valuematrixwriter.h"
+#include "database/tablefile.h"
+#include "support/testsupport.h"
 
+#include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 using namespace Zelkor;
@@ -79,4 +82,48 @@ TEST_F(ValueMatrix, ShiftJisAndFailures)
     EXPECT_EQ(Zelkor::Test::readBytes(path), before);
     EXPECT_FALSE(writer.write(model, o, dir.path(QStringLiteral("no/such/folder.csv"))));
     EXPECT_FALSE(writer.errorString().isEmpty());
+}
+
+TEST(ValueMatrixExample, ADataFrameReaderReadsTheMatrixOfTheExampleTable)
+{
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+    if (python.isEmpty())
+        GTEST_SKIP() << "no python3 to read the matrix with";
+    Zelkor::Test::TempDir dir;
+    const QString table = dir.path(QStringLiteral("dune.vtb"));
+    const Zelkor::Test::CliResult extracted = Zelkor::Test::runCli(
+        {QStringLiteral("extract"), Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")), QStringLiteral("-o"),
+         table, QStringLiteral("--dict"), Zelkor::Test::sourcePath(QStringLiteral("examples/dune.dic"))});
+    ASSERT_EQ(extracted.exitCode, 0) << extracted.errText().toStdString();
+    TableModel model;
+    HeaderItems items;
+    QString title;
+    TableFile file;
+    ASSERT_TRUE(file.read(table, &model, &items, &title)) << file.errorString().toStdString();
+    ASSERT_GT(model.speciesCount(), 0);
+    ASSERT_GT(model.releveCount(), 0);
+
+    // The rows, the shortest and longest row, and the first cell of the second row, as csv reads them.
+    const QString script = QStringLiteral(
+        "import csv, sys\n"
+        "rows = list(csv.reader(open(sys.argv[1], newline='', encoding='cp932')))\n"
+        "print(len(rows), min(map(len, rows)), max(map(len, rows)), rows[1][0], sep='|')\n");
+    for (auto direction : {MatrixOutputOptions::SpeciesRows, MatrixOutputOptions::ReleveRows}) {
+        MatrixOutputOptions o = MatrixOutputOptions::wholeTable(model);
+        o.direction = direction;
+        const QString path = dir.path(QStringLiteral("dune-vm.csv"));
+        ValueMatrixWriter writer;
+        ASSERT_TRUE(writer.write(model, o, path)) << writer.errorString().toStdString();
+        QProcess py;
+        py.start(python, {QStringLiteral("-c"), script, path});
+        ASSERT_TRUE(py.waitForFinished(30000));
+        ASSERT_EQ(py.exitCode(), 0) << py.readAllStandardError().toStdString();
+        const bool speciesRows = direction == MatrixOutputOptions::SpeciesRows;
+        const int rows = speciesRows ? model.speciesCount() : model.releveCount();
+        const int cols = speciesRows ? model.releveCount() : model.speciesCount();
+        const QString first = speciesRows ? model.grid().cell(2, model.headerRows() + 1).trimmed()
+                                          : model.grid().cell(4, 2);
+        EXPECT_EQ(QString::fromUtf8(py.readAllStandardOutput()).trimmed(),
+                  QStringLiteral("%1|%2|%2|%3").arg(rows + 1).arg(cols + 1).arg(first));
+    }
 }
