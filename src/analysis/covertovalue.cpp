@@ -39,13 +39,17 @@ int effectiveCode(quint8 code)
     }
 }
 
-// t tenths as the shortest decimal text with a point: 0, 0.3, 1, 2.3, 6.3.
-QString decimalText(int tenths)
+// Appends n >= 0 in decimal.
+void appendNumber(QByteArray &out, int n)
 {
-    QString text = QString::number(tenths / 10);
-    if (tenths % 10 != 0)
-        text += QLatin1Char('.') + QString::number(tenths % 10);
-    return text;
+    char digits[12];
+    int k = 0;
+    do {
+        digits[k++] = char('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    while (k > 0)
+        out += digits[--k];
 }
 
 } // namespace
@@ -86,16 +90,28 @@ int coverToTenths(int method, const ByteDataSet &codes)
     }
 }
 
-QString coverValueText(int method, const ByteDataSet &codes)
+void appendCoverValue(QByteArray &out, int method, const ByteDataSet &codes)
 {
     const int tenths = coverToTenths(method, codes);
     if (tenths < 0)
-        return QString();
-    if (method == 0 || method == 3)
-        return decimalText(tenths);
-    if (method == 5 && tenths >= 10 && tenths <= 50)
-        return QStringLiteral("+");
-    return QString::number(tenths / 10);
+        return;
+    if (method == 5 && tenths >= 10 && tenths <= 50) {
+        out += '+';
+        return;
+    }
+    appendNumber(out, tenths / 10);
+    // Methods 0 and 3 are decimal numbers in their shortest form: 0.3, 2.3, 1.
+    if ((method == 0 || method == 3) && tenths % 10 != 0) {
+        out += '.';
+        out += char('0' + tenths % 10);
+    }
+}
+
+QString coverValueText(int method, const ByteDataSet &codes)
+{
+    QByteArray text;
+    appendCoverValue(text, method, codes);
+    return QString::fromLatin1(text);
 }
 
 QString coverToValue(const TableModel &model, int method, int releveIndex, int speciesIndex)

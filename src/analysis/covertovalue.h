@@ -2,6 +2,7 @@
 
 #include "table/bytedataset.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace Zelkor {
@@ -42,6 +43,8 @@ inline double coverToNumber(int method, const ByteDataSet &codes)
 /// a point in its shortest form for methods 0 and 3 ("0.3", "2.3", "1"), "+" for class + with
 /// method 5. Empty for a method outside 0..6.
 QString coverValueText(int method, const ByteDataSet &codes);
+/// Appends coverValueText() to out as bytes (the text is ASCII), without allocating.
+void appendCoverValue(QByteArray &out, int method, const ByteDataSet &codes);
 
 /// The converted value, as text, of the cell of species index speciesIndex in relevé index
 /// releveIndex (hidden indexes); the cover codes are not changed. Empty for an unknown method.

@@ -1,7 +1,7 @@
 #include "analysis/pcordmatrixwriter.h"
 
-#include "analysis/covertovalue.h"
 #include "analysis/matrixcsv.h"
+#include "analysis/matrixvalues.h"
 #include "platform/cp932.h"
 #include "platform/textfile.h"
 #include "table/tablemodel.h"
@@ -131,12 +131,17 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
             labelLine += ',' + MatrixCsv::label(labels[std::size_t(j)]);
         out.writeBytes(labelLine);
         out.writeLine(QString());
-        for (int i : releves) {
-            const int r = model.releveIndexAt(i + 3);
-            QString line = MatrixCsv::label(grid.cell(i + 3, kLabelRow));
-            for (int s : speciesIndex)
-                line += QLatin1Char(',') + coverToValue(model, options.method, r, s);
-            out.writeLine(line);
+        std::vector<int> releveIndex;
+        releveIndex.reserve(releves.size());
+        for (int i : releves)
+            releveIndex.push_back(model.releveIndexAt(i + 3));
+        const MatrixValues values(model, options.method, releveIndex, speciesIndex, false);
+        QByteArray line;
+        for (std::size_t k = 0; k < releves.size(); ++k) {
+            out.write(MatrixCsv::label(grid.cell(releves[k] + 3, kLabelRow)));
+            line.clear();
+            values.appendReleveLine(line, k);
+            out.writeBytes(line + "\r\n");
         }
         if (!out.commit()) {
             m_error = out.errorString();

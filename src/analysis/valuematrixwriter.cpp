@@ -1,7 +1,7 @@
 #include "analysis/valuematrixwriter.h"
 
-#include "analysis/covertovalue.h"
 #include "analysis/matrixcsv.h"
+#include "analysis/matrixvalues.h"
 #include "platform/textfile.h"
 #include "table/tablemodel.h"
 
@@ -36,39 +36,39 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         m_error = out.errorString();
         return false;
     }
-    const int method = options.method;
-    QString line;
-    if (options.direction == MatrixOutputOptions::SpeciesRows) {
+    const bool speciesRows = options.direction == MatrixOutputOptions::SpeciesRows;
+    const MatrixValues values(model, options.method, releveIndex, speciesIndex, speciesRows);
+    QString header;
+    QByteArray line;
+    if (speciesRows) {
         for (int i : releves)
-            line += QLatin1Char(',') + MatrixCsv::label(grid.cell(i + 3, kLabelRow));
-        out.writeLine(line);
+            header += QLatin1Char(',') + MatrixCsv::label(grid.cell(i + 3, kLabelRow));
+        out.writeLine(header);
         std::size_t next = 0;
         for (int j = options.firstSpeciesIn(model); j <= options.lastSpeciesIn(model); ++j) {
             if (m_progress)
                 m_progress(j);
             if (next >= species.size() || species[next] != j)
                 continue;
-            const int s = speciesIndex[next++];
-            line = MatrixCsv::quotedName(grid.cell(2, j + h));
-            for (int r : releveIndex)
-                line += QLatin1Char(',') + coverToValue(model, method, r, s);
-            out.writeLine(line);
+            out.write(MatrixCsv::quotedName(grid.cell(2, j + h)));
+            line.clear();
+            values.appendSpeciesLine(line, next++);
+            out.writeBytes(line + "\r\n");
         }
     } else {
         for (int j : species)
-            line += QLatin1Char(',') + MatrixCsv::quotedName(grid.cell(2, j + h));
-        out.writeLine(line);
+            header += QLatin1Char(',') + MatrixCsv::quotedName(grid.cell(2, j + h));
+        out.writeLine(header);
         std::size_t next = 0;
         for (int i = options.firstReleveIn(model); i <= options.lastReleveIn(model); ++i) {
             if (m_progress)
                 m_progress(i);
             if (next >= releves.size() || releves[next] != i)
                 continue;
-            const int r = releveIndex[next++];
-            line = MatrixCsv::label(grid.cell(i + 3, kLabelRow));
-            for (int s : speciesIndex)
-                line += QLatin1Char(',') + coverToValue(model, method, r, s);
-            out.writeLine(line);
+            out.write(MatrixCsv::label(grid.cell(i + 3, kLabelRow)));
+            line.clear();
+            values.appendReleveLine(line, next++);
+            out.writeBytes(line + "\r\n");
         }
     }
     if (!out.commit()) {

@@ -28,8 +28,9 @@ TEST(CoverToValue, EveryMethodOnTheCellsThatMatter)
             const QString text = coverValueText(method, c.codes);
             EXPECT_EQ(text, QString::fromUtf8(c.values[method]));
             // The numeric form gives the same number, "+" meaning the highest code itself.
-            if (method != 5)
+            if (method != 5) {
                 EXPECT_DOUBLE_EQ(coverToNumber(method, c.codes), text.toDouble());
+            }
         }
     }
     for (int method : {-1, 7, 100}) {
