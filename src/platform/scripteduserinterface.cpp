@@ -115,6 +115,12 @@ void ScriptedUserInterface::showWorkMessage(const QString &line1, const QString 
     m_workShown = true;
 }
 
+void ScriptedUserInterface::showGuideMessage(const QString &line1, const QString &line2)
+{
+    m_log << QStringLiteral("guide:") + line1 + QLatin1Char('|') + line2;
+    m_workShown = true;
+}
+
 void ScriptedUserInterface::closeWorkMessage()
 {
     m_log << QStringLiteral("work-closed");

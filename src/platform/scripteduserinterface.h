@@ -37,7 +37,7 @@ public:
     /// What was asked or shown, one entry each: "yesno:TEXT", "yesnocancel:TEXT",
     /// "yesabort:TEXT", "message:TEXT",
     /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "open:TITLE", "save:TITLE",
-    /// "font", "work:LINE1|LINE2", "work-closed".
+    /// "font", "work:LINE1|LINE2", "guide:LINE1|LINE2", "work-closed".
     const QStringList &log() const { return m_log; }
     void clearLog() { m_log.clear(); m_unanswered.clear(); }
     /// The last file dialog request.
@@ -60,6 +60,7 @@ public:
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
     void showWorkMessage(const QString &line1, const QString &line2) override;
+    void showGuideMessage(const QString &line1, const QString &line2) override;
     void closeWorkMessage() override;
     void setBusy(bool) override {}
 

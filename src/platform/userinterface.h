@@ -59,6 +59,9 @@ public:
     /// Shows the two-line work message and the busy cursor; visible at once, without a return to
     /// the event loop. Calling it again while shown replaces the lines.
     virtual void showWorkMessage(const QString &line1, const QString &line2 = QString()) = 0;
+    /// Shows the two lines in the work message's panel as a guide to what the user does next
+    /// (a mouse drag), without the busy cursor; closeWorkMessage() hides it.
+    virtual void showGuideMessage(const QString &line1, const QString &line2) { showWorkMessage(line1, line2); }
     /// Hides the work message; normal cursor.
     virtual void closeWorkMessage() = 0;
     /// Busy cursor on or off, for short work without a message.

@@ -1,5 +1,6 @@
 #include "shell/workspace.h"
 
+#include "analysis/matrixoutput.h"
 #include "database/covercode.h"
 #include "database/tablefile.h"
 #include "platform/versioninfo.h"
@@ -30,7 +31,9 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
                                        [this] { btnFontClick(); }, [this] { updateStatus(); }})
     , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *ui)
     , m_siteExport(m_model, &m_tableTitle, *ui)
+    , m_sortAndHide(&m_model, ui)
 {
+    connect(&m_sortAndHide, &SortAndHide::tableChanged, this, &Workspace::tableChanged);
     m_model.setTableFont(m_settings.tableFont);
     initTableArrays();
     // The selection is sized to the database's records whenever they change, so it never
@@ -751,6 +754,18 @@ void Workspace::itemReadINIClick()
     m_iniFileName = path;
     m_model.setTableFont(m_settings.tableFont);
     Q_EMIT settingsRead();
+}
+
+// --- Sorting, hiding and the numeric matrices ------------------------------------------------
+
+bool Workspace::outputValueMatrix(const MatrixOutputOptions &options)
+{
+    return MatrixOutput::outputValueMatrix(m_model, options, *m_ui);
+}
+
+bool Workspace::outputPCordCSV(const MatrixOutputOptions &options)
+{
+    return MatrixOutput::outputPCordCSV(m_model, options, *m_ui);
 }
 
 } // namespace Zelkor

@@ -2,6 +2,8 @@
 
 #include "analysis/constancycommand.h"
 #include "analysis/freqtablemodel.h"
+#include "analysis/matrixoutputoptions.h"
+#include "analysis/sortandhide.h"
 #include "database/extraction.h"
 #include "database/siteexport.h"
 #include "database/synonymdictionary.h"
@@ -259,6 +261,18 @@ public:
     const FreqTableModel &freqTable() const { return m_freqTable; }
     /// The commands of "常在度表を作成する" and its panel, over this table.
     ConstancyCommand &constancy() { return m_constancy; }
+    // --- Sorting, hiding and the numeric matrices ------------------------------------------
+    /// The sorting and hiding commands of the tool menu and their range panel.
+    SortAndHide &sortAndHide() { return m_sortAndHide; }
+    const SortAndHide &sortAndHide() const { return m_sortAndHide; }
+    /// The range operation that every press on the grid follows.
+    const RangeMode &rangeMode() const { return m_sortAndHide.rangeMode(); }
+    /// "数値表として出力する" with the output panel's title, ranges, method and orientation:
+    /// asks for the file and writes the value matrix. True when written.
+    bool outputValueMatrix(const MatrixOutputOptions &options);
+    /// "PCord用にCSV出力する" with the output panel's title, ranges and method: asks for the file
+    /// and writes the package's matrix and its label list. True when written.
+    bool outputPCordCSV(const MatrixOutputOptions &options);
 
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
@@ -319,6 +333,8 @@ private:
     // Constancy tables
     FreqTableModel m_freqTable;
     ConstancyCommand m_constancy{&m_model, &m_freqTable, m_ui, [this] { return m_tableTitle; }};
+    // Sorting and hiding
+    SortAndHide m_sortAndHide;
 };
 
 } // namespace Zelkor

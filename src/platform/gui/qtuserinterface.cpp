@@ -219,6 +219,13 @@ void QtUserInterface::showWorkMessage(const QString &line1, const QString &line2
         m_panel->showMessage(line1, line2);
 }
 
+void QtUserInterface::showGuideMessage(const QString &line1, const QString &line2)
+{
+    // The user is to drag with the mouse: no busy cursor.
+    if (m_panel)
+        m_panel->showMessage(line1, line2);
+}
+
 void QtUserInterface::closeWorkMessage()
 {
     if (m_workCursor) {

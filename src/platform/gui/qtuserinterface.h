@@ -38,6 +38,7 @@ public:
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
     void showWorkMessage(const QString &line1, const QString &line2 = QString()) override;
+    void showGuideMessage(const QString &line1, const QString &line2) override;
     void closeWorkMessage() override;
     void setBusy(bool busy) override;
 

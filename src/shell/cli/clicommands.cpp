@@ -12,6 +12,7 @@ const std::vector<Command> &commands()
         {extractCommand, runExtract},
         {searchCommand, runSearch},
         {constancyCommand, runConstancy},
+        {sortCommand, runSort},
     };
     return all;
 }

@@ -26,6 +26,8 @@ int runSearch(const QStringList &args, QTextStream &out, QTextStream &err);
 int runExtract(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Writes the constancy table of a table file as text or CSV.
 int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Sorts the species or the relevés of a table file.
+int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
 
 /// What each subcommand takes (its usage text comes from it).
 CommandSpec infoCommand();
@@ -33,6 +35,7 @@ CommandSpec mkdbCommand();
 CommandSpec searchCommand();
 CommandSpec extractCommand();
 CommandSpec constancyCommand();
+CommandSpec sortCommand();
 
 /// A subcommand of zelkor-cli: its name, what it takes and what runs it.
 struct Command

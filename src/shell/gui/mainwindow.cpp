@@ -3,6 +3,7 @@
 #include "analysis/freqtablemodel.h"
 #include "analysis/gui/form2.h"
 #include "analysis/gui/freqtablepanel.h"
+#include "analysis/gui/sortrangepanel.h"
 #include "database/gui/addrelevepanel.h"
 #include "platform/gui/gridwidget.h"
 #include "shell/gui/aboutbox.h"
@@ -63,6 +64,7 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     m_freqPanel = new FreqTablePanel(&m_ws->constancy(), this);
     // The second window lives as long as the main window; hiding it keeps its table.
     m_form2 = new Form2(&m_ws->freqTable(), &m_ws->ui(), this);
+    m_sortRange = new SortRangePanel(&m_ws->sortAndHide(), this);
     buildMenus();
     buildStatusBar();
 
@@ -175,13 +177,28 @@ void MainWindow::buildMenus()
     addCommand(tools, QStringLiteral("Item_Frequency"), QStringLiteral("出現頻度を再計算する"),
                [ws] { ws->itemFrequencyClick(); });
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"), notYet);
-    addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"), notYet);
+    SortAndHide *sh = &ws->sortAndHide();
+    addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"),
+               [sh] { sh->itemSortPlantClick(); });
+    addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"),
+               [sh] { sh->itemSortReleveClick(); });
     tools->addSeparator();
     addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"), notYet);
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"), notYet);
-    addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"), notYet);
+    // The check marks follow the commands' state (checksChanged), not the click.
+    QAction *hideSite = addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"),
+                                   [sh] { sh->itemHideSiteClick(); });
+    QAction *hideRC = addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"),
+                                 [sh] { sh->itemHideRCClick(); });
+    for (QAction *a : {hideSite, hideRC})
+        a->setCheckable(true);
+    auto showChecks = [sh, hideSite, hideRC] {
+        hideSite->setChecked(sh->siteRowsHidden());
+        hideRC->setChecked(sh->blockHidingChecked());
+    };
+    connect(sh, &SortAndHide::checksChanged, this, showChecks);
+    connect(hideSite, &QAction::triggered, this, showChecks);
+    connect(hideRC, &QAction::triggered, this, showChecks);
     tools->addSeparator();
     addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"),
                [this] { m_freqPanel->itemMakeFreqTableClick(); });

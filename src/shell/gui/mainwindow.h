@@ -16,6 +16,7 @@ class AddRelevePanel;
 class Form2;
 class FreqTablePanel;
 class GridWidget;
+class SortRangePanel;
 class VegTableController;
 class Workspace;
 
@@ -41,6 +42,8 @@ public:
     GridWidget *grid() const { return m_grid; }
     /// The retrieval panel (Panel_AddReleve) of "表にデータを加える".
     AddRelevePanel *addRelevePanel() const { return m_addReleve; }
+    /// The range panel (PanelofSortRange) of the sorting and hiding commands.
+    SortRangePanel *sortRangePanel() const { return m_sortRange; }
     /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
     VegTableController *tableController() const { return m_tableController; }
     /// The settings panel (Panel_Freq_Table) of "常在度表を作成する".
@@ -99,6 +102,7 @@ private:
     FreqTablePanel *m_freqPanel = nullptr;
     Form2 *m_form2 = nullptr;
     QAction *m_showFreqTable = nullptr;
+    SortRangePanel *m_sortRange = nullptr;
     QAction *m_fileChg = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand

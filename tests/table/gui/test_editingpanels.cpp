@@ -482,7 +482,7 @@ TEST_F(EditingPanels, EveryPressSetsTheModesFromTheRangeMode)
     struct Case { int rangeMode; bool moving; bool range; };
     const Case cases[] = {{0, true, false}, {4, false, true}, {0, true, false}};
     for (const Case &c : cases) {
-        controller()->setRangeMode(c.rangeMode);
+        ws.sortAndHide().rangeMode().set(RangeMode::Value(c.rangeMode));
         press(at(5, h + 2), Qt::LeftButton);
         EXPECT_EQ(grid()->isMovingEnabled(), c.moving) << c.rangeMode;
         EXPECT_EQ(grid()->isRangeSelectEnabled(), c.range) << c.rangeMode;
