@@ -3,10 +3,11 @@
 set -euo pipefail
 
 # qt6-translations-l10n: Qt's own Japanese texts of the standard dialogs; desktop-file-utils,
-# shared-mime-info and libxml2-utils: the checks of the installed menu entry and file types.
+# shared-mime-info and libxml2-utils: the checks of the installed menu entry and file types;
+# python3-openpyxl: the tests read the written workbooks back with it.
 packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libxlsxwriter-dev
           libgtest-dev libbenchmark-dev fonts-ipafont xvfb xauth xdotool imagemagick poppler-utils
-          desktop-file-utils shared-mime-info libxml2-utils)
+          desktop-file-utils shared-mime-info libxml2-utils python3-openpyxl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 // The desktop program: the main window over the composition table.
 #include "platform/gui/qtuserinterface.h"
+#include "platform/print/fontsubstitutes.h"
 #include "shell/gui/japanesetranslations.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/workspace.h"
@@ -18,9 +19,7 @@ int main(int argc, char **argv)
     Zelkor::JapaneseTranslations::install(&app);
 
     // The program's fonts by their usual names, served by the IPA fonts of similar metrics.
-    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    Zelkor::installFontSubstitutes();
     QFont uiFont(QStringLiteral("ＭＳ Ｐゴシック"));
     uiFont.setPointSize(9);
     QApplication::setFont(uiFont);
@@ -29,6 +28,8 @@ int main(int argc, char **argv)
     Zelkor::Workspace workspace(&ui);
     Zelkor::MainWindow window(&workspace);
     ui.setWindow(&window);
+    // The print dialog chooses and sets up the printer that "プリンターの設定(&T)" sets up.
+    ui.setPrinter(window.printer());
     // The application's title, for the task bar. Not a display name: Qt would append that to
     // every window title, and the main window's title is the program's own.
     window.setWindowIconText(QStringLiteral("Zelkor for Windows Version 6"));

@@ -1,7 +1,9 @@
 #include "analysis/freqtablecommands.h"
 
 #include "analysis/freqtablecsvfile.h"
+#include "analysis/freqtableprint.h"
 #include "analysis/freqtabletextfile.h"
+#include "platform/printerstream.h"
 #include "platform/userinterface.h"
 
 #include <QFileInfo>
@@ -30,6 +32,26 @@ FreqTableCommands::FreqTableCommands(FreqTableModel *model, UserInterface *ui)
     : m_model(model)
     , m_ui(ui)
 {
+}
+
+bool FreqTableCommands::btnPrintClick()
+{
+    std::unique_ptr<PrinterStream> printer = m_ui->choosePrinter();
+    if (!printer)
+        return false;
+    m_ui->setBusy(true);
+    bool ok = printer->open();
+    if (ok) {
+        const FontSpec &font = m_model->font();
+        printer->setFont(font, PrinterStream::fontHeight(font.pointSize, printer->dotsPerInch()));
+        for (const QString &line : FreqTablePrint::lines(*m_model))
+            printer->writeLine(line);
+        ok = printer->close();
+    }
+    m_ui->setBusy(false);
+    if (!ok)
+        m_ui->showError(QStringLiteral("エラー"), QStringLiteral("表を印刷できませんでした。\n%1").arg(printer->errorString()));
+    return ok;
 }
 
 QStringList FreqTableCommands::saveFilters()

@@ -12,8 +12,8 @@ namespace Zelkor {
 
 class UserInterface;
 
-/// The commands of the second window's tool bar and tool panel on its table: the font, writing
-/// and reading the block text and CSV files, and the clipboard text. Every question goes through
+/// The commands of the second window's tool bar and tool panel on its table: printing, the font,
+/// writing and reading the block text and CSV files, and the clipboard text. Every question goes through
 /// the user interface; a cancelled dialog or the answer Abort changes nothing, and a file that
 /// cannot be written or read is reported with the table left as it was.
 class FreqTableCommands
@@ -28,6 +28,9 @@ public:
     /// The open dialog's types: "CSV常在度表 (*.csv)", "テキスト形式 (*.txt)".
     static QStringList openFilters();
 
+    /// "印　刷": the print dialog, then the window's caption and table on the printer in the
+    /// grid's font. True when printed; a printer failure is reported.
+    bool btnPrintClick();
     /// "全コピー": the table as clipboard text.
     QString btnToClipText() const { return m_model->clipboardText(); }
     /// "フォント": the font dialog; on OK the grid takes the font. Either way the sizes follow

@@ -2,6 +2,7 @@
 
 #include "analysis/freqtablemodel.h"
 #include "platform/cp932.h"
+#include "platform/printerstream.h"
 #include "table/cellgrid.h"
 
 namespace Zelkor {
@@ -39,7 +40,7 @@ int FreqTablePrint::columnBytes(const CellGrid &grid)
 
 int FreqTablePrint::printerFontHeight(int pointSize, int dotsPerInch)
 {
-    return -(pointSize * dotsPerInch / 72);
+    return PrinterStream::fontHeight(pointSize, dotsPerInch);
 }
 
 QStringList FreqTablePrint::lines(const FreqTableModel &model)

@@ -12,8 +12,8 @@ class TableModel;
 class UserInterface;
 struct Settings;
 
-/// The outputs of the composition table that the output panel runs, each asking for its file
-/// and showing the work message while it writes.
+/// The outputs of the composition table that the output panel runs, each asking for its file or
+/// printer and showing the work message while it writes.
 class TableOutputs
 {
 public:
@@ -26,6 +26,20 @@ public:
     /// asks for the file (and whether to replace an existing one), writes range. A failure is
     /// reported and leaves an existing file as it was. Returns whether a file was written.
     bool outputTextFile(const OutputRange &range);
+
+    /// The spreadsheet workbook (Output_ExcelFile): asks for the ".xlsx" file (and whether to
+    /// replace an existing one), recomputes the frequencies and writes range, with the progress
+    /// in the work message's second line. A failure is reported and leaves an existing file as
+    /// it was. Returns whether the workbook was written.
+    bool outputExcelFile(const OutputRange &range);
+
+    /// The full print (OutPut_Printer): the print dialog, then the publication layout of range
+    /// in the print font, as many relevés across as the paper and the font allow. Returns
+    /// whether the table was printed; a printer failure is reported.
+    bool outPutPrinter(const OutputRange &range);
+    /// The simplified print (OutPut_Printer2): the print dialog, then the overview of range,
+    /// one mark per relevé and species, in the print font. Returns whether it was printed.
+    bool outPutPrinter2(const OutputRange &range);
 
     /// The publication layout's options for range: the title, the frequency and
     /// single-occurrence boxes and the layer names.

@@ -109,6 +109,18 @@ bool ScriptedUserInterface::chooseFont(FontSpec *font)
     return answer.ok;
 }
 
+std::unique_ptr<PrinterStream> ScriptedUserInterface::choosePrinter()
+{
+    m_log << QStringLiteral("print");
+    if (m_printers.empty()) {
+        m_unanswered << m_log.last();
+        return nullptr;
+    }
+    std::unique_ptr<PrinterStream> stream = std::move(m_printers.front());
+    m_printers.pop_front();
+    return stream;
+}
+
 void ScriptedUserInterface::showWorkMessage(const QString &line1, const QString &line2)
 {
     m_log << QStringLiteral("work:") + line1 + QLatin1Char('|') + line2;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/printerstream.h"
 #include "platform/userinterface.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <memory>
 
 namespace Zelkor {
 
@@ -28,16 +30,19 @@ public:
     /// Queues the font for the next font dialog; cancelFont() queues a cancel.
     void answerFont(const FontSpec &font) { m_fonts.push_back(Font{true, font}); }
     void cancelFont() { m_fonts.push_back(Font{false, {}}); }
+    /// Queues the print job the next print dialog confirms; cancelPrinter() queues a cancel.
+    void answerPrinter(std::unique_ptr<PrinterStream> stream) { m_printers.push_back(std::move(stream)); }
+    void cancelPrinter() { m_printers.push_back(nullptr); }
 
     /// Answer given when nothing is queued: No, Cancel (the three-button question) or a cancelled
     /// dialog unless set. When set, questions get Yes and the input and font dialogs OK with
-    /// their values unchanged; file dialogs still cancel.
+    /// their values unchanged; file and print dialogs still cancel.
     void setDefaultYes(bool yes) { m_defaultYes = yes; }
 
     /// What was asked or shown, one entry each: "yesno:TEXT", "yesnocancel:TEXT",
     /// "yesabort:TEXT", "message:TEXT",
     /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "open:TITLE", "save:TITLE",
-    /// "font", "work:LINE1|LINE2", "guide:LINE1|LINE2", "work-closed".
+    /// "font", "print", "work:LINE1|LINE2", "guide:LINE1|LINE2", "work-closed".
     const QStringList &log() const { return m_log; }
     void clearLog() { m_log.clear(); m_unanswered.clear(); }
     /// The last file dialog request.
@@ -48,7 +53,8 @@ public:
     /// default, in order.
     const QStringList &unansweredQuestions() const { return m_unanswered; }
     bool workMessageShown() const { return m_workShown; }
-    int pendingAnswers() const { return int(m_answers.size() + m_texts.size() + m_files.size() + m_fonts.size()); }
+    int pendingAnswers() const { return int(m_answers.size() + m_texts.size() + m_files.size() + m_fonts.size()
+                                                  + m_printers.size()); }
 
     bool askYesNo(const QString &text) override;
     YesNoCancel askYesNoCancel(const QString &text) override;
@@ -59,6 +65,7 @@ public:
     QString getOpenFileName(const FileDialogRequest &request) override;
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
+    std::unique_ptr<PrinterStream> choosePrinter() override;
     void showWorkMessage(const QString &line1, const QString &line2) override;
     void showGuideMessage(const QString &line1, const QString &line2) override;
     void closeWorkMessage() override;
@@ -75,6 +82,7 @@ private:
     std::deque<Text> m_texts;
     std::deque<QString> m_files;
     std::deque<Font> m_fonts;
+    std::deque<std::unique_ptr<PrinterStream>> m_printers;
     QStringList m_log;
     QStringList m_unanswered;
     FileDialogRequest m_lastRequest;

@@ -19,7 +19,7 @@ QStringList saveFilters()
         QStringLiteral("組成表で保存 (*.vtb)|*.vtb"),
         QStringLiteral("組成表テキストファイル(*.txt)|*.txt"),
         QStringLiteral("組成のマトリクスデータ(*.csv)|*.csv"),
-        QStringLiteral("エクセル・ファイル(*.xls)|*.xls"),
+        QStringLiteral("エクセル・ファイル(*.xlsx)|*.xlsx"),
         QStringLiteral("GPS　POTデータ　(*.pot)|*.pot"),
         QStringLiteral("メッシュ分布データ (*.grd)|*.grd"),
     };

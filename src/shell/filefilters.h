@@ -10,7 +10,7 @@ namespace Zelkor {
 QStringList openFilters();
 
 /// The file-type list of the shared save dialog, as "label|pattern" entries: 1 table file
-/// (.vtb), 2 table text (.txt), 3 matrix data (.csv), 4 spreadsheet (.xls), 5 GPS point data
+/// (.vtb), 2 table text (.txt), 3 matrix data (.csv), 4 spreadsheet (.xlsx), 5 GPS point data
 /// (.pot), 6 mesh distribution data (.grd).
 QStringList saveFilters();
 

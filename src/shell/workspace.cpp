@@ -45,6 +45,18 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
         m_tableOutputs.outputTextFile(m_outputPanel.range());
         Q_EMIT tableChanged();
     });
+    m_outputPanel.setOutput(OutputPanel::ExcelFile, [this] {
+        m_tableOutputs.outputExcelFile(m_outputPanel.range());
+        Q_EMIT tableChanged();
+    });
+    m_outputPanel.setOutput(OutputPanel::PrintTable, [this] {
+        m_tableOutputs.outPutPrinter(m_outputPanel.range());
+        Q_EMIT tableChanged();
+    });
+    m_outputPanel.setOutput(OutputPanel::PrintKanni, [this] {
+        m_tableOutputs.outPutPrinter2(m_outputPanel.range());
+        Q_EMIT tableChanged();
+    });
     m_outputPanel.setOutput(OutputPanel::ValueMatrix, [this] { outputValueMatrix(matrixOutputOptions()); });
     m_outputPanel.setOutput(OutputPanel::PCordCSV, [this] { outputPCordCSV(matrixOutputOptions()); });
     // The constancy command brings the frequencies up to date: the grid shows them.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QProcess>
 
 #include <cctype>
@@ -91,6 +92,36 @@ QString sharedDataPath(const QString &relative)
 
 QString CliResult::outText() const { return QString::fromUtf8(out); }
 QString CliResult::errText() const { return QString::fromUtf8(err); }
+
+QJsonObject readWorkbookCells(const QString &fileName, QString *error)
+{
+    static const char *const script = R"(
+import json, sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+cells = {}
+for row in book.worksheets[0].iter_rows():
+    for c in row:
+        a = c.alignment
+        if c.value is None and a.horizontal is None and a.vertical is None:
+            continue
+        cells[c.coordinate] = {"value": c.value, "type": c.data_type,
+                               "horizontal": a.horizontal, "vertical": a.vertical}
+json.dump(cells, sys.stdout)
+)";
+    QProcess p;
+    // The system's Python, which has the reader; another one may come first on the path.
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(script), fileName});
+    const bool finished = p.waitForFinished(120000);
+    const QByteArray out = p.readAllStandardOutput();
+    QJsonParseError parse{};
+    const QJsonDocument doc = QJsonDocument::fromJson(out, &parse);
+    if (!finished || p.exitCode() != 0 || !doc.isObject()) {
+        if (error)
+            *error = QString::fromUtf8(p.readAllStandardError()) + parse.errorString();
+        return {};
+    }
+    return doc.object();
+}
 
 CliResult runCli(const QStringList &arguments, const QString &workingDir)
 {

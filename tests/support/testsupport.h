@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -47,6 +48,11 @@ struct CaseNameOf
     template<typename Info>
     std::string operator()(const Info &info) const { return caseName(info.param.name); }
 };
+
+/// The cells of the first sheet of an ".xlsx" workbook as a spreadsheet reader (openpyxl) sees
+/// them: "C5" → {"value", "type" ("s" text, "n" number), "horizontal", "vertical"}, every cell
+/// that holds a value or an alignment. Empty, with *error, when the workbook cannot be read.
+QJsonObject readWorkbookCells(const QString &fileName, QString *error = nullptr);
 
 /// Result of running the batch front end.
 struct CliResult

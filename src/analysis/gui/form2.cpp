@@ -87,9 +87,7 @@ Form2::Form2(FreqTableModel *model, UserInterface *ui, QWidget *parent)
     m_grid->setFrameStyle(QFrame::NoFrame);
     m_grid->setGrid(&m_model->grid());
 
-    // Printing waits for the printer text stream; FreqTablePrint already gives the lines.
-    m_print->setEnabled(false);
-
+    connect(m_print, &QPushButton::clicked, this, &Form2::btnPrintClick);
     connect(m_toClip, &QPushButton::clicked, this, &Form2::btnToClipClick);
     connect(m_close, &QPushButton::clicked, this, &Form2::btnCloseFreqClick);
     connect(font, &QPushButton::clicked, this, &Form2::bTnFontClick);
@@ -148,6 +146,11 @@ void Form2::showOverMainWindow()
 void Form2::btnCloseFreqClick()
 {
     hide();
+}
+
+void Form2::btnPrintClick()
+{
+    m_commands.btnPrintClick();
 }
 
 void Form2::btnToClipClick()

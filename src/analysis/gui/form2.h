@@ -46,6 +46,8 @@ public Q_SLOTS:
     void itemShowFreqTableClick();
     /// "終了": hides the window; the grid keeps its contents.
     void btnCloseFreqClick();
+    /// "印　刷": prints the caption and the table.
+    void btnPrintClick();
     /// "全コピー": puts the table on the clipboard as text.
     void btnToClipClick();
     /// "フォント": the font dialog, then the grid's sizes from its font.

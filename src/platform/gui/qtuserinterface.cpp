@@ -1,6 +1,7 @@
 #include "platform/gui/qtuserinterface.h"
 
 #include "platform/gui/messagepanel.h"
+#include "platform/print/qtprinterstream.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace Zelkor {
 
@@ -207,6 +210,44 @@ bool QtUserInterface::chooseFont(FontSpec *font)
     font->bold = chosen.bold();
     font->italic = chosen.italic();
     return true;
+}
+
+namespace {
+
+// A print job on the shared printer, which also tells a failure the printer reports.
+class PrinterJobStream : public QtPrinterStream
+{
+public:
+    explicit PrinterJobStream(QPrinter *printer)
+        : QtPrinterStream(printer)
+        , m_printer(printer)
+    {
+    }
+
+    bool close() override
+    {
+        const bool ended = QtPrinterStream::close();
+        if (m_printer->printerState() == QPrinter::Error)
+            fail(QStringLiteral("印刷中にプリンターで誤りが起きました。"));
+        return ended && m_printer->printerState() != QPrinter::Error;
+    }
+
+private:
+    QPrinter *m_printer;
+};
+
+} // namespace
+
+std::unique_ptr<PrinterStream> QtUserInterface::choosePrinter()
+{
+    if (!m_printer)
+        return nullptr;
+    QPrintDialog dialog(m_printer, m_window);
+    // The whole table is printed: no choice of pages or selection.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return std::make_unique<PrinterJobStream>(m_printer);
 }
 
 void QtUserInterface::showWorkMessage(const QString &line1, const QString &line2)

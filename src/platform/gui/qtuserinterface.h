@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace Zelkor {
@@ -24,6 +25,9 @@ public:
     void setWindow(QWidget *window);
     /// The work message panel (null before a window is set).
     MessagePanel *messagePanel() const;
+    /// Sets the printer the print dialog chooses and configures (the main window's, shared with
+    /// the printer setup); it must outlive the interface. Without one, printing is cancelled.
+    void setPrinter(QPrinter *printer) { m_printer = printer; }
 
     /// "label (pattern)" file-type entries for a file dialog from "label|pattern" entries.
     static QStringList nameFilters(const QStringList &filters);
@@ -37,6 +41,7 @@ public:
     QString getOpenFileName(const FileDialogRequest &request) override;
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
+    std::unique_ptr<PrinterStream> choosePrinter() override;
     void showWorkMessage(const QString &line1, const QString &line2 = QString()) override;
     void showGuideMessage(const QString &line1, const QString &line2) override;
     void closeWorkMessage() override;
@@ -47,6 +52,7 @@ private:
 
     QPointer<QWidget> m_window;
     QPointer<MessagePanel> m_panel;
+    QPrinter *m_printer = nullptr;
     // Each dialog starts where it was last left.
     QString m_openDirectory;
     QString m_saveDirectory;

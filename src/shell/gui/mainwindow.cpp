@@ -47,6 +47,8 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     : QMainWindow(parent)
     , m_ws(workspace)
     , m_grid(new GridWidget(this))
+    // Text placed in the printer's own resolution, not the screen's.
+    , m_printer(QPrinter::HighResolution)
     , m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("Form1"));

@@ -1,6 +1,7 @@
 // The desktop user interface: message boxes, file dialogs, the font dialog and the work message.
 #include "platform/gui/messagepanel.h"
 #include "platform/gui/qtuserinterface.h"
+#include "platform/printerstream.h"
 #include "support/testsupport.h"
 
 #include <QAbstractButton>
@@ -10,6 +11,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTest>
 #include <QTimer>
 
@@ -239,6 +242,36 @@ TEST_F(QtUserInterfaceTest, FontDialogKeepsTheNameOfASubstitutedFace)
     const FontSpec before = font;
     EXPECT_FALSE(ui.chooseFont(&font));
     EXPECT_EQ(font, before);
+}
+
+TEST_F(QtUserInterfaceTest, PrintDialogChoosesTheSharedPrinter)
+{
+    // Without a printer there is nothing to choose.
+    EXPECT_EQ(ui.choosePrinter(), nullptr);
+
+    Zelkor::Test::TempDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.path(QStringLiteral("print.pdf")));
+    ui.setPrinter(&printer);
+
+    bool sawDialog = false;
+    onNextModal([&](QWidget *w) {
+        sawDialog = qobject_cast<QPrintDialog *>(w) != nullptr;
+        static_cast<QDialog *>(w)->reject();
+    });
+    EXPECT_EQ(ui.choosePrinter(), nullptr);
+    EXPECT_TRUE(sawDialog);
+
+    // Confirmed: a job on that printer, here Qt's print to a PDF file.
+    onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->accept(); });
+    std::unique_ptr<PrinterStream> job = ui.choosePrinter();
+    ASSERT_NE(job, nullptr);
+    ASSERT_TRUE(job->open());
+    EXPECT_EQ(job->dotsPerInch(), 1200);
+    job->writeLine(QStringLiteral("組成表"));
+    EXPECT_TRUE(job->close()) << job->errorString().toStdString();
+    EXPECT_TRUE(Zelkor::Test::readBytes(dir.path(QStringLiteral("print.pdf"))).startsWith("%PDF-"));
 }
 
 TEST_F(QtUserInterfaceTest, WorkMessageShowsTwoLinesAndTheBusyCursorUntilClosed)

@@ -1,0 +1,150 @@
+#include "output/simpletablelayout.h"
+
+#include "platform/cp932.h"
+#include "table/headeritems.h"
+#include "table/tablemodel.h"
+
+#include <algorithm>
+
+namespace Zelkor {
+
+namespace {
+
+constexpr int kLabelWidth = 32;
+constexpr int kNameBytes = 28;
+constexpr int kColumnWidth = 2;
+constexpr int kReleveNumberItem = 2;
+
+// The Shift-JIS value of a character that takes one byte there: ASCII and the half-width
+// katakana; -1 for a character of two bytes.
+int singleByte(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u;
+    if (u >= 0xFF61 && u <= 0xFF9F)
+        return u - 0xFF61 + 0xA1;
+    return -1;
+}
+
+QChar fromSingleByte(int b)
+{
+    return b < 0x80 ? QChar(b) : QChar(char16_t(b - 0xA1 + 0xFF61));
+}
+
+// The last `bytes` bytes of text in Shift-JIS, without splitting a character.
+QString lastBytes(const QString &text, int bytes)
+{
+    int used = 0;
+    qsizetype from = text.size();
+    while (from > 0) {
+        const int n = Cp932::byteCount(text.mid(from - 1, 1));
+        if (used + n > bytes)
+            break;
+        used += n;
+        --from;
+    }
+    return text.mid(from);
+}
+
+} // namespace
+
+SimpleTableLayout::SimpleTableLayout(const TableModel &model, const HeaderItems &items, TableLayoutOptions options)
+    : m_model(model)
+    , m_items(items)
+    , m_options(std::move(options))
+{
+    // There is no frequency column to make room for.
+    m_options.frequency = false;
+}
+
+QChar SimpleTableLayout::cellMark(const QString &cellText)
+{
+    // The highest single-byte character of the text, with r counted as +; a character of two
+    // bytes cannot stand in a one-column mark and is passed over.
+    int highest = 0;
+    for (QChar c : Cp932::cutToBytes(cellText, kNameBytes)) {
+        if (c == QLatin1Char('r'))
+            c = QLatin1Char('+');
+        highest = std::max(highest, singleByte(c));
+    }
+    return highest > '*' ? fromSingleByte(highest) : QChar(0xFF65);
+}
+
+std::vector<TableLayout::Page> SimpleTableLayout::pages(int wc) const
+{
+    return TableLayout(m_model, m_items, m_options).pages(wc);
+}
+
+void SimpleTableLayout::printTable(LineSink &sink, int wc) const
+{
+    const std::vector<TableLayout::Page> all = pages(wc);
+    for (std::size_t p = 0; p < all.size(); ++p) {
+        writePage(sink, all[p], p == 0);
+        if (p + 1 < all.size())
+            sink.writeLine(QStringLiteral("\f"));
+    }
+}
+
+void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page, bool firstPage) const
+{
+    const int p1 = page.first;
+    const int p2 = page.last;
+    const int columns = std::max(0, p2 - p1 + 1);
+    const QString rule = TableLayout::ruleLine(kColumnWidth * columns + (firstPage ? kLabelWidth : 0));
+    const CellGrid &grid = m_model.grid();
+    const int headerRows = m_model.headerRows();
+    const QString labelBlanks(kLabelWidth, QLatin1Char(' '));
+    auto labelField = [](const QString &label) { return label.leftJustified(kLabelWidth, QLatin1Char(' '), true); };
+    // Relevé columns outside the table have no cells.
+    auto cell = [&](int releve, int row) {
+        return releve >= 1 && releve <= m_model.releveCount() && row >= 0 ? grid.cell(releve + 3, row) : QString();
+    };
+
+    sink.writeLine(QString());
+    sink.writeLine(firstPage ? m_options.title : QStringLiteral("続き"));
+    sink.writeLine(rule);
+
+    // The last two digits of the running numbers; a relevé without species has none.
+    QString line = firstPage ? labelField(m_items[1].label) : QString();
+    for (int i = p1; i <= p2; ++i)
+        line += lastBytes(cell(i, 1), kColumnWidth);
+    sink.writeLine(line);
+    sink.writeLine(rule);
+
+    // The relevé numbers, two characters on each of four lines, from the row that holds item 2.
+    int numberRow = -1;
+    for (int q = 1; q < headerRows; ++q) {
+        if (TableModel::indexFromText(grid.cell(0, q)) == kReleveNumberItem) {
+            numberRow = q;
+            break;
+        }
+    }
+    for (int part = 0; part < 4; ++part) {
+        line = firstPage ? (part == 0 ? labelField(m_items[kReleveNumberItem].label) : labelBlanks) : QString();
+        for (int i = p1; i <= p2; ++i)
+            line += cell(i, numberRow).mid(kColumnWidth * part, kColumnWidth);
+        sink.writeLine(line);
+    }
+    sink.writeLine(rule);
+
+    // Every row of the species range, comments and species found once included.
+    const int first = std::max(m_options.range.firstSpecies, 1);
+    const int last = std::min(m_options.range.lastSpecies, m_model.speciesCount());
+    for (int j = first; j <= last; ++j) {
+        const int row = headerRows + j;
+        line.clear();
+        if (firstPage) {
+            line = Cp932::cutToBytes(grid.cell(2, row), kNameBytes);
+            line += QString(kLabelWidth - Cp932::byteCount(line), QLatin1Char(' '));
+        }
+        for (int i = p1; i <= p2; ++i) {
+            line += QLatin1Char(' ');
+            line += cellMark(cell(i, row));
+        }
+        sink.writeLine(line);
+    }
+    sink.writeLine(rule);
+}
+
+} // namespace Zelkor

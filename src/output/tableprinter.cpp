@@ -1,0 +1,59 @@
+#include "output/tableprinter.h"
+
+#include "output/simpletablelayout.h"
+#include "output/tablelayout.h"
+#include "platform/printerstream.h"
+
+#include <algorithm>
+
+namespace Zelkor {
+
+int TablePrinter::fullAllowance(int pageWidth, int columnWidth)
+{
+    return columnWidth > 0 ? std::max(0, pageWidth / columnWidth - 8) : 0;
+}
+
+int TablePrinter::simpleAllowance(int pageWidth, int columnWidth)
+{
+    return columnWidth > 0 ? std::max(0, pageWidth / columnWidth - 4) : 0;
+}
+
+bool TablePrinter::begin(PrinterStream &stream, const FontSpec &font)
+{
+    m_error.clear();
+    if (!stream.open()) {
+        m_error = stream.errorString();
+        return false;
+    }
+    stream.setFont(font, PrinterStream::fontHeight(font.pointSize, stream.dotsPerInch()));
+    return true;
+}
+
+bool TablePrinter::end(PrinterStream &stream)
+{
+    if (stream.close())
+        return true;
+    m_error = stream.errorString();
+    return false;
+}
+
+bool TablePrinter::printFull(const TableLayout &layout, int firstSpecies, int lastSpecies, const FontSpec &font,
+                             PrinterStream &stream)
+{
+    if (!begin(stream, font))
+        return false;
+    const int w = fullAllowance(stream.pageWidth(), stream.textWidth(QStringLiteral("01234")));
+    layout.printTable(stream, w, firstSpecies, lastSpecies);
+    return end(stream);
+}
+
+bool TablePrinter::printSimple(const SimpleTableLayout &layout, const FontSpec &font, PrinterStream &stream)
+{
+    if (!begin(stream, font))
+        return false;
+    const int w = simpleAllowance(stream.pageWidth(), stream.textWidth(QStringLiteral("04")));
+    layout.printTable(stream, w);
+    return end(stream);
+}
+
+} // namespace Zelkor

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/userinterface.h"
+
+#include <QString>
+
+namespace Zelkor {
+
+class PrinterStream;
+class SimpleTableLayout;
+class TableLayout;
+
+/// The composition table on the printer's text stream, in the print font: the full print in the
+/// publication layout, with as many relevés across as the paper and the font allow, and the
+/// simplified print. Each print opens the stream (the job starts), writes every page and closes
+/// it (the job is sent).
+class TablePrinter
+{
+public:
+    /// The page allowance W of the full print: the five-character relevé columns that fit the
+    /// page width (columnWidth is the width of "01234") less eight, at least 0 so that a page
+    /// holds one relevé however large the font.
+    static int fullAllowance(int pageWidth, int columnWidth);
+    /// The page allowance of the simplified print: the two-character columns that fit (the
+    /// width of "04") less four, at least 0.
+    static int simpleAllowance(int pageWidth, int columnWidth);
+
+    /// Prints layout's table, species rows firstSpecies..lastSpecies, in font on stream. False
+    /// with errorString() when the printer could not be opened or printing failed.
+    bool printFull(const TableLayout &layout, int firstSpecies, int lastSpecies, const FontSpec &font,
+                   PrinterStream &stream);
+    /// Prints the simplified layout in font on stream; false with errorString() as printFull().
+    bool printSimple(const SimpleTableLayout &layout, const FontSpec &font, PrinterStream &stream);
+
+    /// Why the last print failed, in Japanese.
+    QString errorString() const { return m_error; }
+
+private:
+    /// Opens stream and sets the printer font; false with the error when it cannot be opened.
+    bool begin(PrinterStream &stream, const FontSpec &font);
+    /// Closes stream; false with the error when printing failed.
+    bool end(PrinterStream &stream);
+
+    QString m_error;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,180 @@
+#include "output/tableworkbook.h"
+
+#include "database/covercode.h"
+#include "platform/xlsxworkbook.h"
+#include "table/headeritems.h"
+#include "table/tablemodel.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace Zelkor {
+
+namespace {
+
+// Layers whose only entries are the marks "*" (7) and "e" (8) are not shown as layers.
+bool countsForLayer(quint8 code)
+{
+    return code != 0 && code != 7 && code != 8;
+}
+
+// A text the spreadsheet stores as text, whatever it looks like.
+const QChar kTextMark = QLatin1Char('\'');
+
+} // namespace
+
+TableWorkbook::TableWorkbook(const TableModel &model, const HeaderItems &items, TableLayoutOptions options)
+    : m_model(model)
+    , m_items(items)
+    , m_options(std::move(options))
+{
+}
+
+bool TableWorkbook::write(const QString &fileName, const Progress &progress)
+{
+    m_error.clear();
+    const OutputRange &range = m_options.range;
+    const int firstReleve = range.firstReleve;
+    const int lastReleve = range.lastReleve;
+    const int releves = std::max(0, lastReleve - firstReleve + 1);
+    // Without a relevé in the range there is nothing to take a frequency of.
+    const bool frequency = m_options.frequency && releves > 0;
+    const int lastColumn = releves > 0 ? lastReleve + 2 + (frequency ? 1 : 0) : 2;
+    if (lastColumn > XlsxWorkbook::MaxColumns) {
+        m_error = QStringLiteral("ワークシートは %1 列までです。測定 %2 以降は入りません。測定の出力範囲を狭めて下さい。")
+                      .arg(XlsxWorkbook::MaxColumns)
+                      .arg(XlsxWorkbook::MaxColumns - 2 - (frequency ? 1 : 0) + 1);
+        return false;
+    }
+    const int releveCount = m_model.releveCount();
+    const CellGrid &grid = m_model.grid();
+    const int headerRows = m_model.headerRows();
+    auto releveCell = [&](int i, int row) {
+        return i >= 1 && i <= releveCount && row >= 0 ? grid.cell(i + 3, row) : QString();
+    };
+
+    XlsxWorkbook book;
+    if (!book.add()) {
+        m_error = book.errorString();
+        return false;
+    }
+    int sheetRow = 1;
+    book.setValue(sheetRow, 1, m_options.title);
+
+    // The header rows: item 1 as numbers, the selected items of the layout, the species numbers.
+    if (m_items[1].selected) {
+        ++sheetRow;
+        if (progress)
+            progress(1);
+        book.setValue(sheetRow, 1, grid.cell(2, 1));
+        for (int i = firstReleve; i <= lastReleve; ++i)
+            book.setValue(sheetRow, i + 2, i);
+    }
+    std::vector<int> rowOfItem(HeaderItems::Count + 1, -1);
+    for (int q = 1; q < headerRows; ++q) {
+        const int n = TableModel::indexFromText(grid.cell(0, q));
+        if (n >= 1 && n <= HeaderItems::Count && rowOfItem[std::size_t(n)] < 0)
+            rowOfItem[std::size_t(n)] = q;
+    }
+    for (int n = 2; n < HeaderItems::Count; ++n) {
+        const int r = rowOfItem[std::size_t(n)];
+        if (r < 0 || !m_items[n].layout || !m_items[n].selected)
+            continue;
+        ++sheetRow;
+        if (progress)
+            progress(n);
+        book.setValue(sheetRow, 1, grid.cell(2, r));
+        for (int i = firstReleve; i <= lastReleve; ++i)
+            book.setValue(sheetRow, i + 2, releveCell(i, r));
+    }
+    // The species numbers counted in the table, under item 30's label (its row's, when laid out).
+    ++sheetRow;
+    if (progress)
+        progress(HeaderItems::Count);
+    const int row30 = rowOfItem[HeaderItems::Count];
+    book.setValue(sheetRow, 1, row30 > 0 ? grid.cell(2, row30) : m_items[HeaderItems::Count].label);
+    for (int i = firstReleve; i <= lastReleve; ++i)
+        book.setValue(sheetRow, i + 2, releveCell(i, headerRows));
+
+    // The codes of the range by species index: relevé positions in increasing order.
+    struct Entry
+    {
+        int releve;
+        ByteDataSet codes;
+    };
+    std::vector<std::vector<Entry>> bySpecies(std::size_t(m_model.maxSpecies()) + 1);
+    for (int i = firstReleve; i <= lastReleve; ++i) {
+        if (i < 1 || i > releveCount)
+            continue;
+        m_model.coverData().forEachInReleve(m_model.releveIndexAt(i + 3), [&](int s, const ByteDataSet &codes) {
+            if (s > 0 && std::size_t(s) < bySpecies.size())
+                bySpecies[std::size_t(s)].push_back(Entry{i, codes});
+        });
+    }
+
+    const int scale = m_model.dataScaleD() == 1 ? 1 : 2;
+    QString coverTexts[256];
+    for (int v = 0; v < 256; ++v)
+        coverTexts[v] = coverPrintText(quint8(v), scale);
+    const std::vector<Entry> none;
+    const int firstSpecies = std::max(range.firstSpecies, 1);
+    const int lastSpecies = std::min(range.lastSpecies, m_model.speciesCount());
+    QString text;
+    for (int j = firstSpecies; j <= lastSpecies && !book.failed(); ++j) {
+        const int row = headerRows + j;
+        ++sheetRow;
+        if (progress)
+            progress(sheetRow);
+        const int s = m_model.speciesIndexAt(row);
+        const std::vector<Entry> &entries = s > 0 && std::size_t(s) < bySpecies.size() ? bySpecies[std::size_t(s)] : none;
+        int layers[7];
+        int present = 0;
+        for (int k = 0; k < 7; ++k) {
+            const bool shown = std::any_of(entries.begin(), entries.end(),
+                                           [k](const Entry &e) { return countsForLayer(e.codes[std::size_t(k)]); });
+            if (shown)
+                layers[present++] = k;
+        }
+        auto joined = [&](auto part) {
+            QString out(kTextMark);
+            for (int p = 0; p < present; ++p) {
+                if (p > 0)
+                    out += QLatin1Char('\n');
+                out += part(layers[p]);
+            }
+            return out;
+        };
+
+        book.setValue(sheetRow, 1, grid.cell(2, row));
+        book.setVerticalAlignmentTop(sheetRow, 1);
+        book.setValue(sheetRow, 2, joined([&](int k) { return m_options.layerNames.mid(2 * k, 2).leftJustified(2); }));
+        // A relevé without the species shows the text of code 0 in each of its layers.
+        const QString absent = joined([&](int) { return coverTexts[0]; });
+        auto entry = entries.begin();
+        for (int i = firstReleve; i <= lastReleve; ++i) {
+            while (entry != entries.end() && entry->releve < i)
+                ++entry;
+            if (entry != entries.end() && entry->releve == i) {
+                const ByteDataSet &codes = entry->codes;
+                text = joined([&](int k) { return coverTexts[codes[std::size_t(k)]]; });
+                book.setValue(sheetRow, i + 2, text);
+            } else {
+                book.setValue(sheetRow, i + 2, absent);
+            }
+            book.setHorizontalAlignmentCenter(sheetRow, i + 2);
+        }
+        if (frequency) {
+            const int percent = TableLayout::roundedPercent(m_model.speciesFreq(j), releves);
+            book.setValue(sheetRow, lastReleve + 3, QString::number(percent).rightJustified(4, QLatin1Char(' ')));
+            book.setHorizontalAlignmentCenter(sheetRow, lastReleve + 3);
+        }
+    }
+
+    if (!book.saveAs(fileName)) {
+        m_error = book.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Zelkor

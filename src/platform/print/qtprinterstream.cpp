@@ -1,0 +1,132 @@
+#include "platform/print/qtprinterstream.h"
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace Zelkor {
+
+QtPrinterStream::QtPrinterStream(QPagedPaintDevice *device)
+    : m_device(device)
+{
+}
+
+QtPrinterStream::~QtPrinterStream()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+void QtPrinterStream::fail(const QString &error)
+{
+    if (m_error.isEmpty())
+        m_error = error;
+}
+
+bool QtPrinterStream::open()
+{
+    m_error.clear();
+    if (!m_device || !m_painter.begin(m_device)) {
+        fail(QStringLiteral("印刷を始められませんでした。プリンターまたは出力ファイルを開けません。"));
+        return false;
+    }
+    m_font = m_painter.font();
+    return true;
+}
+
+void QtPrinterStream::setFont(const FontSpec &font, int height)
+{
+    QFont f(font.name);
+    // The character height in printer pixels (without the leading when given negative).
+    f.setPixelSize(std::max(1, std::abs(height)));
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    // A fixed-pitch listing: no kerning between the characters of a column.
+    f.setKerning(false);
+    m_font = f;
+    m_advances.clear();
+    m_flow.reset();
+    if (m_painter.isActive())
+        m_painter.setFont(m_font);
+}
+
+int QtPrinterStream::pageWidth() const
+{
+    return m_device ? m_device->width() : 0;
+}
+
+int QtPrinterStream::dotsPerInch() const
+{
+    return m_device ? m_device->logicalDpiY() : 72;
+}
+
+int QtPrinterStream::textWidth(const QString &text) const
+{
+    if (!m_device)
+        return 0;
+    return QFontMetrics(m_font, m_device).horizontalAdvance(text);
+}
+
+int QtPrinterStream::fit(const QString &text, int width) const
+{
+    const QFontMetricsF &metrics = *m_metrics;
+    qreal x = 0;
+    int i = 0;
+    while (i < text.size()) {
+        const int length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const char32_t code = length == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+        auto found = m_advances.constFind(code);
+        if (found == m_advances.constEnd())
+            found = m_advances.insert(code, metrics.horizontalAdvance(text.mid(i, length)));
+        x += found.value();
+        if (x > width)
+            break;
+        i += length;
+    }
+    return i;
+}
+
+PrinterPageFlow &QtPrinterStream::flow()
+{
+    if (!m_flow) {
+        const QFontMetrics metrics(m_font, m_device);
+        m_metrics.emplace(m_font, m_device);
+        m_ascent = metrics.ascent();
+        m_flow = std::make_unique<PrinterPageFlow>(m_device->width(), m_device->height(), metrics.height());
+        m_page = 0;
+    }
+    return *m_flow;
+}
+
+void QtPrinterStream::writeLine(const QString &line)
+{
+    if (!m_painter.isActive())
+        return;
+    m_pieces.clear();
+    flow().writeLine(line, [this](const QString &text, int width) { return fit(text, width); }, &m_pieces);
+    for (const PrinterPageFlow::Piece &piece : m_pieces) {
+        while (m_page < piece.page) {
+            if (!m_device->newPage())
+                fail(QStringLiteral("印刷中にプリンターで誤りが起きました。"));
+            ++m_page;
+        }
+        m_painter.drawText(QPointF(0, piece.y + m_ascent), piece.text);
+    }
+}
+
+bool QtPrinterStream::close()
+{
+    if (m_painter.isActive() && !m_painter.end())
+        fail(QStringLiteral("印刷を終えられませんでした。"));
+    return m_error.isEmpty();
+}
+
+int QtPrinterStream::sheetCount() const
+{
+    return m_flow ? m_flow->sheetCount() : 0;
+}
+
+} // namespace Zelkor

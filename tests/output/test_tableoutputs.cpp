@@ -1,0 +1,184 @@
+// The output commands the output panel runs for the workbook and the two prints: their dialogs,
+// work messages and failures, and the routing of "出力する" in modes 1 to 3.
+#include "output/tableoutputs.h"
+
+#include "database/tablefile.h"
+#include "output/printcapture.h"
+#include "output/sampletable.h"
+#include "output/simpletablelayout.h"
+#include "output/tablelayout.h"
+#include "platform/scripteduserinterface.h"
+#include "shell/workspace.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+using Zelkor::Test::capturingPrinter;
+using Zelkor::Test::layer;
+using Zelkor::Test::PrintCapture;
+using Zelkor::Test::SampleTable;
+
+namespace {
+
+const QString kOverwrite = QStringLiteral("同名のファイルが存在します。書き換えますか？");
+const QString kWorkbookWork = QStringLiteral("　エクセル形式データに変換中　");
+
+struct TableOutputsTest : ::testing::Test
+{
+    SampleTable t{2, 30};
+    Settings settings;
+    QString title = QStringLiteral("Dunes");
+    ScriptedUserInterface ui;
+    TableOutputs outputs{t.model, t.items, settings, &title, ui};
+    Zelkor::Test::TempDir dir;
+    const OutputRange range{1, 3, 1, 2};
+
+    void SetUp() override
+    {
+        t.setReleves(3);
+        t.addSpecies(QStringLiteral("Poa annua"), {{1, layer(5, 10)}, {2, layer(5, 23)}});
+        t.addSpecies(QStringLiteral("Carex nervata"), {{3, layer(7, 1)}});
+        t.finish();
+    }
+};
+
+} // namespace
+
+TEST_F(TableOutputsTest, WorkbookAsksForAnXlsxFileAndShowsItsProgress)
+{
+    const QString path = dir.path(QStringLiteral("Dunes.xlsx"));
+    ui.answerFile(path);
+    ASSERT_TRUE(outputs.outputExcelFile(range));
+
+    const FileDialogRequest &request = ui.lastFileRequest();
+    EXPECT_EQ(request.filterIndex, 4);
+    EXPECT_EQ(request.filters.value(3), QStringLiteral("エクセル・ファイル(*.xlsx)|*.xlsx"));
+    EXPECT_EQ(request.defaultExtension, QStringLiteral(".xlsx"));
+    EXPECT_EQ(request.fileName, QStringLiteral("Dunes.xlsx"));
+    // Three blanks first, then the header items' numbers and the rows written.
+    const QStringList log = ui.log();
+    ASSERT_GE(log.size(), 3);
+    EXPECT_EQ(log[1], QStringLiteral("work:") + kWorkbookWork + QStringLiteral("|   "));
+    EXPECT_TRUE(log.contains(QStringLiteral("work:") + kWorkbookWork + QStringLiteral("|2")));
+    EXPECT_TRUE(log.contains(QStringLiteral("work:") + kWorkbookWork + QStringLiteral("|6")));
+    EXPECT_EQ(log.last(), QStringLiteral("work-closed"));
+    EXPECT_EQ(Zelkor::Test::readWorkbookCells(path).value("A1").toObject().value("value"), QJsonValue("Dunes"));
+    EXPECT_FALSE(t.model.isModified());
+}
+
+TEST_F(TableOutputsTest, WorkbookDeclinedOrFailedLeavesTheOldFile)
+{
+    const QString existing = dir.writeBytes(QStringLiteral("old.xlsx"), "the old workbook");
+    // Cancelled dialog, then Abort on the overwrite question: nothing written, nothing shown.
+    ui.answerFile(QString());
+    EXPECT_FALSE(outputs.outputExcelFile(range));
+    ui.answerFile(existing);
+    ui.answerNo();
+    EXPECT_FALSE(outputs.outputExcelFile(range));
+    EXPECT_EQ(ui.log(), (QStringList{QStringLiteral("save:"), QStringLiteral("save:"), QStringLiteral("yesabort:") + kOverwrite}));
+
+    // A range beyond the sheet's columns: the failure message, and the old file kept.
+    ui.clearLog();
+    ui.answerFile(existing);
+    ui.answerYes();
+    EXPECT_FALSE(outputs.outputExcelFile(OutputRange{1, 20000, 1, 2}));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　MS Excelへ書き込めませんでした　|")));
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages()[0].startsWith(QStringLiteral("MS Excelへ書き込めませんでした\n")));
+    EXPECT_EQ(ui.log().last(), QStringLiteral("work-closed"));
+    EXPECT_EQ(Zelkor::Test::readBytes(existing), QByteArray("the old workbook"));
+}
+
+TEST_F(TableOutputsTest, PrintsGoToThePrinterTheDialogChose)
+{
+    settings.printFont = FontSpec{QStringLiteral("ＭＳ ゴシック"), 10};
+    struct Case
+    {
+        const char *name;
+        bool (TableOutputs::*command)(const OutputRange &);
+        QString work;
+        int allowance;
+    };
+    const Case cases[] = {
+        {"full print", &TableOutputs::outPutPrinter, QStringLiteral("　組成表を印刷しています　"), 32},
+        {"simplified print", &TableOutputs::outPutPrinter2, QStringLiteral("　組成表の簡易印刷をしています　"), 96},
+    };
+    TableLayoutOptions options = outputs.layoutOptions(range);
+    for (const Case &c : cases) {
+        ui.clearLog();
+        PrintCapture capture;
+        ui.answerPrinter(capturingPrinter(&capture)); // 4800 pixels wide, 24 a character
+        ASSERT_TRUE((outputs.*c.command)(range)) << c.name;
+        EXPECT_EQ(ui.log(), (QStringList{QStringLiteral("print"), QStringLiteral("work:") + c.work + QLatin1Char('|'),
+                                         QStringLiteral("work-closed")}))
+            << c.name;
+        EXPECT_EQ(capture.font, settings.printFont) << c.name;
+        EXPECT_EQ(capture.fontHeight, -83) << c.name;  // 10 points at 600 pixels per inch
+        LineListSink expected;
+        if (c.command == &TableOutputs::outPutPrinter)
+            TableLayout(t.model, t.items, options).printTable(expected, c.allowance, 1, 2);
+        else
+            SimpleTableLayout(t.model, t.items, options).printTable(expected, c.allowance);
+        EXPECT_EQ(capture.lines, expected.lines()) << c.name;
+        EXPECT_TRUE(capture.closed) << c.name;
+    }
+}
+
+TEST_F(TableOutputsTest, CancelledOrFailedPrint)
+{
+    ui.cancelPrinter();
+    EXPECT_FALSE(outputs.outPutPrinter(range));
+    EXPECT_EQ(ui.log(), QStringList{QStringLiteral("print")});
+
+    ui.clearLog();
+    PrintCapture capture;
+    auto printer = std::make_unique<Zelkor::Test::CapturingPrinterStream>(&capture, 4800, 24);
+    printer->failToOpen();
+    ui.answerPrinter(std::move(printer));
+    EXPECT_FALSE(outputs.outPutPrinter2(range));
+    EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("組成表を印刷できませんでした。\nプリンターがありません")});
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work-closed")));
+    EXPECT_TRUE(capture.lines.isEmpty());
+}
+
+TEST(TableOutputsInWorkspace, OutputButtonRunsTheWorkbookAndThePrints)
+{
+    // A table file loaded into the workspace, then each output through the panel.
+    SampleTable t{2, 30};
+    t.setReleves(2);
+    t.addSpecies(QStringLiteral("Poa annua"), {{1, layer(5, 10)}, {2, layer(5, 23)}});
+    t.finish();
+    Zelkor::Test::TempDir dir;
+    const QString table = dir.path(QStringLiteral("dunes.vtb"));
+    ASSERT_TRUE(TableFile().write(t.model, QStringLiteral("Dunes"), table));
+
+    ScriptedUserInterface ui;
+    Workspace ws(&ui);
+    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    ASSERT_TRUE(ws.loadTable(table));
+    for (int mode : {OutputPanel::ExcelFile, OutputPanel::PrintTable, OutputPanel::PrintKanni})
+        EXPECT_TRUE(ws.outputPanel().hasOutput(mode)) << mode;
+
+    const QString workbook = dir.path(QStringLiteral("Dunes.xlsx"));
+    ui.answerFile(workbook);
+    ws.outputPanel().itemOutputClick(OutputPanel::ExcelFile);
+    ws.outputPanel().btnToPrintClick();
+    EXPECT_EQ(Zelkor::Test::readWorkbookCells(workbook).value("A5").toObject().value("value"), QJsonValue("Poa annua"));
+
+    PrintCapture full;
+    PrintCapture simple;
+    ui.answerPrinter(capturingPrinter(&full));
+    ws.outputPanel().itemOutputClick(OutputPanel::PrintTable);
+    ws.outputPanel().btnToPrintClick();
+    ui.answerPrinter(capturingPrinter(&simple));
+    ws.outputPanel().itemOutputClick(OutputPanel::PrintKanni);
+    ws.outputPanel().btnToPrintClick();
+    ASSERT_GT(full.lines.size(), 6);
+    EXPECT_EQ(full.lines[1], QStringLiteral("Dunes"));
+    EXPECT_TRUE(full.lines.contains(QStringLiteral("Poa annua") + QString(19, QLatin1Char(' '))
+                                    + QStringLiteral(" H1:   1   2.3")));
+    EXPECT_TRUE(simple.lines.contains(QStringLiteral("Poa annua") + QString(23, QLatin1Char(' ')) + QStringLiteral(" 1 2")));
+    EXPECT_FALSE(ws.isModified());
+    EXPECT_TRUE(ui.unansweredQuestions().isEmpty()) << ui.unansweredQuestions().join(QLatin1Char(';')).toStdString();
+}
