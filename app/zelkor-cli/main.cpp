@@ -1,13 +1,17 @@
 // zelkor-cli: the file-producing commands of Zelkor for scripts and pipelines.
+#include "platform/print/fontsubstitutes.h"
 #include "platform/versioninfo.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 using namespace Zelkor;
 
@@ -26,11 +30,32 @@ void printUsage(QTextStream &s)
     s << "\n終了状態: 0 成功、1 利用者の誤り（入力、ファイル）、2 使い方の誤り。\n";
 }
 
+// The PDF prints of "export" draw text, which takes the fonts of a GUI application.
+bool drawsText(int argc, char **argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "export") != 0)
+        return false;
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "print-pdf") == 0 || std::strcmp(argv[i], "simple-pdf") == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsText(argc, argv)) {
+        // A batch program needs no display: drawn off screen unless a platform is asked for.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+        installFontSubstitutes();
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication &app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);

@@ -8,8 +8,12 @@
 #include "analysis/valuematrixwriter.h"
 #include "database/siteexport.h"
 #include "database/tablefile.h"
+#include "output/simpletablelayout.h"
 #include "output/tablelayout.h"
+#include "output/tableprinter.h"
 #include "output/tabletextfile.h"
+#include "output/tableworkbook.h"
+#include "platform/print/qtprinterstream.h"
 #include "platform/scripteduserinterface.h"
 #include "platform/textfile.h"
 #include "table/headeritems.h"
@@ -17,6 +21,11 @@
 #include "table/tablemodel.h"
 
 #include <QFileInfo>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <functional>
@@ -42,7 +51,7 @@ struct ExportJob
 /// Writes one format; false with *error.
 using Writer = std::function<bool(ExportJob &job, QString *error)>;
 
-bool writeText(ExportJob &job, QString *error)
+TableLayoutOptions layoutOptions(const ExportJob &job)
 {
     TableLayoutOptions options;
     options.title = job.title;
@@ -50,11 +59,77 @@ bool writeText(ExportJob &job, QString *error)
     options.frequency = job.settings.frequency;
     options.oneTimeApart = job.settings.oneTime;
     options.layerNames = job.settings.layerNames;
+    return options;
+}
+
+bool writeText(ExportJob &job, QString *error)
+{
+    const TableLayoutOptions options = layoutOptions(job);
     TableTextFile file;
     if (file.write(TableLayout(job.model, job.items, options), job.range.firstSpecies, job.range.lastSpecies, job.output))
         return true;
     *error = file.errorString();
     return false;
+}
+
+bool writeWorkbook(ExportJob &job, QString *error)
+{
+    TableWorkbook workbook(job.model, job.items, layoutOptions(job));
+    if (workbook.write(job.output))
+        return true;
+    *error = workbook.errorString();
+    return false;
+}
+
+// The prints as a PDF file: A4 landscape with margins of 15 mm, in the print font (the table
+// font of the settings). The file appears under its name only when it was written whole.
+using PrintRoutine = std::function<bool(TablePrinter &, PrinterStream &)>;
+
+bool writePdf(ExportJob &job, const PrintRoutine &print, QString *error)
+{
+    QSaveFile file(job.output);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("%1 に書き込めません: %2").arg(job.output, file.errorString());
+        return false;
+    }
+    bool ok = false;
+    {
+        QPdfWriter pdf(&file);
+        pdf.setTitle(job.title);
+        pdf.setCreator(QStringLiteral("Zelkor"));
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(15, 15, 15, 15),
+                                      QPageLayout::Millimeter));
+        QtPrinterStream stream(&pdf);
+        TablePrinter printer;
+        ok = print(printer, stream);
+        if (!ok)
+            *error = printer.errorString();
+    }
+    if (!ok) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = QStringLiteral("%1 に書き込めません: %2").arg(job.output, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool writePrint(ExportJob &job, QString *error)
+{
+    const TableLayout layout(job.model, job.items, layoutOptions(job));
+    return writePdf(job, [&](TablePrinter &printer, PrinterStream &stream) {
+        return printer.printFull(layout, job.range.firstSpecies, job.range.lastSpecies, job.settings.printFont, stream);
+    }, error);
+}
+
+bool writeSimplePrint(ExportJob &job, QString *error)
+{
+    const SimpleTableLayout layout(job.model, job.items, layoutOptions(job));
+    return writePdf(job, [&](TablePrinter &printer, PrinterStream &stream) {
+        return printer.printSimple(layout, job.settings.printFont, stream);
+    }, error);
 }
 
 MatrixOutputOptions matrixOptions(const ExportJob &job)
@@ -109,6 +184,9 @@ const std::map<QString, Writer> &writers()
 {
     static const std::map<QString, Writer> all = {
         {QStringLiteral("text"), writeText},
+        {QStringLiteral("xlsx"), writeWorkbook},
+        {QStringLiteral("print-pdf"), writePrint},
+        {QStringLiteral("simple-pdf"), writeSimplePrint},
         {QStringLiteral("value-matrix"), writeValueMatrix},
         {QStringLiteral("pcord"), writePCord},
         {QStringLiteral("plot-csv"), siteWriter(nullptr)},
@@ -149,7 +227,8 @@ CommandSpec exportCommand()
     return {QStringLiteral("export"),
             QStringLiteral("FORMAT IN.vtb -o OUT [オプション]"),
             QStringLiteral("表ファイルを出力する。FORMAT = %1\n"
-                           "text: 組成表テキスト、value-matrix: 数値表、pcord: PCord用の数値表（.lst も書く）、\n"
+                           "text: 組成表テキスト、xlsx: エクセル形式、print-pdf: 組成表の印刷（PDF）、\n"
+                           "simple-pdf: 簡易印刷（PDF）、value-matrix: 数値表、pcord: PCord用の数値表（.lst も書く）、\n"
                            "plot-csv: 立地環境データ、gps-pot: GPS POTデータ、mesh-grd: メッシュ分布データ")
                 .arg(formats.join(QStringLiteral(" | "))),
             {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT"), QStringLiteral("書き出すファイル")},
