@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 
 #include <algorithm>
@@ -47,7 +48,6 @@ void QtPrinterStream::setFont(const FontSpec &font, int height)
     // A fixed-pitch listing: no kerning between the characters of a column.
     f.setKerning(false);
     m_font = f;
-    m_advances.clear();
     m_flow.reset();
     if (m_painter.isActive())
         m_painter.setFont(m_font);
@@ -70,23 +70,59 @@ int QtPrinterStream::textWidth(const QString &text) const
     return QFontMetrics(m_font, m_device).horizontalAdvance(text);
 }
 
+const QtPrinterStream::Glyph &QtPrinterStream::glyph(char16_t c) const
+{
+    Glyph &g = m_glyphs[c];
+    if (g.advance < 0) {
+        const QString text(QChar{c});
+        g.advance = m_metrics->horizontalAdvance(text);
+        if (m_rawFont.isValid() && !QChar::isSurrogate(c))
+            g.index = m_rawFont.glyphIndexesForString(text).value(0);
+    }
+    return g;
+}
+
 int QtPrinterStream::fit(const QString &text, int width) const
 {
-    const QFontMetricsF &metrics = *m_metrics;
     qreal x = 0;
     int i = 0;
     while (i < text.size()) {
-        const int length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const char32_t code = length == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
-        auto found = m_advances.constFind(code);
-        if (found == m_advances.constEnd())
-            found = m_advances.insert(code, metrics.horizontalAdvance(text.mid(i, length)));
-        x += found.value();
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size();
+        x += pair ? m_metrics->horizontalAdvance(text.mid(i, 2)) : glyph(text.at(i).unicode()).advance;
         if (x > width)
             break;
-        i += length;
+        i += pair ? 2 : 1;
     }
     return i;
+}
+
+void QtPrinterStream::draw(qreal y, const QString &text)
+{
+    // The glyphs of the visible characters, each where the characters before it end.
+    m_runIndexes.clear();
+    m_runPositions.clear();
+    qreal x = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' ') || c == QChar(0x3000)) {
+            x += glyph(c.unicode()).advance;
+            continue;
+        }
+        const Glyph &g = c.isSurrogate() ? Glyph{} : glyph(c.unicode());
+        if (g.index == 0) {
+            m_painter.drawText(QPointF(0, y), text);
+            return;
+        }
+        m_runIndexes.append(g.index);
+        m_runPositions.append(QPointF(x, 0));
+        x += g.advance;
+    }
+    if (m_runIndexes.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(m_rawFont);
+    run.setGlyphIndexes(m_runIndexes);
+    run.setPositions(m_runPositions);
+    m_painter.drawGlyphRun(QPointF(0, y), run);
 }
 
 PrinterPageFlow &QtPrinterStream::flow()
@@ -94,6 +130,8 @@ PrinterPageFlow &QtPrinterStream::flow()
     if (!m_flow) {
         const QFontMetrics metrics(m_font, m_device);
         m_metrics.emplace(m_font, m_device);
+        m_rawFont = QRawFont::fromFont(m_font);
+        m_glyphs.assign(0x10000, Glyph{});
         m_ascent = metrics.ascent();
         m_flow = std::make_unique<PrinterPageFlow>(m_device->width(), m_device->height(), metrics.height());
         m_page = 0;
@@ -113,7 +151,7 @@ void QtPrinterStream::writeLine(const QString &line)
                 fail(QStringLiteral("印刷中にプリンターで誤りが起きました。"));
             ++m_page;
         }
-        m_painter.drawText(QPointF(0, piece.y + m_ascent), piece.text);
+        draw(piece.y + m_ascent, piece.text);
     }
 }
 
