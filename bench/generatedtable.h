@@ -1,8 +1,8 @@
 #pragma once
 
-// A large generated composition table for the benchmarks: 20,000 relevés × 5,000 species with
-// 1 % of the cover cells filled (50 species in each relevé), header values in every header row,
-// as extraction fills them.
+// A large generated composition table for the benchmarks: 20,000 relevés × 5,000 species (or
+// the size asked for) with 1 % of the cover cells filled (50 species in each relevé of the
+// default size), header values in every header row, as extraction fills them.
 
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
@@ -16,37 +16,45 @@ namespace Zelkor::Bench {
 constexpr int kTableReleves = 20000;
 constexpr int kTableSpecies = 5000;
 
-/// Lays out an empty table and grows it to kTableReleves × kTableSpecies; false when that fails.
-inline bool growLargeTable(TableModel &model)
+/// Lays out an empty table and grows it to releves × species; false when that fails. It grows
+/// as extraction does, from the first column or row beyond the capacity, so every new relevé
+/// column and species row gets its hidden index.
+inline bool growLargeTable(TableModel &model, int releves = kTableReleves, int species = kTableSpecies)
 {
     HeaderItems items;
     model.clearTable(items);
-    return model.addCol(kTableReleves) && model.addRow(kTableSpecies);
+    while (model.maxReleves() < releves)
+        if (!model.addCol(model.maxReleves() + 1))
+            return false;
+    while (model.maxSpecies() < species)
+        if (!model.addRow(model.maxSpecies() + 1))
+            return false;
+    return true;
 }
 
-/// Fills the grown table: header values, a cover text and the codes of 1 % of the cells, the
-/// species names and the counts. The frequencies are not recomputed.
-inline void fillLargeTable(TableModel &model)
+/// Fills the grown table of releves × speciesCount: header values, a cover text and the codes of
+/// 1 % of the cells, the species names and the counts. The frequencies are not recomputed.
+inline void fillLargeTable(TableModel &model, int releves = kTableReleves, int speciesCount = kTableSpecies)
 {
     std::mt19937 rng(42);
-    std::uniform_int_distribution<int> species(1, kTableSpecies);
+    std::uniform_int_distribution<int> species(1, speciesCount);
     const QString covers[] = {QStringLiteral("   +"), QStringLiteral("   1"), QStringLiteral("  23"),
                               QStringLiteral(" 2 r")};
     const int H = model.headerRows();
-    for (int k = 1; k <= kTableReleves; ++k) {
+    for (int k = 1; k <= releves; ++k) {
         const int col = k + 3;
         for (int q = 2; q < H; ++q)
             model.grid().setCell(col, q, QStringLiteral("%1").arg(k % 997, 4));
-        for (int i = 0; i < kTableSpecies / 100; ++i) {
+        for (int i = 0; i < speciesCount / 100; ++i) {
             const int s = species(rng);
             model.grid().setCell(col, H + s, covers[s % 4]);
             model.coverData().set(k, s, ByteDataSet{0, 0, 0, 0, quint8(10 + s % 5), 0, 0});
         }
     }
-    for (int s = 1; s <= kTableSpecies; ++s)
+    for (int s = 1; s <= speciesCount; ++s)
         model.grid().setCell(2, H + s, QStringLiteral("Species number %1").arg(s));
-    model.setReleveCount(kTableReleves);
-    model.setSpeciesCount(kTableSpecies);
+    model.setReleveCount(releves);
+    model.setSpeciesCount(speciesCount);
 }
 
 } // namespace Zelkor::Bench
