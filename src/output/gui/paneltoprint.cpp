@@ -1,6 +1,7 @@
 #include "output/gui/paneltoprint.h"
 
 #include "output/outputpanel.h"
+#include "platform/gui/floatingpanel.h"
 #include "table/headeritems.h"
 
 #include <QButtonGroup>
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -281,25 +281,10 @@ void PanelToPrint::refresh()
     if (!m_panel->isVisible())
         hide();
     else if (!wasVisible)
-        place();
+        showOverGrid(this);
     else if (m_shownMode != m_panel->outputMode())
         adjustSize();
     m_shownMode = m_panel->outputMode();
-}
-
-void PanelToPrint::place()
-{
-    // Over the right part of the grid, so that the species names stay in sight.
-    adjustSize();
-    QRect area = parentWidget() ? parentWidget()->rect() : QRect(QPoint(), size());
-    if (const auto *window = qobject_cast<const QMainWindow *>(parentWidget()))
-        if (const QWidget *central = window->centralWidget())
-            area = central->geometry();
-    const int x = std::max(area.left(), area.right() - width() - 16);
-    const int y = area.top() + std::clamp(area.height() - height(), 0, 8);
-    move(x, y);
-    show();
-    raise();
 }
 
 } // namespace Zelkor

@@ -36,8 +36,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    /// Places the panel over the right part of the grid and shows it.
-    void place();
     /// Hands the typed range fields to the logic.
     void takeRanges();
 
