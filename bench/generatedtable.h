@@ -1,8 +1,8 @@
 #pragma once
 
-// A large generated composition table for the benchmarks: 20,000 relevés × 5,000 species (or
-// the size asked for) with 1 % of the cover cells filled (50 species in each relevé of the
-// default size), header values in every header row, as extraction fills them.
+// A large generated composition table for the benchmarks: 20,000 relevés × 5,000 species with
+// 1 % of the cover cells filled (50 species in each relevé), header values in every header row,
+// as extraction fills them.
 
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
@@ -16,24 +16,24 @@ namespace Zelkor::Bench {
 constexpr int kTableReleves = 20000;
 constexpr int kTableSpecies = 5000;
 
-/// Lays out an empty table and grows it to releves × species; false when that fails. It grows
-/// as extraction does, from the first column or row beyond the capacity, so every new relevé
-/// column and species row gets its hidden index.
+/// Lays out an empty table and grows it to releves × species; false when that fails.
 inline bool growLargeTable(TableModel &model, int releves = kTableReleves, int species = kTableSpecies)
 {
     HeaderItems items;
     model.clearTable(items);
-    while (model.maxReleves() < releves)
-        if (!model.addCol(model.maxReleves() + 1))
-            return false;
-    while (model.maxSpecies() < species)
-        if (!model.addRow(model.maxSpecies() + 1))
-            return false;
+    if (!model.addCol(releves) || !model.addRow(species))
+        return false;
+    // Growing in one step labels only the columns and rows from the one asked for: the others
+    // get their identity indexes here, as growing relevé by relevé would have given them.
+    for (int i = 1; i <= model.maxReleves(); ++i)
+        model.grid().setCell(i + 3, 0, QString::number(i));
+    for (int s = 1; s <= model.maxSpecies(); ++s)
+        model.grid().setCell(0, model.headerRows() + s, QString::number(s));
     return true;
 }
 
-/// Fills the grown table of releves × speciesCount: header values, a cover text and the codes of
-/// 1 % of the cells, the species names and the counts. The frequencies are not recomputed.
+/// Fills the grown table: header values, a cover text and the codes of 1 % of the cells, the
+/// species names and the counts. The frequencies are not recomputed.
 inline void fillLargeTable(TableModel &model, int releves = kTableReleves, int speciesCount = kTableSpecies)
 {
     std::mt19937 rng(42);

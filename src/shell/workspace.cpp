@@ -28,7 +28,8 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     , m_versionText(Zelkor::versionText(fileVersion()))
     , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *ui,
                     OutputPanel::Hooks{[this] { clearTable(); }, [this] { itemFrequencyClick(); },
-                                       [this] { btnFontClick(); }, [this] { updateStatus(); }})
+                                       [this] { btnFontClick(); }, [this] { updateStatus(); },
+                                       [this] { return confirmDiscardTable(); }})
     , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *ui)
     , m_siteExport(m_model, &m_tableTitle, *ui)
     , m_sortAndHide(&m_model, ui)
