@@ -151,8 +151,9 @@ TEST_F(CliExport, WorkbookAndPrints)
         const QJsonObject cell = it.value().toObject();
         if (it.key().startsWith(QLatin1Char('A')) && cell.value("vertical") == QJsonValue("top"))
             species << cell.value("value").toString();
-        if (it.key().startsWith(QLatin1Char('F')))
+        if (it.key().startsWith(QLatin1Char('F'))) {
             EXPECT_EQ(cell.value("horizontal"), QJsonValue("center")) << it.key().toStdString();
+        }
     }
     ASSERT_EQ(species.size(), model.speciesCount());
     EXPECT_EQ(species.value(0), model.grid().cell(2, model.headerRows() + 1));
