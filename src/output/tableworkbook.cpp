@@ -164,7 +164,10 @@ bool TableWorkbook::write(const QString &fileName, const Progress &progress)
             book.setHorizontalAlignmentCenter(sheetRow, i + 2);
         }
         if (frequency) {
-            const int percent = TableLayout::roundedPercent(m_model.speciesFreq(j), releves);
+            // The relevés of the range the species is found in, counted as the table counts its
+            // frequencies: a count of the whole table over the range's relevés could pass 100 %.
+            const int found = grid.countInRow(row, std::max(firstReleve, 1) + 3, std::min(lastReleve, releveCount) + 3);
+            const int percent = TableLayout::roundedPercent(found, releves);
             book.setValue(sheetRow, lastReleve + 3, QString::number(percent).rightJustified(4, QLatin1Char(' ')));
             book.setHorizontalAlignmentCenter(sheetRow, lastReleve + 3);
         }

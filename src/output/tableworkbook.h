@@ -20,7 +20,8 @@ class TableModel;
 ///    in column A aligned to the top, the labels of the layers the species has in the range in
 ///    column B, one per line of the cell, and in each relevé's column the cover texts of those
 ///    layers, line by line, centred; with the frequency column, the frequency in percent of the
-///    range's relevés, centred, in the column after the last relevé.
+///    range's relevés (those of them the species is found in), centred, in the column after the
+///    last relevé; without a relevé in the range there is no frequency column.
 /// Relevé i always goes to column i + 2 (column C is relevé 1), whatever the range. The layer
 /// labels and cover texts are texts even where they look like numbers.
 class TableWorkbook

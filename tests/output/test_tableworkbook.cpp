@@ -86,13 +86,13 @@ TEST_F(SixReleves, CellMapOfARangeInsideTheTable)
         // The species numbers counted in the table, under item 30's label.
         {"A4", text(QStringLiteral("出現種数"))},
         {"E4", number(1)}, {"F4", number(1)}, {"G4", number(1)},
-        // Layers T1 and H1, line by line; 100 % (three of the table's relevés over three).
+        // Layers T1 and H1, line by line; found in 3 and 4 of the range 3..5: 67 %.
         {"A5", text(QStringLiteral("Quercus serrata"), nullptr, "top")},
         {"B5", text(QStringLiteral("T1\nH1"))},
         {"E5", text(QStringLiteral("2.3\n . "), "center")},
         {"F5", text(QStringLiteral(" . \n + "), "center")},
         {"G5", text(QStringLiteral(" . \n . "), "center")},
-        {"H5", number(100, "center")},
+        {"H5", number(67, "center")},
         // A comment: its text, no layers, empty relevé cells, frequency 0.
         {"A6", text(QStringLiteral("a comment"), nullptr, "top")},
         {"E6", centredBlank()}, {"F6", centredBlank()}, {"G6", centredBlank()},
@@ -121,11 +121,20 @@ TEST_F(SixReleves, ItemOneNotSelectedAndSpeciesFoundOnceStillWritten)
     EXPECT_EQ(cells.value("G6").toObject().value("value").toString(), QStringLiteral("+.2"));
 }
 
-TEST_F(SixReleves, FrequencyOfTheWholeTableOverTheRange)
+TEST_F(SixReleves, FrequencyCountsTheRelevésOfTheRange)
 {
-    // Quercus is found in 3 of the table's relevés: over a range of 2, 150 %.
-    options.range = OutputRange{5, 6, 1, 1};
-    EXPECT_EQ(written().value("I5").toObject(), number(150, "center"));
+    // Quercus is found in relevés 1, 3 and 4 of the table: in one of 4..5 (50 %), in none of
+    // 5..6, never in more than the range holds.
+    struct Case
+    {
+        OutputRange range;
+        const char *cell;
+        int percent;
+    };
+    for (const Case &c : {Case{{4, 5, 1, 1}, "H5", 50}, Case{{5, 6, 1, 1}, "I5", 0}, Case{{1, 6, 1, 1}, "I5", 50}}) {
+        options.range = c.range;
+        EXPECT_EQ(written().value(QLatin1String(c.cell)).toObject(), number(c.percent, "center")) << c.cell;
+    }
 }
 
 TEST_F(SixReleves, NoFrequencyColumnForARangeOfNoRelevé)
