@@ -2,6 +2,7 @@
 
 #include "database/covercode.h"
 #include "database/tablefile.h"
+#include "platform/fileaccess.h"
 #include "platform/versioninfo.h"
 #include "shell/filefilters.h"
 #include "table/tablesearch.h"
@@ -363,6 +364,31 @@ void Workspace::btnFontClick()
 
 // --- Table file ------------------------------------------------------------------------------
 
+QStringList Workspace::inputFiles() const
+{
+    QStringList files;
+    if (m_settings.dataFileName != notSpecified()) {
+        files << VegDatabase::changeExtension(m_settings.dataFileName, QStringLiteral(".zki"))
+              << VegDatabase::changeExtension(m_settings.dataFileName, QStringLiteral(".zkd"));
+    }
+    if (m_settings.dictFileName != notSpecified())
+        files << m_settings.dictFileName;
+    if (!m_iniFileName.isEmpty())
+        files << m_iniFileName;
+    if (!m_programPath.isEmpty())
+        files << programIniFileName();
+    return files;
+}
+
+bool Workspace::checkOutputPath(const QString &path)
+{
+    QString error;
+    if (checkOutputFile(path, inputFiles(), &error))
+        return true;
+    m_ui->showError(QStringLiteral("エラー"), error);
+    return false;
+}
+
 void Workspace::itemSaveTableClick()
 {
     FileDialogRequest request;
@@ -372,7 +398,7 @@ void Workspace::itemSaveTableClick()
     request.defaultExtension = QStringLiteral(".vtb");
     request.fileName = m_tableTitle + QStringLiteral(".vtb");
     const QString path = m_ui->getSaveFileName(request);
-    if (path.isEmpty())
+    if (path.isEmpty() || !checkOutputPath(path))
         return;
     if (QFileInfo::exists(path)
         && !m_ui->askYesAbort(QStringLiteral("同名のファイルが存在します。書き換えますか？")))
@@ -540,6 +566,10 @@ bool Workspace::setDictionary(const QString &path)
         m_ui->showMessage(QStringLiteral("異名辞書 %1 の %2 行はシフトJISとして読めないため読み飛ばしました")
                               .arg(shown)
                               .arg(m_dictionary.skippedLines()));
+    if (m_dictionary.emptyNameLines() > 0)
+        m_ui->showMessage(QStringLiteral("異名辞書 %1 の %2 行は標準名が空のため読み飛ばしました")
+                              .arg(shown)
+                              .arg(m_dictionary.emptyNameLines()));
     return true;
 }
 
@@ -584,7 +614,7 @@ bool Workspace::btnRetrNewClick(const RetrievalQuery &query, bool newExtraction,
 
 int Workspace::btnToTableClick()
 {
-    int inserted = 0;
+    int inserted = -1;
     if (openDataFile()) {
         m_ui->setBusy(true);
         inserted = m_extraction.insert(m_database, m_dictionary, m_model, m_items);
@@ -594,6 +624,16 @@ int Workspace::btnToTableClick()
     }
     closeDataFile();
     itemFrequencyClick();
+    // Nothing is left out or changed without a word.
+    if (inserted >= 0 && m_extraction.noteCount() > 0) {
+        QStringList lines;
+        if (m_extraction.notInsertedCount() > 0)
+            lines << QStringLiteral("選ばれた測定のうち %1 件は組み込めませんでした。").arg(m_extraction.notInsertedCount());
+        lines << m_extraction.notes();
+        if (m_extraction.noteCount() > m_extraction.notes().size())
+            lines << QStringLiteral("ほか %1 件").arg(m_extraction.noteCount() - m_extraction.notes().size());
+        m_ui->showMessage(lines.join(QLatin1Char('\n')));
+    }
     itemEditTitleClick();
     updateStatus();
     return inserted;

@@ -134,6 +134,14 @@ public:
     /// The address of the program's web help page.
     static QString webHelpUrl();
 
+    // --- Outputs ---------------------------------------------------------------------------
+    /// The files the program reads from while it runs: the database pair, the dictionary and the
+    /// settings files. No output may replace one of them.
+    QStringList inputFiles() const;
+    /// Whether a chosen output file may be written (checkOutputFile() against inputFiles()); if
+    /// not, the reason is shown and false returned. Every save command calls it before writing.
+    bool checkOutputPath(const QString &path);
+
     // --- Table file ------------------------------------------------------------------------
     /// Menu "現在の表を保存する": asks for the table file (and, when it exists, whether to
     /// overwrite it) and saves the table with its title. A failed save is reported and leaves
@@ -195,7 +203,9 @@ public:
     bool btnRetrNewClick(const RetrievalQuery &query, bool newExtraction,
                          const Extraction::Progress &progress = {});
     /// "表へ組み込む": puts the selected relevés into the table in record order, recomputes the
-    /// numbers, lets the user edit the title and updates the status. Returns the number inserted.
+    /// numbers, tells what was left out or mended (Extraction::notes()), lets the user edit the
+    /// title and updates the status. Returns the number inserted, -1 when the database could not
+    /// be opened (the message has been shown).
     int btnToTableClick();
     /// "標準名に変換": each non-empty name, trimmed, replaced by its standard name.
     QStringList btnSynToComClick(const QStringList &names) const;

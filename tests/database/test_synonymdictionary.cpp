@@ -41,7 +41,7 @@ TEST_F(Dict, LineForms)
         {QStringLiteral("P ,Q"), QStringLiteral("P "), QStringLiteral("Q")},         // nothing is trimmed
         {QStringLiteral("P ,Q"), QStringLiteral("P"), QStringLiteral("P")},
         {QStringLiteral("R, S"), QStringLiteral("R"), QStringLiteral(" S")},
-        {QStringLiteral("E,"), QStringLiteral("e"), QString()},                      // an empty standard name
+        {QStringLiteral("E,"), QStringLiteral("e"), QStringLiteral("e")},            // an empty standard name: skipped
         {QStringLiteral("ミヤマシキミ,ミヤマシキミ（広義）"), QStringLiteral("ミヤマシキミ"), QStringLiteral("ミヤマシキミ（広義）")},
         {QStringLiteral("Ａｂ,全角"), QStringLiteral("ａＢ"), QStringLiteral("全角")},  // full-width letters fold too
     };

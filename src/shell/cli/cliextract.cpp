@@ -1,6 +1,8 @@
 // zelkor-cli extract: relevés of a database into a table file, as the retrieval panel does.
 #include "database/extraction.h"
 #include "database/tablefile.h"
+#include "database/vegdatabase.h"
+#include "platform/fileaccess.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/cli/clicommands.h"
 #include "shell/workspace.h"
@@ -29,7 +31,8 @@ bool parseRange(const QString &text, int *first, int *last)
     *last = parts.size() == 2 ? parts[1].trimmed().toInt(&ok2) : *first;
     if (parts.size() == 1)
         ok2 = ok1;
-    return ok1 && ok2 && *first >= 1 && *last >= 1;
+    // A backwards range is refused, as info refuses it.
+    return ok1 && ok2 && *first >= 1 && *last >= *first;
 }
 
 bool parseCondition(const QString &text, SpeciesCondition *cond)
@@ -132,6 +135,18 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
         return BadUsage;
     }
 
+    // The table must not replace a file the command reads, nor anything that is no regular file.
+    {
+        QStringList inputs{VegDatabase::changeExtension(database, QStringLiteral(".zki")),
+                           VegDatabase::changeExtension(database, QStringLiteral(".zkd")), table, settingsFile};
+        inputs << dictionaries;
+        QString error;
+        if (!checkOutputFile(output, inputs, &error)) {
+            err << prefix << error << "\n";
+            return UserError;
+        }
+    }
+
     ScriptedUserInterface ui;
     // The title dialog answers with its start value unless a title is given.
     ui.setDefaultYes(true);
@@ -190,13 +205,18 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
         failed(before);
         return UserError;
     }
-    out << "抽出数＝" << ws.extraction().fitCount() << "\n";
+    const int fitCount = ws.extraction().fitCount();
+    if (ws.extraction().unreadableCount() > 0)
+        err << prefix << "範囲のレコードのうち " << ws.extraction().unreadableCount()
+            << " 件は読めないため対象外としました\n";
 
     if (titleGiven)
         ui.answerText(title);
     before = int(ui.messages().size());
-    ws.btnToTableClick();
-    if (failed(before))
+    const int inserted = ws.btnToTableClick();
+    // What was left out or mended is told; only a database that cannot be opened fails.
+    failed(before);
+    if (inserted < 0)
         return UserError;
 
     TableFile file;
@@ -204,6 +224,7 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
         err << prefix << file.errorString() << "\n";
         return UserError;
     }
+    out << "抽出数＝" << fitCount << "\n";
     return Success;
 }
 

@@ -2,6 +2,7 @@
 #include "shell/cli/clicommands.h"
 
 #include "database/databasebuilder.h"
+#include "platform/fileaccess.h"
 
 #include <QDir>
 
@@ -95,6 +96,18 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
     if ((!kText.isEmpty() && !digitOption(kText, &k)) || (!dText.isEmpty() && !digitOption(dText, &d))) {
         err << "zelkor-cli mkdb: --k と --d は 0～9 の数字 1 桁で指定して下さい\n";
         return BadUsage;
+    }
+
+    // Neither file of the pair may replace an input, nor anything that is no regular file.
+    {
+        const QString zkdName = output.left(output.size() - 4)
+                                + (output.endsWith(QLatin1String(".ZKI")) ? QStringLiteral(".ZKD") : QStringLiteral(".zkd"));
+        const QStringList inputs{positional.at(0), positional.at(1), headerItems};
+        QString error;
+        if (!checkOutputFile(output, inputs, &error) || !checkOutputFile(zkdName, inputs, &error)) {
+            err << "zelkor-cli mkdb: " << error << "\n";
+            return UserError;
+        }
     }
 
     DatabaseBuilder builder;
