@@ -147,3 +147,19 @@ TEST_F(Dict, SameResultsAsFirstMatchSearch)
         }
     }
 }
+
+// A lone CR ends a line as CR LF and LF do; a line whose standard name is empty would gather
+// every species mapped to it into one nameless row: it is skipped and counted.
+TEST_F(Dict, LoneCrEndsALineAndEmptyStandardNamesAreSkipped)
+{
+    const QString name = dir.writeBytes(QStringLiteral("cr.dic"), "A,B\rC,D\r\nE,\rF,G\nH,\r\nI,J");
+    ASSERT_TRUE(dict.setDictionary(name));
+    EXPECT_EQ(map(QStringLiteral("A")), QStringLiteral("B"));
+    EXPECT_EQ(map(QStringLiteral("C")), QStringLiteral("D"));
+    EXPECT_EQ(map(QStringLiteral("E")), QStringLiteral("E"));
+    EXPECT_EQ(map(QStringLiteral("F")), QStringLiteral("G"));
+    EXPECT_EQ(map(QStringLiteral("H")), QStringLiteral("H"));
+    EXPECT_EQ(map(QStringLiteral("I")), QStringLiteral("J"));
+    EXPECT_EQ(dict.entryCount(), 4);
+    EXPECT_EQ(dict.emptyNameLines(), 2);
+}
