@@ -192,8 +192,11 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
 
     int before = int(ui.messages().size());
     ws.setDataFile(database);
-    if (failed(before))
+    if (failed(before)) {
+        if (!ws.database().errorString().isEmpty())
+            err << prefix << ws.database().errorString() << "\n";
         return UserError;
+    }
 
     RetrievalQuery query;
     query.firstRecord = first;
