@@ -1,6 +1,7 @@
 // zelkor-cli: the file-producing commands of Zelkor for scripts and pipelines.
 #include "platform/versioninfo.h"
 #include "shell/cli/clicommands.h"
+#include "shell/cli/commandline.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -12,33 +13,17 @@ using namespace Zelkor;
 
 namespace {
 
-struct Command
-{
-    const char *name;
-    const char *synopsis;
-    Cli::CommandFunction run;
-};
-
-// Commands appear here as they become available.
-const Command kCommands[] = {
-    {"info", "info DB.zki [--releves A-B]", Cli::runInfo},
-    {"mkdb", "mkdb SITES.csv SPECIES.csv -o DB.zki [--title TEXT] [--header-items ITEMS.csv] [--k DIGIT] [--d DIGIT]", Cli::runMkdb},
-    {"extract", "extract DB.zki -o OUT.vtb [--table IN.vtb] [--settings FILE.ini] [--dict FILE.dic]...\n"
-                "          [--no-data-items] [--records A-B] [--mesh PREFIX] [--cond JOIN:MIN:NAME]... [--title TEXT]",
-     Cli::runExtract},
-    {"search", "search IN.vtb TEXT [--exact]", Cli::runSearch},
-};
-
 void printUsage(QTextStream &s)
 {
-    s << "usage: zelkor-cli COMMAND [ARGUMENTS]\n"
-         "       zelkor-cli --help | --version\n\n"
-         "commands:\n";
-    for (const Command &c : kCommands) {
-        if (c.run)
-            s << "  " << c.synopsis << "\n";
+    s << "使い方: zelkor-cli コマンド [引数]\n"
+         "        zelkor-cli コマンド --help     コマンドの説明\n"
+         "        zelkor-cli --help | --version\n\n"
+         "コマンド:\n";
+    for (const Cli::Command &c : Cli::commands()) {
+        const Cli::CommandSpec spec = c.spec();
+        s << "  " << spec.name << " " << spec.synopsis << "\n";
     }
-    s << "\nExit status: 0 success, 1 user error, 2 bad usage.\n";
+    s << "\n終了状態: 0 成功、1 利用者の誤り（入力、ファイル）、2 使い方の誤り。\n";
 }
 
 } // namespace
@@ -63,8 +48,8 @@ int main(int argc, char **argv)
         out << "zelkor-cli " << fileVersion() << " (Zelkor Version " << versionText(fileVersion()) << ")\n";
         return Cli::Success;
     }
-    for (const Command &c : kCommands) {
-        if (command != QLatin1String(c.name) || !c.run)
+    for (const Cli::Command &c : Cli::commands()) {
+        if (command != c.spec().name)
             continue;
         const int code = c.run(args, out, err);
         out.flush();

@@ -200,8 +200,8 @@ TEST(CliMkdb, UsageAndUserErrors)
     const QString out = dir.path(QStringLiteral("o.zki"));
     struct Case { QStringList args; int code; QString errPart; };
     const Case cases[] = {
-        {{sites, species}, 2, QStringLiteral("usage")},
-        {{sites, QStringLiteral("-o"), out}, 2, QStringLiteral("usage")},
+        {{sites, species}, 2, QStringLiteral("使い方:")},
+        {{sites, QStringLiteral("-o"), out}, 2, QStringLiteral("使い方:")},
         {{sites, species, QStringLiteral("-o"), out, QStringLiteral("--bogus")}, 2, QStringLiteral("--bogus")},
         {{sites, species, QStringLiteral("-o"), out, QStringLiteral("--k")}, 2, QStringLiteral("--k")},
         {{sites, species, QStringLiteral("-o"), out, QStringLiteral("--k"), QStringLiteral("12")}, 2, QStringLiteral("--k")},

@@ -3,7 +3,11 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <vector>
+
 namespace Zelkor::Cli {
+
+struct CommandSpec;
 
 /// Exit statuses of the batch front end.
 enum ExitCode { Success = 0, UserError = 1, BadUsage = 2 };
@@ -20,5 +24,21 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err);
 int runSearch(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Extracts relevés from a database into a table file.
 int runExtract(const QStringList &args, QTextStream &out, QTextStream &err);
+
+/// What each subcommand takes (its usage text comes from it).
+CommandSpec infoCommand();
+CommandSpec mkdbCommand();
+CommandSpec searchCommand();
+CommandSpec extractCommand();
+
+/// A subcommand of zelkor-cli: its name, what it takes and what runs it.
+struct Command
+{
+    CommandSpec (*spec)();
+    CommandFunction run;
+};
+
+/// Every subcommand, in the order the usage lists them.
+const std::vector<Command> &commands();
 
 } // namespace Zelkor::Cli

@@ -5,6 +5,7 @@
 #include "platform/fileaccess.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/cli/clicommands.h"
+#include "shell/cli/commandline.h"
 #include "shell/workspace.h"
 #include "table/settings.h"
 
@@ -13,27 +14,6 @@
 namespace Zelkor::Cli {
 
 namespace {
-
-const char kUsage[] =
-    "usage: zelkor-cli extract DB.zki -o OUT.vtb [--table IN.vtb] [--settings FILE.ini] [--dict FILE.dic]...\n"
-    "         [--no-data-items] [--records A-B] [--mesh PREFIX] [--cond JOIN:MIN:NAME]... [--title TEXT]\n"
-    "  JOIN = or | and | not (または / そして / なし), MIN = + | 1 | 2 | 3 | 4 | 5\n";
-
-// "A-B" or "N" as an inclusive range of positive numbers.
-bool parseRange(const QString &text, int *first, int *last)
-{
-    const QStringList parts = text.split(QLatin1Char('-'));
-    if (parts.size() > 2)
-        return false;
-    bool ok1 = false;
-    bool ok2 = false;
-    *first = parts[0].trimmed().toInt(&ok1);
-    *last = parts.size() == 2 ? parts[1].trimmed().toInt(&ok2) : *first;
-    if (parts.size() == 1)
-        ok2 = ok1;
-    // A backwards range is refused, as info refuses it.
-    return ok1 && ok2 && *first >= 1 && *last >= *first;
-}
 
 bool parseCondition(const QString &text, SpeciesCondition *cond)
 {
@@ -60,80 +40,60 @@ bool parseCondition(const QString &text, SpeciesCondition *cond)
 
 } // namespace
 
+CommandSpec extractCommand()
+{
+    return {QStringLiteral("extract"),
+            QStringLiteral("DB.zki -o OUT.vtb [オプション]"),
+            QStringLiteral("データベースから条件に合う測定を抽出して表ファイルに書き出す。抽出数を\n"
+                           "「抽出数＝N」と表示する。"),
+            {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT.vtb"), QStringLiteral("書き出す表ファイル")},
+             {{QStringLiteral("table")}, QStringLiteral("IN.vtb"), QStringLiteral("この表から始める（新しい測定は後ろに加わる）")},
+             {{QStringLiteral("settings")}, QStringLiteral("FILE.ini"), QStringLiteral("設定ファイル（既定: 設定ファイルがないときの値）")},
+             {{QStringLiteral("dict")}, QStringLiteral("FILE.dic"), QStringLiteral("異名辞書。繰り返せる（先に読んだ定義が優先）")},
+             {{QStringLiteral("no-data-items")}, {}, QStringLiteral("見出し項目をデータベースの見出しから取らない")},
+             {{QStringLiteral("records")}, QStringLiteral("A-B"), QStringLiteral("レコード範囲（既定: 全レコード）")},
+             {{QStringLiteral("mesh")}, QStringLiteral("PREFIX"), QStringLiteral("地理区画コードの先頭")},
+             {{QStringLiteral("cond")}, QStringLiteral("JOIN:MIN:NAME"),
+              QStringLiteral("種の条件。5 つまで、条件 1 から順に。\n"
+                             "JOIN = or | and | not（または / そして / なし）、MIN = + | 1 | 2 | 3 | 4 | 5")},
+             {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("表の標題（既定: データベースの見出しの標題、なければファイル名）")}},
+            1,
+            1};
+}
+
 int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    const QString prefix = QStringLiteral("zelkor-cli extract: ");
-    QString database, output, table, settingsFile, mesh, title, records;
-    bool titleGiven = false;
-    bool useDataItems = true;
-    QStringList dictionaries;
+    CommandLine cmd(extractCommand());
+    int status = Success;
+    if (!cmd.parse(args, out, err, &status))
+        return status;
+    const QString prefix = cmd.prefix();
+    const QString database = cmd.positional().at(0);
+    const QString output = cmd.value(QStringLiteral("output"));
+    const QString table = cmd.value(QStringLiteral("table"));
+    const QString settingsFile = cmd.value(QStringLiteral("settings"));
+    const QString mesh = cmd.value(QStringLiteral("mesh"));
+    const QString title = cmd.value(QStringLiteral("title"));
+    const QString records = cmd.value(QStringLiteral("records"));
+    const bool titleGiven = cmd.isSet(QStringLiteral("title"));
+    const bool useDataItems = !cmd.isSet(QStringLiteral("no-data-items"));
+    const QStringList dictionaries = cmd.values(QStringLiteral("dict"));
+    if (output.isEmpty())
+        return cmd.usageError(err, QStringLiteral("出力ファイル（-o）を指定して下さい"));
     std::vector<SpeciesCondition> conditions;
-
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        auto value = [&](QString *target) {
-            if (i + 1 >= args.size())
-                return false;
-            *target = args[++i];
-            return true;
-        };
-        bool ok = true;
-        if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) {
-            ok = value(&output);
-        } else if (arg == QLatin1String("--table")) {
-            ok = value(&table);
-        } else if (arg == QLatin1String("--settings")) {
-            ok = value(&settingsFile);
-        } else if (arg == QLatin1String("--dict")) {
-            QString d;
-            ok = value(&d);
-            dictionaries << d;
-        } else if (arg == QLatin1String("--no-data-items")) {
-            useDataItems = false;
-        } else if (arg == QLatin1String("--records")) {
-            ok = value(&records);
-        } else if (arg == QLatin1String("--mesh")) {
-            ok = value(&mesh);
-        } else if (arg == QLatin1String("--title")) {
-            ok = value(&title);
-            titleGiven = true;
-        } else if (arg == QLatin1String("--cond")) {
-            QString c;
-            SpeciesCondition cond;
-            ok = value(&c);
-            if (ok && !parseCondition(c, &cond)) {
-                err << prefix << "条件の形が正しくありません（JOIN:MIN:NAME）: " << c << "\n" << kUsage;
-                return BadUsage;
-            }
-            conditions.push_back(cond);
-        } else if (arg.startsWith(QLatin1String("-")) && arg.size() > 1) {
-            err << prefix << "不明なオプションです: " << arg << "\n" << kUsage;
-            return BadUsage;
-        } else if (database.isEmpty()) {
-            database = arg;
-        } else {
-            err << prefix << "余分な引数です: " << arg << "\n" << kUsage;
-            return BadUsage;
-        }
-        if (!ok) {
-            err << prefix << arg << " には値が必要です\n" << kUsage;
-            return BadUsage;
-        }
+    for (const QString &c : cmd.values(QStringLiteral("cond"))) {
+        SpeciesCondition cond;
+        if (!parseCondition(c, &cond))
+            return cmd.usageError(err, QStringLiteral("条件の形が正しくありません（JOIN:MIN:NAME）: %1").arg(c));
+        conditions.push_back(cond);
     }
-    if (database.isEmpty() || output.isEmpty()) {
-        err << kUsage;
-        return BadUsage;
-    }
-    if (conditions.size() > 5) {
-        err << prefix << "種の条件は 5 つまでです\n";
-        return BadUsage;
-    }
+    if (conditions.size() > 5)
+        return cmd.usageError(err, QStringLiteral("種の条件は 5 つまでです"));
     int first = 1;
     int last = -1;
-    if (!records.isEmpty() && !parseRange(records, &first, &last)) {
-        err << prefix << "レコード範囲が正しくありません: " << records << "\n";
-        return BadUsage;
-    }
+    // A backwards range is refused, as info refuses it.
+    if (cmd.isSet(QStringLiteral("records")) && (!parseRange(records, &first, &last) || first > last))
+        return cmd.usageError(err, QStringLiteral("レコード範囲が正しくありません: %1").arg(records));
 
     // The table must not replace a file the command reads, nor anything that is no regular file.
     {

@@ -1,5 +1,6 @@
 // zelkor-cli info: the header of a database and, on request, its relevés.
 #include "shell/cli/clicommands.h"
+#include "shell/cli/commandline.h"
 
 #include "database/covercode.h"
 #include "database/databasebuilder.h"
@@ -11,27 +12,6 @@
 namespace Zelkor::Cli {
 
 namespace {
-
-const char kInfoUsage[] = "usage: zelkor-cli info DB.zki [--releves A-B]\n"
-                          "  Prints the database header: title, record count, the layout flag and caption\n"
-                          "  of items 1..30, K and D. --releves also prints those relevés: their header\n"
-                          "  items that have a value, K, D and the species with their layer codes.\n";
-
-// "A-B" or "N" (1-based, inclusive).
-bool parseRange(const QString &text, int *first, int *last)
-{
-    const qsizetype dash = text.indexOf(QLatin1Char('-'));
-    bool ok1 = false;
-    bool ok2 = false;
-    if (dash < 0) {
-        *first = *last = text.toInt(&ok1);
-        ok2 = true;
-    } else {
-        *first = text.left(dash).toInt(&ok1);
-        *last = text.mid(dash + 1).toInt(&ok2);
-    }
-    return ok1 && ok2 && *first >= 1 && *last >= *first;
-}
 
 // The database code that gives a cover byte, as it is written in species lists.
 QString codeText(quint8 v)
@@ -60,45 +40,33 @@ QString codeText(quint8 v)
 
 } // namespace
 
+CommandSpec infoCommand()
+{
+    return {QStringLiteral("info"),
+            QStringLiteral("DB.zki [--releves A-B]"),
+            QStringLiteral("データベースの見出しを表示する: タイトル、レコード数、項目 1～30 の表組みと名称、K と D。\n"
+                           "--releves を付けると、その範囲の測定の値のある項目、K、D、種と階層別の優占度も表示する。"),
+            {{{QStringLiteral("releves")}, QStringLiteral("A-B"), QStringLiteral("表示する測定のレコード範囲")}},
+            1,
+            1};
+}
+
 int runInfo(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    QString dbName;
-    QString range;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args.at(i);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            out << kInfoUsage;
-            return Success;
-        }
-        if (a == QLatin1String("--releves") && i + 1 < args.size()) {
-            range = args.at(++i);
-        } else if (a.startsWith(QLatin1String("--releves="))) {
-            range = a.mid(10);
-        } else if (a.startsWith(QLatin1String("-")) && a.size() > 1) {
-            err << "zelkor-cli info: 不明なオプションです: " << a << "\n" << kInfoUsage;
-            return BadUsage;
-        } else if (dbName.isEmpty()) {
-            dbName = a;
-        } else {
-            err << "zelkor-cli info: 引数が多すぎます: " << a << "\n" << kInfoUsage;
-            return BadUsage;
-        }
-    }
-    if (dbName.isEmpty()) {
-        err << kInfoUsage;
-        return BadUsage;
-    }
+    CommandLine cmd(infoCommand());
+    int status = Success;
+    if (!cmd.parse(args, out, err, &status))
+        return status;
+    const QString dbName = cmd.positional().at(0);
+    const QString range = cmd.value(QStringLiteral("releves"));
     int first = 0;
     int last = 0;
-    if (!range.isEmpty() && !parseRange(range, &first, &last)) {
-        err << "zelkor-cli info: 範囲「" << range << "」は A-B の形で指定して下さい\n" << kInfoUsage;
-        return BadUsage;
-    }
+    if (cmd.isSet(QStringLiteral("releves")) && (!parseRange(range, &first, &last) || first > last))
+        return cmd.usageError(err, QStringLiteral("範囲「%1」は A-B の形で指定して下さい").arg(range));
 
     VegDatabase db;
     if (!db.openDataFile(dbName)) {
-        err << "zelkor-cli info: 正しいデータファイルを指定して下さい（" << db.errorString() << "）\n";
-        return UserError;
+        return cmd.userError(err, QStringLiteral("正しいデータファイルを指定して下さい（%1）").arg(db.errorString()));
     }
 
     // The header as the program takes it with "データ埋込項目を使う": from the default items.
@@ -128,7 +96,7 @@ int runInfo(const QStringList &args, QTextStream &out, QTextStream &err)
     out << "K\t" << k << "\n";
     out << "D\t" << d << "\n";
 
-    if (!range.isEmpty()) {
+    if (cmd.isSet(QStringLiteral("releves"))) {
         const int end = qMin(last, db.recordCount());
         for (int r = first; r <= end; ++r) {
             out << "\n測定\t" << r;

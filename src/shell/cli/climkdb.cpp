@@ -1,5 +1,6 @@
 // zelkor-cli mkdb: builds a database pair from site and species CSV files.
 #include "shell/cli/clicommands.h"
+#include "shell/cli/commandline.h"
 
 #include "database/databasebuilder.h"
 #include "platform/fileaccess.h"
@@ -9,16 +10,6 @@
 namespace Zelkor::Cli {
 
 namespace {
-
-const char kMkdbUsage[] =
-    "usage: zelkor-cli mkdb SITES.csv SPECIES.csv -o DB.zki [--title TEXT] [--header-items ITEMS.csv]\n"
-    "                       [--k DIGIT] [--d DIGIT]\n"
-    "  SITES.csv   (UTF-8 or Shift-JIS) a header line naming the columns: the relevé id first, then\n"
-    "              header items by number 2..30 (or caption), optionally K and D; one row per relevé.\n"
-    "  SPECIES.csv a header line, then rows: relevé id, species name, layer (T1 T2 S1 S2 H1 H2 M),\n"
-    "              code (r + +1..+5 1..5 10..55 * ( e ?).\n"
-    "  ITEMS.csv   a header line, then rows: item number 1..30, layout flag 1/0, caption.\n"
-    "  Writes DB.zki and DB.zkd; nothing is written when an input is refused.\n";
 
 bool digitOption(const QString &value, int *digit)
 {
@@ -30,73 +21,47 @@ bool digitOption(const QString &value, int *digit)
 
 } // namespace
 
+CommandSpec mkdbCommand()
+{
+    return {QStringLiteral("mkdb"),
+            QStringLiteral("SITES.csv SPECIES.csv -o DB.zki [--title TEXT] [--header-items ITEMS.csv] [--k DIGIT] [--d DIGIT]"),
+            QStringLiteral("サイトと種の CSV ファイルからデータベース（DB.zki と DB.zkd）を作る。\n"
+                           "SITES.csv   （UTF-8 またはシフトJIS）見出し行に列の名前: 最初に測定の ID、続いて\n"
+                           "            見出し項目 2～30（番号または名称）、必要なら K と D。1 行に 1 測定。\n"
+                           "SPECIES.csv 見出し行、続いて各行に 測定 ID、種名、階層（T1 T2 S1 S2 H1 H2 M）、\n"
+                           "            優占度（r + +1～+5 1～5 10～55 * ( e ?）。\n"
+                           "ITEMS.csv   見出し行、続いて各行に 項目番号 1～30、表組み 1/0、名称。\n"
+                           "入力のどれかが受け付けられないときは何も書き出さない。"),
+            {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("DB.zki"), QStringLiteral("作るデータベースの .zki ファイル")},
+             {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("データベースのタイトル")},
+             {{QStringLiteral("header-items")}, QStringLiteral("ITEMS.csv"), QStringLiteral("見出し項目の表組みと名称")},
+             {{QStringLiteral("k")}, QStringLiteral("DIGIT"), QStringLiteral("K の値（0～9、既定 5）")},
+             {{QStringLiteral("d")}, QStringLiteral("DIGIT"), QStringLiteral("D の値（0～9、既定 2）")}},
+            2,
+            2};
+}
+
 int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    QStringList positional;
-    QString output;
-    QString title;
-    QString headerItems;
-    QString kText;
-    QString dText;
-    bool hasTitle = false;
-
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString a = args.at(i);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            out << kMkdbUsage;
-            return Success;
-        }
-        if (!a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
-            positional << a;
-            continue;
-        }
-        QString value;
-        bool hasValue = false;
-        const qsizetype eq = a.indexOf(QLatin1Char('='));
-        if (a.startsWith(QLatin1String("--")) && eq > 0) {
-            value = a.mid(eq + 1);
-            a = a.left(eq);
-            hasValue = true;
-        }
-        static const QStringList known{QStringLiteral("-o"), QStringLiteral("--output"), QStringLiteral("--title"),
-                                       QStringLiteral("--header-items"), QStringLiteral("--k"), QStringLiteral("--d")};
-        if (!known.contains(a)) {
-            err << "zelkor-cli mkdb: 不明なオプションです: " << a << "\n" << kMkdbUsage;
-            return BadUsage;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                err << "zelkor-cli mkdb: " << a << " に値がありません\n" << kMkdbUsage;
-                return BadUsage;
-            }
-            value = args.at(++i);
-        }
-        if (a == QLatin1String("-o") || a == QLatin1String("--output"))
-            output = value;
-        else if (a == QLatin1String("--title")) {
-            title = value;
-            hasTitle = true;
-        } else if (a == QLatin1String("--header-items"))
-            headerItems = value;
-        else if (a == QLatin1String("--k"))
-            kText = value;
-        else
-            dText = value;
-    }
-    if (positional.size() != 2 || output.isEmpty()) {
-        err << kMkdbUsage;
-        return BadUsage;
-    }
-    if (!output.endsWith(QLatin1String(".zki"), Qt::CaseInsensitive)) {
-        err << "zelkor-cli mkdb: 出力ファイルの拡張子は .zki にして下さい: " << output << "\n";
-        return BadUsage;
-    }
+    CommandLine cmd(mkdbCommand());
+    int status = Success;
+    if (!cmd.parse(args, out, err, &status))
+        return status;
+    const QStringList positional = cmd.positional();
+    const QString output = cmd.value(QStringLiteral("output"));
+    const QString title = cmd.value(QStringLiteral("title"));
+    const QString headerItems = cmd.value(QStringLiteral("header-items"));
+    const QString kText = cmd.value(QStringLiteral("k"));
+    const QString dText = cmd.value(QStringLiteral("d"));
+    const bool hasTitle = cmd.isSet(QStringLiteral("title"));
+    if (output.isEmpty())
+        return cmd.usageError(err, QStringLiteral("出力ファイル（-o）を指定して下さい"));
+    if (!output.endsWith(QLatin1String(".zki"), Qt::CaseInsensitive))
+        return cmd.usageError(err, QStringLiteral("出力ファイルの拡張子は .zki にして下さい: %1").arg(output));
     int k = 5;
     int d = 2;
-    if ((!kText.isEmpty() && !digitOption(kText, &k)) || (!dText.isEmpty() && !digitOption(dText, &d))) {
-        err << "zelkor-cli mkdb: --k と --d は 0～9 の数字 1 桁で指定して下さい\n";
-        return BadUsage;
-    }
+    if ((!kText.isEmpty() && !digitOption(kText, &k)) || (!dText.isEmpty() && !digitOption(dText, &d)))
+        return cmd.usageError(err, QStringLiteral("--k と --d は 0～9 の数字 1 桁で指定して下さい"));
 
     // Neither file of the pair may replace an input, nor anything that is no regular file.
     {
@@ -105,7 +70,7 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
         const QStringList inputs{positional.at(0), positional.at(1), headerItems};
         QString error;
         if (!checkOutputFile(output, inputs, &error) || !checkOutputFile(zkdName, inputs, &error)) {
-            err << "zelkor-cli mkdb: " << error << "\n";
+            err << cmd.prefix() << error << "\n";
             return UserError;
         }
     }
@@ -118,11 +83,9 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
                     && builder.readSitesCsv(positional.at(0)) && builder.readSpeciesCsv(positional.at(1))
                     && builder.write(output);
     for (const QString &w : builder.warnings())
-        err << "zelkor-cli mkdb: 警告: " << w << "\n";
-    if (!ok) {
-        err << "zelkor-cli mkdb: " << builder.errorString() << "\n";
-        return UserError;
-    }
+        err << cmd.prefix() << "警告: " << w << "\n";
+    if (!ok)
+        return cmd.userError(err, builder.errorString());
     const QString zkd = output.left(output.size() - 4)
                         + (output.endsWith(QLatin1String(".ZKI")) ? QStringLiteral(".ZKD") : QStringLiteral(".zkd"));
     out << QDir::toNativeSeparators(output) << " と " << QDir::toNativeSeparators(zkd) << " を書き出しました（測定 "

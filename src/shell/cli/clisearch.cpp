@@ -1,43 +1,39 @@
 // zelkor-cli search: the marks of the table search for a table file.
 #include "database/tablefile.h"
 #include "shell/cli/clicommands.h"
+#include "shell/cli/commandline.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 #include "table/tablesearch.h"
 
 namespace Zelkor::Cli {
 
+CommandSpec searchCommand()
+{
+    return {QStringLiteral("search"),
+            QStringLiteral("IN.vtb TEXT [--exact]"),
+            QStringLiteral("表の中で TEXT に合う升目を探し、印の付いた升目を「列,行」（表の座標）で\n"
+                           "探した順に最大 20 個表示する。"),
+            {{{QStringLiteral("exact")}, {}, QStringLiteral("完全一致で探す（既定は部分一致）")}},
+            2,
+            2};
+}
+
 int runSearch(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    const QString usage = QStringLiteral("usage: zelkor-cli search IN.vtb TEXT [--exact]\n");
-    bool exact = false;
-    bool optionsEnded = false;
-    QStringList positional;
-    for (const QString &arg : args) {
-        if (!optionsEnded && arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == QLatin1String("--exact")) {
-            exact = true;
-        } else if (!optionsEnded && arg.startsWith(QLatin1String("--"))) {
-            err << "zelkor-cli search: 不明なオプションです: " << arg << "\n" << usage;
-            return BadUsage;
-        } else {
-            positional << arg;
-        }
-    }
-    if (positional.size() != 2) {
-        err << usage;
-        return BadUsage;
-    }
+    CommandLine cmd(searchCommand());
+    int status = Success;
+    if (!cmd.parse(args, out, err, &status))
+        return status;
+    const QStringList positional = cmd.positional();
+    const bool exact = cmd.isSet(QStringLiteral("exact"));
 
     TableModel model;
     HeaderItems items;
     QString title;
     TableFile file;
-    if (!file.read(positional[0], &model, &items, &title)) {
-        err << "zelkor-cli search: " << file.errorString() << "\n";
-        return UserError;
-    }
+    if (!file.read(positional[0], &model, &items, &title))
+        return cmd.userError(err, file.errorString());
     TableSearch::search(model, positional[1], exact);
     for (const GridCell &hit : model.searchHits())
         out << hit.col << ',' << hit.row << "\n";

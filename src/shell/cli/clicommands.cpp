@@ -1,0 +1,18 @@
+#include "shell/cli/clicommands.h"
+
+#include "shell/cli/commandline.h"
+
+namespace Zelkor::Cli {
+
+const std::vector<Command> &commands()
+{
+    static const std::vector<Command> all = {
+        {infoCommand, runInfo},
+        {mkdbCommand, runMkdb},
+        {extractCommand, runExtract},
+        {searchCommand, runSearch},
+    };
+    return all;
+}
+
+} // namespace Zelkor::Cli
