@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace Zelkor {
 
 namespace {
@@ -82,7 +84,7 @@ bool SynonymDictionary::setDictionary(const QString &dicFile)
         if (chunk.isEmpty()) {
             if (file.error() != QFileDevice::NoError)
                 m_error = QStringLiteral("異名辞書ファイル「%1」を最後まで読めませんでした（%2）")
-                              .arg(shown, file.errorString());
+                              .arg(shown, systemErrorText(EIO));
             break;
         }
         qsizetype start = 0;

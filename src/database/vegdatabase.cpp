@@ -68,6 +68,25 @@ void applyDataHeader(const DataHeader &header, const QString &dataFileName, QStr
         *tableTitle = QFileInfo(dataFileName).completeBaseName();
 }
 
+void mendDataHeader(DataHeader *header, QStringList *notes)
+{
+    const auto mend = [notes](QString *text, const QString &what) {
+        QString fixed = Cp932::decodeLossy(Cp932::encodeLossy(*text));
+        for (QChar &c : fixed)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() == 0xFFFD)
+                c = QLatin1Char('?');
+        if (fixed == *text)
+            return;
+        if (notes)
+            *notes << QStringLiteral("種ファイルの見出しレコード: %1の表せない文字を「?」に置き換えました（%2）").arg(what, fixed);
+        *text = fixed;
+    };
+    mend(&header->title, QStringLiteral("標題"));
+    mend(&header->item1Caption, QStringLiteral("見出し項目 1 の名称"));
+    for (int n = 2; n <= 1 + header->itemsRead && n <= 30; ++n)
+        mend(&header->items[std::size_t(n)].caption, QStringLiteral("見出し項目 %1 の名称").arg(n));
+}
+
 VegDatabase::VegDatabase()
 {
     resetPlantSet();

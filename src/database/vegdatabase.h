@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 #include <vector>
@@ -52,6 +53,11 @@ struct DataHeader
 /// the layout flags and captions of items 2..30, and the scales; what the header lacks stays.
 void applyDataHeader(const DataHeader &header, const QString &dataFileName, QString *tableTitle,
                      HeaderItems *items, int *dataScaleK, int *dataScaleD);
+
+/// Makes the texts of a database header fit a table: a character without a Shift-JIS form, or a
+/// control character, in the title or a caption becomes "?" (a table file could not hold it).
+/// Each text mended is told in *notes, naming the header record.
+void mendDataHeader(DataHeader *header, QStringList *notes);
 
 /// The vegetation database: the relevé file (".zki", 256-byte records, one per relevé) and the
 /// species file (".zkd", a header record and chained 512-byte blocks of 12 species). The program

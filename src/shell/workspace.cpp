@@ -498,10 +498,16 @@ void Workspace::readDataHeader()
 {
     if (!openDataFile())
         return;
-    const DataHeader header = m_database.readDataHeader();
+    DataHeader header = m_database.readDataHeader();
     int k = m_model.dataScaleK();
     int d = m_model.dataScaleD();
+    // A text that a table file could not hold is mended here and told, so that it cannot fail
+    // a later save.
+    QStringList notes;
+    mendDataHeader(&header, &notes);
     applyDataHeader(header, dataFileName(), &m_tableTitle, &m_items, &k, &d);
+    if (!notes.isEmpty())
+        m_ui->showMessage(notes.join(QLatin1Char('\n')));
     m_model.setDataScaleK(k);
     m_model.setDataScaleD(d);
 }

@@ -572,3 +572,23 @@ TEST(VegDatabase, ChainsOfTwoRelevesNeverMeet)
         EXPECT_GT(vdb.plantCount(), 0);
     }
 }
+
+// Header texts are UTF-16 and may hold what a table file cannot: such characters become "?",
+// each text mended is told, and the rest stays as it was.
+TEST(DataHeader, TextsATableCannotHoldAreMendedAndTold)
+{
+    QString text = QStringLiteral("#30$Dune € meadows$番号$");
+    for (int n = 2; n <= 30; ++n)
+        text += n == 9 ? QStringLiteral("1方位\r角$") : QStringLiteral("0item%1$").arg(n);
+    DataHeader h = VegDatabase::parseHeaderRecord(headerRecord(text));
+    ASSERT_EQ(h.itemsRead, 29);
+    QStringList notes;
+    mendDataHeader(&h, &notes);
+    EXPECT_EQ(h.title, QStringLiteral("Dune ? meadows"));
+    EXPECT_EQ(h.item1Caption, QStringLiteral("番号"));
+    EXPECT_EQ(h.items[9].caption, QStringLiteral("方位?角"));
+    EXPECT_EQ(h.items[10].caption, QStringLiteral("item10"));
+    ASSERT_EQ(notes.size(), 2);
+    EXPECT_TRUE(notes.at(0).contains(QStringLiteral("標題"))) << qPrintable(notes.at(0));
+    EXPECT_TRUE(notes.at(1).contains(QStringLiteral("見出し項目 9"))) << qPrintable(notes.at(1));
+}

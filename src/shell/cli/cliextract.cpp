@@ -152,9 +152,10 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
 
     int before = int(ui.messages().size());
     ws.setDataFile(database);
-    if (failed(before)) {
-        if (!ws.database().errorString().isEmpty())
-            err << prefix << ws.database().errorString() << "\n";
+    // What was shown is the open failure, or what the header needed mended.
+    failed(before);
+    if (!ws.database().errorString().isEmpty()) {
+        err << prefix << ws.database().errorString() << "\n";
         return UserError;
     }
 
