@@ -635,9 +635,12 @@ int Workspace::btnToTableClick()
         QStringList lines;
         if (m_extraction.notInsertedCount() > 0)
             lines << QStringLiteral("選ばれた測定のうち %1 件は組み込めませんでした。").arg(m_extraction.notInsertedCount());
-        lines << m_extraction.notes();
-        if (m_extraction.noteCount() > m_extraction.notes().size())
-            lines << QStringLiteral("ほか %1 件").arg(m_extraction.noteCount() - m_extraction.notes().size());
+        // The first few cases name their records; a long list would not fit a message box.
+        constexpr int kShown = 20;
+        lines << m_extraction.notes().mid(0, kShown);
+        const int more = m_extraction.noteCount() - int(std::min<qsizetype>(m_extraction.notes().size(), kShown));
+        if (more > 0)
+            lines << QStringLiteral("ほか %1 件").arg(more);
         m_ui->showMessage(lines.join(QLatin1Char('\n')));
     }
     itemEditTitleClick();
