@@ -20,13 +20,13 @@ constexpr int kScaleKOffset = 156;
 constexpr int kScaleDOffset = 157;
 constexpr int kFirstBlockOffset = 248;
 constexpr int kBlockNumberSize = 6;
+constexpr qint64 kMaxBlockNumber = 999999;
 
 const QString &blankName()
 {
     static const QString blanks(VegDatabase::NameSize, QLatin1Char(' '));
     return blanks;
 }
-
 
 // Text of a record field: Shift-JIS as far as it decodes; a damaged byte becomes U+FFFD rather
 // than losing the whole field.
@@ -333,7 +333,8 @@ bool VegDatabase::readReleveBlocks(int recNo)
     // names a block the file does not hold (or holds only in part) is damaged, and the relevé
     // cannot be read. This bounds the work of any species file, however its chains are made, to
     // reading each block once for one relevé.
-    const qint64 blocks = blockCount();
+    // Six-digit block numbers reach no further than block 999,999, however large the file.
+    const qint64 blocks = qMin<qint64>(blockCount(), kMaxBlockNumber);
     if (m_blockOwner.size() != std::size_t(blocks) + 1)
         m_blockOwner.assign(std::size_t(blocks) + 1, 0);
     ++m_readSerial;
