@@ -395,6 +395,20 @@ void Extraction::note(const QString &text)
     ++m_noteCount;
 }
 
+QString Extraction::insertReport(int shown) const
+{
+    if (m_noteCount == 0)
+        return QString();
+    QStringList lines;
+    if (m_notInserted > 0)
+        lines << QStringLiteral("選ばれた測定のうち %1 件は組み込めませんでした。").arg(m_notInserted);
+    lines << m_notes.mid(0, shown);
+    const int more = m_noteCount - int(std::min<qsizetype>(m_notes.size(), shown));
+    if (more > 0)
+        lines << QStringLiteral("ほか %1 件").arg(more);
+    return lines.join(QLatin1Char('\n'));
+}
+
 int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items)
 {
     // The header rows say which item each holds; the layout flags are not needed.

@@ -81,6 +81,10 @@ public:
     /// Selected relevés that the last insert() could not put into the table (it could not grow)
     /// or could no longer read.
     int notInsertedCount() const { return m_notInserted; }
+    /// The message that tells what the last insert() left out or mended: the number of relevés
+    /// not inserted, then the first `shown` notes and how many more there are; empty when there
+    /// is nothing to tell.
+    QString insertReport(int shown = 20) const;
 
     /// Whether the relevé read last lists the species `name` (after the dictionary) with a code of
     /// at least the cover class `level` in some layer (level 0: any entry of the species).

@@ -631,18 +631,8 @@ int Workspace::btnToTableClick()
     closeDataFile();
     itemFrequencyClick();
     // Nothing is left out or changed without a word.
-    if (inserted >= 0 && m_extraction.noteCount() > 0) {
-        QStringList lines;
-        if (m_extraction.notInsertedCount() > 0)
-            lines << QStringLiteral("選ばれた測定のうち %1 件は組み込めませんでした。").arg(m_extraction.notInsertedCount());
-        // The first few cases name their records; a long list would not fit a message box.
-        constexpr int kShown = 20;
-        lines << m_extraction.notes().mid(0, kShown);
-        const int more = m_extraction.noteCount() - int(std::min<qsizetype>(m_extraction.notes().size(), kShown));
-        if (more > 0)
-            lines << QStringLiteral("ほか %1 件").arg(more);
-        m_ui->showMessage(lines.join(QLatin1Char('\n')));
-    }
+    if (inserted >= 0 && m_extraction.noteCount() > 0)
+        m_ui->showMessage(m_extraction.insertReport());
     itemEditTitleClick();
     updateStatus();
     return inserted;

@@ -305,6 +305,9 @@ TEST_F(ExtractionTest, ATableThatCannotGrowKeepsItsCountsConsistent)
     EXPECT_EQ(extraction.notInsertedCount(), 1);
     ASSERT_EQ(extraction.notes().size(), 1);
     EXPECT_TRUE(extraction.notes().at(0).startsWith(QStringLiteral("レコード 3: "))) << qPrintable(extraction.notes().at(0));
+    EXPECT_EQ(extraction.insertReport(),
+              QStringLiteral("選ばれた測定のうち 1 件は組み込めませんでした。\n") + extraction.notes().at(0));
+    EXPECT_EQ(extraction.insertReport(0), QStringLiteral("選ばれた測定のうち 1 件は組み込めませんでした。\nほか 1 件"));
     model.recomputeFrequencies();
     EXPECT_EQ(model.releveCount(), 3);
     EXPECT_EQ(model.speciesCount(), 3);
