@@ -10,8 +10,8 @@ using namespace Zelkor;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray line = Fuzz::bytes(data, size);
-    QByteArray cells;
-    CommaText::splitBytes(line, 64, [&](qsizetype, QByteArrayView field) { CommaText::appendQuoted(&cells, field); });
+    QByteArray quoted;
+    CommaText::splitBytes(line, 64, [&](qsizetype, QByteArrayView field) { CommaText::appendQuoted(&quoted, field); });
     const QStringList cells = CommaText::split(Cp932::decodeLossy(line));
     (void)CommaText::join(cells);
     for (const QString &cell : cells)
