@@ -1,15 +1,13 @@
 // Memory footprint of a large composition table: 20,000 relevés × 5,000 species, first empty,
 // then with 1 % of its cover cells filled (as extraction fills them: header values, a cover text
 // per cell and the codes). Prints the resident-set growth and the model's own count.
-#include "table/headeritems.h"
-#include "table/tablemodel.h"
+#include "generatedtable.h"
 
 #include <QFile>
 #include <QString>
 
 #include <chrono>
 #include <cstdio>
-#include <random>
 
 using namespace Zelkor;
 
@@ -33,15 +31,13 @@ double mib(double kib) { return kib / 1024.0; }
 
 int main()
 {
-    constexpr int kReleves = 20000;
-    constexpr int kSpecies = 5000;
+    constexpr int kReleves = Bench::kTableReleves;
+    constexpr int kSpecies = Bench::kTableSpecies;
     const long base = residentKiB();
 
     TableModel model;
-    HeaderItems items;
-    model.clearTable(items);
     auto t0 = std::chrono::steady_clock::now();
-    if (!model.addCol(kReleves) || !model.addRow(kSpecies)) {
+    if (!Bench::growLargeTable(model)) {
         std::fprintf(stderr, "growing the table failed\n");
         return 1;
     }
@@ -53,25 +49,7 @@ int main()
                 std::chrono::duration<double, std::milli>(t1 - t0).count());
 
     // Fill 1 % of the cells: 50 species in each relevé, plus the header values.
-    std::mt19937 rng(42);
-    std::uniform_int_distribution<int> species(1, kSpecies);
-    const QString covers[] = {QStringLiteral("   +"), QStringLiteral("   1"), QStringLiteral("  23"),
-                              QStringLiteral(" 2 r")};
-    const int H = model.headerRows();
-    for (int k = 1; k <= kReleves; ++k) {
-        const int col = k + 3;
-        for (int q = 2; q < H; ++q)
-            model.grid().setCell(col, q, QStringLiteral("%1").arg(k % 997, 4));
-        for (int i = 0; i < kSpecies / 100; ++i) {
-            const int s = species(rng);
-            model.grid().setCell(col, H + s, covers[s % 4]);
-            model.coverData().set(k, s, ByteDataSet{0, 0, 0, 0, quint8(10 + s % 5), 0, 0});
-        }
-    }
-    for (int s = 1; s <= kSpecies; ++s)
-        model.grid().setCell(2, H + s, QStringLiteral("Species number %1").arg(s));
-    model.setReleveCount(kReleves);
-    model.setSpeciesCount(kSpecies);
+    Bench::fillLargeTable(model);
     auto t2 = std::chrono::steady_clock::now();
     model.recomputeFrequencies();
     auto t3 = std::chrono::steady_clock::now();

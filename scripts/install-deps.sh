@@ -2,8 +2,11 @@
 # Installs the Debian packages Zelkor needs to build, test and run, when any is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libxlsxwriter-dev libgtest-dev
-          libbenchmark-dev fonts-ipafont xvfb xauth xdotool imagemagick poppler-utils)
+# qt6-translations-l10n: Qt's own Japanese texts of the standard dialogs; desktop-file-utils,
+# shared-mime-info and libxml2-utils: the checks of the installed menu entry and file types.
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libxlsxwriter-dev
+          libgtest-dev libbenchmark-dev fonts-ipafont xvfb xauth xdotool imagemagick poppler-utils
+          desktop-file-utils shared-mime-info libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 // The desktop program: the main window over the composition table.
 #include "platform/gui/qtuserinterface.h"
+#include "shell/gui/japanesetranslations.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/workspace.h"
 
@@ -10,6 +11,11 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelkor"));
+    // The desktop's menu entry (zelkor.desktop) gives the window its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zelkor"));
+    // The standard dialogs and buttons in Japanese, like every text of the program. Without the
+    // system's Qt translations they stay in English, and the program runs on.
+    Zelkor::JapaneseTranslations::install(&app);
 
     // The program's fonts by their usual names, served by the IPA fonts of similar metrics.
     QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));

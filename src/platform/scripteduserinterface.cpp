@@ -18,13 +18,13 @@ QStringList ScriptedUserInterface::messages() const
     return out;
 }
 
-bool ScriptedUserInterface::nextAnswer()
+YesNoCancel ScriptedUserInterface::nextAnswer(YesNoCancel otherwise)
 {
     if (m_answers.empty()) {
         m_unanswered << m_log.last();
-        return m_defaultYes;
+        return m_defaultYes ? YesNoCancel::Yes : otherwise;
     }
-    const bool answer = m_answers.front();
+    const YesNoCancel answer = m_answers.front();
     m_answers.pop_front();
     return answer;
 }
@@ -32,13 +32,19 @@ bool ScriptedUserInterface::nextAnswer()
 bool ScriptedUserInterface::askYesNo(const QString &text)
 {
     m_log << QStringLiteral("yesno:") + text;
-    return nextAnswer();
+    return nextAnswer(YesNoCancel::No) == YesNoCancel::Yes;
+}
+
+YesNoCancel ScriptedUserInterface::askYesNoCancel(const QString &text)
+{
+    m_log << QStringLiteral("yesnocancel:") + text;
+    return nextAnswer(YesNoCancel::Cancel);
 }
 
 bool ScriptedUserInterface::askYesAbort(const QString &text)
 {
     m_log << QStringLiteral("yesabort:") + text;
-    return nextAnswer();
+    return nextAnswer(YesNoCancel::No) == YesNoCancel::Yes;
 }
 
 void ScriptedUserInterface::showMessage(const QString &text)
@@ -106,6 +112,12 @@ bool ScriptedUserInterface::chooseFont(FontSpec *font)
 void ScriptedUserInterface::showWorkMessage(const QString &line1, const QString &line2)
 {
     m_log << QStringLiteral("work:") + line1 + QLatin1Char('|') + line2;
+    m_workShown = true;
+}
+
+void ScriptedUserInterface::showGuideMessage(const QString &line1, const QString &line2)
+{
+    m_log << QStringLiteral("guide:") + line1 + QLatin1Char('|') + line2;
     m_workShown = true;
 }
 

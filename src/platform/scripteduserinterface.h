@@ -15,9 +15,11 @@ namespace Zelkor {
 class ScriptedUserInterface : public UserInterface
 {
 public:
-    /// Queues the answer to the next Yes/No or Yes/Abort question.
-    void answerYes() { m_answers.push_back(true); }
-    void answerNo() { m_answers.push_back(false); }
+    /// Queues the answer to the next Yes/No, Yes/Abort or Yes/No/Cancel question. A Cancel
+    /// answers a two-button question with No (or Abort).
+    void answerYes() { m_answers.push_back(YesNoCancel::Yes); }
+    void answerNo() { m_answers.push_back(YesNoCancel::No); }
+    void answerCancel() { m_answers.push_back(YesNoCancel::Cancel); }
     /// Queues the text for the next input dialog; cancelInput() queues a cancel.
     void answerText(const QString &text) { m_texts.push_back(Text{true, text}); }
     void cancelInput() { m_texts.push_back(Text{false, {}}); }
@@ -27,14 +29,15 @@ public:
     void answerFont(const FontSpec &font) { m_fonts.push_back(Font{true, font}); }
     void cancelFont() { m_fonts.push_back(Font{false, {}}); }
 
-    /// Answer given when nothing is queued: false/cancel unless set. When set, questions get
-    /// Yes and the input and font dialogs OK with their values unchanged; file dialogs still
-    /// cancel.
+    /// Answer given when nothing is queued: No, Cancel (the three-button question) or a cancelled
+    /// dialog unless set. When set, questions get Yes and the input and font dialogs OK with
+    /// their values unchanged; file dialogs still cancel.
     void setDefaultYes(bool yes) { m_defaultYes = yes; }
 
-    /// What was asked or shown, one entry each: "yesno:TEXT", "yesabort:TEXT", "message:TEXT",
+    /// What was asked or shown, one entry each: "yesno:TEXT", "yesnocancel:TEXT",
+    /// "yesabort:TEXT", "message:TEXT",
     /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "open:TITLE", "save:TITLE",
-    /// "font", "work:LINE1|LINE2", "work-closed".
+    /// "font", "work:LINE1|LINE2", "guide:LINE1|LINE2", "work-closed".
     const QStringList &log() const { return m_log; }
     void clearLog() { m_log.clear(); m_unanswered.clear(); }
     /// The last file dialog request.
@@ -48,6 +51,7 @@ public:
     int pendingAnswers() const { return int(m_answers.size() + m_texts.size() + m_files.size() + m_fonts.size()); }
 
     bool askYesNo(const QString &text) override;
+    YesNoCancel askYesNoCancel(const QString &text) override;
     bool askYesAbort(const QString &text) override;
     void showMessage(const QString &text) override;
     void showError(const QString &caption, const QString &text) override;
@@ -56,16 +60,18 @@ public:
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
     void showWorkMessage(const QString &line1, const QString &line2) override;
+    void showGuideMessage(const QString &line1, const QString &line2) override;
     void closeWorkMessage() override;
     void setBusy(bool) override {}
 
 private:
     struct Text { bool ok; QString text; };
     struct Font { bool ok; FontSpec font; };
-    bool nextAnswer();
+    /// The next queued answer, or the default (Yes or the given one) when none is queued.
+    YesNoCancel nextAnswer(YesNoCancel otherwise);
     /// Logs a file dialog ("open:" or "save:" and its title) and takes the next queued file.
     QString nextFile(const QString &kind, const FileDialogRequest &request);
-    std::deque<bool> m_answers;
+    std::deque<YesNoCancel> m_answers;
     std::deque<Text> m_texts;
     std::deque<QString> m_files;
     std::deque<Font> m_fonts;

@@ -26,6 +26,9 @@ struct FileDialogRequest
     QString defaultExtension;   ///< added to a name typed without one (".vtb"), may be empty
 };
 
+/// The answer to a question with the buttons はい, いいえ and キャンセル.
+enum class YesNoCancel { Yes, No, Cancel };
+
 /// Everything the program's logic asks of the user goes through this interface: questions,
 /// messages, file and font choices and the work message. The main window answers with dialogs;
 /// tests answer from a script.
@@ -36,6 +39,8 @@ public:
 
     /// A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString &text) = 0;
+    /// A question with はい, いいえ and キャンセル (closing the question cancels).
+    virtual YesNoCancel askYesNoCancel(const QString &text) = 0;
     /// A question with Yes and Abort (the overwrite question); true for Yes.
     virtual bool askYesAbort(const QString &text) = 0;
     /// A plain message with OK.
@@ -54,6 +59,9 @@ public:
     /// Shows the two-line work message and the busy cursor; visible at once, without a return to
     /// the event loop. Calling it again while shown replaces the lines.
     virtual void showWorkMessage(const QString &line1, const QString &line2 = QString()) = 0;
+    /// Shows the two lines in the work message's panel as a guide to what the user does next
+    /// (a mouse drag), without the busy cursor; closeWorkMessage() hides it.
+    virtual void showGuideMessage(const QString &line1, const QString &line2) { showWorkMessage(line1, line2); }
     /// Hides the work message; normal cursor.
     virtual void closeWorkMessage() = 0;
     /// Busy cursor on or off, for short work without a message.

@@ -1,10 +1,12 @@
 #include "shell/workspace.h"
 
+#include "analysis/matrixoutput.h"
 #include "database/covercode.h"
 #include "database/tablefile.h"
 #include "platform/fileaccess.h"
 #include "platform/versioninfo.h"
 #include "shell/filefilters.h"
+#include "shell/userguide.h"
 #include "table/tablesearch.h"
 
 #include <QCoreApplication>
@@ -25,12 +27,27 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     : QObject(parent)
     , m_ui(ui)
     , m_versionText(Zelkor::versionText(fileVersion()))
+    , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *ui,
+                    OutputPanel::Hooks{[this] { clearTable(); }, [this] { itemFrequencyClick(); },
+                                       [this] { btnFontClick(); }, [this] { updateStatus(); }})
+    , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *ui)
+    , m_siteExport(m_model, &m_tableTitle, *ui)
+    , m_sortAndHide(&m_model, ui)
 {
+    connect(&m_sortAndHide, &SortAndHide::tableChanged, this, &Workspace::tableChanged);
     m_model.setTableFont(m_settings.tableFont);
     initTableArrays();
     // The selection is sized to the database's records whenever they change, so it never
     // indexes past them.
     connect(this, &Workspace::databaseChanged, this, [this] { m_extraction.reset(recordCount()); });
+
+    // The outputs recompute the frequencies before they write.
+    m_outputPanel.setOutput(OutputPanel::TextFile, [this] {
+        m_tableOutputs.outputTextFile(m_outputPanel.range());
+        Q_EMIT tableChanged();
+    });
+    // The constancy command brings the frequencies up to date: the grid shows them.
+    connect(&m_constancy, &ConstancyCommand::tableChanged, this, &Workspace::tableChanged);
 }
 
 Workspace::~Workspace() = default;
@@ -52,16 +69,33 @@ void Workspace::clearTable()
     m_ui->showWorkMessage(QStringLiteral("　組成表を白紙化しています　"));
     m_model.setTableFont(m_settings.tableFont);
     m_model.clearTable(m_items);
+    m_tableFilePath.clear();
     resetReadingState();
     m_ui->closeWorkMessage();
     Q_EMIT tableChanged();
     updateStatus();
 }
 
+void Workspace::itemClearTableClick()
+{
+    if (confirmDiscardTable())
+        clearTable();
+}
+
 void Workspace::reNewTable()
 {
+    // New labels of the header rows of a table change what is saved with it.
+    QStringList labels;
+    for (int q = 1; q < m_model.headerRows(); ++q)
+        labels << m_model.grid().cell(2, q);
+    const bool hadRows = m_model.releveCount() > 0 || m_model.speciesCount() > 0;
     m_model.setTableFont(m_settings.tableFont);
     m_model.reNewTable(m_items);
+    if (hadRows) {
+        for (int q = 1; q < m_model.headerRows(); ++q)
+            if (q > labels.size() || labels.at(q - 1) != m_model.grid().cell(2, q))
+                m_model.setModified(true);
+    }
     Q_EMIT tableChanged();
 }
 
@@ -104,15 +138,46 @@ void Workspace::updateStatus()
     Q_EMIT statusChanged();
 }
 
+// --- Unsaved changes -------------------------------------------------------------------------
+
+QString Workspace::unsavedQuestion()
+{
+    return QStringLiteral("現在の表は保存されていません。保存しますか？");
+}
+
+bool Workspace::confirmDiscardTable()
+{
+    if (!m_model.isModified())
+        return true;
+    switch (m_ui->askYesNoCancel(unsavedQuestion())) {
+    case YesNoCancel::Yes:
+        // A cancelled or failed save keeps the table: the command does not go on.
+        return itemSaveTableClick();
+    case YesNoCancel::No:
+        return true;
+    case YesNoCancel::Cancel:
+        break;
+    }
+    return false;
+}
+
+void Workspace::tableRearranged()
+{
+    m_model.setModified(true);
+}
+
 QString Workspace::askOpenFile(const QString &title, int filterIndex, const QString &fileName)
 {
     FileDialogRequest request;
     request.title = title;
     request.filters = openFilters();
     request.filterIndex = filterIndex;
-    request.directory = m_settings.dataDirectory;
+    request.directory = m_openFolder.isEmpty() ? m_settings.dataDirectory : m_openFolder;
     request.fileName = fileName;
-    return m_ui->getOpenFileName(request);
+    const QString path = m_ui->getOpenFileName(request);
+    if (!path.isEmpty())
+        m_openFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 
 
@@ -163,7 +228,9 @@ void Workspace::itemCommentClick(int row)
 
 void Workspace::itemEditTitleClick()
 {
-    TableEditing::itemEditTitleClick(*m_ui, &m_tableTitle, dataFileName());
+    const QString before = m_tableTitle;
+    if (TableEditing::itemEditTitleClick(*m_ui, &m_tableTitle, dataFileName()) && m_tableTitle != before)
+        m_model.setModified(true);
     updateStatus();
 }
 
@@ -186,6 +253,9 @@ int Workspace::searchTable(const QString &text, bool exact)
     const int hits = TableSearch::search(m_model, text, exact);
     m_ui->setBusy(false);
     Q_EMIT tableChanged();
+    const QString query = trimBlanks(text);
+    if (hits == 0 && !query.isEmpty())
+        Q_EMIT statusMessage(QStringLiteral("「%1」は表の中に見つかりませんでした").arg(query));
     return hits;
 }
 
@@ -235,6 +305,13 @@ QString Workspace::webHelpUrl()
     return QStringLiteral("https://zelkor.example.org/zkdb/zelkor-pg1.html");
 }
 
+QUrl Workspace::helpUrl() const
+{
+    const QString program = m_programPath.isEmpty() ? QCoreApplication::applicationFilePath() : m_programPath;
+    const QString guide = UserGuide::indexPath(program);
+    return guide.isEmpty() ? QUrl(webHelpUrl()) : QUrl::fromLocalFile(guide);
+}
+
 QString Workspace::programIniFileName() const
 {
     const QString own = ownIniFileName(m_programPath);
@@ -274,6 +351,9 @@ void Workspace::formCreate(const QStringList &arguments, const QString &programP
     if (!QFileInfo::exists(readName) && QFileInfo::exists(ownIniFileName(m_programPath)))
         readName = ownIniFileName(m_programPath);
 
+    // A database named on the command line (a double-clicked ".zki") is opened instead of the
+    // settings' one.
+    QString database;
     if (!arguments.isEmpty()) {
         const QString first = arguments.constFirst();
         const int dot = first.lastIndexOf(QLatin1Char('.'));
@@ -282,6 +362,8 @@ void Workspace::formCreate(const QStringList &arguments, const QString &programP
             m_iniFileName = readName = first;
         else if (ext == QLatin1String(".VTB"))
             m_tableFileName = first;
+        else if (ext == QLatin1String(".ZKI"))
+            database = QFileInfo(first).absoluteFilePath();
     }
 
     readSettings(readName);
@@ -290,7 +372,10 @@ void Workspace::formCreate(const QStringList &arguments, const QString &programP
         m_settings.dictFileName = notSpecified();
 
     m_settings.dataFileName = m_settings.dataDirectory + QLatin1Char('/') + m_settings.dataFileName;
-    if (QFileInfo::exists(withExtension(m_settings.dataFileName, QStringLiteral(".zki")))) {
+    if (!database.isEmpty() && QFileInfo(database).isFile()) {
+        setDataFile(database);
+        m_items.selectLayout();
+    } else if (QFileInfo::exists(withExtension(m_settings.dataFileName, QStringLiteral(".zki")))) {
         setDataFile(m_settings.dataFileName);
         m_items.selectLayout();
     } else {
@@ -304,11 +389,15 @@ void Workspace::formCreate(const QStringList &arguments, const QString &programP
 
     if (!m_tableFileName.isEmpty() && QFileInfo::exists(m_tableFileName))
         loadTable(m_tableFileName);
+    // What start-up laid out or loaded is nobody's unsaved work.
+    m_model.setModified(false);
     updateStatus();
 }
 
 bool Workspace::btnQuitClick()
 {
+    if (!confirmDiscardTable())
+        return false;
     // Whatever settings file was read, the program's own one is written.
     m_iniFileName = programIniFileName();
     QDir().mkpath(QFileInfo(m_iniFileName).absolutePath());
@@ -325,12 +414,14 @@ bool Workspace::btnQuitClick()
 void Workspace::droppedFile(const QString &path)
 {
     // The tests are case-sensitive substring tests: "x.VTB" is not taken for a table file.
-    if (path.contains(QLatin1String(".vtb")))
-        loadTable(path);
-    else if (path.contains(QLatin1String(".dic")))
+    if (path.contains(QLatin1String(".vtb"))) {
+        if (confirmDiscardTable())
+            loadTable(path);
+    } else if (path.contains(QLatin1String(".dic"))) {
         setDictionary(path);
-    else if (QFileInfo::exists(withExtension(path, QStringLiteral(".zki"))))
+    } else if (QFileInfo::exists(withExtension(path, QStringLiteral(".zki")))) {
         setDataFile(path);
+    }
 }
 
 void Workspace::itemDataChkClick()
@@ -389,32 +480,46 @@ bool Workspace::checkOutputPath(const QString &path)
     return false;
 }
 
-void Workspace::itemSaveTableClick()
+bool Workspace::itemSaveTableClick()
 {
     FileDialogRequest request;
     request.title = QStringLiteral("組成表の保存");
     request.filters = saveFilters();
     request.filterIndex = 1;
     request.defaultExtension = QStringLiteral(".vtb");
-    request.fileName = m_tableTitle + QStringLiteral(".vtb");
+    // A table that came from a file goes back to it unless the user names another.
+    if (m_tableFilePath.isEmpty()) {
+        request.fileName = m_tableTitle + QStringLiteral(".vtb");
+    } else {
+        const QFileInfo from(m_tableFilePath);
+        request.directory = from.absolutePath();
+        request.fileName = from.fileName();
+    }
     const QString path = m_ui->getSaveFileName(request);
     if (path.isEmpty() || !checkOutputPath(path))
-        return;
+        return false;
     if (QFileInfo::exists(path)
         && !m_ui->askYesAbort(QStringLiteral("同名のファイルが存在します。書き換えますか？")))
-        return;
+        return false;
 
     m_ui->showWorkMessage(QStringLiteral("　組成表を保存中　"));
     TableFile file;
     const bool ok = file.write(m_model, m_tableTitle, path);
     m_ui->closeWorkMessage();
-    if (!ok)
+    if (!ok) {
         m_ui->showError(QStringLiteral("エラー"),
                         QStringLiteral("組成表を保存できませんでした。\n%1").arg(file.errorString()));
+        return false;
+    }
+    m_tableFilePath = QFileInfo(path).absoluteFilePath();
+    m_model.setModified(false);
+    return true;
 }
 
 void Workspace::itemLoadTableClick()
 {
+    if (!confirmDiscardTable())
+        return;
     const QString path = askOpenFile(QStringLiteral("組成表の読込"), 2, QStringLiteral("*.vtb"));
     if (!path.isEmpty())
         loadTable(path);
@@ -466,9 +571,11 @@ bool Workspace::loadTable(const QString &path)
         Q_EMIT settingsRead();
     }
     m_model = std::move(loaded);
+    m_model.setModified(false);
     m_items = items;
     m_tableTitle = title;
     m_tableFileName = info.fileName();
+    m_tableFilePath = info.absoluteFilePath();
     Q_EMIT tableChanged();
     updateStatus();
     return true;
@@ -519,11 +626,17 @@ void Workspace::setDataFile(const QString &path)
     m_settingDataFile = true;
     const bool opened = openDataFile();
     if (opened && m_settings.useDataItem) {
+        const QString title = m_tableTitle;
         readDataHeader();
-        if (m_model.releveCount() > 0)
+        // Rows without relevés (comments) are a table too: only a table without any row is
+        // laid out afresh.
+        if (m_model.releveCount() > 0 || m_model.speciesCount() > 0) {
+            if (m_tableTitle != title)
+                m_model.setModified(true);
             reNewTable();
-        else
+        } else {
             clearTable();
+        }
     }
     closeDataFile();
     m_settingDataFile = false;
@@ -548,9 +661,12 @@ void Workspace::itemUseFIClick()
         return;
     }
     m_settings.useDataItem = true;
+    const QString title = m_tableTitle;
     readDataHeader();
     // Nothing more is read from the pair: it need not stay open.
     closeDataFile();
+    if (m_tableTitle != title && (m_model.releveCount() > 0 || m_model.speciesCount() > 0))
+        m_model.setModified(true);
     reNewTable();
     updateStatus();
 }
@@ -627,6 +743,8 @@ int Workspace::btnToTableClick()
         m_model.setDataScaleK(m_database.dataScaleK());
         m_model.setDataScaleD(m_database.dataScaleD());
         m_ui->setBusy(false);
+        if (inserted > 0)
+            m_model.setModified(true);
     }
     closeDataFile();
     itemFrequencyClick();
@@ -675,6 +793,18 @@ void Workspace::itemReadINIClick()
     m_iniFileName = path;
     m_model.setTableFont(m_settings.tableFont);
     Q_EMIT settingsRead();
+}
+
+// --- Sorting, hiding and the numeric matrices ------------------------------------------------
+
+bool Workspace::outputValueMatrix(const MatrixOutputOptions &options)
+{
+    return MatrixOutput::outputValueMatrix(m_model, options, *m_ui);
+}
+
+bool Workspace::outputPCordCSV(const MatrixOutputOptions &options)
+{
+    return MatrixOutput::outputPCordCSV(m_model, options, *m_ui);
 }
 
 } // namespace Zelkor

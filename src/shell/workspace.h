@@ -1,8 +1,15 @@
 #pragma once
 
+#include "analysis/constancycommand.h"
+#include "analysis/freqtablemodel.h"
+#include "analysis/matrixoutputoptions.h"
+#include "analysis/sortandhide.h"
 #include "database/extraction.h"
+#include "database/siteexport.h"
 #include "database/synonymdictionary.h"
 #include "database/vegdatabase.h"
+#include "output/outputpanel.h"
+#include "output/tableoutputs.h"
 #include "platform/userinterface.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
@@ -13,6 +20,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 namespace Zelkor {
 
@@ -55,8 +63,12 @@ public:
     // --- Table layout ---------------------------------------------------------------------
     /// Resets the table arrays and the state of the database reading that goes with a table.
     void initTableArrays();
-    /// Menu "組成表を初期化する": empties the table and lays it out from the items.
+    /// Empties the table and lays it out from the items; the blank table counts as unchanged
+    /// and comes from no file.
     void clearTable();
+    /// Menu "組成表を初期化する": asks about unsaved changes (confirmDiscardTable()), then
+    /// clears the table.
+    void itemClearTableClick();
     /// Applies the table font and relabels or lays out the header rows.
     void reNewTable();
     /// Menu "出現頻度を再計算する".
@@ -71,6 +83,19 @@ public:
     bool outputsEnabled() const { return m_model.releveCount() > 0; }
     /// Tells the window that the title, the counts or a file name changed.
     void updateStatus();
+
+    // --- Unsaved changes ------------------------------------------------------------------------
+    /// Whether the table changed since it was last saved, loaded or cleared.
+    bool isModified() const { return m_model.isModified(); }
+    /// "現在の表は保存されていません。保存しますか？"
+    static QString unsavedQuestion();
+    /// Before a command that would discard the table: when it changed since it was last saved,
+    /// loaded or cleared, asks unsavedQuestion(). はい saves through itemSaveTableClick() and
+    /// goes on only when the table was saved; いいえ goes on without saving; キャンセル stops.
+    /// True when the command may go on. An unchanged table goes on without a question.
+    bool confirmDiscardTable();
+    /// A row or column was dragged to a new place in the grid: the table changed.
+    void tableRearranged();
 
     // --- Editing and search ------------------------------------------------------------------
     /// "この行を削除する" on grid row `row`: asks, removes the species row and the relevés left
@@ -99,7 +124,8 @@ public:
     /// through the user interface and false is returned; the cell keeps its text.
     bool editCell(int c, int r, const QString &text);
     /// "完全一致" (exact) or "部分一致" / Enter (partial): appends text to the search history and
-    /// marks the first 20 matching cells; a blank text only clears the marks. Returns the marks.
+    /// marks the first 20 matching cells; a blank text only clears the marks. A search that marks
+    /// nothing says so in the status bar (statusMessage()). Returns the marks.
     int searchTable(const QString &text, bool exact);
     /// "検索状態の解除": removes the search marks.
     void itemResetSearchClick();
@@ -107,20 +133,24 @@ public:
     const SearchHistory &searchHistory() const { return m_searchHistory; }
 
     // --- Start-up and quit --------------------------------------------------------------------
-    /// The creation of the main window: the command line (an ".INI" settings file or a ".VTB"
-    /// table file, in any case), the settings, the dictionary and the database, the empty table,
-    /// then the table file named. arguments: those after the program name.
+    /// The creation of the main window: the command line (an ".INI" settings file, a ".VTB"
+    /// table file or a ".ZKI" database, in any case), the settings, the dictionary and the
+    /// database (the one named on the command line before the settings' one), the empty table,
+    /// then the table file named. The table then counts as unchanged. arguments: those after the
+    /// program name.
     void formCreate(const QStringList &arguments, const QString &programPath);
     /// The program file given to formCreate().
     QString programPath() const { return m_programPath; }
     /// The program's own settings file: the program file's path with ".ini", or zelkor.ini in the
     /// user's configuration folder when the program's folder cannot be written.
     QString programIniFileName() const;
-    /// Menu "終了(&X)": writes the settings to the program's own settings file. False, after an
-    /// error message, when that fails: the window then stays open.
+    /// Menu "終了(&X)": asks about unsaved changes, then writes the settings to the program's
+    /// own settings file. False when the user cancels, or after an error message when writing
+    /// fails: the window then stays open.
     bool btnQuitClick();
-    /// A file dropped on the main window (only the first one counts): a table file (".vtb"), a
-    /// dictionary (".dic") or a database (a ".zki" of the same name exists); else nothing.
+    /// A file dropped on the main window (only the first one counts): a table file (".vtb",
+    /// loaded after the question about unsaved changes), a dictionary (".dic") or a database (a
+    /// ".zki" of the same name exists); else nothing.
     void droppedFile(const QString &path);
     /// Menu "データの検査": asks, then shows (Yes) or hides (No) the hidden index row and column.
     void itemDataChkClick();
@@ -133,6 +163,9 @@ public:
     FontSpec fontDialogFont() const { return m_fontDialogFont; }
     /// The address of the program's web help page.
     static QString webHelpUrl();
+    /// What "Web ヘルプ" opens: the user's guide installed with the program (or built beside it)
+    /// when it is there, else the web help page.
+    QUrl helpUrl() const;
 
     // --- Outputs ---------------------------------------------------------------------------
     /// The files the program reads from while it runs: the database pair, the dictionary and the
@@ -143,16 +176,23 @@ public:
     bool checkOutputPath(const QString &path);
 
     // --- Table file ------------------------------------------------------------------------
-    /// Menu "現在の表を保存する": asks for the table file (and, when it exists, whether to
-    /// overwrite it) and saves the table with its title. A failed save is reported and leaves
-    /// any old file as it was; the table, TableFileName and the status stay unchanged.
-    void itemSaveTableClick();
-    /// Menu "保存した表を読込む": asks for a table file and loads it.
+    /// Menu "現在の表を保存する": asks for the table file (proposing the file the table was
+    /// loaded from or last saved to, else the title) and, when it exists, whether to overwrite
+    /// it, and saves the table with its title. True when saved: the table then counts as
+    /// unchanged. A failed save is reported and leaves any old file as it was; the table,
+    /// TableFileName and the status stay unchanged.
+    bool itemSaveTableClick();
+    /// Menu "保存した表を読込む": asks about unsaved changes, then for a table file, and loads
+    /// it.
     void itemLoadTableClick();
     /// Loads the table file path, with the settings file of the same name beside it when there is
-    /// one. True when loaded; on failure the error is shown and the table, the header items, the
-    /// settings, the title and TableFileName all stay as they were.
+    /// one. True when loaded (the table counts as unchanged); on failure the error is shown and
+    /// the table, the header items, the settings, the title and TableFileName all stay as they
+    /// were. Asks nothing: the commands ask about unsaved changes before they call it.
     bool loadTable(const QString &path);
+    /// The table file the table was loaded from or last saved to (full path); empty when it
+    /// comes from no file.
+    QString tableFilePath() const { return m_tableFilePath; }
 
     // --- Database ----------------------------------------------------------------------------
     /// The vegetation database reader: the relevé read last and its species list.
@@ -210,6 +250,14 @@ public:
     /// "標準名に変換": each non-empty name, trimmed, replaced by its standard name.
     QStringList btnSynToComClick(const QStringList &names) const;
 
+    // --- Outputs -------------------------------------------------------------------------------
+    /// The output panel (PaneltoPrint): the output commands of the menu, the item-change mode.
+    OutputPanel &outputPanel() { return m_outputPanel; }
+    /// The outputs of the composition table the panel runs.
+    TableOutputs &tableOutputs() { return m_tableOutputs; }
+    /// The site-data exports ("分布データ等を出力する").
+    SiteExport &siteExport() { return m_siteExport; }
+
     // --- Settings commands -------------------------------------------------------------------
     /// Menu "設定ファイルの読込み": asks for a settings file and takes its settings and header
     /// items (the "データ埋込項目を使う" check follows the file); the new layout shows at the next
@@ -217,9 +265,30 @@ public:
     /// reported and changes nothing.
     void itemReadINIClick();
 
+    // --- Constancy tables --------------------------------------------------------------------
+    /// The second window's table: the last constancy table or score table, for the whole run.
+    FreqTableModel &freqTable() { return m_freqTable; }
+    const FreqTableModel &freqTable() const { return m_freqTable; }
+    /// The commands of "常在度表を作成する" and its panel, over this table.
+    ConstancyCommand &constancy() { return m_constancy; }
+    // --- Sorting, hiding and the numeric matrices ------------------------------------------
+    /// The sorting and hiding commands of the tool menu and their range panel.
+    SortAndHide &sortAndHide() { return m_sortAndHide; }
+    const SortAndHide &sortAndHide() const { return m_sortAndHide; }
+    /// The range operation that every press on the grid follows.
+    const RangeMode &rangeMode() const { return m_sortAndHide.rangeMode(); }
+    /// "数値表として出力する" with the output panel's title, ranges, method and orientation:
+    /// asks for the file and writes the value matrix. True when written.
+    bool outputValueMatrix(const MatrixOutputOptions &options);
+    /// "PCord用にCSV出力する" with the output panel's title, ranges and method: asks for the file
+    /// and writes the package's matrix and its label list. True when written.
+    bool outputPCordCSV(const MatrixOutputOptions &options);
+
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
     void statusChanged();
+    /// A short note for the status bar (a search that found nothing).
+    void statusMessage(const QString &text);
     /// Cells, sizes or the layout of the table changed; the grid must repaint.
     void tableChanged();
     /// The pending tint of an editing question (pendingTint()) was set or cleared.
@@ -233,9 +302,13 @@ Q_SIGNALS:
 private:
     /// The database reading state that goes with a table (species list buffer, hit count).
     void resetReadingState();
-    /// The shared open dialog with the program's file types, in the data folder; empty when
-    /// cancelled.
+    /// The shared open dialog with the program's file types, in the folder an open dialog was
+    /// last confirmed in (the data folder before that); empty when cancelled.
     QString askOpenFile(const QString &title, int filterIndex, const QString &fileName);
+    /// The folder of the file last chosen in an open dialog.
+    QString m_openFolder;
+    /// The table file the table was loaded from or last saved to.
+    QString m_tableFilePath;
 
     UserInterface *m_ui;
     TableModel m_model;
@@ -263,6 +336,15 @@ private:
     bool m_settingDataFile = false;
     // Extraction
     Extraction m_extraction;
+    // Outputs
+    OutputPanel m_outputPanel;
+    TableOutputs m_tableOutputs;
+    SiteExport m_siteExport;
+    // Constancy tables
+    FreqTableModel m_freqTable;
+    ConstancyCommand m_constancy{&m_model, &m_freqTable, m_ui, [this] { return m_tableTitle; }};
+    // Sorting and hiding
+    SortAndHide m_sortAndHide;
 };
 
 } // namespace Zelkor

@@ -144,7 +144,7 @@ void CellGrid::moveColumn(int from, int to, bool withSize)
     }
 }
 
-void CellGrid::permuteRows(int first, const std::vector<int> &order)
+void CellGrid::permuteRows(int first, const std::vector<int> &order, bool withSize)
 {
     std::vector<Row> rows;
     std::vector<int> heights;
@@ -156,11 +156,12 @@ void CellGrid::permuteRows(int first, const std::vector<int> &order)
     }
     for (std::size_t k = 0; k < order.size(); ++k) {
         m_rows[std::size_t(first) + k] = std::move(rows[k]);
-        m_rowHeights[std::size_t(first) + k] = heights[k];
+        if (withSize)
+            m_rowHeights[std::size_t(first) + k] = heights[k];
     }
 }
 
-void CellGrid::permuteColumns(int first, const std::vector<int> &order)
+void CellGrid::permuteColumns(int first, const std::vector<int> &order, bool withSize)
 {
     const int last = first + int(order.size()) - 1;
     std::vector<int> newPos(order.size());
@@ -175,6 +176,8 @@ void CellGrid::permuteColumns(int first, const std::vector<int> &order)
             it->col = newPos[std::size_t(it->col - first)];
         std::sort(b, e, [](const Entry &x, const Entry &y) { return x.col < y.col; });
     }
+    if (!withSize)
+        return;
     std::vector<int> widths(order.size());
     for (std::size_t k = 0; k < order.size(); ++k)
         widths[k] = m_colWidths[std::size_t(order[k])];

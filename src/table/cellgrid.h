@@ -38,10 +38,11 @@ public:
     /// The same for columns.
     void moveColumn(int from, int to, bool withSize = true);
     /// Puts the rows first..last into the given order: row first+k receives old row order[k]
-    /// (order holds every row of the range once). Heights travel with their rows.
-    void permuteRows(int first, const std::vector<int> &order);
+    /// (order holds every row of the range once). With withSize the heights travel with their
+    /// rows, otherwise they stay by position (only the cells change places).
+    void permuteRows(int first, const std::vector<int> &order, bool withSize = true);
     /// The same for columns.
-    void permuteColumns(int first, const std::vector<int> &order);
+    void permuteColumns(int first, const std::vector<int> &order, bool withSize = true);
 
     /// Number of non-empty cells of row r in columns c0..c1.
     int countInRow(int r, int c0, int c1) const;

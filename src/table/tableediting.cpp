@@ -91,20 +91,16 @@ bool TableEditing::itemDelRowClick(TableModel &model, UserInterface &ui, int row
         return false;
     if (!askAbout(ui, tint, EditTarget{EditTarget::Row, row}, deleteRowQuestion()))
         return false;
+    // Only the relevés that lose their last species with this row go with it. Columns that were
+    // empty before, inserted ones and the separators between groups of relevés, are the user's
+    // structure and stay.
+    const std::vector<int> emptied = columnsEmptiedByRow(model, row);
     model.deleteRow(row);
+    for (auto c = emptied.rbegin(); c != emptied.rend(); ++c)
+        model.deleteColumn(*c);
     model.checkSpeciesNumber();
     model.checkTableNumber();
-    bool removed = false;
-    for (int k = model.releveCount(); k >= 1; --k) {
-        if (model.releveSpCount(k) == 0) {
-            model.deleteColumn(k + 3);
-            removed = true;
-        }
-    }
-    // The species numbers of the relevés are kept by display position: after removing empty
-    // columns those right of them moved left, and outputs would take a relevé for empty.
-    if (removed)
-        model.checkTableNumber();
+    model.setModified(true);
     return true;
 }
 
@@ -114,20 +110,46 @@ bool TableEditing::itemDelColClick(TableModel &model, UserInterface &ui, int col
         return false;
     if (!askAbout(ui, tint, EditTarget{EditTarget::Column, col}, deleteColumnQuestion()))
         return false;
+    // Only the species rows whose last entry was in this column go with it. Rows that were empty
+    // before, comment rows and inserted empty rows, stay.
+    const std::vector<int> emptied = rowsEmptiedByColumn(model, col);
     model.deleteColumn(col);
+    for (auto r = emptied.rbegin(); r != emptied.rend(); ++r)
+        model.deleteRow(*r);
     model.checkTableNumber();
     model.checkSpeciesNumber();
-    bool removed = false;
-    for (int k = model.speciesCount(); k >= 1; --k) {
-        if (model.speciesFreq(k) == 0) {
-            model.deleteRow(model.headerRows() + k);
-            removed = true;
-        }
-    }
-    // Frequencies are kept by display position; the rows below a removed one moved up.
-    if (removed)
-        model.checkSpeciesNumber();
+    model.setModified(true);
     return true;
+}
+
+std::vector<int> TableEditing::columnsEmptiedByRow(const TableModel &model, int row)
+{
+    const CellGrid &g = model.grid();
+    const int h = model.headerRows();
+    const int lastCol = model.releveCount() + 3;
+    std::vector<int> entries(std::size_t(std::max(lastCol + 1, 0)), 0);
+    for (int r = h + 1; r <= h + model.speciesCount(); ++r) {
+        g.forEachInRow(r, [&](int c, const QString &) {
+            if (c >= 4 && c <= lastCol)
+                ++entries[std::size_t(c)];
+        });
+    }
+    std::vector<int> emptied;
+    for (int c = 4; c <= lastCol; ++c)
+        if (entries[std::size_t(c)] == 1 && !g.isCellEmpty(c, row))
+            emptied.push_back(c);
+    return emptied;
+}
+
+std::vector<int> TableEditing::rowsEmptiedByColumn(const TableModel &model, int col)
+{
+    const CellGrid &g = model.grid();
+    const int h = model.headerRows();
+    std::vector<int> emptied;
+    for (int r = h + 1; r <= h + model.speciesCount(); ++r)
+        if (!g.isCellEmpty(col, r) && g.countInRow(r, 4, model.releveCount() + 3) == 1)
+            emptied.push_back(r);
+    return emptied;
 }
 
 bool TableEditing::itemInsRowClick(TableModel &model, UserInterface &ui, int row, const TintHook &tint)
@@ -150,6 +172,7 @@ bool TableEditing::itemInsRowClick(TableModel &model, UserInterface &ui, int row
     if (s >= 1)
         model.coverData().clearSpecies(s);
     model.checkSpeciesNumber();
+    model.setModified(true);
     return true;
 }
 
@@ -173,6 +196,7 @@ bool TableEditing::itemInsColClick(TableModel &model, UserInterface &ui, int col
     if (r >= 1)
         model.coverData().clearReleve(r);
     model.checkTableNumber();
+    model.setModified(true);
     return true;
 }
 
@@ -186,9 +210,10 @@ bool TableEditing::itemCommentClick(TableModel &model, UserInterface &ui, int ro
         TintScope scope(tint, EditTarget{EditTarget::Row, row});
         ok = ui.getText(commentCaption(), model.grid().cell(2, row), &text);
     }
-    if (!ok)
+    if (!ok || text == model.grid().cell(2, row))
         return false;
     model.grid().setCell(2, row, text);
+    model.setModified(true);
     return true;
 }
 
@@ -287,8 +312,11 @@ bool TableEditing::applyCellEdit(TableModel &model, int c, int r, const QString 
         }
     }
 
+    const QString shown = isEmpty(codes) ? QString() : dataToCellText(codes);
+    if (shown != model.grid().cell(c, r) || codes != model.coverData().at(releve, species))
+        model.setModified(true);
     model.coverData().set(releve, species, codes);
-    model.grid().setCell(c, r, isEmpty(codes) ? QString() : dataToCellText(codes));
+    model.grid().setCell(c, r, shown);
     model.checkTableNumber();
     model.checkSpeciesNumber();
     return true;

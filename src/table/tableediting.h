@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace Zelkor {
 
@@ -26,7 +27,8 @@ using TintHook = std::function<void(const EditTarget &)>;
 /// columns, comment rows, the table title, the limits of dragged rows and columns and typing into
 /// a cover cell. Each command takes the table, the user interface that asks the questions and the
 /// grid row or column it acts on; outside the rows or columns it may act on it does nothing and
-/// asks nothing. The commands return true when they changed the table (or the title).
+/// asks nothing. The commands return true when they changed the table (or the title), and then
+/// mark the table as changed (TableModel::setModified).
 class TableEditing
 {
 public:
@@ -48,14 +50,21 @@ public:
     static bool canInsertColumn(const TableModel &model, int col);
     static bool canComment(const TableModel &model, int row);
 
-    /// "この行を削除する": asks, then removes the species row, renumbers, and removes every
-    /// relevé left without a species.
+    /// "この行を削除する": asks, then removes the species row and the relevés whose last species
+    /// it held, and renumbers. Relevé columns that were empty already (group separators) stay.
     static bool itemDelRowClick(TableModel &model, UserInterface &ui, int row,
                                 const TintHook &tint = {});
-    /// "この列を削除する": asks, then removes the relevé column, renumbers, and removes every
-    /// species row left without an entry (comment rows and empty inserted rows too).
+    /// "この列を削除する": asks, then removes the relevé column and the species rows whose last
+    /// entry it held, and renumbers. Rows that were empty already (comment rows, inserted empty
+    /// rows) stay.
     static bool itemDelColClick(TableModel &model, UserInterface &ui, int col,
                                 const TintHook &tint = {});
+    /// The relevé columns (grid columns, increasing) whose only species entry lies in grid row
+    /// `row`: deleting the row leaves them empty.
+    static std::vector<int> columnsEmptiedByRow(const TableModel &model, int row);
+    /// The species rows (grid rows, increasing) whose only entry lies in grid column `col`.
+    static std::vector<int> rowsEmptiedByColumn(const TableModel &model, int col);
+
     /// "この上に行を挿入": asks, then puts an empty row (no name, no entries) above the row,
     /// growing the species capacity if needed; if it cannot grow, the table stays as it was.
     static bool itemInsRowClick(TableModel &model, UserInterface &ui, int row,
@@ -65,7 +74,8 @@ public:
     static bool itemInsColClick(TableModel &model, UserInterface &ui, int col,
                                 const TintHook &tint = {});
     /// "コメントを書込む": asks for the text of the row's name cell (the old text as the prompt,
-    /// an empty field); OK writes it, an empty entry empties the cell, cancel changes nothing.
+    /// an empty field); OK writes it, an empty entry empties the cell; cancel, or the same text
+    /// again, changes nothing.
     static bool itemCommentClick(TableModel &model, UserInterface &ui, int row,
                                  const TintHook &tint = {});
 

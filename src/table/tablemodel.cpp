@@ -86,6 +86,7 @@ void TableModel::clearTable(HeaderItems &items)
     }
     m_grid.setCell(3, 1, QString());
     reNewTable(items);
+    m_modified = false;
 }
 
 void TableModel::reNewTable(HeaderItems &items)
@@ -97,8 +98,11 @@ void TableModel::reNewTable(HeaderItems &items)
     m_grid.setColWidth(0, 1);
     m_grid.setColWidth(2, 7 * colWidth);
 
-    if (m_releveCount != 0) {
-        // A table exists: its header rows stay, they only take the items' current labels.
+    if (m_releveCount != 0 || m_speciesCount != 0) {
+        // A table exists: its header rows stay, they only take the items' current labels. Rows
+        // without relevés (comments written before any extraction, or left after the last
+        // relevé was deleted) are a table too: laying the header rows out afresh would write
+        // labels and indexes over them.
         for (int n = 1; n <= HeaderItems::Count; ++n) {
             items[n].layout = false;
             items[n].selected = false;

@@ -70,15 +70,23 @@ public:
     void addSearchHit(int col, int row);
     void clearSearchHits() { m_searchHits.clear(); }
 
+    /// Whether the table changed since it was last saved, loaded or cleared. Every command that
+    /// changes cells, cover codes, the order of rows or columns, comments or the title sets it;
+    /// saving, loading and clearing reset it. The commands that would discard the table ask
+    /// before they do when it is set.
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified) { m_modified = modified; }
+
     /// Lowers the capacity growth stops at (MaxCapacity by default), as when memory runs out.
     void setCapacityLimit(int limit) { m_capacityLimit = limit; }
 
     /// Resets capacities (23 relevés, 127 species), counts, statistics, scales and search marks.
     void initTableArrays();
-    /// Empties the table and lays it out afresh from the items' layout flags.
+    /// Empties the table and lays it out afresh from the items' layout flags; the blank table
+    /// counts as unchanged.
     void clearTable(HeaderItems &items);
-    /// Applies the font sizes; relabels the header rows (a table exists) or lays them out from
-    /// the layout flags (no relevés).
+    /// Applies the font sizes; relabels the header rows (a table exists: relevés or species
+    /// rows) or lays them out from the layout flags (no rows at all).
     void reNewTable(HeaderItems &items);
     /// Grows the relevé capacity in steps of 8 until relevé mc fits; false (nothing changed)
     /// when that cannot be done.
@@ -128,6 +136,7 @@ private:
     int m_dataScaleK = 5;
     int m_dataScaleD = 2;
     int m_capacityLimit = MaxCapacity;
+    bool m_modified = false;
 };
 
 } // namespace Zelkor

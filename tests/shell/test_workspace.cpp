@@ -100,6 +100,28 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{"a.ini.txt", false, false},
                       CommandLineCase{"noextension", false, false}));
 
+TEST_F(WorkspaceStartup, DatabaseNamedOnTheCommandLineIsOpenedInsteadOfTheSettingsOne)
+{
+    // A double-clicked database file starts the program with it, whatever the settings name.
+    struct Case { const char *argument; bool opens; };
+    const Case cases[] = {{"veg.zki", true}, {"veg.ZKI", true}, {"gone.zki", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument);
+        TempDir folder;
+        const QString zki = folder.writeBytes(QString::fromUtf8(c.argument).replace(QLatin1String("gone"), QLatin1String("other")),
+                                              Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki"))));
+        folder.writeBytes(QFileInfo(zki).completeBaseName() + QStringLiteral(".zkd"),
+                          Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))));
+        ScriptedUserInterface ui2;
+        Workspace ws2(&ui2);
+        ws2.formCreate({folder.path(QString::fromUtf8(c.argument))}, programPath());
+        EXPECT_EQ(ws2.dataFileName(), c.opens ? zki : Workspace::notSpecified());
+        EXPECT_EQ(ws2.recordCount() > 0, c.opens);
+        EXPECT_TRUE(ui2.messages().isEmpty()) << ui2.log().join(QLatin1Char('\n')).toStdString();
+        EXPECT_FALSE(ws2.isModified());
+    }
+}
+
 TEST_F(WorkspaceStartup, OpensTheDatabaseFromTheDataFolderWhenItsZkiExists)
 {
     const QString data = dir.path(QStringLiteral("data"));
@@ -287,6 +309,21 @@ TEST(WorkspaceShell, WebHelpIsOnTheProgramsSite)
 {
     EXPECT_TRUE(Workspace::webHelpUrl().endsWith(QStringLiteral("/zkdb/zelkor-pg1.html")));
     EXPECT_TRUE(Workspace::webHelpUrl().startsWith(QStringLiteral("https://")));
+}
+
+TEST(WorkspaceShell, HelpOpensTheInstalledGuideWhenItIsThere)
+{
+    // The program in PREFIX/bin, the guide in PREFIX/share/doc/zelkor/guide.
+    TempDir prefix;
+    QDir().mkpath(prefix.path(QStringLiteral("bin")));
+    ScriptedUserInterface ui;
+    Workspace ws(&ui);
+    ws.formCreate({}, prefix.path(QStringLiteral("bin/zelkor")));
+    EXPECT_EQ(ws.helpUrl(), QUrl(Workspace::webHelpUrl()));
+
+    QDir().mkpath(prefix.path(QStringLiteral("share/doc/zelkor/guide")));
+    const QString index = prefix.writeBytes(QStringLiteral("share/doc/zelkor/guide/index.html"), "<html></html>");
+    EXPECT_EQ(ws.helpUrl(), QUrl::fromLocalFile(index));
 }
 
 } // namespace

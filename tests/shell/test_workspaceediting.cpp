@@ -120,6 +120,25 @@ TEST_F(WorkspaceEditing, SearchKeepsHistoryAndResetRemovesMarks)
     EXPECT_TRUE(ws.model().searchHits().empty());
 }
 
+TEST_F(WorkspaceEditing, SearchThatMarksNothingSaysSoInTheStatusBar)
+{
+    QStringList notes;
+    QObject::connect(&ws, &Workspace::statusMessage, [&notes](const QString &text) { notes << text; });
+    struct Case { const char *text; bool exact; const char *note; };
+    const Case cases[] = {
+        {"ススキ", true, nullptr},
+        {" ススキ属 ", true, "「ススキ属」は表の中に見つかりませんでした"},
+        {"スス", true, "「スス」は表の中に見つかりませんでした"},
+        {"スス", false, nullptr},
+        {"  ", false, nullptr}, // a blank search only clears the marks
+    };
+    for (const Case &c : cases) {
+        notes.clear();
+        ws.searchTable(QString::fromUtf8(c.text), c.exact);
+        EXPECT_EQ(notes, c.note ? QStringList{QString::fromUtf8(c.note)} : QStringList()) << c.text;
+    }
+}
+
 TEST_F(WorkspaceEditing, RefusedCellEditIsReportedAndKeepsTheCell)
 {
     EXPECT_FALSE(ws.editCell(4, h() + 1, QStringLiteral("5")));

@@ -12,6 +12,11 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace Zelkor::Test {
 
 TempDir::TempDir() = default;

@@ -5,7 +5,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
 #include <string>
+
+/// Texts in test failures as text, not as arrays of UTF-16 units.
+void PrintTo(const QString &text, std::ostream *os);
 
 namespace Zelkor::Test {
 

@@ -122,45 +122,6 @@ TEST_F(EditTable, DeleteRowRemovesRelevesLeftWithoutSpecies)
         EXPECT_TRUE(isEmpty(model.coverData().at(freedReleve, s))) << s;
 }
 
-TEST_F(EditTable, DeleteColumnRemovesSpeciesRowsLeftEmptyCommentRowsToo)
-{
-    setReleves(3);
-    putSpecies(1, QStringLiteral("ススキ"), {1, 2});
-    putSpecies(2, QStringLiteral("ヨモギ"), {2});
-    putSpecies(3, QStringLiteral("＜ススキ群落＞"), {});
-    putSpecies(4, QString(), {});
-    putSpecies(5, QStringLiteral("チガヤ"), {3});
-    model.recomputeFrequencies();
-
-    ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemDelColClick(model, ui, 5, tint));
-
-    EXPECT_EQ(ui.log(), QStringList{QStringLiteral("yesno:この列を削除しますか？")});
-    EXPECT_EQ(tints.front(), (EditTarget{EditTarget::Column, 5}));
-    EXPECT_EQ(model.releveCount(), 2);
-    EXPECT_EQ(site(2), QStringLiteral("Site3"));
-    ASSERT_EQ(model.speciesCount(), 2);
-    EXPECT_EQ(name(1), QStringLiteral("ススキ"));
-    EXPECT_EQ(name(2), QStringLiteral("チガヤ"));
-    EXPECT_EQ(model.speciesFreq(1), 1);
-    EXPECT_EQ(model.speciesFreq(2), 1);
-    EXPECT_EQ(model.grid().cell(1, h() + 2), QStringLiteral("   2"));
-    EXPECT_TRUE(name(3).isEmpty());
-}
-
-TEST_F(EditTable, DeletingTheLastColumnEmptiesTheTable)
-{
-    setReleves(1);
-    putSpecies(1, QStringLiteral("ススキ"), {1});
-    putSpecies(2, QStringLiteral("コメント"), {});
-    model.recomputeFrequencies();
-    ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemDelColClick(model, ui, 4));
-    EXPECT_EQ(model.releveCount(), 0);
-    EXPECT_EQ(model.speciesCount(), 0);
-    EXPECT_TRUE(name(1).isEmpty());
-}
-
 // --- Inserting --------------------------------------------------------------------------------
 
 TEST_F(EditTable, InsertRowAboveFirstSpeciesOfFullTableGrows)
@@ -402,6 +363,7 @@ TEST_F(EditTable, CommandsDoNothingOutsideTheirRowsAndColumns)
         ui.clearLog();
     }
     EXPECT_TRUE(snapshot() == before);
+    EXPECT_FALSE(model.isModified());
 }
 
 TEST_F(EditTable, InsertingIntoAFullGridHasNoColumnBeyondTheLast)
@@ -440,6 +402,7 @@ TEST_F(EditTable, NoOrCancelChangesNothing)
         EXPECT_EQ(ui.pendingAnswers(), 0) << c.asked;
     }
     EXPECT_TRUE(snapshot() == before);
+    EXPECT_FALSE(model.isModified());
 }
 
 TEST_F(EditTable, TintIsClearedWhateverTheAnswer)
@@ -574,4 +537,132 @@ TEST_F(EditTable, CellEditWithUnchangedTextKeepsTheCodes)
     EXPECT_TRUE(TableEditing::applyCellEdit(model, 4, h() + 2, QString()));
     EXPECT_TRUE(TableEditing::applyCellEdit(model, 5, 2, QStringLiteral("Site2")));
     EXPECT_FALSE(TableEditing::applyCellEdit(model, 5, 2, QStringLiteral("Site9")));
+}
+
+// --- Deleting keeps the user's structure -------------------------------------------------------------
+
+namespace {
+
+struct DeleteCase
+{
+    const char *name;
+    int releves;
+    // Species rows top to bottom: name and the relevés it has an entry in (none: a comment row
+    // or an inserted empty row).
+    std::vector<std::pair<const char *, std::vector<int>>> rows;
+    Cmd cmd;
+    int at; ///< species display position (DelRow) or relevé display position (DelCol)
+    std::vector<const char *> namesAfter;
+    std::vector<int> sitesAfter; ///< the relevés left, by their original display position
+};
+
+} // namespace
+
+TEST_F(EditTable, DeletingRemovesOnlyWhatTheDeletionEmptied)
+{
+    const DeleteCase cases[] = {
+        {"column: comment row and inserted empty row stay, the row it emptied goes", 3,
+         {{"ススキ", {1, 2}}, {"ヨモギ", {2}}, {"＜ススキ群落＞", {}}, {"", {}}, {"チガヤ", {3}}},
+         Cmd::DelCol, 2,
+         {"ススキ", "＜ススキ群落＞", "", "チガヤ"}, {1, 3}},
+        {"last column: the comment row stays", 1,
+         {{"ススキ", {1}}, {"コメント", {}}},
+         Cmd::DelCol, 1,
+         {"コメント"}, {}},
+        {"column whose rows all have other entries removes no row", 3,
+         {{"ススキ", {1, 2}}, {"ヨモギ", {2, 3}}},
+         Cmd::DelCol, 2,
+         {"ススキ", "ヨモギ"}, {1, 3}},
+        {"row: the empty column between groups stays, the column it emptied goes", 4,
+         {{"ススキ", {1, 3}}, {"ヨモギ", {4}}, {"チガヤ", {3}}},
+         Cmd::DelRow, 2,
+         {"ススキ", "チガヤ"}, {1, 2, 3}},
+        {"row emptying two relevés around a separator", 5,
+         {{"ススキ", {1}}, {"ヨモギ", {2, 4}}, {"チガヤ", {1, 5}}},
+         Cmd::DelRow, 2,
+         {"ススキ", "チガヤ"}, {1, 3, 5}},
+        {"row whose relevés keep other species removes no column", 3,
+         {{"ススキ", {1, 3}}, {"ヨモギ", {1, 3}}},
+         Cmd::DelRow, 1,
+         {"ヨモギ"}, {1, 2, 3}},
+    };
+    for (const DeleteCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        model.clearTable(items);
+        setReleves(c.releves);
+        int k = 0;
+        for (const auto &[rowName, releves] : c.rows) {
+            ++k;
+            model.grid().setCell(2, h() + k, QString::fromUtf8(rowName));
+            for (int rel : releves) {
+                model.grid().setCell(rel + 3, h() + k, QStringLiteral("   1"));
+                model.coverData().set(model.releveIndexAt(rel + 3), model.speciesIndexAt(h() + k), kHerb);
+            }
+        }
+        model.setSpeciesCount(k);
+        model.recomputeFrequencies();
+
+        ui.answerYes();
+        ASSERT_TRUE(run(c.cmd, model, ui, c.cmd == Cmd::DelRow ? h() + c.at : c.at + 3));
+
+        QStringList names, expectedNames;
+        for (int i = 1; i <= model.speciesCount(); ++i)
+            names << name(i);
+        for (const char *n : c.namesAfter)
+            expectedNames << QString::fromUtf8(n);
+        EXPECT_EQ(names, expectedNames);
+        QStringList sites, expectedSites;
+        for (int i = 1; i <= model.releveCount(); ++i)
+            sites << site(i);
+        for (int rel : c.sitesAfter)
+            expectedSites << QStringLiteral("Site%1").arg(rel);
+        EXPECT_EQ(sites, expectedSites);
+        // The numbers are those of the rows and columns now in place.
+        for (int i = 1; i <= model.speciesCount(); ++i)
+            EXPECT_EQ(model.speciesFreq(i), model.grid().countInRow(h() + i, 4, model.releveCount() + 3)) << i;
+        for (int i = 1; i <= model.releveCount(); ++i) {
+            int entries = 0;
+            for (int r = h() + 1; r <= h() + model.speciesCount(); ++r)
+                entries += model.grid().isCellEmpty(i + 3, r) ? 0 : 1;
+            EXPECT_EQ(model.releveSpCount(i), entries) << i;
+        }
+        EXPECT_TRUE(model.isModified());
+    }
+}
+
+// --- What marks the table as changed ---------------------------------------------------------------
+
+TEST_F(EditTable, CommandsThatChangeTheTableMarkItChanged)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<bool()> command;
+        bool changes;
+    };
+    const Case cases[] = {
+        {"delete row", [&] { ui.answerYes(); return TableEditing::itemDelRowClick(model, ui, h() + 2); }, true},
+        {"delete column", [&] { ui.answerYes(); return TableEditing::itemDelColClick(model, ui, 5); }, true},
+        {"insert row", [&] { ui.answerYes(); return TableEditing::itemInsRowClick(model, ui, h() + 1); }, true},
+        {"insert column", [&] { ui.answerYes(); return TableEditing::itemInsColClick(model, ui, 4); }, true},
+        {"comment", [&] { ui.answerText(QStringLiteral("＜群落＞")); return TableEditing::itemCommentClick(model, ui, h() + 1); }, true},
+        {"comment, same text again", [&] { ui.answerText(QStringLiteral("ススキ")); return TableEditing::itemCommentClick(model, ui, h() + 1); }, false},
+        {"typed cover code", [&] { return TableEditing::applyCellEdit(model, 5, h() + 1, QStringLiteral("H1:3")); }, true},
+        {"typed text unchanged", [&] { return TableEditing::applyCellEdit(model, 4, h() + 1, QStringLiteral("   1")); }, false},
+        {"delete answered No", [&] { ui.answerNo(); return TableEditing::itemDelRowClick(model, ui, h() + 1); }, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        model.clearTable(items);
+        setReleves(2);
+        putSpecies(1, QStringLiteral("ススキ"), {1});
+        putSpecies(2, QStringLiteral("ヨモギ"), {2});
+        model.recomputeFrequencies();
+        ASSERT_FALSE(model.isModified());
+        c.command();
+        EXPECT_EQ(model.isModified(), c.changes);
+        // Clearing gives a blank table that counts as unchanged.
+        model.clearTable(items);
+        EXPECT_FALSE(model.isModified());
+    }
 }

@@ -525,9 +525,17 @@ void GridWidget::paintGrid(QPainter &p, const QRect &areaIn)
     const QColor selectedText = palette().color(QPalette::HighlightedText);
     bool penSelected = false;
     p.setPen(textColour);
+    // A row lower than half a line of text (the one-pixel index row) or a column no wider than
+    // the margin (the index column) shows no text: clipped to it, a text would leave a stripe
+    // of glyph fragments along the grid's edge.
+    const int minTextHeight = std::max(2, p.fontMetrics().height() / 2);
     for (const Line &row : rows) {
+        if (row.size < minTextHeight)
+            continue;
         const bool rowInSel = hasRange && row.index >= sel.top && row.index <= sel.bottom;
         for (const Line &col : cols) {
+            if (col.size <= kTextMargin)
+                continue;
             const QString &text = m_grid->cell(col.index, row.index);
             if (text.isEmpty())
                 continue;

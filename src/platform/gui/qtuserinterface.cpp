@@ -71,7 +71,8 @@ QStringList QtUserInterface::nameFilters(const QStringList &filters)
 }
 
 namespace {
-// A message box with Japanese button captions, whatever translations the system has.
+// A message box with the program's Japanese button captions, the same words the standard
+// dialogs show with Qt's Japanese translations, whatever translations are installed.
 int runMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text,
                   QMessageBox::StandardButtons buttons)
 {
@@ -80,6 +81,7 @@ int runMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &captio
         {QMessageBox::Yes, QStringLiteral("はい(&Y)")},
         {QMessageBox::No, QStringLiteral("いいえ(&N)")},
         {QMessageBox::Abort, QStringLiteral("中止(&A)")},
+        {QMessageBox::Cancel, QStringLiteral("キャンセル")},
         {QMessageBox::Ok, QStringLiteral("OK")},
     };
     for (const auto &[button, label] : captions)
@@ -96,6 +98,17 @@ bool QtUserInterface::askYesNo(const QString &text)
     return runMessageBox(m_window, QMessageBox::Question, QStringLiteral("確認"), text,
                          QMessageBox::Yes | QMessageBox::No)
            == QMessageBox::Yes;
+}
+
+YesNoCancel QtUserInterface::askYesNoCancel(const QString &text)
+{
+    // Escape and the close box answer キャンセル: the box's escape button is its Cancel.
+    switch (runMessageBox(m_window, QMessageBox::Question, QStringLiteral("確認"), text,
+                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes: return YesNoCancel::Yes;
+    case QMessageBox::No: return YesNoCancel::No;
+    default: return YesNoCancel::Cancel;
+    }
 }
 
 bool QtUserInterface::askYesAbort(const QString &text)
@@ -202,6 +215,13 @@ void QtUserInterface::showWorkMessage(const QString &line1, const QString &line2
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_workCursor = true;
     }
+    if (m_panel)
+        m_panel->showMessage(line1, line2);
+}
+
+void QtUserInterface::showGuideMessage(const QString &line1, const QString &line2)
+{
+    // The user is to drag with the mouse: no busy cursor.
     if (m_panel)
         m_panel->showMessage(line1, line2);
 }

@@ -29,6 +29,7 @@ public:
     static QStringList nameFilters(const QStringList &filters);
 
     bool askYesNo(const QString &text) override;
+    YesNoCancel askYesNoCancel(const QString &text) override;
     bool askYesAbort(const QString &text) override;
     void showMessage(const QString &text) override;
     void showError(const QString &caption, const QString &text) override;
@@ -37,6 +38,7 @@ public:
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
     void showWorkMessage(const QString &line1, const QString &line2 = QString()) override;
+    void showGuideMessage(const QString &line1, const QString &line2) override;
     void closeWorkMessage() override;
     void setBusy(bool busy) override;
 

@@ -11,6 +11,8 @@ const std::vector<Command> &commands()
         {mkdbCommand, runMkdb},
         {extractCommand, runExtract},
         {searchCommand, runSearch},
+        {constancyCommand, runConstancy},
+        {sortCommand, runSort},
     };
     return all;
 }

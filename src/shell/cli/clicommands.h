@@ -24,12 +24,18 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err);
 int runSearch(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Extracts relevés from a database into a table file.
 int runExtract(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Writes the constancy table of a table file as text or CSV.
+int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Sorts the species or the relevés of a table file.
+int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
 
 /// What each subcommand takes (its usage text comes from it).
 CommandSpec infoCommand();
 CommandSpec mkdbCommand();
 CommandSpec searchCommand();
 CommandSpec extractCommand();
+CommandSpec constancyCommand();
+CommandSpec sortCommand();
 
 /// A subcommand of zelkor-cli: its name, what it takes and what runs it.
 struct Command

@@ -1,5 +1,9 @@
 #include "shell/gui/mainwindow.h"
 
+#include "analysis/freqtablemodel.h"
+#include "analysis/gui/form2.h"
+#include "analysis/gui/freqtablepanel.h"
+#include "analysis/gui/sortrangepanel.h"
 #include "database/gui/addrelevepanel.h"
 #include "platform/gui/gridwidget.h"
 #include "shell/gui/aboutbox.h"
@@ -57,12 +61,24 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     m_tableController = new VegTableController(m_ws, m_grid, this);
 
     m_addReleve = new AddRelevePanel(m_ws, this);
+    m_freqPanel = new FreqTablePanel(&m_ws->constancy(), this);
+    // The second window lives as long as the main window; hiding it keeps its table.
+    m_form2 = new Form2(&m_ws->freqTable(), &m_ws->ui(), this);
+    m_sortRange = new SortRangePanel(&m_ws->sortAndHide(), this);
     buildMenus();
     buildStatusBar();
 
     connect(m_ws, &Workspace::statusChanged, this, &MainWindow::updateStatus);
     connect(m_ws, &Workspace::tableChanged, this, &MainWindow::tableChanged);
     connect(m_ws, &Workspace::settingsRead, this, &MainWindow::applySettings);
+    connect(&m_ws->constancy(), &ConstancyCommand::freqTableBuilt, m_form2, &Form2::showTable);
+    // The menu command names the kind of table the second window holds.
+    connect(m_form2, &Form2::tableShown, this, [this] {
+        m_showFreqTable->setText(m_ws->freqTable().isToolPanelVisible() ? QStringLiteral("常在度表を再表示する")
+                                                                        : QStringLiteral("スコア表を再表示する"));
+    });
+    connect(m_ws, &Workspace::statusMessage, this,
+            [this](const QString &text) { statusBar()->showMessage(text, StatusMessageTimeout); });
 
     // The client size before the settings apply.
     resize(936, 508);
@@ -112,7 +128,7 @@ void MainWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("Menu_File"));
     addCommand(file, QStringLiteral("Item_ClearTable"), QStringLiteral("組成表を初期化する"),
-               [ws] { ws->clearTable(); });
+               [ws] { ws->itemClearTableClick(); });
     addCommand(file, QStringLiteral("Item_AddReleve"), QStringLiteral("表にデータを加える"),
                [this] { m_addReleve->itemAddReleveClick(); });
     addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"),
@@ -161,16 +177,33 @@ void MainWindow::buildMenus()
     addCommand(tools, QStringLiteral("Item_Frequency"), QStringLiteral("出現頻度を再計算する"),
                [ws] { ws->itemFrequencyClick(); });
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"), notYet);
-    addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"), notYet);
+    SortAndHide *sh = &ws->sortAndHide();
+    addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"),
+               [sh] { sh->itemSortPlantClick(); });
+    addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"),
+               [sh] { sh->itemSortReleveClick(); });
     tools->addSeparator();
     addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"), notYet);
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"), notYet);
-    addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"), notYet);
+    // The check marks follow the commands' state (checksChanged), not the click.
+    QAction *hideSite = addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"),
+                                   [sh] { sh->itemHideSiteClick(); });
+    QAction *hideRC = addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"),
+                                 [sh] { sh->itemHideRCClick(); });
+    for (QAction *a : {hideSite, hideRC})
+        a->setCheckable(true);
+    auto showChecks = [sh, hideSite, hideRC] {
+        hideSite->setChecked(sh->siteRowsHidden());
+        hideRC->setChecked(sh->blockHidingChecked());
+    };
+    connect(sh, &SortAndHide::checksChanged, this, showChecks);
+    connect(hideSite, &QAction::triggered, this, showChecks);
+    connect(hideRC, &QAction::triggered, this, showChecks);
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"), notYet);
-    addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"), notYet);
+    addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"),
+               [this] { m_freqPanel->itemMakeFreqTableClick(); });
+    m_showFreqTable = addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"),
+                                 [this] { m_form2->itemShowFreqTableClick(); });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("設定変更(&C)"));
     settings->setObjectName(QStringLiteral("Menu_Settings"));
@@ -299,18 +332,25 @@ void MainWindow::btnQuitClick()
     storeWindowSettings();
     if (!m_ws->btnQuitClick())
         return;
+    // The question about unsaved changes has been answered: closing does not ask again.
+    m_quitting = true;
     close();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // The close box ends the program without writing the settings; only the quit command does.
+    // A changed table is not dropped without the question.
+    if (!m_quitting && !m_ws->confirmDiscardTable()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
 void MainWindow::itemManualClick()
 {
-    if (!m_openUrl(QUrl(Workspace::webHelpUrl())))
+    if (!m_openUrl(m_ws->helpUrl()))
         m_ws->ui().showError(QStringLiteral("エラー"), QStringLiteral("ブラウザの起動に失敗しました"));
 }
 

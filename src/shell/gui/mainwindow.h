@@ -13,7 +13,10 @@ class QMenu;
 namespace Zelkor {
 
 class AddRelevePanel;
+class Form2;
+class FreqTablePanel;
 class GridWidget;
+class SortRangePanel;
 class VegTableController;
 class Workspace;
 
@@ -27,6 +30,8 @@ class MainWindow : public QMainWindow
 public:
     /// Status panel widths, left to right.
     static const int StatusWidths[10];
+    /// How long a note of the status bar shows, in milliseconds.
+    static constexpr int StatusMessageTimeout = 8000;
 
     /// workspace must outlive the window.
     explicit MainWindow(Workspace *workspace, QWidget *parent = nullptr);
@@ -37,8 +42,14 @@ public:
     GridWidget *grid() const { return m_grid; }
     /// The retrieval panel (Panel_AddReleve) of "表にデータを加える".
     AddRelevePanel *addRelevePanel() const { return m_addReleve; }
+    /// The range panel (PanelofSortRange) of the sorting and hiding commands.
+    SortRangePanel *sortRangePanel() const { return m_sortRange; }
     /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
     VegTableController *tableController() const { return m_tableController; }
+    /// The settings panel (Panel_Freq_Table) of "常在度表を作成する".
+    FreqTablePanel *freqTablePanel() const { return m_freqPanel; }
+    /// The second window (Form2) with the constancy or score table.
+    Form2 *form2() const { return m_form2; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
     QAction *action(const QString &name) const;
     /// The texts of the ten status panels, left to right.
@@ -55,9 +66,11 @@ public Q_SLOTS:
     void tableChanged();
     /// The window's size and position and the menu check from the settings just read.
     void applySettings();
-    /// Menu "終了(&X)": writes the settings and closes; stays open when writing fails.
+    /// Menu "終了(&X)": asks about unsaved changes, writes the settings and closes; stays open
+    /// when the user cancels or writing fails.
     void btnQuitClick();
-    /// Menu "Web ヘルプ": opens the help page in the browser.
+    /// Menu "Web ヘルプ": opens the installed user's guide (else the help page) in the browser;
+    /// a failure is reported.
     void itemManualClick();
     /// Menu "バージョン情報": the about box.
     void itemVersionClick();
@@ -86,6 +99,10 @@ private:
     QLabel *m_status[10] = {};
     QAction *m_useFI = nullptr;
     AddRelevePanel *m_addReleve = nullptr;
+    FreqTablePanel *m_freqPanel = nullptr;
+    Form2 *m_form2 = nullptr;
+    QAction *m_showFreqTable = nullptr;
+    SortRangePanel *m_sortRange = nullptr;
     QAction *m_fileChg = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand
@@ -98,6 +115,8 @@ private:
     std::function<bool(const QUrl &)> m_openUrl;
     // The settings' outer size waits for the window frame to be known.
     QSize m_pendingOuterSize;
+    // The quit command has asked about unsaved changes already.
+    bool m_quitting = false;
 };
 
 } // namespace Zelkor

@@ -51,10 +51,22 @@ VegTableController::VegTableController(Workspace *workspace, GridWidget *grid, Q
         const int at = o == Qt::Vertical ? m_ws->clampRowMove(from, to) : m_ws->clampColumnMove(from, to);
         return at == from ? -1 : at;
     });
+    // A dragged row or column changes the order of the table.
+    connect(grid, &GridWidget::rowMoved, this, [this] { m_ws->tableRearranged(); });
+    connect(grid, &GridWidget::columnMoved, this, [this] { m_ws->tableRearranged(); });
     connect(grid, &GridWidget::cellEditRequested, this,
             [this](int c, int r, const QString &text) { m_ws->editCell(c, r, text); });
     // The row or column of an open question shows while the question waits.
     connect(workspace, &Workspace::tintChanged, grid->viewport(), qOverload<>(&QWidget::update));
+
+    // The hiding and sorting commands switch the grid's mouse mode at once, not only at the
+    // next press.
+    connect(&workspace->sortAndHide(), &SortAndHide::mouseModeRequested, this, [this](bool rangeSelect) {
+        m_grid->setMovingEnabled(!rangeSelect);
+        m_grid->setRangeSelectEnabled(rangeSelect);
+        if (rangeSelect)
+            m_grid->setEditingEnabled(false);
+    });
 
     connect(m_queryPanel, &QueryPanel::searchRequested, this,
             [this](const QString &text, bool exact) { m_ws->searchTable(text, exact); });
@@ -119,8 +131,9 @@ void VegTableController::vegTableMouseDown(int col, int row, Qt::MouseButton but
                                            Qt::KeyboardModifiers, const QPoint &pos)
 {
     // The modes follow the range operation for this very press (the grid acts after us).
-    m_grid->setMovingEnabled(m_rangeMode == 0);
-    m_grid->setRangeSelectEnabled(m_rangeMode != 0);
+    const bool selectsRange = m_ws->rangeMode().selectsRange();
+    m_grid->setMovingEnabled(!selectsRange);
+    m_grid->setRangeSelectEnabled(selectsRange);
     if (col < 0 || row < 0)
         return;
     const int headerRows = m_ws->model().headerRows();
@@ -175,8 +188,10 @@ void VegTableController::vegTableMouseUp(int, int, Qt::MouseButton button, Qt::K
     const int colButton = m_colPanel->buttonAt(global);
 
     endPress();
-    if (button == Qt::LeftButton && m_rangeMode != 0)
-        Q_EMIT rangeReleased(m_grid->selection());
+    if (button == Qt::LeftButton && m_ws->rangeMode().selectsRange()) {
+        const GridRange range = m_grid->selection();
+        m_ws->sortAndHide().rangeReleased(range.left, range.top, range.right, range.bottom);
+    }
     if (rowButton >= 0)
         rowPanelReleased(rowButton, button);
     else if (colButton >= 0)

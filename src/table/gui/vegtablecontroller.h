@@ -18,7 +18,10 @@ class Workspace;
 /// the row and column pop-up panels with their press-slide-release commands, the tints of the
 /// draw step, the cell tip, the grid's mouse modes, the limits of dragged rows and columns,
 /// typed cell texts, and the search panel. Every change of the table is left to the workspace's
-/// commands; this class only gathers the mouse and the keys.
+/// commands; this class only gathers the mouse and the keys. The mouse modes follow the
+/// workspace's range mode on every press: with no range operation rows and columns can be
+/// dragged, otherwise a range of cells is selected, and a range released with the left button
+/// goes to the sorting and hiding commands.
 class VegTableController : public QObject
 {
     Q_OBJECT
@@ -42,12 +45,6 @@ public:
     CellTip *cellTip() const { return m_cellTip.data(); }
     QueryPanel *queryPanel() const { return m_queryPanel.data(); }
 
-    /// The range operation waiting for a dragged rectangle (0 = none). Every press on the grid
-    /// sets the grid's modes from it: 0 lets rows and columns be dragged, any other value lets a
-    /// range of cells be selected instead.
-    int rangeMode() const { return m_rangeMode; }
-    void setRangeMode(int mode) { m_rangeMode = mode; }
-
     /// The draw step of the grid (VegTableDrawCell): tints the species-number row, the search
     /// marks, the row or column of an open question and the row or column being pressed, over
     /// area of the canvas.
@@ -69,11 +66,6 @@ public:
     void itemCommentClick();
     /// "組成表の標題を編集".
     void itemEditTitleClick();
-
-Q_SIGNALS:
-    /// The left button was released after a range was dragged while rangeMode() is not 0: the
-    /// range operation takes the selected rectangle (grid columns and rows).
-    void rangeReleased(const GridRange &range);
 
 private:
     void vegTableMouseDown(int col, int row, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
@@ -104,7 +96,6 @@ private:
     QPointer<CellTip> m_cellTip;
     QPointer<QueryPanel> m_queryPanel;
     EditTarget m_pressTint;
-    int m_rangeMode = 0;
 };
 
 } // namespace Zelkor

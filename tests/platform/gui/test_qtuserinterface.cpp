@@ -113,6 +113,38 @@ TEST_F(QtUserInterfaceTest, QuestionsHaveJapaneseButtonsAndAnswerByThem)
     }
 }
 
+TEST_F(QtUserInterfaceTest, UnsavedQuestionHasThreeJapaneseButtonsAndEscapeCancels)
+{
+    struct Case { const char *click; YesNoCancel expected; };
+    const Case cases[] = {{"はい(&Y)", YesNoCancel::Yes},
+                          {"いいえ(&N)", YesNoCancel::No},
+                          {"キャンセル", YesNoCancel::Cancel},
+                          {nullptr, YesNoCancel::Cancel}}; // Escape
+    for (const Case &c : cases) {
+        QStringList buttons;
+        onNextModal([&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton *b : box->buttons())
+                buttons << b->text();
+            if (c.click) {
+                if (QAbstractButton *b = buttonWithText(box, QString::fromUtf8(c.click)))
+                    b->click();
+                else
+                    box->done(-1);
+            } else {
+                QTest::keyClick(box, Qt::Key_Escape);
+            }
+        });
+        EXPECT_EQ(ui.askYesNoCancel(QStringLiteral("現在の表は保存されていません。保存しますか？")), c.expected)
+            << (c.click ? c.click : "Escape");
+        buttons.sort();
+        QStringList expected{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")};
+        expected.sort();
+        EXPECT_EQ(buttons, expected);
+    }
+}
+
 TEST_F(QtUserInterfaceTest, ErrorBoxHasTheCaptionAndTheErrorIcon)
 {
     QString caption;

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -209,6 +210,94 @@ TEST_F(MainWindowTest, CloseBoxClosesWithoutWritingTheSettings)
     EXPECT_FALSE(QFileInfo::exists(ownIni()));
 }
 
+TEST_F(MainWindowTest, CloseBoxAndQuitAskAboutAChangedTableOnce)
+{
+    struct Case
+    {
+        const char *name;
+        bool changed;
+        bool quitCommand;
+        YesNoCancel answer;
+        bool closes;
+    };
+    // The quit that closes comes last: after it the window has answered for good.
+    const Case cases[] = {
+        {"close box, unchanged table", false, false, YesNoCancel::Yes, true},
+        {"close box, キャンセル", true, false, YesNoCancel::Cancel, false},
+        {"close box, いいえ", true, false, YesNoCancel::No, true},
+        {"quit, キャンセル", true, true, YesNoCancel::Cancel, false},
+        {"quit, いいえ", true, true, YesNoCancel::No, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ui.clearLog();
+        ws.model().setModified(c.changed);
+        if (c.answer == YesNoCancel::Cancel)
+            ui.answerCancel();
+        else if (c.answer == YesNoCancel::No)
+            ui.answerNo();
+        if (c.quitCommand)
+            window.action(QStringLiteral("Btn_Quit"))->trigger();
+        else
+            window.close();
+        EXPECT_EQ(window.isVisible(), !c.closes);
+        EXPECT_EQ(ui.log().count(QStringLiteral("yesnocancel:") + Workspace::unsavedQuestion()), c.changed ? 1 : 0);
+        // Only a quit that goes on writes the settings.
+        EXPECT_EQ(QFileInfo::exists(ownIni()), c.quitCommand && c.closes);
+        EXPECT_EQ(ws.isModified(), c.changed);
+    }
+}
+
+TEST_F(MainWindowTest, ClearingAsksAboutAChangedTable)
+{
+    ws.model().setReleveCount(1);
+    ws.model().grid().setCell(2, 20, QStringLiteral("ススキ"));
+    ws.model().grid().setCell(4, 20, QStringLiteral("   1"));
+    ws.model().setSpeciesCount(1);
+    ws.model().setModified(true);
+    ui.answerCancel();
+    window.action(QStringLiteral("Item_ClearTable"))->trigger();
+    EXPECT_EQ(ws.model().speciesCount(), 1);
+    ui.answerNo();
+    window.action(QStringLiteral("Item_ClearTable"))->trigger();
+    EXPECT_EQ(ws.model().speciesCount(), 0);
+    EXPECT_EQ(cell(2, 20), QString());
+    EXPECT_EQ(ui.log().count(QStringLiteral("yesnocancel:") + Workspace::unsavedQuestion()), 2);
+}
+
+TEST_F(MainWindowTest, SearchThatMarksNothingShowsANoteInTheStatusBar)
+{
+    ws.searchTable(QStringLiteral("ススキ"), false);
+    EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("「ススキ」は表の中に見つかりませんでした"));
+}
+
+TEST_F(MainWindowTest, HiddenIndexRowShowsNoGlyphFragments)
+{
+    // Column c's index is in row 0; one pixel high, the row must stay a plain line of the fixed
+    // colour. Shown by the data check, the indexes are there to read.
+    auto darkPixelsInRow0 = [this](int c) {
+        QImage image(window.grid()->viewport()->size(), QImage::Format_RGB32);
+        QPainter p(&image);
+        window.grid()->paintGrid(p, image.rect());
+        p.end();
+        const QRect rect = window.grid()->cellRect(c, 0);
+        int dark = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        return dark;
+    };
+    for (int c : {3, 4, 10, 13}) {
+        ASSERT_EQ(window.grid()->cellRect(c, 0).height(), 1);
+        EXPECT_EQ(darkPixelsInRow0(c), 0) << c;
+    }
+    ui.answerYes();
+    window.action(QStringLiteral("Item_DataChk"))->trigger();
+    EXPECT_GT(darkPixelsInRow0(13), 0);
+}
+
 TEST_F(MainWindowTest, WindowStaysOpenWhenTheSettingsCannotBeWritten)
 {
     QDir().mkpath(ownIni());
@@ -245,6 +334,23 @@ struct ManualCase
     bool opens;
     int errors;
 };
+
+TEST_F(MainWindowTest, WebHelpOpensTheInstalledGuideWhenThereIsOne)
+{
+    // The program in PREFIX/bin with its guide in PREFIX/share/doc/zelkor/guide.
+    QDir().mkpath(dir.path(QStringLiteral("bin")));
+    QDir().mkpath(dir.path(QStringLiteral("share/doc/zelkor/guide")));
+    const QString index = dir.writeBytes(QStringLiteral("share/doc/zelkor/guide/index.html"), "<html></html>");
+    ws.formCreate({}, dir.path(QStringLiteral("bin/zelkor")));
+    QUrl asked;
+    window.setUrlOpener([&asked](const QUrl &url) {
+        asked = url;
+        return true;
+    });
+    window.action(QStringLiteral("Item_Manual"))->trigger();
+    EXPECT_EQ(asked, QUrl::fromLocalFile(index));
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
 
 TEST_F(MainWindowTest, WebHelpOpensThePageOrSaysTheBrowserFailed)
 {

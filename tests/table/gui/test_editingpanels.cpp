@@ -482,7 +482,7 @@ TEST_F(EditingPanels, EveryPressSetsTheModesFromTheRangeMode)
     struct Case { int rangeMode; bool moving; bool range; };
     const Case cases[] = {{0, true, false}, {4, false, true}, {0, true, false}};
     for (const Case &c : cases) {
-        controller()->setRangeMode(c.rangeMode);
+        ws.sortAndHide().rangeMode().set(RangeMode::Value(c.rangeMode));
         press(at(5, h + 2), Qt::LeftButton);
         EXPECT_EQ(grid()->isMovingEnabled(), c.moving) << c.rangeMode;
         EXPECT_EQ(grid()->isRangeSelectEnabled(), c.range) << c.rangeMode;
@@ -493,24 +493,27 @@ TEST_F(EditingPanels, EveryPressSetsTheModesFromTheRangeMode)
 
 TEST_F(EditingPanels, DraggedRowsAndColumnsStayInTheTable)
 {
-    struct Case { Qt::Orientation o; int fromC, fromR, toC, toR; int checkC, checkR; const char *lands; };
+    struct Case { Qt::Orientation o; int fromC, fromR, toC, toR; int checkC, checkR; const char *lands; bool moves; };
     const Case cases[] = {
         // Species 2 dropped on a spare row lands on the last species row.
-        {Qt::Vertical, 2, h + 2, 2, h + 10, 2, h + 6, "ヨモギ"},
+        {Qt::Vertical, 2, h + 2, 2, h + 10, 2, h + 6, "ヨモギ", true},
         // A spare row cannot be dragged into the species.
-        {Qt::Vertical, 2, h + 9, 2, h + 3, 2, h + 3, "ススキノキ"},
+        {Qt::Vertical, 2, h + 9, 2, h + 3, 2, h + 3, "ススキノキ", false},
         // Relevé 1 dropped on a spare column lands on the last relevé column.
-        {Qt::Horizontal, 4, 2, 10, 2, 6, 2, "Site-1-Dunes"},
+        {Qt::Horizontal, 4, 2, 10, 2, 6, 2, "Site-1-Dunes", true},
         // A move within the table goes where it is dropped.
-        {Qt::Vertical, 2, h + 1, 2, h + 2, 2, h + 2, "ススキ"},
+        {Qt::Vertical, 2, h + 1, 2, h + 2, 2, h + 2, "ススキ", true},
     };
     for (const Case &c : cases) {
+        ws.model().setModified(false);
         const QPoint from = at(c.fromC, c.fromR);
         const QPoint to = at(c.toC, c.toR);
         press(from, Qt::LeftButton);
         moveHeld(to, Qt::LeftButton);
         release(to, Qt::LeftButton);
         EXPECT_EQ(cell(c.checkC, c.checkR), QString::fromUtf8(c.lands)) << c.lands;
+        // A move changes the table's order: it counts as a change to be saved.
+        EXPECT_EQ(ws.isModified(), c.moves) << c.lands;
     }
     EXPECT_EQ(ws.model().speciesCount(), 6);
     EXPECT_EQ(ws.model().releveCount(), 3);

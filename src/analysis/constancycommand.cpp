@@ -1,0 +1,48 @@
+#include "analysis/constancycommand.h"
+
+#include "analysis/freqtablemodel.h"
+#include "platform/userinterface.h"
+#include "table/tablemodel.h"
+
+namespace Zelkor {
+
+ConstancyCommand::ConstancyCommand(TableModel *model, FreqTableModel *freqTable, UserInterface *ui,
+                                   std::function<QString()> tableTitle, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_freqTable(freqTable)
+    , m_ui(ui)
+    , m_tableTitle(std::move(tableTitle))
+{
+}
+
+void ConstancyCommand::recompute()
+{
+    m_model->recomputeFrequencies();
+    Q_EMIT tableChanged();
+}
+
+ConstancyCommand::PanelState ConstancyCommand::itemMakeFreqTableClick()
+{
+    m_ui->setBusy(true);
+    recompute();
+    PanelState state;
+    int empty = 0;
+    ConstancyTable::countReleves(*m_model, &state.releves, &empty);
+    state.groups = empty + 1;
+    state.title = (m_tableTitle ? m_tableTitle() : QString()) + QStringLiteral("常在度表");
+    m_ui->setBusy(false);
+    return state;
+}
+
+void ConstancyCommand::btnFreqTableClick(const QString &title, const ConstancyOptions &options)
+{
+    m_ui->setBusy(true);
+    // The table may have been edited since the panel opened: the groups follow it as it is now.
+    recompute();
+    ConstancyTable::build(*m_model, options, title, m_freqTable);
+    m_ui->setBusy(false);
+    Q_EMIT freqTableBuilt();
+}
+
+} // namespace Zelkor

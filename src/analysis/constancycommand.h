@@ -1,0 +1,59 @@
+#pragma once
+
+#include "analysis/constancytable.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace Zelkor {
+
+class FreqTableModel;
+class TableModel;
+class UserInterface;
+
+/// The constancy-table commands of the main window: "常在度表を作成する" opens the settings
+/// panel Panel_Freq_Table with the table's counts, and its "出力する" builds the constancy table
+/// into the second window's table. The composition table is only read (its frequencies are
+/// brought up to date first).
+class ConstancyCommand : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// What the panel shows when it opens.
+    struct PanelState
+    {
+        int releves = 0; ///< "全測定数": relevé columns holding species
+        int groups = 1;  ///< "区分数": empty columns plus one
+        QString title;   ///< the table title followed by "常在度表"
+    };
+
+    /// model, freqTable and ui must outlive the command; tableTitle gives the table's title.
+    ConstancyCommand(TableModel *model, FreqTableModel *freqTable, UserInterface *ui,
+                     std::function<QString()> tableTitle, QObject *parent = nullptr);
+
+    /// Menu "常在度表を作成する": recomputes the frequencies so that the empty columns are known
+    /// and returns the panel's counts and title.
+    PanelState itemMakeFreqTableClick();
+    /// "出力する": builds the constancy table with the options into the second window's table,
+    /// with title as its caption.
+    void btnFreqTableClick(const QString &title, const ConstancyOptions &options);
+
+Q_SIGNALS:
+    /// The frequencies and running numbers of the composition table were recomputed.
+    void tableChanged();
+    /// A new constancy table is in the second window's table: the window must show it.
+    void freqTableBuilt();
+
+private:
+    void recompute();
+
+    TableModel *m_model;
+    FreqTableModel *m_freqTable;
+    UserInterface *m_ui;
+    std::function<QString()> m_tableTitle;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "analysis/freqtablemodel.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace Zelkor {
+
+class UserInterface;
+
+/// The commands of the second window's tool bar and tool panel on its table: the font, writing
+/// and reading the block text and CSV files, and the clipboard text. Every question goes through
+/// the user interface; a cancelled dialog or the answer Abort changes nothing, and a file that
+/// cannot be written or read is reported with the table left as it was.
+class FreqTableCommands
+{
+public:
+    /// model and ui must outlive the commands.
+    FreqTableCommands(FreqTableModel *model, UserInterface *ui);
+
+    /// The save dialog's types: "常在度表で保存 (*.ftb)", "テキストで保存 (*.txt)",
+    /// "CSVファイルで保存 (*.csv)". The format written follows the command, not the type chosen.
+    static QStringList saveFilters();
+    /// The open dialog's types: "CSV常在度表 (*.csv)", "テキスト形式 (*.txt)".
+    static QStringList openFilters();
+
+    /// "全コピー": the table as clipboard text.
+    QString btnToClipText() const { return m_model->clipboardText(); }
+    /// "フォント": the font dialog; on OK the grid takes the font. Either way the sizes follow
+    /// the grid's font, measured with width.
+    void btnFontClick(const FreqTableModel::TextWidth &width);
+    /// "テキスト書出": asks for a ".txt" file and writes the table in the block text format.
+    /// True when a file was written.
+    bool btnTextOutClick();
+    /// "テキスト読込": asks for a ".txt" file and adds its groups to the table. True when read.
+    bool btnTxreadClick();
+    /// "CSV書出": asks for a ".csv" file and writes the caption and the grid. True when written.
+    bool btnCSVWriteClick();
+    /// "CSV読込": asks for a ".csv" file and replaces the caption and the grid. True when read.
+    bool btnCSVReadClick();
+
+    /// The date the text file carries (today, unless set; tests fix it).
+    void setDate(const QDate &date) { m_date = date; }
+
+private:
+    /// The save dialog on type filterIndex proposing the caption with extension; then the
+    /// overwrite question. Empty when the user cancelled or aborted.
+    QString askSaveFile(int filterIndex, const QString &extension);
+
+    FreqTableModel *m_model;
+    UserInterface *m_ui;
+    QDate m_date;
+};
+
+} // namespace Zelkor

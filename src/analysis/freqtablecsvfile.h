@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace Zelkor {
+
+class FreqTableModel;
+
+/// The CSV file of the second window (".csv"), a constancy table or a score table. CP932 text
+/// with CR LF line ends: the table title, then one line per grid row with the cells of all
+/// columns joined by commas. A cell that holds a comma or a double quote is enclosed in double
+/// quotes, each quote inside doubled; every other cell stands as it is, blanks included.
+class FreqTableCsvFile
+{
+public:
+    /// Most columns a file may give the grid.
+    static constexpr int MaxColumns = 1000000;
+
+    /// Writes the caption and the grid of model through a temporary file that replaces fileName
+    /// only when all was written; false with errorString() otherwise.
+    bool write(const FreqTableModel &model, const QString &fileName);
+
+    /// Replaces the caption and the cells of *model by the file's: as many rows as the file has
+    /// lines after the title, as many columns as its longest line has fields; cells the file
+    /// does not give are empty. Fixed rows and columns and the sizes of the columns kept stay.
+    /// A file without table rows (empty, or the title alone) or that cannot be read gives false
+    /// with errorString() and leaves *model as it was.
+    bool read(const QString &fileName, FreqTableModel *model);
+
+    /// The reason of the last failed write() or read(), in Japanese.
+    QString errorString() const { return m_error; }
+
+    /// The cells of one line: fields separated by commas; a field that begins with a double
+    /// quote runs to the closing quote (a doubled quote inside stands for one) and continues
+    /// to the next comma. A comma at the end gives a last empty field; an empty line has none.
+    static QStringList splitLine(QStringView line);
+    /// The cells joined into one line, quoted where they must be.
+    static QString joinLine(const QStringList &cells);
+
+private:
+    QString m_error;
+};
+
+} // namespace Zelkor

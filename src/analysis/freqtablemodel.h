@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform/userinterface.h"
+#include "table/cellgrid.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace Zelkor {
+
+/// The contents of the second window (Form2): its grid FreqTable with cells, sizes and fixed
+/// areas, the window caption (the title of the table shown), the grid's font, and whether the
+/// tool panel Panel1 shows. The grid holds either a constancy table (labels in column 0, one
+/// group per further column, rows 0..2 the group headings; Panel1 shown) or a reciprocal
+/// averaging score table (five columns, row 0 the headings; Panel1 hidden). It is not linked to
+/// the composition table.
+class FreqTableModel
+{
+public:
+    /// One line of a score list: a species name or relevé label and its score text.
+    struct ScoreRow
+    {
+        QString label;
+        QString score;
+    };
+    /// Measures text in a font, in pixels.
+    using TextWidth = std::function<int(const FontSpec &font, const QString &text)>;
+
+    /// The window before it ever held a table: caption "常在度表", "ＭＳ 明朝" at 9 points, five
+    /// columns of width 40 and five rows of height 15, one fixed row, no fixed column, Panel1
+    /// shown.
+    FreqTableModel();
+
+    CellGrid &grid() { return m_grid; }
+    const CellGrid &grid() const { return m_grid; }
+    /// The window caption, the title of the table.
+    QString caption() const { return m_caption; }
+    void setCaption(const QString &caption) { m_caption = caption; }
+    /// The grid's font.
+    const FontSpec &font() const { return m_font; }
+    void setFont(const FontSpec &font) { m_font = font; }
+    /// True while the tool panel Panel1 (font, text and CSV commands) shows: a constancy table.
+    bool isToolPanelVisible() const { return m_toolPanelVisible; }
+    void setToolPanelVisible(bool visible) { m_toolPanelVisible = visible; }
+
+    /// True when no cell holds text (the window has never held a table).
+    bool isBlank() const;
+
+    /// The grid as clipboard text: each row its cells separated by tabs, each row ended by CR LF.
+    QString clipboardText() const;
+
+    /// The sizes that follow a font change: default row height from the point size, default
+    /// column width 5 pixels more than the widest text of row 3 (the first species row) in the
+    /// columns after column 0 (at least 2), column 0 twenty times the point size.
+    void applyFontSizes(const TextWidth &width);
+
+    /// Replaces the contents by the score table of reciprocal averaging: caption "Reciprocal
+    /// Averaging Score", the font, Panel1 hidden, five columns (species name, score, nothing,
+    /// relevé label, score) sized from the font's point size, headings in the fixed row 0, and
+    /// the species and relevé lists from row 1 down, in the order given. Every other cell is
+    /// empty.
+    void setScoreTable(const FontSpec &font, const std::vector<ScoreRow> &species,
+                       const std::vector<ScoreRow> &releves);
+
+    /// The caption of the window before any table: "常在度表".
+    static QString defaultCaption();
+
+private:
+    CellGrid m_grid;
+    QString m_caption;
+    FontSpec m_font{QStringLiteral("ＭＳ 明朝"), 9};
+    bool m_toolPanelVisible = true;
+};
+
+} // namespace Zelkor

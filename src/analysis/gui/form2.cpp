@@ -1,0 +1,188 @@
+#include "analysis/gui/form2.h"
+
+#include "analysis/freqtablemodel.h"
+#include "platform/gui/gridwidget.h"
+
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace Zelkor {
+
+namespace {
+
+QFont toQFont(const FontSpec &desc)
+{
+    QFont font(desc.name);
+    font.setPointSize(desc.pointSize > 0 ? desc.pointSize : 9);
+    font.setBold(desc.bold);
+    font.setItalic(desc.italic);
+    return font;
+}
+
+QPushButton *toolButton(const QString &name, const QString &caption, const QString &hint, QWidget *parent)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+} // namespace
+
+Form2::Form2(FreqTableModel *model, UserInterface *ui, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_model(model)
+    , m_commands(model, ui)
+    , m_grid(new GridWidget(this))
+    , m_panel1(new QFrame(this))
+    , m_print(toolButton(QStringLiteral("Btn_Print"), QStringLiteral("印　刷"), QStringLiteral("表を直接印刷する"), this))
+    , m_toClip(toolButton(QStringLiteral("BtntoClip"), QStringLiteral("全コピー"), QStringLiteral("表をクリップボードに"), this))
+    , m_close(toolButton(QStringLiteral("Btn_Close"), QStringLiteral("終了"), QStringLiteral("常在度表を消去する"), this))
+{
+    // As a window of the main window it stays over it, and the dialogs it opens come over it.
+    setObjectName(QStringLiteral("Form2"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto *panelRow = new QHBoxLayout(m_panel1);
+    panelRow->setContentsMargins(2, 2, 2, 2);
+    panelRow->setSpacing(2);
+    auto *font = toolButton(QStringLiteral("BTn_font"), QStringLiteral("フォント"), QStringLiteral("表のフォントを変更する"), m_panel1);
+    auto *textOut = toolButton(QStringLiteral("Btn_TextOut"), QStringLiteral("テキスト書出"), QStringLiteral("表を互換テキストファイルにする"), m_panel1);
+    auto *csvWrite = toolButton(QStringLiteral("Btn_CSVWrite"), QStringLiteral("CSV書出"), QStringLiteral("表をCSV形式で書き出す"), m_panel1);
+    auto *txRead = toolButton(QStringLiteral("Btn_Txread"), QStringLiteral("テキスト読込"), QStringLiteral("テキスト保存した表を読み込む"), m_panel1);
+    auto *csvRead = toolButton(QStringLiteral("Btn_CSVRead"), QStringLiteral("CSV読込"), QStringLiteral("保存したCSV常在度表を読み込む"), m_panel1);
+    for (QPushButton *b : {font, textOut, csvWrite, txRead, csvRead})
+        panelRow->addWidget(b);
+
+    auto *toolBar = new QHBoxLayout;
+    toolBar->setSpacing(2);
+    toolBar->addWidget(m_print);
+    toolBar->addWidget(m_toClip);
+    toolBar->addWidget(m_close);
+    toolBar->addSpacing(8);
+    toolBar->addWidget(m_panel1);
+    toolBar->addStretch(1);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 2, 0, 0);
+    outer->setSpacing(2);
+    outer->addLayout(toolBar);
+    outer->addWidget(m_grid, 1);
+
+    m_grid->setObjectName(QStringLiteral("FreqTable"));
+    m_grid->setMovingEnabled(false);
+    m_grid->setEditingEnabled(false);
+    m_grid->setFrameStyle(QFrame::NoFrame);
+    m_grid->setGrid(&m_model->grid());
+
+    // Printing waits for the printer text stream; FreqTablePrint already gives the lines.
+    m_print->setEnabled(false);
+
+    connect(m_toClip, &QPushButton::clicked, this, &Form2::btnToClipClick);
+    connect(m_close, &QPushButton::clicked, this, &Form2::btnCloseFreqClick);
+    connect(font, &QPushButton::clicked, this, &Form2::bTnFontClick);
+    connect(textOut, &QPushButton::clicked, this, &Form2::btnTextOutClick);
+    connect(csvWrite, &QPushButton::clicked, this, &Form2::btnCSVWriteClick);
+    connect(txRead, &QPushButton::clicked, this, &Form2::btnTxreadClick);
+    connect(csvRead, &QPushButton::clicked, this, &Form2::btnCSVReadClick);
+
+    takeUpModel();
+    resize(InitialWidth, InitialHeight);
+    hide();
+}
+
+Form2::~Form2() = default;
+
+void Form2::takeUpModel()
+{
+    setWindowTitle(m_model->caption());
+    m_grid->setFont(toQFont(m_model->font()));
+    m_panel1->setVisible(m_model->isToolPanelVisible());
+    m_grid->gridChanged();
+}
+
+void Form2::showTable()
+{
+    takeUpModel();
+    m_grid->setTopRow(m_model->grid().fixedRows());
+    m_grid->setLeftCol(m_model->grid().fixedCols());
+    showOverMainWindow();
+    Q_EMIT tableShown();
+}
+
+void Form2::itemShowFreqTableClick()
+{
+    showOverMainWindow();
+}
+
+void Form2::showOverMainWindow()
+{
+    const QWidget *main = parentWidget();
+    if (!m_placed && main) {
+        const QRect frame = main->frameGeometry();
+        QPoint at(frame.center().x(), frame.top() + 40);
+        if (const QScreen *screen = main->screen()) {
+            const QRect area = screen->availableGeometry();
+            at.setX(std::max(area.left(), std::min(at.x(), area.right() - frameGeometry().width())));
+            at.setY(std::max(area.top(), std::min(at.y(), area.bottom() - frameGeometry().height())));
+        }
+        move(at);
+    }
+    m_placed = true;
+    show();
+    raise();
+}
+
+void Form2::btnCloseFreqClick()
+{
+    hide();
+}
+
+void Form2::btnToClipClick()
+{
+    QGuiApplication::clipboard()->setText(m_commands.btnToClipText());
+}
+
+void Form2::bTnFontClick()
+{
+    m_commands.btnFontClick([](const FontSpec &font, const QString &text) {
+        return QFontMetrics(toQFont(font)).horizontalAdvance(text);
+    });
+    takeUpModel();
+}
+
+void Form2::btnTextOutClick()
+{
+    m_commands.btnTextOutClick();
+}
+
+void Form2::btnTxreadClick()
+{
+    if (m_commands.btnTxreadClick())
+        takeUpModel();
+}
+
+void Form2::btnCSVWriteClick()
+{
+    m_commands.btnCSVWriteClick();
+}
+
+void Form2::btnCSVReadClick()
+{
+    if (m_commands.btnCSVReadClick())
+        takeUpModel();
+}
+
+} // namespace Zelkor

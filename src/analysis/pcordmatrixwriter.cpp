@@ -1,0 +1,168 @@
+#include "analysis/pcordmatrixwriter.h"
+
+#include "analysis/matrixcsv.h"
+#include "analysis/matrixvalues.h"
+#include "platform/cp932.h"
+#include "platform/textfile.h"
+#include "table/tablemodel.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace Zelkor {
+
+namespace {
+
+constexpr int kLabelBytes = 8;
+constexpr int kLabelRow = 2;
+
+bool isLeadByte(uchar b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The first n bytes of a CP932 text; a two-byte character that the cut would split is left out
+// rather than kept as a lone lead byte, which would run into the comma after it.
+QByteArray cutBytes(const QByteArray &bytes, int n)
+{
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const qsizetype len = isLeadByte(uchar(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        if (i + len > n)
+            break;
+        i += len;
+    }
+    return bytes.left(i);
+}
+
+} // namespace
+
+QString PCordMatrixWriter::numField2(int n)
+{
+    return QString::number(n).rightJustified(2, QLatin1Char(' ')).left(2);
+}
+
+QString PCordMatrixWriter::listFileName(const QString &fileName)
+{
+    const qsizetype sep = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return (dot > sep ? fileName.left(dot) : fileName) + QStringLiteral(".lst");
+}
+
+std::vector<QByteArray> PCordMatrixWriter::shortLabels(const TableModel &model, int firstSpecies, int lastSpecies)
+{
+    const int count = std::max(model.speciesCount(), 0);
+    std::vector<QByteArray> labels(std::size_t(count) + 1);
+    const int first = std::max(firstSpecies, 1);
+    const int last = std::min(lastSpecies, count);
+    const int h = model.headerRows();
+    for (int j = first; j <= last; ++j)
+        labels[std::size_t(j)] = Cp932::encodeLossy(Cp932::cutToBytes(model.grid().cell(2, j + h), kLabelBytes));
+
+    // Each label numbers the later labels equal to it; a label changed so is not compared with
+    // the earlier ones again.
+    for (int i = first; i <= last; ++i) {
+        int n = 1;
+        for (int p = i + 1; p <= last; ++p) {
+            QByteArray &label = labels[std::size_t(p)];
+            if (label != labels[std::size_t(i)])
+                continue;
+            ++n;
+            label = cutBytes(label, 6) + numField2(n).toLatin1();
+        }
+    }
+
+    // The numbering leaves a label twice where a changed label meets one that was already there
+    // ("Carex  2" written so in the table) or a label occurs more than 99 times ("Carex 10"
+    // again for the 100th). The list file and the package find a species by its label, so such
+    // a label takes the next free number instead; tables without them are not touched.
+    QSet<QByteArray> seen;
+    QHash<QByteArray, int> nextNumber;
+    for (int p = first; p <= last; ++p) {
+        QByteArray &label = labels[std::size_t(p)];
+        if (seen.contains(label)) {
+            int &k = nextNumber[label];
+            k = std::max(k, 2);
+            QByteArray candidate;
+            do {
+                const QByteArray suffix = QByteArray::number(k++).rightJustified(2, ' ');
+                candidate = cutBytes(label, kLabelBytes - int(suffix.size())) + suffix;
+            } while (seen.contains(candidate));
+            label = candidate;
+        }
+        seen.insert(label);
+    }
+    return labels;
+}
+
+bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName)
+{
+    m_error.clear();
+    const QString listName = listFileName(fileName);
+    if (listName == fileName) {
+        m_error = QStringLiteral("ラベル一覧ファイル「%1」が出力ファイルと同じ名前になります。拡張子 .lst 以外の名前を指定してください")
+                      .arg(fileName);
+        return false;
+    }
+    const CellGrid &grid = model.grid();
+    const int h = model.headerRows();
+    const std::vector<int> releves = options.listedReleves(model);
+    const std::vector<int> species = options.listedSpecies(model);
+    const std::vector<QByteArray> labels = shortLabels(model, options.firstSpecies, options.lastSpecies);
+    const qsizetype nr = qsizetype(releves.size());
+    const qsizetype ns = qsizetype(species.size());
+    std::vector<int> speciesIndex;
+    speciesIndex.reserve(species.size());
+    for (int j : species)
+        speciesIndex.push_back(model.speciesIndexAt(j + h));
+
+    {
+        TextFileWriter out(fileName);
+        if (!out.open()) {
+            m_error = out.errorString();
+            return false;
+        }
+        const QString commas(std::max<qsizetype>(ns - 1, 0), QLatin1Char(','));
+        out.writeLine(QString::number(nr) + QStringLiteral(",Releve") + commas);
+        out.writeLine(QString::number(ns) + QStringLiteral(",Species") + commas);
+        out.writeLine(QStringLiteral(",Q").repeated(ns));
+        QByteArray labelLine;
+        for (int j : species)
+            labelLine += ',' + MatrixCsv::label(labels[std::size_t(j)]);
+        out.writeBytes(labelLine);
+        out.writeLine(QString());
+        std::vector<int> releveIndex;
+        releveIndex.reserve(releves.size());
+        for (int i : releves)
+            releveIndex.push_back(model.releveIndexAt(i + 3));
+        const MatrixValues values(model, options.method, releveIndex, speciesIndex, false);
+        QByteArray line;
+        for (std::size_t k = 0; k < releves.size(); ++k) {
+            out.write(MatrixCsv::label(grid.cell(releves[k] + 3, kLabelRow)));
+            line.clear();
+            values.appendReleveLine(line, k);
+            out.writeBytes(line + "\r\n");
+        }
+        if (!out.commit()) {
+            m_error = out.errorString();
+            return false;
+        }
+    }
+
+    TextFileWriter list(listName);
+    if (!list.open()) {
+        m_error = list.errorString();
+        return false;
+    }
+    for (int j = 1; j <= model.speciesCount(); ++j) {
+        list.writeBytes(labels[std::size_t(j)] + ' ');
+        list.writeLine(grid.cell(2, j + h));
+    }
+    if (!list.commit()) {
+        m_error = list.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Zelkor

@@ -1,0 +1,70 @@
+#include "analysis/tablesort.h"
+
+#include "table/tablemodel.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace Zelkor {
+
+namespace {
+
+// The order that a straight insertion sort over the keys leaves: positions with equal keys
+// keep their relative order, so a stable sort of the positions by key gives it at once.
+// Returns, for each place k, the offset of the key that goes there.
+std::vector<int> stableOrder(const std::vector<QString> &keys, bool descending)
+{
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = QString::compare(keys[std::size_t(a)], keys[std::size_t(b)], Qt::CaseSensitive);
+        return descending ? c > 0 : c < 0;
+    });
+    return order;
+}
+
+} // namespace
+
+void TableSort::sortPlants(TableModel &model, int s1, int s2, bool descending)
+{
+    // Rows beyond the species in use are spare: sorting them in would push species out of the
+    // table.
+    s1 = std::max(s1, 1);
+    s2 = std::min(s2, model.speciesCount());
+    if (s1 < s2) {
+        CellGrid &grid = model.grid();
+        const int first = s1 + model.headerRows();
+        std::vector<QString> keys;
+        keys.reserve(std::size_t(s2 - s1 + 1));
+        for (int g = first; g <= s2 + model.headerRows(); ++g)
+            keys.push_back(grid.cell(3, g));
+        std::vector<int> order = stableOrder(keys, descending);
+        for (int &k : order)
+            k += first;
+        grid.permuteRows(first, order, false);
+    }
+    model.checkSpeciesNumber();
+}
+
+void TableSort::sortReleve(TableModel &model, int s1, int s2, bool descending)
+{
+    s1 = std::max(s1, 1);
+    s2 = std::min(s2, model.releveCount());
+    if (s1 < s2) {
+        CellGrid &grid = model.grid();
+        const int first = s1 + 3;
+        const int h = model.headerRows();
+        std::vector<QString> keys;
+        keys.reserve(std::size_t(s2 - s1 + 1));
+        for (int g = first; g <= s2 + 3; ++g)
+            keys.push_back(grid.cell(g, h));
+        std::vector<int> order = stableOrder(keys, descending);
+        for (int &k : order)
+            k += first;
+        grid.permuteColumns(first, order, false);
+    }
+    model.checkTableNumber();
+}
+
+} // namespace Zelkor

@@ -1,0 +1,81 @@
+#include "analysis/valuematrixwriter.h"
+
+#include "analysis/matrixcsv.h"
+#include "analysis/matrixvalues.h"
+#include "platform/textfile.h"
+#include "table/tablemodel.h"
+
+namespace Zelkor {
+
+namespace {
+
+// The grid row that labels the relevés: the header-item row after the running numbers.
+constexpr int kLabelRow = 2;
+
+} // namespace
+
+bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions &options,
+                              const QString &fileName)
+{
+    m_error.clear();
+    const CellGrid &grid = model.grid();
+    const int h = model.headerRows();
+    const std::vector<int> releves = options.listedReleves(model);
+    const std::vector<int> species = options.listedSpecies(model);
+    std::vector<int> releveIndex;
+    releveIndex.reserve(releves.size());
+    for (int i : releves)
+        releveIndex.push_back(model.releveIndexAt(i + 3));
+    std::vector<int> speciesIndex;
+    speciesIndex.reserve(species.size());
+    for (int j : species)
+        speciesIndex.push_back(model.speciesIndexAt(j + h));
+
+    TextFileWriter out(fileName);
+    if (!out.open()) {
+        m_error = out.errorString();
+        return false;
+    }
+    const bool speciesRows = options.direction == MatrixOutputOptions::SpeciesRows;
+    const MatrixValues values(model, options.method, releveIndex, speciesIndex, speciesRows);
+    QString header;
+    QByteArray line;
+    if (speciesRows) {
+        for (int i : releves)
+            header += QLatin1Char(',') + MatrixCsv::label(grid.cell(i + 3, kLabelRow));
+        out.writeLine(header);
+        std::size_t next = 0;
+        for (int j = options.firstSpeciesIn(model); j <= options.lastSpeciesIn(model); ++j) {
+            if (m_progress)
+                m_progress(j);
+            if (next >= species.size() || species[next] != j)
+                continue;
+            out.write(MatrixCsv::quotedName(grid.cell(2, j + h)));
+            line.clear();
+            values.appendSpeciesLine(line, next++);
+            out.writeBytes(line + "\r\n");
+        }
+    } else {
+        for (int j : species)
+            header += QLatin1Char(',') + MatrixCsv::quotedName(grid.cell(2, j + h));
+        out.writeLine(header);
+        std::size_t next = 0;
+        for (int i = options.firstReleveIn(model); i <= options.lastReleveIn(model); ++i) {
+            if (m_progress)
+                m_progress(i);
+            if (next >= releves.size() || releves[next] != i)
+                continue;
+            out.write(MatrixCsv::label(grid.cell(i + 3, kLabelRow)));
+            line.clear();
+            values.appendReleveLine(line, next++);
+            out.writeBytes(line + "\r\n");
+        }
+    }
+    if (!out.commit()) {
+        m_error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Zelkor

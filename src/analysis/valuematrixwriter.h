@@ -1,0 +1,41 @@
+#pragma once
+
+#include "analysis/matrixoutputoptions.h"
+
+#include <QString>
+#include <functional>
+
+namespace Zelkor {
+
+class TableModel;
+
+/// The value matrix ("-vm.csv"): the converted cover values of the listed species and relevés
+/// as comma-separated CP932 text with CR LF line ends. With rows as species:
+///   ,LABEL,LABEL,...                 one cell per listed relevé after an empty first cell
+///   "NAME",VALUE,VALUE,...          one line per listed species
+/// With rows as relevés the header holds the quoted names and each line starts with the label.
+/// A relevé label is the text of grid row 2 of its column, as it stands; a name is trimmed and
+/// quoted (see MatrixCsv). Species with frequency 0 and relevés with species number 0 inside
+/// the ranges are left out of both the header and the lines.
+class ValueMatrixWriter
+{
+public:
+    /// Told each table position (species row or relevé column) of the output range before its
+    /// line is written.
+    using Progress = std::function<void(int position)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
+    /// Writes the matrix of model to fileName through a temporary file that replaces the target
+    /// only when everything was written; false with errorString() otherwise, any old file then
+    /// unchanged. The table is not changed.
+    bool write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName);
+
+    /// The reason of the last failed write(), in Japanese.
+    QString errorString() const { return m_error; }
+
+private:
+    Progress m_progress;
+    QString m_error;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,147 @@
+#include "database/siteexport.h"
+
+#include "database/covercode.h"
+#include "database/csvfield.h"
+#include "platform/textfile.h"
+#include "platform/userinterface.h"
+#include "shell/filefilters.h"
+#include "table/tablemodel.h"
+
+namespace Zelkor {
+
+SiteExport::SiteExport(const TableModel &model, const QString *tableTitle, UserInterface &ui)
+    : m_model(model)
+    , m_tableTitle(tableTitle)
+    , m_ui(ui)
+{
+}
+
+int SiteExport::rowOfItem(int n) const
+{
+    for (int q = 1; q < m_model.headerRows(); ++q)
+        if (TableModel::indexFromText(m_model.grid().cell(0, q)) == n)
+            return q;
+    return -1;
+}
+
+QString SiteExport::value(int c, int r) const
+{
+    return trimBlanks(m_model.grid().cell(c, r));
+}
+
+QStringList SiteExport::plotDataLines() const
+{
+    // Row 1 (the running numbers) is left out; row 2 is written even when it is the
+    // species-number row of a layout with item 1 alone.
+    const int last = std::max(2, m_model.headerRows() - 1);
+    auto line = [&](int c) {
+        QStringList fields;
+        for (int q = 2; q <= last; ++q)
+            fields << csvField(value(c, q));
+        return fields.join(QLatin1Char(','));
+    };
+    QStringList lines{line(2)};
+    for (int c = 4; c <= m_model.releveCount() + 3; ++c)
+        lines << line(c);
+    return lines;
+}
+
+bool SiteExport::gpsPotLines(QStringList *lines) const
+{
+    const int latRow = rowOfItem(5);
+    const int lonRow = rowOfItem(6);
+    const int altRow = rowOfItem(8);
+    if (latRow < 0 || lonRow < 0 || altRow < 0)
+        return false;
+    // Degrees, minutes, seconds and tenths, cut from the digit string.
+    auto dms = [](const QString &digits) {
+        return digits.mid(0, 3) + QLatin1Char('\'') + digits.mid(3, 2) + QLatin1Char('\'') + digits.mid(5, 2)
+               + QLatin1Char('\'') + digits.mid(7, 1);
+    };
+    const QString zeros = QStringLiteral("00000000");
+    lines->clear();
+    *lines << QStringLiteral("DAT=WGS84/WGS84/0.000/0.00000000/0/0/0 ");
+    for (int c = 4; c <= m_model.releveCount() + 3; ++c) {
+        QString lat = value(c, latRow) + zeros;
+        // A two-digit degree becomes three digits like the longitude's.
+        if (!lat.startsWith(QLatin1Char('0')))
+            lat.prepend(QLatin1Char('0'));
+        const QString lon = value(c, lonRow) + zeros;
+        *lines << QStringLiteral("ORD=POI/tex=") + value(c, 2) + QStringLiteral("/ido=") + dms(lat)
+                      + QStringLiteral("/kei=") + dms(lon) + QStringLiteral("/alt=+") + value(c, altRow)
+                      + QStringLiteral("/col=12");
+    }
+    return true;
+}
+
+bool SiteExport::meshDataLines(QStringList *lines) const
+{
+    const int meshRow = rowOfItem(7);
+    const int altRow = rowOfItem(8);
+    if (meshRow < 0 || altRow < 0)
+        return false;
+    lines->clear();
+    *lines << *m_tableTitle;
+    for (int c = 4; c <= m_model.releveCount() + 3; ++c) {
+        // Hundreds of metres, truncated toward zero, in at least two characters; "99" when the
+        // altitude is no whole number.
+        bool ok = false;
+        const int altitude = value(c, altRow).toInt(&ok);
+        const QString altitudeClass = ok ? QString::number(altitude / 100).rightJustified(2, QLatin1Char('0'))
+                                         : QStringLiteral("99");
+        const QString mesh = value(c, meshRow);
+        if (mesh.size() > 3)
+            *lines << mesh + QLatin1Char('.') + altitudeClass + QStringLiteral("; ") + value(c, 2);
+    }
+    return true;
+}
+
+void SiteExport::noOutPutData()
+{
+    m_ui.showMessage(QStringLiteral("必要なデータが表にありません"));
+}
+
+void SiteExport::save(const QStringList &lines, int filterIndex, const QString &suffix, const QString &workMessage)
+{
+    FileDialogRequest request;
+    request.filters = saveFilters();
+    request.filterIndex = filterIndex;
+    request.defaultExtension = suffix.mid(suffix.lastIndexOf(QLatin1Char('.')));
+    request.fileName = *m_tableTitle + suffix;
+    const QString path = m_ui.getSaveFileName(request);
+    if (path.isEmpty())
+        return;
+    m_ui.showWorkMessage(workMessage);
+    QString error;
+    const bool ok = writeTextFile(path, lines, &error);
+    m_ui.closeWorkMessage();
+    if (!ok)
+        m_ui.showError(QStringLiteral("エラー"), QStringLiteral("ファイルを書き出せませんでした。\n%1").arg(error));
+}
+
+void SiteExport::itemPlotDataClick()
+{
+    save(plotDataLines(), 3, QStringLiteral("-plot.csv"), QStringLiteral("　立地環境データの出力中　"));
+}
+
+void SiteExport::itemGPSPOTClick()
+{
+    QStringList lines;
+    if (!gpsPotLines(&lines)) {
+        noOutPutData();
+        return;
+    }
+    save(lines, 5, QStringLiteral(".pot"), QStringLiteral("　ＧＰＳ形式の分布データの出力中　"));
+}
+
+void SiteExport::itemMeshDataClick()
+{
+    QStringList lines;
+    if (!meshDataLines(&lines)) {
+        noOutPutData();
+        return;
+    }
+    save(lines, 6, QStringLiteral(".grd"), QStringLiteral("　分布メッシュコードの出力中　"));
+}
+
+} // namespace Zelkor

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Zelkor {
+
+class TableModel;
+class UserInterface;
+
+/// The site data of the table's relevés for other tools, read from the header rows of the grid:
+/// a CSV table of every header item ("立地環境データ"), a point file for GPS and map software
+/// (".pot") and a list of grid-square codes for distribution maps (".grd"). The point file needs
+/// the latitude, longitude and altitude items (5, 6, 8) in the table's layout, the mesh file the
+/// mesh code and altitude items (7, 8); the name of an entry is the value in header row 2.
+/// Every value is taken without its leading and trailing blanks.
+class SiteExport
+{
+public:
+    /// The table's model, title and the user interface; all must outlive the object.
+    SiteExport(const TableModel &model, const QString *tableTitle, UserInterface &ui);
+
+    /// The lines of the site CSV: the labels of header rows 2 .. HeaderRows-1, then one line of
+    /// values per relevé. A value holding a comma or a double quote is quoted.
+    QStringList plotDataLines() const;
+    /// The lines of the GPS point file; false (no lines) when items 5, 6 or 8 are no rows.
+    bool gpsPotLines(QStringList *lines) const;
+    /// The lines of the mesh file: the title, then "mesh.altitude-class; name" for each relevé
+    /// whose mesh code has more than three characters; false when items 7 or 8 are no rows.
+    bool meshDataLines(QStringList *lines) const;
+
+    /// Menu "立地環境データ": asks for the file and writes the site CSV.
+    void itemPlotDataClick();
+    /// Menu "GPS　POTデータ": the GPS point file, or the message that the items are missing.
+    void itemGPSPOTClick();
+    /// Menu "メッシュ分布データ": the mesh file, or the message that the items are missing.
+    void itemMeshDataClick();
+    /// The message that the table lacks the header items an export needs.
+    void noOutPutData();
+
+private:
+    /// The header row holding item n; -1 when the item is no row of the table.
+    int rowOfItem(int n) const;
+    /// The trimmed value of relevé column c in header row r.
+    QString value(int c, int r) const;
+    /// Asks for the file (dialog type filterIndex, name title + suffix) and writes lines to it
+    /// with the work message; an existing file is replaced without a question.
+    void save(const QStringList &lines, int filterIndex, const QString &suffix, const QString &workMessage);
+
+    const TableModel &m_model;
+    const QString *m_tableTitle;
+    UserInterface &m_ui;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,17 @@
+#pragma once
+
+namespace Zelkor {
+
+/// The part of the table an output covers: relevés as table column numbers (relevé i is grid
+/// column i + 3) and species as table row numbers (species j is grid row HeaderRows + j), both
+/// 1-based and inclusive. A range given backwards (first after last) covers nothing.
+struct OutputRange
+{
+    int firstReleve = 1;
+    int lastReleve = 0;
+    int firstSpecies = 1;
+    int lastSpecies = 0;
+    bool operator==(const OutputRange &) const = default;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,327 @@
+#include "output/tablelayout.h"
+
+#include "database/covercode.h"
+#include "platform/cp932.h"
+#include "table/headeritems.h"
+#include "table/tablemodel.h"
+
+#include <algorithm>
+
+namespace Zelkor {
+
+namespace {
+
+constexpr int kLabelWidth = 32;
+constexpr int kNameBytes = 28;
+constexpr int kColumnWidth = 5;
+const QString kBlank5 = QStringLiteral("     ");
+
+// Layers whose only entries are the marks "*" (7) and "e" (8) get no line of their own.
+bool countsForLayer(quint8 code)
+{
+    return code != 0 && code != 7 && code != 8;
+}
+
+QString labelField(const QString &label)
+{
+    return label.leftJustified(kLabelWidth, QLatin1Char(' '), true);
+}
+
+} // namespace
+
+// What every page needs, gathered once per output.
+struct TableLayout::Context
+{
+    struct Releve
+    {
+        int index = -1;   // hidden relevé index; -1 for a column outside the table
+        int species = 0;  // ReleveSpCount
+    };
+    struct SpeciesRow
+    {
+        int row = 0;        // table row number j
+        int index = -1;     // hidden species index
+        int freq = 0;       // SpeciesFreq
+        QString nameField;  // the name cut and padded to 28 bytes
+        quint8 layers = 0;  // bit k: layer k+1 has a code other than 0, "*" and "e" in the range
+    };
+    std::vector<Releve> releves; // by table column number - first relevé of the range
+    std::vector<SpeciesRow> species;
+    int serial = 0;
+
+    const Releve &releve(int i, int first) const { return releves[std::size_t(i - first)]; }
+};
+
+TableLayout::TableLayout(const TableModel &model, const HeaderItems &items, TableLayoutOptions options)
+    : m_model(model)
+    , m_items(items)
+    , m_options(std::move(options))
+{
+}
+
+QString TableLayout::ruleLine(int width)
+{
+    // w / 2 to the nearest whole number, halves to the even one.
+    int n = width / 2;
+    if (width % 2 != 0 && n % 2 != 0)
+        ++n;
+    return QString(std::max(0, n), QChar(0x2500));
+}
+
+int TableLayout::roundedPercent(int count, int total)
+{
+    if (total <= 0)
+        return 0;
+    const qint64 scaled = qint64(count) * 100;
+    qint64 q = scaled / total;
+    const qint64 twice = 2 * (scaled % total);
+    if (twice > total || (twice == total && q % 2 != 0))
+        ++q;
+    return int(q);
+}
+
+std::vector<TableLayout::Page> TableLayout::pages(int wc) const
+{
+    std::vector<Page> result;
+    const int first = m_options.range.firstReleve;
+    const int last = m_options.range.lastReleve;
+    int w = std::max(0, wc);
+    int p1 = first;
+    for (;;) {
+        int p2 = std::min(p1 + w, last);
+        // The frequency column widens the page that ends at the table's last relevé by one
+        // column: a full page gives up its last relevé to a page of its own.
+        if (m_options.frequency && p2 == last && last == m_model.releveCount() && p2 > p1 && p2 - p1 == w)
+            --p2;
+        result.push_back(Page{p1, p2});
+        if (p2 >= last)
+            break;
+        p1 = p2 + 1;
+        if (result.size() == 1)
+            w += 6;
+    }
+    return result;
+}
+
+QString TableLayout::layerLabel(int layer) const
+{
+    return m_options.layerNames.mid(2 * layer, 2).leftJustified(2, QLatin1Char(' '));
+}
+
+QString TableLayout::coverText(quint8 code) const
+{
+    // A scale other than 1 and 2 has no print texts of its own: it prints as scale 2, which
+    // shows everything the code holds.
+    const int d = m_model.dataScaleD();
+    return coverPrintText(code, d == 1 ? 1 : 2);
+}
+
+void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastSpecies) const
+{
+    Context context;
+    const OutputRange &range = m_options.range;
+    const int releveCount = m_model.releveCount();
+    const CoverTable &cover = m_model.coverData();
+
+    // The relevés of the range, and per species index the layers in which some relevé of the
+    // range has a code that gets a line.
+    std::vector<quint8> layersOfIndex(std::size_t(m_model.maxSpecies()) + 1, 0);
+    for (int i = range.firstReleve; i <= range.lastReleve; ++i) {
+        Context::Releve r;
+        if (i >= 1 && i <= releveCount) {
+            r.index = m_model.releveIndexAt(i + 3);
+            r.species = m_model.releveSpCount(i);
+            cover.forEachInReleve(r.index, [&](int s, const ByteDataSet &codes) {
+                if (s <= 0 || std::size_t(s) >= layersOfIndex.size())
+                    return;
+                for (int k = 0; k < 7; ++k)
+                    if (countsForLayer(codes[std::size_t(k)]))
+                        layersOfIndex[std::size_t(s)] |= quint8(1u << k);
+            });
+        }
+        context.releves.push_back(r);
+    }
+
+    const int headerRows = m_model.headerRows();
+    const int first = std::max(firstSpecies, 1);
+    const int last = std::min(lastSpecies, m_model.speciesCount());
+    for (int j = first; j <= last; ++j) {
+        Context::SpeciesRow row;
+        row.row = j;
+        row.index = m_model.speciesIndexAt(headerRows + j);
+        row.freq = m_model.speciesFreq(j);
+        if (row.index > 0 && std::size_t(row.index) < layersOfIndex.size())
+            row.layers = layersOfIndex[std::size_t(row.index)];
+        if (row.freq > 0) {
+            const QString name = Cp932::cutToBytes(m_model.grid().cell(2, headerRows + j), kNameBytes);
+            row.nameField = name + QString(kNameBytes - Cp932::byteCount(name), QLatin1Char(' '));
+        }
+        context.species.push_back(std::move(row));
+    }
+
+    context.serial = range.firstReleve - 1;
+    const std::vector<Page> all = pages(wc);
+    for (std::size_t p = 0; p < all.size(); ++p) {
+        writePage(sink, context, all[p], p == 0);
+        if (p + 1 < all.size())
+            sink.writeLine(QStringLiteral("\f"));
+    }
+}
+
+void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, bool firstPage) const
+{
+    const int p1 = page.first;
+    const int p2 = page.last;
+    const int firstReleve = m_options.range.firstReleve;
+    const int columns = std::max(0, p2 - p1 + 1);
+    const QString rule = ruleLine(kColumnWidth * columns + (firstPage ? kLabelWidth + 1 : 0));
+    const CellGrid &grid = m_model.grid();
+    const int headerRows = m_model.headerRows();
+    const int lineLength = (firstPage ? kLabelWidth : 0) + kColumnWidth * columns + kColumnWidth;
+
+    sink.writeLine(QString());
+    sink.writeLine(firstPage ? m_options.title : QStringLiteral("続き"));
+    sink.writeLine(rule);
+
+    // The running numbers of the relevés with species; they go on from page to page.
+    QString line;
+    line.reserve(lineLength);
+    if (firstPage)
+        line += labelField(m_items[1].label);
+    for (int i = p1; i <= p2; ++i) {
+        if (context.releve(i, firstReleve).species > 0)
+            line += QString::number(++context.serial).rightJustified(kColumnWidth, QLatin1Char(' '));
+        else
+            line += kBlank5;
+    }
+    sink.writeLine(line);
+    sink.writeLine(rule);
+
+    // The selected header items, each from the row that holds its number.
+    std::vector<int> rowOfItem(HeaderItems::Count + 1, -1);
+    for (int q = 1; q < headerRows; ++q) {
+        const int n = TableModel::indexFromText(grid.cell(0, q));
+        if (n >= 1 && n <= HeaderItems::Count && rowOfItem[std::size_t(n)] < 0)
+            rowOfItem[std::size_t(n)] = q;
+    }
+    for (int n = 2; n <= HeaderItems::Count; ++n) {
+        const HeaderItem &item = m_items[n];
+        if (!item.layout || !item.selected)
+            continue;
+        // Item 30 prints the species numbers counted in the table, not the stored values.
+        const int r = n == HeaderItems::Count ? headerRows : rowOfItem[std::size_t(n)];
+        const int valueWidth = n <= 7 ? 8 : 4;
+        const int lines = n <= 7 ? 2 : 1;
+        for (int part = 0; part < lines; ++part) {
+            line.clear();
+            if (firstPage)
+                line += part == 0 ? labelField(item.label) : QString(kLabelWidth, QLatin1Char(' '));
+            for (int i = p1; i <= p2; ++i) {
+                const QString value = r > 0 ? grid.cell(i + 3, r) : QString();
+                line += QLatin1Char(' ');
+                line += (value + QString(valueWidth, QLatin1Char(' '))).mid(4 * part, 4);
+            }
+            sink.writeLine(line);
+        }
+    }
+    sink.writeLine(rule);
+
+    // The species rows.
+    const bool frequencyColumn = m_options.frequency && p2 == m_model.releveCount();
+    std::vector<ByteDataSet> codes(static_cast<std::size_t>(columns));
+    for (const Context::SpeciesRow &row : context.species) {
+        if (row.freq == 0) {
+            // A comment row, or a species in no relevé: its text on the first page only.
+            sink.writeLine(p1 == firstReleve ? grid.cell(2, headerRows + row.row) : QString());
+            continue;
+        }
+        if (row.freq == 1 && m_options.oneTimeApart)
+            continue;
+        if (row.index <= 0)
+            continue;
+        if (row.layers == 0) {
+            sink.writeLine(QString());
+            continue;
+        }
+        for (int i = p1; i <= p2; ++i) {
+            const int index = context.releve(i, firstReleve).index;
+            codes[std::size_t(i - p1)] = index >= 0 ? m_model.coverData().at(index, row.index) : ByteDataSet{};
+        }
+        bool firstLine = true;
+        for (int k = 0; k < 7; ++k) {
+            if (!(row.layers & (1u << k)))
+                continue;
+            line.clear();
+            if (firstPage) {
+                line += firstLine ? row.nameField : QString(kNameBytes, QLatin1Char(' '));
+                line += QLatin1Char(' ');
+                line += layerLabel(k);
+                line += QLatin1Char(':');
+            }
+            for (int i = p1; i <= p2; ++i) {
+                if (context.releve(i, firstReleve).species > 0) {
+                    line += QLatin1String("  ");
+                    line += coverText(codes[std::size_t(i - p1)][std::size_t(k)]);
+                } else {
+                    line += kBlank5;
+                }
+            }
+            if (firstLine && frequencyColumn) {
+                line += QLatin1Char(' ');
+                line += QString::number(roundedPercent(row.freq, m_model.releveCount())).rightJustified(4, QLatin1Char(' '));
+            }
+            firstLine = false;
+            sink.writeLine(line);
+        }
+    }
+    sink.writeLine(rule);
+
+    if (firstPage && m_options.oneTimeApart)
+        printOneTimeSp(sink, context);
+}
+
+void TableLayout::printOneTimeSp(LineSink &sink, const Context &context) const
+{
+    sink.writeLine(QStringLiteral("出現回数１回の種"));
+
+    // The species of the species range found once, by their hidden index.
+    std::vector<int> onceRow(std::size_t(m_model.maxSpecies()) + 1, -1);
+    for (const Context::SpeciesRow &row : context.species)
+        if (row.freq == 1 && row.index > 0 && std::size_t(row.index) < onceRow.size())
+            onceRow[std::size_t(row.index)] = row.row;
+
+    // The relevés of the output range, numbered as in the body.
+    const OutputRange &range = m_options.range;
+    const int headerRows = m_model.headerRows();
+    int c = range.firstReleve - 1;
+    std::vector<std::pair<int, ByteDataSet>> found;
+    for (int i = range.firstReleve; i <= range.lastReleve; ++i) {
+        const Context::Releve &releve = context.releve(i, range.firstReleve);
+        if (releve.species > 0)
+            ++c;
+        found.clear();
+        m_model.coverData().forEachInReleve(releve.index, [&](int s, const ByteDataSet &codes) {
+            if (s > 0 && std::size_t(s) < onceRow.size() && onceRow[std::size_t(s)] > 0)
+                found.emplace_back(onceRow[std::size_t(s)], codes);
+        });
+        if (found.empty())
+            continue;
+        std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        QString line = QStringLiteral("No.") + QString::number(c);
+        for (const auto &[row, codes] : found) {
+            line += QStringLiteral(", ") + trimBlanks(m_model.grid().cell(2, headerRows + row));
+            for (int k = 0; k < 7; ++k) {
+                const quint8 code = codes[std::size_t(k)];
+                if (code == 0)
+                    continue;
+                line += QLatin1Char(' ') + layerLabel(k) + QLatin1Char(':');
+                line += coverText(code).remove(QLatin1Char(' '));
+            }
+        }
+        line += QLatin1Char('.');
+        sink.writeLine(line);
+    }
+    sink.writeLine(QString());
+}
+
+} // namespace Zelkor

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace Zelkor {
+
+class TableLayout;
+
+/// The composition table as a text file in the publication layout: CP932 text with CR LF line
+/// ends, pages of up to 46 relevés (52 on later pages) separated by a form-feed line. The file
+/// is written through a temporary file that replaces an existing one only when everything was
+/// written.
+class TableTextFile
+{
+public:
+    /// Writes layout's table, species rows firstSpecies..lastSpecies, to fileName. False with
+    /// errorString() when the file cannot be written; an existing file then stays as it was.
+    bool write(const TableLayout &layout, int firstSpecies, int lastSpecies, const QString &fileName);
+
+    /// Why the last write failed, in Japanese.
+    QString errorString() const { return m_error; }
+
+private:
+    QString m_error;
+};
+
+} // namespace Zelkor

@@ -1,0 +1,20 @@
+#include "shell/gui/japanesetranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace Zelkor {
+
+QTranslator *JapaneseTranslations::install(QCoreApplication *app)
+{
+    auto *translator = new QTranslator(app);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
+}
+
+} // namespace Zelkor

@@ -1,0 +1,202 @@
+// The constancy-table panel and the second window, offscreen: building a table from the menu,
+// closing and showing the window again, the tool bar, the score table, and the files.
+#include "analysis/gui/form2.h"
+#include "analysis/gui/freqtablepanel.h"
+#include "analysis/sampletable.h"
+#include "platform/gui/gridwidget.h"
+#include "platform/scripteduserinterface.h"
+#include "shell/gui/mainwindow.h"
+#include "shell/workspace.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+
+namespace {
+
+struct Form2Test : ::testing::Test
+{
+    Zelkor::Test::TempDir dir;
+    ScriptedUserInterface ui;
+    Workspace ws{&ui};
+    MainWindow window{&ws};
+    Form2 *form2 = nullptr;
+    FreqTablePanel *panel = nullptr;
+
+    void SetUp() override
+    {
+        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        // Two groups: relevés 1 and 2, then relevé 4 after the empty column 3.
+        Zelkor::Test::fillTable(&ws.model(), {QStringLiteral("Festuca rubra"), QStringLiteral("Poa annua")},
+                                {{QStringLiteral("  1 "), QStringLiteral(" +  ")}, {QStringLiteral(" 2+ ")}, {},
+                                 {QStringLiteral("  3 ")}});
+        ws.setTableTitle(QStringLiteral("砂丘"));
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        form2 = window.form2();
+        panel = window.freqTablePanel();
+        ui.clearLog();
+    }
+
+    template<typename T>
+    T *in(QWidget *parent, const char *name) const
+    {
+        T *w = parent->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QRadioButton *radio(const char *group, int item) const
+    {
+        return in<QGroupBox>(panel, group)->findChildren<QRadioButton *>().at(item);
+    }
+    QString cell(int c, int r) const { return form2->grid()->grid()->cell(c, r); }
+    QString showCaption() const { return window.action(QStringLiteral("Item_ShowFreqTable"))->text(); }
+};
+
+} // namespace
+
+TEST_F(Form2Test, MenuPanelBuildsTheTableIntoTheSecondWindow)
+{
+    EXPECT_FALSE(form2->isVisible());
+    EXPECT_EQ(form2->windowTitle(), QStringLiteral("常在度表"));
+    window.action(QStringLiteral("Item_MakeFreqTable"))->trigger();
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(in<QLabel>(panel, "Num_Releve")->text(), QStringLiteral("3"));
+    EXPECT_EQ(in<QLabel>(panel, "Num_Group")->text(), QStringLiteral("2"));
+    EXPECT_EQ(in<QLineEdit>(panel, "Edit_Title")->text(), QStringLiteral("砂丘常在度表"));
+    EXPECT_TRUE(radio("RG_Freq", 0)->isChecked());
+    EXPECT_TRUE(radio("RG_Cell", 0)->isChecked());
+
+    // Classes only, empty cells blank, another title.
+    radio("RG_Freq", 2)->click();
+    radio("RG_Cell", 1)->click();
+    in<QLineEdit>(panel, "Edit_Title")->setText(QStringLiteral("砂丘の群落"));
+    QTest::mouseClick(in<QPushButton>(panel, "BtnFreqTable"), Qt::LeftButton);
+    EXPECT_FALSE(panel->isVisible());
+    ASSERT_TRUE(form2->isVisible());
+    EXPECT_EQ(form2->windowTitle(), QStringLiteral("砂丘の群落"));
+    EXPECT_TRUE(form2->toolPanel()->isVisible());
+    EXPECT_EQ(form2->grid()->grid(), &ws.freqTable().grid());
+    EXPECT_EQ(cell(1, 0), QStringLiteral("A"));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("B"));
+    EXPECT_EQ(cell(1, 3), QStringLiteral("２"));
+    EXPECT_EQ(cell(2, 4), QString());
+    EXPECT_EQ(form2->grid()->grid()->colWidth(1), 22);
+    EXPECT_EQ(showCaption(), QStringLiteral("常在度表を再表示する"));
+
+    // "終了" hides the window and keeps the table; the menu shows it again.
+    QTest::mouseClick(in<QPushButton>(form2, "Btn_Close"), Qt::LeftButton);
+    EXPECT_FALSE(form2->isVisible());
+    window.action(QStringLiteral("Item_ShowFreqTable"))->trigger();
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(cell(1, 3), QStringLiteral("２"));
+
+    // The panel keeps its choices; the title starts afresh.
+    window.action(QStringLiteral("Item_MakeFreqTable"))->trigger();
+    EXPECT_TRUE(radio("RG_Freq", 2)->isChecked());
+    EXPECT_TRUE(radio("RG_Cell", 1)->isChecked());
+    EXPECT_EQ(in<QLineEdit>(panel, "Edit_Title")->text(), QStringLiteral("砂丘常在度表"));
+    QTest::mouseClick(in<QPushButton>(panel, "BtnCancFreq"), Qt::LeftButton);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(form2->windowTitle(), QStringLiteral("砂丘の群落"));
+    EXPECT_TRUE(ui.unansweredQuestions().isEmpty());
+}
+
+TEST_F(Form2Test, ToolBarAndPanelButtons)
+{
+    struct Button { const char *name; const char *caption; const char *hint; bool inPanel1; };
+    const Button buttons[] = {
+        {"Btn_Print", "印　刷", "表を直接印刷する", false},
+        {"BtntoClip", "全コピー", "表をクリップボードに", false},
+        {"Btn_Close", "終了", "常在度表を消去する", false},
+        {"Btn_TextOut", "テキスト書出", "表を互換テキストファイルにする", true},
+        {"Btn_CSVWrite", "CSV書出", "表をCSV形式で書き出す", true},
+        {"Btn_Txread", "テキスト読込", "テキスト保存した表を読み込む", true},
+        {"Btn_CSVRead", "CSV読込", "保存したCSV常在度表を読み込む", true},
+        {"BTn_font", "フォント", "表のフォントを変更する", true},
+    };
+    for (const Button &b : buttons) {
+        QPushButton *button = in<QPushButton>(form2, b.name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), QString::fromUtf8(b.caption)) << b.name;
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.hint)) << b.name;
+        EXPECT_EQ(form2->toolPanel()->isAncestorOf(button), b.inPanel1) << b.name;
+        // Printing waits for the printer; everything else runs.
+        EXPECT_EQ(button->isEnabled(), QByteArray(b.name) != "Btn_Print") << b.name;
+    }
+    EXPECT_EQ(form2->objectName(), QStringLiteral("Form2"));
+    EXPECT_EQ(form2->grid()->objectName(), QStringLiteral("FreqTable"));
+    EXPECT_TRUE(form2->isWindow());
+    EXPECT_EQ(form2->parentWidget(), &window);
+}
+
+TEST_F(Form2Test, CopyPutsTheWholeTableOnTheClipboard)
+{
+    ws.constancy().btnFreqTableClick(QStringLiteral("T"), ConstancyOptions{});
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(in<QPushButton>(form2, "BtntoClip"), Qt::LeftButton);
+    const QString text = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(text, ws.freqTable().clipboardText());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("　群落区分\tA\tB\r\n")));
+}
+
+TEST_F(Form2Test, ScoreTableHidesThePanelUntilTheNextConstancyTable)
+{
+    ws.freqTable().setScoreTable(ws.model().tableFont(), {{QStringLiteral("Festuca rubra"), QStringLiteral("12.0")}},
+                                 {{QStringLiteral("R1"), QStringLiteral("0.0")}});
+    form2->showTable();
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_FALSE(form2->toolPanel()->isVisible());
+    EXPECT_EQ(form2->windowTitle(), QStringLiteral("Reciprocal Averaging Score"));
+    EXPECT_EQ(form2->grid()->grid()->colCount(), 5);
+    EXPECT_EQ(showCaption(), QStringLiteral("スコア表を再表示する"));
+
+    ws.constancy().btnFreqTableClick(QStringLiteral("T"), ConstancyOptions{});
+    EXPECT_TRUE(form2->toolPanel()->isVisible());
+    EXPECT_EQ(form2->grid()->grid()->colCount(), 3);
+    EXPECT_EQ(showCaption(), QStringLiteral("常在度表を再表示する"));
+}
+
+TEST_F(Form2Test, FilesThroughThePanelButtons)
+{
+    ws.constancy().btnFreqTableClick(QStringLiteral("砂丘常在度表"), ConstancyOptions{});
+    const QString text = dir.path(QStringLiteral("t.txt"));
+    const QString csv = dir.path(QStringLiteral("t.csv"));
+    ui.answerFile(text);
+    QTest::mouseClick(in<QPushButton>(form2, "Btn_TextOut"), Qt::LeftButton);
+    ui.answerFile(csv);
+    QTest::mouseClick(in<QPushButton>(form2, "Btn_CSVWrite"), Qt::LeftButton);
+    ASSERT_FALSE(Zelkor::Test::readBytes(text).isEmpty());
+    ASSERT_FALSE(Zelkor::Test::readBytes(csv).isEmpty());
+
+    ui.answerFile(text);
+    QTest::mouseClick(in<QPushButton>(form2, "Btn_Txread"), Qt::LeftButton);
+    EXPECT_EQ(form2->grid()->grid()->colCount(), 5);
+    EXPECT_EQ(cell(3, 0), QStringLiteral("A"));
+
+    // A damaged file leaves the table on screen as it was.
+    ui.answerFile(dir.writeBytes(QStringLiteral("bad.csv"), "title only\r\n"));
+    QTest::mouseClick(in<QPushButton>(form2, "Btn_CSVRead"), Qt::LeftButton);
+    EXPECT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(form2->grid()->grid()->colCount(), 5);
+
+    ws.freqTable().setCaption(QStringLiteral("x"));
+    ui.answerFile(csv);
+    QTest::mouseClick(in<QPushButton>(form2, "Btn_CSVRead"), Qt::LeftButton);
+    EXPECT_EQ(form2->grid()->grid()->colCount(), 3);
+    EXPECT_EQ(form2->windowTitle(), QStringLiteral("砂丘常在度表"));
+    EXPECT_TRUE(ui.unansweredQuestions().isEmpty());
+}

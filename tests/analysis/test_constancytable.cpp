@@ -1,0 +1,280 @@
+#include "analysis/constancytable.h"
+#include "analysis/freqtablemodel.h"
+#include "analysis/sampletable.h"
+#include "database/covercode.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+using Zelkor::Test::fillTable;
+using Zelkor::Test::relevesOf;
+
+namespace {
+
+FreqTableModel built(const TableModel &model, ConstancyContent content = ConstancyContent::Classes5WithCover,
+                     bool blankEmpty = false)
+{
+    FreqTableModel out;
+    ConstancyTable::build(model, ConstancyOptions{content, blankEmpty}, QStringLiteral("T"), &out);
+    return out;
+}
+
+struct GroupCase
+{
+    const char *name;
+    QString pattern;                 // relevé columns, see relevesOf
+    QStringList names;               // row 0 of the constancy table
+    QStringList counts;              // row 1
+    std::vector<std::pair<int, int>> ranges; // first and last relevé of each group
+};
+
+class ConstancyGroups : public ::testing::TestWithParam<GroupCase>
+{
+};
+
+QStringList manyNames()
+{
+    QStringList names;
+    for (char ch = 'A'; ch <= 'Z'; ++ch)
+        names << QString(QLatin1Char(ch));
+    names << QStringLiteral("[") << QStringLiteral("\\") << QStringLiteral("]") << QStringLiteral("^");
+    for (int j = 31; j <= 40; ++j)
+        names << QString::number(j);
+    return names;
+}
+
+QString manyPattern()
+{
+    QString pattern;
+    for (int j = 1; j < 40; ++j)
+        pattern += QStringLiteral("x.");
+    return pattern + QStringLiteral("x");
+}
+
+std::vector<std::pair<int, int>> manyRanges()
+{
+    std::vector<std::pair<int, int>> ranges;
+    for (int j = 0; j < 40; ++j)
+        ranges.push_back({2 * j + 1, 2 * j + 1});
+    return ranges;
+}
+
+const GroupCase kGroupCases[] = {
+    {"no empty column gives one group A", QStringLiteral("xxx"), {QStringLiteral("A")}, {QStringLiteral("3")}, {{1, 3}}},
+    {"empty columns at 1 and 2 give two empty groups", QStringLiteral("..xxx"),
+     {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")},
+     {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("3")}, {{1, 0}, {2, 1}, {3, 5}}},
+    {"an empty last column gives an empty last group", QStringLiteral("xx.x."),
+     {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")},
+     {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("0")}, {{1, 2}, {4, 4}, {6, 5}}},
+    {"forty groups", manyPattern(), manyNames(), QStringList(40, QStringLiteral("1")), manyRanges()},
+};
+
+} // namespace
+
+TEST_P(ConstancyGroups, GroupsFollowTheEmptyColumns)
+{
+    const GroupCase &c = GetParam();
+    TableModel model;
+    fillTable(&model, {QStringLiteral("Festuca rubra")}, relevesOf(c.pattern));
+
+    const std::vector<ReleveGroup> groups = ConstancyTable::findGroups(model);
+    ASSERT_EQ(groups.size(), c.ranges.size());
+    for (std::size_t j = 0; j < groups.size(); ++j) {
+        EXPECT_EQ(groups[j].first, c.ranges[j].first) << "group " << j + 1;
+        EXPECT_EQ(groups[j].last, c.ranges[j].second) << "group " << j + 1;
+    }
+    int releves = 0;
+    int empty = 0;
+    ConstancyTable::countReleves(model, &releves, &empty);
+    EXPECT_EQ(releves, int(c.pattern.count(QLatin1Char('x'))));
+    EXPECT_EQ(empty + 1, int(groups.size()));
+
+    const FreqTableModel table = built(model);
+    const CellGrid &g = table.grid();
+    ASSERT_EQ(g.colCount(), int(c.names.size()) + 1);
+    for (int j = 1; j < g.colCount(); ++j) {
+        EXPECT_EQ(g.cell(j, 0), c.names[j - 1]);
+        EXPECT_EQ(g.cell(j, 1), c.counts[j - 1]);
+        // The one species is in every relevé: full presence, or no relevé at all.
+        const bool empty = c.counts[j - 1] == QStringLiteral("0");
+        EXPECT_EQ(g.cell(j, 2).isEmpty(), empty) << "group " << j;
+        EXPECT_EQ(g.cell(j, 3) == QStringLiteral("・"), empty) << "group " << j;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConstancyGroups, ::testing::ValuesIn(kGroupCases), Zelkor::Test::CaseNameOf());
+
+TEST(ConstancyTable, LayoutOfTheWindowTable)
+{
+    TableModel model;
+    model.setTableFont(FontSpec{QStringLiteral("ＭＳ ゴシック"), 9});
+    fillTable(&model, {QStringLiteral("Festuca rubra"), QStringLiteral("海岸の群落"), QStringLiteral("Poa annua")},
+              {{QStringLiteral("  1 "), QString(), QStringLiteral(" +  ")}, {}, {QStringLiteral("  2 ")}});
+
+    struct Case { ConstancyContent content; int colWidth; };
+    for (const Case c : {Case{ConstancyContent::Classes5WithCover, 45}, Case{ConstancyContent::Classes10WithCover, 45},
+                         Case{ConstancyContent::Classes5, 22}, Case{ConstancyContent::Classes10, 22},
+                         Case{ConstancyContent::Occurrences, 22}}) {
+        FreqTableModel table;
+        table.setScoreTable(FontSpec{QStringLiteral("x"), 12}, {{QStringLiteral("a"), QStringLiteral("1.0")}}, {});
+        ConstancyTable::build(model, ConstancyOptions{c.content, false}, QStringLiteral("砂丘常在度表"), &table);
+        const CellGrid &g = table.grid();
+        SCOPED_TRACE(int(c.content));
+        EXPECT_EQ(table.caption(), QStringLiteral("砂丘常在度表"));
+        EXPECT_EQ(table.font(), model.tableFont());
+        EXPECT_TRUE(table.isToolPanelVisible());
+        EXPECT_EQ(g.colCount(), 3);
+        EXPECT_EQ(g.rowCount(), 6);
+        EXPECT_EQ(g.fixedRows(), 3);
+        EXPECT_EQ(g.fixedCols(), 1);
+        EXPECT_EQ(g.colWidth(0), 180);
+        EXPECT_EQ(g.colWidth(1), c.colWidth);
+        EXPECT_EQ(g.defaultRowHeight(), 14);
+        EXPECT_EQ(g.cell(0, 0), QStringLiteral("　群落区分"));
+        EXPECT_EQ(g.cell(0, 1), QStringLiteral("　測定数"));
+        EXPECT_EQ(g.cell(0, 2), QStringLiteral("　平均種数"));
+        EXPECT_EQ(g.cell(0, 3), QStringLiteral("Festuca rubra"));
+        EXPECT_EQ(g.cell(0, 4), QStringLiteral("海岸の群落"));
+        EXPECT_EQ(g.cell(0, 5), QStringLiteral("Poa annua"));
+        // The score table left nothing behind.
+        EXPECT_EQ(g.cell(3, 1), QString());
+    }
+}
+
+TEST(ConstancyTable, CommentRowsAndAbsentSpecies)
+{
+    TableModel model;
+    fillTable(&model, {QStringLiteral("Festuca rubra"), QStringLiteral("＜砂丘の低木＞"), QStringLiteral("Poa annua")},
+              {{QStringLiteral("  1 ")}, {}, {QStringLiteral("  1 ")}});
+    for (const bool blank : {false, true}) {
+        const CellGrid g = built(model, ConstancyContent::Classes5WithCover, blank).grid();
+        const QString absent = blank ? QString() : QStringLiteral("・");
+        EXPECT_EQ(g.cell(0, 4), QStringLiteral("＜砂丘の低木＞"));
+        EXPECT_EQ(g.cell(1, 4), absent);
+        EXPECT_EQ(g.cell(2, 4), absent);
+        EXPECT_EQ(g.cell(1, 5), absent);
+        EXPECT_EQ(g.cell(1, 3), QStringLiteral("１ 1"));
+    }
+}
+
+namespace {
+
+struct ClassCase
+{
+    const char *name;
+    ConstancyContent content;
+    int groupSize;
+    std::vector<int> present;   // species k is in the first present[k] relevés
+    QStringList expected;       // the cell of each species
+};
+
+class ConstancyClasses : public ::testing::TestWithParam<ClassCase>
+{
+};
+
+const QString I = QStringLiteral("Ⅰ"), II = QStringLiteral("Ⅱ"), III = QStringLiteral("Ⅲ"), IV = QStringLiteral("Ⅳ"),
+              V = QStringLiteral("Ⅴ"), X = QStringLiteral("Ⅹ");
+
+const ClassCase kClassCases[] = {
+    {"group of 4 shows counts under I to V", ConstancyContent::Classes5, 4, {1, 2, 3, 4},
+     {QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３"), QStringLiteral("４")}},
+    {"group of 4 shows counts under I to X", ConstancyContent::Classes10, 4, {1, 4},
+     {QStringLiteral("１"), QStringLiteral("４")}},
+    {"group of 5 shows classes under I to V", ConstancyContent::Classes5, 5, {1, 2, 3, 4, 5}, {I, II, III, IV, V}},
+    {"group of 5 shows counts under I to X", ConstancyContent::Classes10, 5, {1, 5},
+     {QStringLiteral("１"), QStringLiteral("５")}},
+    {"group of 9 shows classes under I to V", ConstancyContent::Classes5, 9, {1, 2, 4, 5, 9}, {I, II, III, III, V}},
+    {"group of 9 shows counts under I to X", ConstancyContent::Classes10, 9, {1, 9},
+     {QStringLiteral("１"), QStringLiteral("９")}},
+    {"group of 10 under I to X", ConstancyContent::Classes10, 10, {1, 2, 5, 9, 10},
+     {I, QStringLiteral("Ⅱ"), V, QStringLiteral("Ⅸ"), X}},
+    {"group of 10 under I to V", ConstancyContent::Classes5, 10, {1, 2, 3, 10}, {I, I, II, V}},
+    {"3 of 8 is class II", ConstancyContent::Classes5, 8, {3}, {II}},
+    {"3 of 8 with cover", ConstancyContent::Classes5WithCover, 8, {3}, {QStringLiteral("Ⅱ 1")}},
+    {"11 of 12 under I to X with cover", ConstancyContent::Classes10WithCover, 12, {11}, {QStringLiteral("Ⅹ 1")}},
+    {"plain occurrences", ConstancyContent::Occurrences, 12, {1, 11}, {QStringLiteral("1"), QStringLiteral("11")}},
+};
+
+} // namespace
+
+TEST_P(ConstancyClasses, CellsFollowTheShareOfRelevés)
+{
+    const ClassCase &c = GetParam();
+    QStringList names;
+    for (std::size_t k = 0; k < c.present.size(); ++k)
+        names << QStringLiteral("Species %1").arg(k + 1);
+    std::vector<QStringList> releves(std::size_t(c.groupSize));
+    for (int p = 0; p < c.groupSize; ++p)
+        for (std::size_t k = 0; k < c.present.size(); ++k)
+            releves[std::size_t(p)] << (p < c.present[k] ? QStringLiteral("  1 ") : QString());
+    // A species in every relevé keeps no relevé empty.
+    names << QStringLiteral("Everywhere");
+    for (QStringList &r : releves)
+        r << QStringLiteral("  1 ");
+    TableModel model;
+    fillTable(&model, names, releves);
+
+    const CellGrid g = built(model, c.content).grid();
+    for (qsizetype k = 0; k < c.expected.size(); ++k)
+        EXPECT_EQ(g.cell(1, 3 + int(k)), c.expected[k]) << "species " << k + 1;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConstancyClasses, ::testing::ValuesIn(kClassCases), Zelkor::Test::CaseNameOf());
+
+TEST(ConstancyTable, CoverRangesByCharacterCode)
+{
+    const QString star = dataToCellText(ByteDataSet{0, 0, 0, 0, 7, 0, 0});
+    ASSERT_FALSE(star.isEmpty());
+    TableModel model;
+    // Species: " 2+ " and "  1 "; r alone; "*" alone; "+", "5" and "r" together.
+    fillTable(&model, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
+              {{QStringLiteral(" 2+ "), QStringLiteral(" r  "), star, QStringLiteral("   +")},
+               {QStringLiteral("  1 "), QString(), QString(), QStringLiteral("  5 ")},
+               {QString(), QString(), QString(), QStringLiteral(" r  ")}});
+    for (const ConstancyContent content : {ConstancyContent::Classes5WithCover, ConstancyContent::Classes10WithCover}) {
+        const CellGrid g = built(model, content).grid();
+        EXPECT_EQ(g.cell(1, 3), QStringLiteral("２ +-2"));
+        EXPECT_EQ(g.cell(1, 4), QStringLiteral("１ 5-r"));
+        EXPECT_EQ(g.cell(1, 5), QStringLiteral("１ 5"));
+        EXPECT_EQ(g.cell(1, 6), QStringLiteral("３ +-r"));
+    }
+    // Without cover the same species show the class alone.
+    EXPECT_EQ(built(model, ConstancyContent::Classes5).grid().cell(1, 5), QStringLiteral("１"));
+}
+
+TEST(ConstancyTable, MeanSpeciesNumbers)
+{
+    struct Case { long long sum; int count; const char *mean; };
+    for (const Case c : {Case{33, 3, "11"}, Case{23, 2, "11.5"}, Case{5, 4, "1.2"}, Case{7, 4, "1.8"},
+                         Case{1, 3, "0.3"}, Case{0, 0, ""}, Case{80000, 20, "4000"}})
+        EXPECT_EQ(ConstancyTable::meanSpeciesNumber(c.sum, c.count), QString::fromLatin1(c.mean))
+            << c.sum << " / " << c.count;
+
+    // Relevés of 10, 11 and 12 species, an empty column, relevés of 10 and 13 species.
+    QStringList names;
+    for (int s = 1; s <= 13; ++s)
+        names << QStringLiteral("Species %1").arg(s);
+    auto firstSpecies = [](int n) { return QStringList(n, QStringLiteral("  1 ")); };
+    TableModel model;
+    fillTable(&model, names, {firstSpecies(10), firstSpecies(11), firstSpecies(12), {}, firstSpecies(10), firstSpecies(13)});
+    const CellGrid g = built(model).grid();
+    EXPECT_EQ(g.cell(1, 2), QStringLiteral("11"));
+    EXPECT_EQ(g.cell(2, 2), QStringLiteral("11.5"));
+}
+
+TEST(ConstancyTable, SpeciesNumbersAddUpBeyondSixteenBits)
+{
+    // Twenty relevés of 3,300 species each: the group's sum 66,000 does not fit 16 bits.
+    const int species = 3300;
+    QStringList names;
+    for (int s = 1; s <= species; ++s)
+        names << QStringLiteral("Species %1").arg(s);
+    const std::vector<QStringList> releves(20, QStringList(species, QStringLiteral("  1 ")));
+    TableModel model;
+    fillTable(&model, names, releves);
+    const FreqTableModel table = built(model);
+    EXPECT_EQ(table.grid().cell(1, 2), QStringLiteral("3300"));
+    EXPECT_EQ(table.grid().cell(1, 2 + species), QStringLiteral("Ⅴ 1"));
+}
