@@ -138,6 +138,7 @@ TEST(CliOutputs, InputsAndSpecialFilesAreNeverOverwritten)
     // A species list that happens to bear the name of the species file mkdb writes.
     const QString species = dir.writeBytes(QStringLiteral("new.zkd"), "r,s,l,c\r\nA,Poa,H1,+\r\n");
     ASSERT_TRUE(QFile::link(sites, dir.path(QStringLiteral("link.zki"))));
+    ASSERT_TRUE(QFile::link(table, dir.path(QStringLiteral("table-link.txt"))));
     const QString extract = QStringLiteral("extract");
     const QString o = QStringLiteral("-o");
     const struct { const char *what; QStringList args; QString kept; } cases[] = {
@@ -149,6 +150,8 @@ TEST(CliOutputs, InputsAndSpecialFilesAreNeverOverwritten)
         {"a pipe", {extract, db, o, dir.path(QStringLiteral("pipe.vtb"))}, QString()},
         {"mkdb's species list", {QStringLiteral("mkdb"), sites, species, o, dir.path(QStringLiteral("new.zki"))}, species},
         {"mkdb's site list through a link", {QStringLiteral("mkdb"), sites, species, o, dir.path(QStringLiteral("link.zki"))}, sites},
+        {"sort's own table", {QStringLiteral("sort"), table, o, table, QStringLiteral("--species")}, table},
+        {"constancy's table through a link", {QStringLiteral("constancy"), table, o, dir.path(QStringLiteral("table-link.txt"))}, table},
     };
     QDir().mkpath(dir.path(QStringLiteral("x")));
     for (const auto &c : cases) {
