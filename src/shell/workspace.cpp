@@ -29,7 +29,8 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     , m_versionText(Zelkor::versionText(fileVersion()))
     , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *ui,
                     OutputPanel::Hooks{[this] { clearTable(); }, [this] { itemFrequencyClick(); },
-                                       [this] { btnFontClick(); }, [this] { updateStatus(); }})
+                                       [this] { btnFontClick(); }, [this] { updateStatus(); },
+                                       [this] { return confirmDiscardTable(); }})
     , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *ui)
     , m_siteExport(m_model, &m_tableTitle, *ui)
     , m_sortAndHide(&m_model, ui)
@@ -46,6 +47,8 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
         m_tableOutputs.outputTextFile(m_outputPanel.range());
         Q_EMIT tableChanged();
     });
+    m_outputPanel.setOutput(OutputPanel::ValueMatrix, [this] { outputValueMatrix(matrixOutputOptions()); });
+    m_outputPanel.setOutput(OutputPanel::PCordCSV, [this] { outputPCordCSV(matrixOutputOptions()); });
     // The constancy command brings the frequencies up to date: the grid shows them.
     connect(&m_constancy, &ConstancyCommand::tableChanged, this, &Workspace::tableChanged);
 }
@@ -796,6 +799,20 @@ void Workspace::itemReadINIClick()
 }
 
 // --- Sorting, hiding and the numeric matrices ------------------------------------------------
+
+MatrixOutputOptions Workspace::matrixOutputOptions() const
+{
+    const OutputRange range = m_outputPanel.range();
+    MatrixOutputOptions options;
+    options.title = m_tableTitle;
+    options.firstReleve = range.firstReleve;
+    options.lastReleve = range.lastReleve;
+    options.firstSpecies = range.firstSpecies;
+    options.lastSpecies = range.lastSpecies;
+    options.method = m_settings.cvMethod;
+    options.direction = m_settings.direction == 1 ? MatrixOutputOptions::ReleveRows : MatrixOutputOptions::SpeciesRows;
+    return options;
+}
 
 bool Workspace::outputValueMatrix(const MatrixOutputOptions &options)
 {

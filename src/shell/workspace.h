@@ -283,6 +283,8 @@ public:
     /// "PCord用にCSV出力する" with the output panel's title, ranges and method: asks for the file
     /// and writes the package's matrix and its label list. True when written.
     bool outputPCordCSV(const MatrixOutputOptions &options);
+    /// The matrices' options from the output panel's last "出力する" and the settings.
+    MatrixOutputOptions matrixOutputOptions() const;
 
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).

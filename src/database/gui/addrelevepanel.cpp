@@ -1,4 +1,5 @@
 #include "database/gui/addrelevepanel.h"
+#include "platform/gui/floatingpanel.h"
 
 #include "shell/workspace.h"
 
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -279,17 +279,7 @@ void AddRelevePanel::itemAddReleveClick()
     m_ws->itemAddReleveClick();
     showDatabaseAndTable();
 
-    // Over the right part of the grid, so that the species names stay in sight.
-    adjustSize();
-    QRect area = parentWidget() ? parentWidget()->rect() : QRect(QPoint(), size());
-    if (const auto *window = qobject_cast<const QMainWindow *>(parentWidget()))
-        if (const QWidget *central = window->centralWidget())
-            area = central->geometry();
-    const int x = std::max(area.left(), area.right() - width() - 16);
-    const int y = area.top() + std::clamp(area.height() - height(), 0, 8);
-    move(x, y);
-    show();
-    raise();
+    showOverGrid(this);
     m_editGrid->setFocus(Qt::OtherFocusReason);
 }
 

@@ -29,11 +29,15 @@ int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Sorts the species or the relevés of a table file.
 int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
 
+/// Writes an output of a table file (text layout, matrices, site data).
+int runExport(const QStringList &args, QTextStream &out, QTextStream &err);
+
 /// What each subcommand takes (its usage text comes from it).
 CommandSpec infoCommand();
 CommandSpec mkdbCommand();
 CommandSpec searchCommand();
 CommandSpec extractCommand();
+CommandSpec exportCommand();
 CommandSpec constancyCommand();
 CommandSpec sortCommand();
 
