@@ -152,6 +152,7 @@ TEST(CliOutputs, InputsAndSpecialFilesAreNeverOverwritten)
         {"mkdb's site list through a link", {QStringLiteral("mkdb"), sites, species, o, dir.path(QStringLiteral("link.zki"))}, sites},
         {"sort's own table", {QStringLiteral("sort"), table, o, table, QStringLiteral("--species")}, table},
         {"constancy's table through a link", {QStringLiteral("constancy"), table, o, dir.path(QStringLiteral("table-link.txt"))}, table},
+        {"export's table through a link", {QStringLiteral("export"), QStringLiteral("text"), table, o, dir.path(QStringLiteral("table-link.txt"))}, table},
     };
     QDir().mkpath(dir.path(QStringLiteral("x")));
     for (const auto &c : cases) {
