@@ -25,15 +25,17 @@ QString Workspace::notSpecified()
 
 Workspace::Workspace(UserInterface *ui, QObject *parent)
     : QObject(parent)
-    , m_ui(ui)
+    // The commands get the guard, never ui itself.
+    , m_savePathGuard(ui, [this] { return inputFiles(); })
+    , m_ui(&m_savePathGuard)
     , m_versionText(Zelkor::versionText(fileVersion()))
-    , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *ui,
+    , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *m_ui,
                     OutputPanel::Hooks{[this] { clearTable(); }, [this] { itemFrequencyClick(); },
                                        [this] { btnFontClick(); }, [this] { updateStatus(); },
                                        [this] { return confirmDiscardTable(); }})
-    , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *ui)
-    , m_siteExport(m_model, &m_tableTitle, *ui)
-    , m_sortAndHide(&m_model, ui)
+    , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *m_ui)
+    , m_siteExport(m_model, &m_tableTitle, *m_ui)
+    , m_sortAndHide(&m_model, m_ui)
 {
     connect(&m_sortAndHide, &SortAndHide::tableChanged, this, &Workspace::tableChanged);
     m_model.setTableFont(m_settings.tableFont);
@@ -474,15 +476,6 @@ QStringList Workspace::inputFiles() const
     return files;
 }
 
-bool Workspace::checkOutputPath(const QString &path)
-{
-    QString error;
-    if (checkOutputFile(path, inputFiles(), &error))
-        return true;
-    m_ui->showError(QStringLiteral("エラー"), error);
-    return false;
-}
-
 bool Workspace::itemSaveTableClick()
 {
     FileDialogRequest request;
@@ -499,7 +492,7 @@ bool Workspace::itemSaveTableClick()
         request.fileName = from.fileName();
     }
     const QString path = m_ui->getSaveFileName(request);
-    if (path.isEmpty() || !checkOutputPath(path))
+    if (path.isEmpty())
         return false;
     if (QFileInfo::exists(path)
         && !m_ui->askYesAbort(QStringLiteral("同名のファイルが存在します。書き換えますか？")))

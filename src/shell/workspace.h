@@ -11,6 +11,7 @@
 #include "output/outputpanel.h"
 #include "output/tableoutputs.h"
 #include "platform/userinterface.h"
+#include "shell/savepathguard.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
 #include "table/searchhistory.h"
@@ -171,9 +172,6 @@ public:
     /// The files the program reads from while it runs: the database pair, the dictionary and the
     /// settings files. No output may replace one of them.
     QStringList inputFiles() const;
-    /// Whether a chosen output file may be written (checkOutputFile() against inputFiles()); if
-    /// not, the reason is shown and false returned. Every save command calls it before writing.
-    bool checkOutputPath(const QString &path);
 
     // --- Table file ------------------------------------------------------------------------
     /// Menu "現在の表を保存する": asks for the table file (proposing the file the table was
@@ -312,6 +310,8 @@ private:
     /// The table file the table was loaded from or last saved to.
     QString m_tableFilePath;
 
+    // Every command's save dialog passes the guard, so no output overwrites a file in use.
+    SavePathGuard m_savePathGuard;
     UserInterface *m_ui;
     TableModel m_model;
     HeaderItems m_items;
