@@ -26,7 +26,7 @@ struct OutputPanelTest : ::testing::Test
                                              ++cleared;
                                              t.model.clearTable(t.items);
                                          },
-                                         [this] { t.model.recomputeFrequencies(); }, {}, {}}};
+                                         [this] { t.model.recomputeFrequencies(); }, {}, {}, {}}};
 
     void SetUp() override
     {

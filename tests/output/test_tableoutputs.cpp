@@ -12,6 +12,8 @@
 #include "shell/workspace.h"
 #include "support/testsupport.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace Zelkor;
@@ -91,6 +93,22 @@ TEST_F(TextOutputTest, DeclinedOrFailedOutputsLeaveTheOldFile)
     EXPECT_EQ(Zelkor::Test::readBytes(path), QByteArray("old"));
     ASSERT_FALSE(ui.messages().isEmpty());
     EXPECT_TRUE(ui.messages().constLast().startsWith(QStringLiteral("組成表をテキスト出力できませんでした。")));
+}
+
+TEST_F(TextOutputTest, NoOutputReplacesAFileInUse)
+{
+    // The dictionary in use, chosen as the text file by mistake, stays as it was.
+    const QString dic = dir.writeLines(QStringLiteral("names.dic"), {QStringLiteral("Poa,Poa annua")});
+    ASSERT_TRUE(ws.setDictionary(dic));
+    ws.settings().dictFileName = dic;
+    const QByteArray before = Zelkor::Test::readBytes(dic);
+    ui.clearLog();
+    QDir(dir.path()).mkdir(QStringLiteral("sub")); // another spelling of the same file
+    ui.answerFile(dir.path(QStringLiteral("sub/../names.dic")));
+    output(QStringLiteral("Dunes"));
+    EXPECT_EQ(Zelkor::Test::readBytes(dic), before);
+    ASSERT_FALSE(ui.messages().isEmpty());
+    EXPECT_FALSE(ui.log().join(QLatin1Char('\n')).contains(QStringLiteral("work:")));
 }
 
 namespace {

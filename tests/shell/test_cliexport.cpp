@@ -81,8 +81,9 @@ TEST_F(CliExport, MatricesAndSiteData)
                                QStringLiteral("--method"), QStringLiteral("6")});
         EXPECT_EQ(r.exitCode, 0) << c.format << r.errText().toStdString();
         EXPECT_GT(QFileInfo(out).size(), 0) << c.format;
-        if (c.also)
+        if (c.also) {
             EXPECT_TRUE(QFileInfo::exists(dir.path(QString::fromLatin1(c.also)))) << c.format;
+        }
     }
     // Presence: every value of the species-row matrix is 0 or 1.
     const QStringList matrix = Zelkor::Test::readLines(dir.path(QStringLiteral("dune-vm.csv")));

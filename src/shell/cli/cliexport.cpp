@@ -13,6 +13,7 @@
 #include "output/tableprinter.h"
 #include "output/tabletextfile.h"
 #include "output/tableworkbook.h"
+#include "platform/fileaccess.h"
 #include "platform/print/qtprinterstream.h"
 #include "platform/scripteduserinterface.h"
 #include "platform/textfile.h"
@@ -274,6 +275,10 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
 
     // The settings first: reading the table then lays out the items of its own header rows.
     const QString settingsFile = cmd.value(QStringLiteral("settings"));
+    // The output must not replace the table or settings read, nor anything that is no regular file.
+    QString outputError;
+    if (!checkOutputFile(job.output, {cmd.positional().at(1), settingsFile}, &outputError))
+        return cmd.userError(err, outputError);
     if (!settingsFile.isEmpty()) {
         if (!QFileInfo(settingsFile).isFile())
             return cmd.userError(err, QStringLiteral("設定ファイルがありません: %1").arg(settingsFile));
