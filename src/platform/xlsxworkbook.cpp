@@ -1,8 +1,9 @@
 #include "platform/xlsxworkbook.h"
 
+#include "platform/safesavefile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -198,24 +199,23 @@ bool XlsxWorkbook::saveAs(const QString &fileName)
 
     // The finished workbook replaces the file only once it has been copied whole.
     QFile built(m_path);
-    QSaveFile target(fileName);
+    SafeSaveFile target(fileName);
     if (!built.open(QIODevice::ReadOnly)) {
         fail(QStringLiteral("作ったワークブックを読めません: %1").arg(built.errorString()));
-    } else if (!target.open(QIODevice::WriteOnly)) {
-        fail(QStringLiteral("%1 に書き込めません: %2").arg(QDir::toNativeSeparators(fileName), target.errorString()));
+    } else if (!target.open()) {
+        fail(target.errorString());
     } else {
-        QByteArray chunk;
         while (!built.atEnd() && !failed()) {
-            chunk = built.read(1 << 20);
+            const QByteArray chunk = built.read(1 << 20);
             if (chunk.isEmpty() && built.error() != QFileDevice::NoError)
                 fail(QStringLiteral("作ったワークブックを読めません: %1").arg(built.errorString()));
-            else if (target.write(chunk) != chunk.size())
-                fail(QStringLiteral("%1 に書き込めません: %2").arg(QDir::toNativeSeparators(fileName), target.errorString()));
+            else if (!target.write(chunk))
+                fail(target.errorString());
         }
         if (failed())
-            target.cancelWriting();
+            target.cancel();
         else if (!target.commit())
-            fail(QStringLiteral("%1 に書き込めません: %2").arg(QDir::toNativeSeparators(fileName), target.errorString()));
+            fail(target.errorString());
     }
     close();
     return !failed();

@@ -179,4 +179,14 @@ TEST_F(CliExport, WorkbookOrPrintThatCannotBeWrittenLeavesNothing)
         EXPECT_FALSE(r.errText().isEmpty()) << format.toStdString();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{QStringLiteral("dune.vtb")});
+
+    // A disk that fills (a file-size limit of 1000 bytes): the old files stay as they were.
+    for (const QString &format : {QStringLiteral("xlsx"), QStringLiteral("print-pdf"), QStringLiteral("simple-pdf")}) {
+        const QString out = dir.writeBytes(format + QStringLiteral(".old"), "the old file");
+        const auto r = runCli({QStringLiteral("export"), format, table, QStringLiteral("-o"), out}, QString(), 1000);
+        EXPECT_EQ(r.exitCode, 1) << format.toStdString();
+        EXPECT_FALSE(r.errText().isEmpty()) << format.toStdString();
+        EXPECT_EQ(Zelkor::Test::readBytes(out), QByteArray("the old file")) << format.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 4);
 }

@@ -15,6 +15,7 @@
 #include "output/tableworkbook.h"
 #include "platform/fileaccess.h"
 #include "platform/print/qtprinterstream.h"
+#include "platform/safesavefile.h"
 #include "platform/scripteduserinterface.h"
 #include "platform/textfile.h"
 #include "table/headeritems.h"
@@ -25,8 +26,8 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QIODevice>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <functional>
@@ -82,20 +83,35 @@ bool writeWorkbook(ExportJob &job, QString *error)
     return false;
 }
 
+// The PDF writer's output device over a safely written file.
+class SafeSaveDevice : public QIODevice
+{
+public:
+    explicit SafeSaveDevice(SafeSaveFile *file) : m_file(file) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override { return m_file->write(data, size) ? size : -1; }
+
+private:
+    SafeSaveFile *m_file;
+};
+
 // The prints as a PDF file: A4 landscape with margins of 15 mm, in the print font (the table
 // font of the settings). The file appears under its name only when it was written whole.
 using PrintRoutine = std::function<bool(TablePrinter &, PrinterStream &)>;
 
 bool writePdf(ExportJob &job, const PrintRoutine &print, QString *error)
 {
-    QSaveFile file(job.output);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("%1 に書き込めません: %2").arg(job.output, file.errorString());
+    SafeSaveFile file(job.output);
+    if (!file.open()) {
+        *error = file.errorString();
         return false;
     }
     bool ok = false;
     {
-        QPdfWriter pdf(&file);
+        SafeSaveDevice device(&file);
+        QPdfWriter pdf(&device);
         pdf.setTitle(job.title);
         pdf.setCreator(QStringLiteral("Zelkor"));
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(15, 15, 15, 15),
@@ -107,11 +123,11 @@ bool writePdf(ExportJob &job, const PrintRoutine &print, QString *error)
             *error = printer.errorString();
     }
     if (!ok) {
-        file.cancelWriting();
+        file.cancel();
         return false;
     }
     if (!file.commit()) {
-        *error = QStringLiteral("%1 に書き込めません: %2").arg(job.output, file.errorString());
+        *error = file.errorString();
         return false;
     }
     return true;
