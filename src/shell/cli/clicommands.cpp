@@ -13,6 +13,7 @@ const std::vector<Command> &commands()
         {searchCommand, runSearch},
         {constancyCommand, runConstancy},
         {sortCommand, runSort},
+        {raCommand, runRa},
     };
     return all;
 }

@@ -28,6 +28,8 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err);
 int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Sorts the species or the relevés of a table file.
 int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Reciprocal averaging of a table file: the score table and the reordered table.
+int runRa(const QStringList &args, QTextStream &out, QTextStream &err);
 
 /// What each subcommand takes (its usage text comes from it).
 CommandSpec infoCommand();
@@ -36,6 +38,7 @@ CommandSpec searchCommand();
 CommandSpec extractCommand();
 CommandSpec constancyCommand();
 CommandSpec sortCommand();
+CommandSpec raCommand();
 
 /// A subcommand of zelkor-cli: its name, what it takes and what runs it.
 struct Command
