@@ -55,33 +55,47 @@ public:
 
     /// Number of filled cells.
     std::size_t cellCount() const { return m_cellCount; }
-    /// The cells of the i-th relevé that takes part: entries rowStart(i) .. rowStart(i+1)-1.
-    std::size_t rowStart(std::size_t i) const { return m_rowStart[i]; }
-    /// The species (its place in scoredSpecies()) of entry e.
-    std::size_t speciesOf(std::size_t e) const { return m_wide ? m_species32[e] : m_species16[e]; }
-    /// The value of entry e.
-    int valueOf(std::size_t e) const { return m_values.empty() ? 1 : m_values[e]; }
     /// Bytes held by the matrix.
     std::size_t memoryBytes() const;
 
-    // For the averaging's inner loops: species places of the entries in 16 bits (fewer than
-    // 65,536 species take part) or 32 bits, and the values (empty when every value is 1).
-    bool isWide() const { return m_wide; }
-    const std::vector<std::size_t> &rowStarts() const { return m_rowStart; }
-    const std::vector<quint16> &species16() const { return m_species16; }
-    const std::vector<quint32> &species32() const { return m_species32; }
-    const std::vector<quint8> &values() const { return m_values; }
+    /// The cells arranged for adding up four sums side by side, one for each of four members
+    /// (relevés or species that take part), each in its own order. The members are taken in
+    /// groups of four, longest first; entry j of the member in lane l of group g is entry
+    /// groupStart[g] + 4 j + l, and a group is as long as its longest member, the shorter ones
+    /// padded with the index `padIndex` (one past the last score, which reads 0) and the value 0.
+    struct Layout
+    {
+        static constexpr int Lanes = 4;
+        /// The member of each lane (group * Lanes + lane), in its place among the scored ones;
+        /// NoMember for a lane left empty in the last group.
+        static constexpr quint32 NoMember = 0xffffffffu;
+        std::vector<quint32> members;
+        std::vector<std::size_t> groupStart{0};
+        /// The other side's place of each entry (species for relevés and the other way round),
+        /// in 16 bits when fewer than 65,536 of them take part, else in 32 bits.
+        bool wide = false;
+        std::vector<quint16> index16;
+        std::vector<quint32> index32;
+        quint32 padIndex = 0;
+        /// The values, or empty when every value is 1.
+        std::vector<quint8> values;
+        std::size_t groupCount() const { return groupStart.size() - 1; }
+    };
+    /// Each relevé's cells in species order, the index a species' place in scoredSpecies().
+    const Layout &byReleve() const { return m_byReleve; }
+    /// Each species' cells in relevé order, the index a relevé's place in scoredReleves().
+    const Layout &bySpecies() const { return m_bySpecies; }
 
 private:
-    /// Cells of one relevé before they are ordered: species position and value.
-    struct Entry
-    {
-        quint32 species;
-        quint8 value;
-    };
-    /// Builds the matrix from the entries of each relevé position (in any species order).
-    static RecipMatrix build(int releveCount, int speciesCount, const std::vector<std::size_t> &start,
-                             const std::vector<Entry> &entries);
+    /// Builds the matrix from cellsOf(r, add), which calls add(species position, value) for the
+    /// filled cells (value 1..255) of relevé position r, in any species order; it is called
+    /// twice for each relevé, in relevé order.
+    template<typename CellsOf>
+    static RecipMatrix build(int releveCount, int speciesCount, const CellsOf &cellsOf);
+    /// Lays out the groups of members with the given numbers of cells (see Layout), each entry
+    /// holding the padding; indexes run up to others - 1. Returns the slot of each member.
+    static std::vector<std::size_t> layOut(Layout &layout, const std::vector<std::size_t> &cells,
+                                           std::size_t others, bool withValues);
 
     int m_releveCount = 0;
     int m_speciesCount = 0;
@@ -90,11 +104,8 @@ private:
     std::vector<float> m_releveTotals;
     std::vector<float> m_speciesTotals;
     std::size_t m_cellCount = 0;
-    std::vector<std::size_t> m_rowStart{0};
-    bool m_wide = false;
-    std::vector<quint16> m_species16;
-    std::vector<quint32> m_species32;
-    std::vector<quint8> m_values;
+    Layout m_byReleve;
+    Layout m_bySpecies;
 };
 
 } // namespace Zelkor

@@ -128,161 +128,111 @@ inline double rangeOf(const Bounds &b)
     return range < kSmallestRange ? kSmallestRange : range;
 }
 
-// The two passes over the cells, for species places of type Col; Unit when every value is 1
-// (1 × score is the score itself, so the product is left out).
-template<typename Col, bool Unit>
-struct Passes
+// The value of each small whole number as a double-precision number: looked up rather than
+// converted, which costs the inner loops less.
+struct ValueTable
 {
-    const Col *species;
-    const quint8 *values;
-    const std::size_t *rowStart;
-    int maxValue;
-    // The values as double-precision numbers.
-    double valueOf[256];
-
-    double term(std::size_t e, const double *scores) const
+    double of[256];
+    ValueTable()
     {
-        if constexpr (Unit)
-            return scores[species[e]];
-        else
-            return valueOf[values[e]] * scores[species[e]];
-    }
-
-    // Relevés r0..r1-1: the sum of value × species score over each relevé's cells in species
-    // order, divided by its total. Four relevés are added up side by side, each in its own
-    // order, so that one sum need not wait for the last addition of another.
-    void releveQuotients(const double *speciesScores, const float *totals, float *out, std::size_t r0,
-                         std::size_t r1, Bounds &bounds) const
-    {
-        auto finish = [&](std::size_t r, double sum) {
-            const double x = sum / double(totals[r]);
-            out[r] = float(x);
-            bounds.take(x);
-        };
-        std::size_t r = r0;
-        for (; r + 4 <= r1; r += 4) {
-            const std::size_t b0 = rowStart[r], b1 = rowStart[r + 1], b2 = rowStart[r + 2], b3 = rowStart[r + 3],
-                              e3 = rowStart[r + 4];
-            const std::size_t n = std::min(std::min(b1 - b0, b2 - b1), std::min(b3 - b2, e3 - b3));
-            double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-            for (std::size_t i = 0; i < n; ++i) {
-                s0 += term(b0 + i, speciesScores);
-                s1 += term(b1 + i, speciesScores);
-                s2 += term(b2 + i, speciesScores);
-                s3 += term(b3 + i, speciesScores);
-            }
-            for (std::size_t e = b0 + n; e < b1; ++e)
-                s0 += term(e, speciesScores);
-            for (std::size_t e = b1 + n; e < b2; ++e)
-                s1 += term(e, speciesScores);
-            for (std::size_t e = b2 + n; e < b3; ++e)
-                s2 += term(e, speciesScores);
-            for (std::size_t e = b3 + n; e < e3; ++e)
-                s3 += term(e, speciesScores);
-            finish(r, s0);
-            finish(r + 1, s1);
-            finish(r + 2, s2);
-            finish(r + 3, s3);
-        }
-        for (; r < r1; ++r) {
-            double s = 0.0;
-            for (std::size_t e = rowStart[r]; e < rowStart[r + 1]; ++e)
-                s += term(e, speciesScores);
-            finish(r, s);
-        }
-    }
-
-    // Adds value × relevé score of the cells first[r] .. last[r]-1 of every relevé r, in relevé
-    // order, to the sums of their species. The values are small whole numbers: the products of
-    // a relevé's score with each of them are formed once per relevé and looked up.
-    void speciesSums(const float *releveScores, std::size_t releves, const std::size_t *first,
-                     const std::size_t *last, std::size_t stride, double *sums) const
-    {
-        double products[256];
-        for (std::size_t r = 0; r < releves; ++r) {
-            const double score = double(releveScores[r]);
-            const std::size_t end = last[r * stride];
-            if constexpr (Unit) {
-                for (std::size_t e = first[r * stride]; e < end; ++e)
-                    sums[species[e]] += score;
-            } else {
-                for (int v = 1; v <= maxValue; ++v)
-                    products[v] = double(v) * score;
-                for (std::size_t e = first[r * stride]; e < end; ++e)
-                    sums[species[e]] += products[values[e]];
-            }
-        }
+        for (int v = 0; v < 256; ++v)
+            of[v] = double(v);
     }
 };
+const ValueTable kValues;
 
-template<typename Col, bool Unit>
-ReciprocalAveraging::Result iterate(const RecipMatrix &m, const Col *species,
-                                    const ReciprocalAveraging::Progress &progress, int threads, int maxIterations)
+// The sums of groups g0..g1-1 of a layout: for each member, value × score over its entries in
+// its order, four members side by side. scores has one more element than the members on the
+// other side, holding 0, for the padding. Calls finish(member, sum) for every member.
+template<typename Index, bool Unit, typename Score, typename Finish>
+void groupSums(const RecipMatrix::Layout &layout, const Index *index, std::size_t g0, std::size_t g1,
+               const Score *scores, Finish finish)
 {
-    ReciprocalAveraging::Result result;
+    constexpr std::size_t lanes = RecipMatrix::Layout::Lanes;
+    static_assert(lanes == 4);
+    const quint8 *values = layout.values.data();
+    auto term = [&](std::size_t e) {
+        if constexpr (Unit)
+            return double(scores[index[e]]);
+        else
+            return kValues.of[values[e]] * double(scores[index[e]]);
+    };
+    for (std::size_t g = g0; g < g1; ++g) {
+        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+        const std::size_t end = layout.groupStart[g + 1];
+        for (std::size_t e = layout.groupStart[g]; e < end; e += lanes) {
+            s0 += term(e);
+            s1 += term(e + 1);
+            s2 += term(e + 2);
+            s3 += term(e + 3);
+        }
+        const double sums[lanes] = {s0, s1, s2, s3};
+        for (std::size_t l = 0; l < lanes; ++l) {
+            const quint32 member = layout.members[g * lanes + l];
+            if (member != RecipMatrix::Layout::NoMember)
+                finish(member, sums[l]);
+        }
+    }
+}
+
+// Splits the groups of a layout into `parts` runs of about as many entries each.
+std::vector<std::size_t> splitGroups(const RecipMatrix::Layout &layout, int parts)
+{
+    std::vector<std::size_t> from(std::size_t(parts) + 1, layout.groupCount());
+    from[0] = 0;
+    const std::size_t total = layout.groupStart.back();
+    for (int t = 1; t < parts; ++t) {
+        const std::size_t goal = total * std::size_t(t) / std::size_t(parts);
+        from[std::size_t(t)] = std::size_t(
+            std::lower_bound(layout.groupStart.begin(), layout.groupStart.end() - 1, goal) - layout.groupStart.begin());
+    }
+    return from;
+}
+
+template<typename Index>
+const Index *indexesOf(const RecipMatrix::Layout &layout)
+{
+    if constexpr (sizeof(Index) == 2)
+        return layout.index16.data();
+    else
+        return layout.index32.data();
+}
+
+template<typename SpeciesIndex, typename ReleveIndex, bool Unit>
+ReciprocalAveraging::Result iterate(const RecipMatrix &m, const ReciprocalAveraging::Progress &progress, int threads,
+                                    int maxIterations)
+{
     const std::size_t nr = m.scoredReleves().size();
     const std::size_t ns = m.scoredSpecies().size();
-    Passes<Col, Unit> passes{species, m.values().empty() ? nullptr : m.values().data(), m.rowStarts().data(), 1, {}};
-    for (int v = 0; v < 256; ++v)
-        passes.valueOf[v] = double(v);
-    for (quint8 v : m.values())
-        passes.maxValue = std::max(passes.maxValue, int(v));
+    const RecipMatrix::Layout &byReleve = m.byReleve();
+    const RecipMatrix::Layout &bySpecies = m.bySpecies();
+    const SpeciesIndex *speciesIndex = indexesOf<SpeciesIndex>(byReleve);
+    const ReleveIndex *releveIndex = indexesOf<ReleveIndex>(bySpecies);
     const float *releveTotals = m.releveTotals().data();
     const float *speciesTotals = m.speciesTotals().data();
 
-    threads = std::max(1, int(std::min<std::size_t>({std::size_t(std::max(threads, 1)), nr, ns})));
-
-    // The relevé pass is shared by relevés, the species pass by species: each member adds up
-    // whole sums, so no sum is split. The parts hold about as many cells each.
+    threads = std::max(1, int(std::min<std::size_t>({std::size_t(std::max(threads, 1)), byReleve.groupCount(),
+                                                     bySpecies.groupCount()})));
+    // Each member of the crew adds up whole sums of its own groups, so no sum is split.
+    const std::vector<std::size_t> releveGroups = splitGroups(byReleve, threads);
+    const std::vector<std::size_t> speciesGroups = splitGroups(bySpecies, threads);
     std::vector<std::size_t> releveFrom(std::size_t(threads) + 1, nr);
     releveFrom[0] = 0;
-    for (int t = 1; t < threads; ++t) {
-        const std::size_t goal = m.cellCount() * std::size_t(t) / std::size_t(threads);
-        releveFrom[std::size_t(t)] = std::size_t(
-            std::lower_bound(m.rowStarts().begin(), m.rowStarts().begin() + std::ptrdiff_t(nr), goal) - m.rowStarts().begin());
-    }
-    std::vector<std::size_t> speciesFrom(std::size_t(threads) + 1, ns);
-    speciesFrom[0] = 0;
-    if (threads > 1) {
-        std::vector<std::size_t> cells(ns + 1, 0);
-        for (std::size_t e = 0; e < m.cellCount(); ++e)
-            ++cells[std::size_t(species[e]) + 1];
-        for (std::size_t k = 1; k <= ns; ++k)
-            cells[k] += cells[k - 1];
-        for (int t = 1; t < threads; ++t) {
-            const std::size_t goal = m.cellCount() * std::size_t(t) / std::size_t(threads);
-            speciesFrom[std::size_t(t)] = std::size_t(std::lower_bound(cells.begin(), cells.end(), goal) - cells.begin());
-        }
-    }
-    // Where the cells of each species part begin in each relevé: bounds[r * stride + t].
-    const std::size_t stride = std::size_t(threads) + 1;
-    std::vector<std::size_t> bounds;
-    if (threads > 1) {
-        bounds.resize(nr * stride);
-        for (std::size_t r = 0; r < nr; ++r) {
-            const Col *b = species + m.rowStart(r);
-            const Col *e = species + m.rowStart(r + 1);
-            bounds[r * stride] = m.rowStart(r);
-            for (int t = 1; t < threads; ++t)
-                bounds[r * stride + std::size_t(t)] =
-                    m.rowStart(r) + std::size_t(std::lower_bound(b, e, Col(speciesFrom[std::size_t(t)])) - b);
-            bounds[r * stride + stride - 1] = m.rowStart(r + 1);
-        }
-    }
-    const std::size_t *firstOf = threads > 1 ? bounds.data() : m.rowStarts().data();
-    const std::size_t boundStride = threads > 1 ? stride : 1;
+    for (int t = 1; t < threads; ++t)
+        releveFrom[std::size_t(t)] = nr * std::size_t(t) / std::size_t(threads);
 
-    // Two generations of scores; iteration k writes B when odd, A when even.
+    // Two generations of scores; iteration k writes B when odd, A when even. One more element,
+    // 0, is what the padding of the layouts reads.
     std::vector<float> speciesA(ns, ReciprocalAveraging::StartScore);
-    if (ns > 0)
-        speciesA[0] = ReciprocalAveraging::FirstStartScore;
+    speciesA[0] = ReciprocalAveraging::FirstStartScore;
     std::vector<float> speciesB = speciesA;
-    std::vector<float> releveA(nr, 0.0f);
-    std::vector<float> releveB(nr, 0.0f);
+    std::vector<float> releveA(nr + 1, 0.0f);
+    std::vector<float> releveB(nr + 1, 0.0f);
     std::vector<float> releveQuotient(nr, 0.0f);
-    std::vector<double> oldSpecies(ns, 0.0);
-    std::vector<double> sums(ns, 0.0);
-    std::vector<Bounds> parts(static_cast<std::size_t>(threads));
+    std::vector<double> oldSpecies(ns + 1, 0.0);
+    std::vector<double> speciesQuotient(ns, 0.0);
+    std::vector<Bounds> releveParts(static_cast<std::size_t>(threads));
+    std::vector<Bounds> speciesParts(static_cast<std::size_t>(threads));
 
     Crew crew(threads);
     int k = 0;
@@ -301,12 +251,18 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const Col *species,
         for (std::size_t s = 0; s < ns; ++s)
             oldSpecies[s] = double(speciesOld[s]);
         crew.run([&](int t) {
-            parts[std::size_t(t)] = Bounds{};
-            passes.releveQuotients(oldSpecies.data(), releveTotals, releveQuotient.data(), releveFrom[std::size_t(t)],
-                                   releveFrom[std::size_t(t) + 1], parts[std::size_t(t)]);
+            Bounds &bounds = releveParts[std::size_t(t)];
+            bounds = Bounds{};
+            groupSums<SpeciesIndex, Unit>(byReleve, speciesIndex, releveGroups[std::size_t(t)],
+                                          releveGroups[std::size_t(t) + 1], oldSpecies.data(),
+                                          [&](quint32 r, double sum) {
+                                              const double x = sum / double(releveTotals[r]);
+                                              releveQuotient[r] = float(x);
+                                              bounds.take(x);
+                                          });
         });
         Bounds releveBounds;
-        for (const Bounds &b : parts) {
+        for (const Bounds &b : releveParts) {
             releveBounds.take(b.min);
             releveBounds.take(b.max);
         }
@@ -318,9 +274,16 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const Col *species,
                 releveNew[r] = rescaled(releveQuotient[r], releveMin, releveRange);
         });
 
-        std::fill(sums.begin(), sums.end(), 0.0);
         crew.run([&](int t) {
-            passes.speciesSums(releveNew.data(), nr, firstOf + t, firstOf + t + 1, boundStride, sums.data());
+            Bounds &bounds = speciesParts[std::size_t(t)];
+            bounds = Bounds{};
+            groupSums<ReleveIndex, Unit>(bySpecies, releveIndex, speciesGroups[std::size_t(t)],
+                                         speciesGroups[std::size_t(t) + 1], releveNew.data(),
+                                         [&](quint32 s, double sum) {
+                                             const double x = sum / double(speciesTotals[s]);
+                                             speciesQuotient[s] = x;
+                                             bounds.take(x);
+                                         });
             // The change of the relevé scores, added up in order by one member.
             if (t == threads - 1) {
                 double shift = 0.0;
@@ -331,22 +294,22 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const Col *species,
         });
 
         Bounds speciesBounds;
-        for (std::size_t s = 0; s < ns; ++s) {
-            const double x = sums[s] / double(speciesTotals[s]);
-            speciesNew[s] = float(x);
-            speciesBounds.take(x);
+        for (const Bounds &b : speciesParts) {
+            speciesBounds.take(b.min);
+            speciesBounds.take(b.max);
         }
         const double speciesMin = speciesBounds.min;
         const double speciesRange = rangeOf(speciesBounds);
         speciesShift = 0.0;
         for (std::size_t s = 0; s < ns; ++s) {
-            speciesNew[s] = rescaled(speciesNew[s], speciesMin, speciesRange);
+            speciesNew[s] = rescaled(float(speciesQuotient[s]), speciesMin, speciesRange);
             speciesShift += std::fabs(double(speciesOld[s]) - double(speciesNew[s]));
         }
         if (speciesShift < ReciprocalAveraging::ConvergenceLimit && releveShift < ReciprocalAveraging::ConvergenceLimit)
             break;
     }
 
+    ReciprocalAveraging::Result result;
     result.iterations = k;
     result.speciesScoreShift = speciesShift;
     result.releveScoreShift = releveShift;
@@ -365,6 +328,15 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const Col *species,
         result.releveScored[at] = true;
     }
     return result;
+}
+
+template<typename SpeciesIndex, typename ReleveIndex>
+ReciprocalAveraging::Result iterateWith(const RecipMatrix &m, const ReciprocalAveraging::Progress &progress,
+                                        int threads, int maxIterations)
+{
+    return m.byReleve().values.empty()
+               ? iterate<SpeciesIndex, ReleveIndex, true>(m, progress, threads, maxIterations)
+               : iterate<SpeciesIndex, ReleveIndex, false>(m, progress, threads, maxIterations);
 }
 
 } // namespace
@@ -386,15 +358,13 @@ ReciprocalAveraging::Result ReciprocalAveraging::run(const RecipMatrix &matrix, 
         empty.releveScored.assign(std::size_t(matrix.releveCount()) + 1, false);
         return empty;
     }
-    const bool unit = matrix.values().empty();
-    if (matrix.isWide()) {
-        const quint32 *species = matrix.species32().data();
-        return unit ? iterate<quint32, true>(matrix, species, progress, threads, maxIterations)
-                    : iterate<quint32, false>(matrix, species, progress, threads, maxIterations);
-    }
-    const quint16 *species = matrix.species16().data();
-    return unit ? iterate<quint16, true>(matrix, species, progress, threads, maxIterations)
-                : iterate<quint16, false>(matrix, species, progress, threads, maxIterations);
+    const bool wideSpecies = matrix.byReleve().wide;
+    const bool wideReleves = matrix.bySpecies().wide;
+    if (wideSpecies)
+        return wideReleves ? iterateWith<quint32, quint32>(matrix, progress, threads, maxIterations)
+                           : iterateWith<quint32, quint16>(matrix, progress, threads, maxIterations);
+    return wideReleves ? iterateWith<quint16, quint32>(matrix, progress, threads, maxIterations)
+                       : iterateWith<quint16, quint16>(matrix, progress, threads, maxIterations);
 }
 
 } // namespace Zelkor
