@@ -114,6 +114,14 @@ struct Bounds
         if (x > max)
             max = x;
     }
+    /// Takes in the bounds of another part of the same pass (which may have seen nothing).
+    void merge(const Bounds &other)
+    {
+        if (other.min < min)
+            min = other.min;
+        if (other.max > max)
+            max = other.max;
+    }
 };
 
 // A score rescaled into 0..100 from the pass's bounds.
@@ -175,19 +183,31 @@ void groupSums(const RecipMatrix::Layout &layout, const Index *index, std::size_
     }
 }
 
-// Splits the groups of a layout into `parts` runs of about as many entries each.
-std::vector<std::size_t> splitGroups(const RecipMatrix::Layout &layout, int parts)
+// Deals out the work of a phase in blocks: whoever is free takes the next block, so a thread
+// that the system holds up delays the others by one block at most. Each block is whole sums.
+class Blocks
 {
-    std::vector<std::size_t> from(std::size_t(parts) + 1, layout.groupCount());
-    from[0] = 0;
-    const std::size_t total = layout.groupStart.back();
-    for (int t = 1; t < parts; ++t) {
-        const std::size_t goal = total * std::size_t(t) / std::size_t(parts);
-        from[std::size_t(t)] = std::size_t(
-            std::lower_bound(layout.groupStart.begin(), layout.groupStart.end() - 1, goal) - layout.groupStart.begin());
+public:
+    Blocks(std::size_t count, std::size_t size) : m_count(count), m_size(size) {}
+    void reset() { m_next.store(0, std::memory_order_relaxed); }
+    /// Calls f(first, last) for blocks until none is left.
+    template<typename F>
+    void take(F f)
+    {
+        for (;;) {
+            const std::size_t b = m_next.fetch_add(1, std::memory_order_relaxed);
+            const std::size_t first = b * m_size;
+            if (first >= m_count)
+                return;
+            f(first, std::min(first + m_size, m_count));
+        }
     }
-    return from;
-}
+
+private:
+    std::size_t m_count;
+    std::size_t m_size;
+    std::atomic<std::size_t> m_next{0};
+};
 
 template<typename Index>
 const Index *indexesOf(const RecipMatrix::Layout &layout)
@@ -213,13 +233,15 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const ReciprocalAverag
 
     threads = std::max(1, int(std::min<std::size_t>({std::size_t(std::max(threads, 1)), byReleve.groupCount(),
                                                      bySpecies.groupCount()})));
-    // Each member of the crew adds up whole sums of its own groups, so no sum is split.
-    const std::vector<std::size_t> releveGroups = splitGroups(byReleve, threads);
-    const std::vector<std::size_t> speciesGroups = splitGroups(bySpecies, threads);
-    std::vector<std::size_t> releveFrom(std::size_t(threads) + 1, nr);
-    releveFrom[0] = 0;
-    for (int t = 1; t < threads; ++t)
-        releveFrom[std::size_t(t)] = nr * std::size_t(t) / std::size_t(threads);
+    // Blocks of about 50,000 cells, or of relevés to rescale.
+    auto groupsPerBlock = [](const RecipMatrix::Layout &layout) {
+        const std::size_t perGroup = std::max<std::size_t>(layout.groupStart.back() / std::max<std::size_t>(layout.groupCount(), 1), 1);
+        return std::max<std::size_t>(50000 / perGroup, 1);
+    };
+    Blocks releveGroups(byReleve.groupCount(), groupsPerBlock(byReleve));
+    Blocks speciesGroups(bySpecies.groupCount(), groupsPerBlock(bySpecies));
+    Blocks releveRuns(nr, 8192);
+    std::atomic<bool> shiftTaken{false};
 
     // Two generations of scores; iteration k writes B when odd, A when even. One more element,
     // 0, is what the padding of the layouts reads.
@@ -250,54 +272,58 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const ReciprocalAverag
 
         for (std::size_t s = 0; s < ns; ++s)
             oldSpecies[s] = double(speciesOld[s]);
+        releveGroups.reset();
         crew.run([&](int t) {
             Bounds &bounds = releveParts[std::size_t(t)];
             bounds = Bounds{};
-            groupSums<SpeciesIndex, Unit>(byReleve, speciesIndex, releveGroups[std::size_t(t)],
-                                          releveGroups[std::size_t(t) + 1], oldSpecies.data(),
-                                          [&](quint32 r, double sum) {
-                                              const double x = sum / double(releveTotals[r]);
-                                              releveQuotient[r] = float(x);
-                                              bounds.take(x);
-                                          });
+            releveGroups.take([&](std::size_t g0, std::size_t g1) {
+                groupSums<SpeciesIndex, Unit>(byReleve, speciesIndex, g0, g1, oldSpecies.data(),
+                                              [&](quint32 r, double sum) {
+                                                  const double x = sum / double(releveTotals[r]);
+                                                  releveQuotient[r] = float(x);
+                                                  bounds.take(x);
+                                              });
+            });
         });
         Bounds releveBounds;
-        for (const Bounds &b : releveParts) {
-            releveBounds.take(b.min);
-            releveBounds.take(b.max);
-        }
+        for (const Bounds &b : releveParts)
+            releveBounds.merge(b);
         const double releveMin = releveBounds.min;
         const double releveRange = rangeOf(releveBounds);
 
-        crew.run([&](int t) {
-            for (std::size_t r = releveFrom[std::size_t(t)]; r < releveFrom[std::size_t(t) + 1]; ++r)
-                releveNew[r] = rescaled(releveQuotient[r], releveMin, releveRange);
+        releveRuns.reset();
+        crew.run([&](int) {
+            releveRuns.take([&](std::size_t r0, std::size_t r1) {
+                for (std::size_t r = r0; r < r1; ++r)
+                    releveNew[r] = rescaled(releveQuotient[r], releveMin, releveRange);
+            });
         });
 
+        speciesGroups.reset();
+        shiftTaken.store(false, std::memory_order_relaxed);
         crew.run([&](int t) {
-            Bounds &bounds = speciesParts[std::size_t(t)];
-            bounds = Bounds{};
-            groupSums<ReleveIndex, Unit>(bySpecies, releveIndex, speciesGroups[std::size_t(t)],
-                                         speciesGroups[std::size_t(t) + 1], releveNew.data(),
-                                         [&](quint32 s, double sum) {
-                                             const double x = sum / double(speciesTotals[s]);
-                                             speciesQuotient[s] = x;
-                                             bounds.take(x);
-                                         });
-            // The change of the relevé scores, added up in order by one member.
-            if (t == threads - 1) {
+            // The change of the relevé scores, added up in order by the first one free.
+            if (!shiftTaken.exchange(true, std::memory_order_relaxed)) {
                 double shift = 0.0;
                 for (std::size_t r = 0; r < nr; ++r)
                     shift += std::fabs(double(releveOld[r]) - double(releveNew[r]));
                 releveShift = shift;
             }
+            Bounds &bounds = speciesParts[std::size_t(t)];
+            bounds = Bounds{};
+            speciesGroups.take([&](std::size_t g0, std::size_t g1) {
+                groupSums<ReleveIndex, Unit>(bySpecies, releveIndex, g0, g1, releveNew.data(),
+                                             [&](quint32 s, double sum) {
+                                                 const double x = sum / double(speciesTotals[s]);
+                                                 speciesQuotient[s] = x;
+                                                 bounds.take(x);
+                                             });
+            });
         });
 
         Bounds speciesBounds;
-        for (const Bounds &b : speciesParts) {
-            speciesBounds.take(b.min);
-            speciesBounds.take(b.max);
-        }
+        for (const Bounds &b : speciesParts)
+            speciesBounds.merge(b);
         const double speciesMin = speciesBounds.min;
         const double speciesRange = rangeOf(speciesBounds);
         speciesShift = 0.0;
