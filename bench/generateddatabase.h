@@ -2,7 +2,8 @@
 
 // A large generated vegetation database for the benchmarks: 100,000 relevés of 30 species each,
 // drawn from 3,000 names of which a third are written as synonyms, and a 10,000-line synonym
-// dictionary that maps them back.
+// dictionary that maps them back. The same generator writes the maximal database: 333,333
+// relevés of 30 species fill 999,999 species blocks, all that the six-digit block numbers reach.
 
 #include <QByteArray>
 #include <QFile>
@@ -15,6 +16,8 @@ namespace Zelkor::Bench {
 constexpr int kReleves = 100000;
 constexpr int kSpeciesPerReleve = 30;
 constexpr int kNames = 3000;
+/// Relevés of the database at the format's limit (three blocks each, 999,999 in all).
+constexpr int kMaxReleves = 333333;
 
 inline QByteArray field(const QByteArray &text, int width, bool right)
 {
@@ -30,8 +33,9 @@ inline QByteArray speciesName(int n, bool synonym)
 }
 
 /// Writes the relevé file (256-byte records after an unused record 0) and the species file
-/// (a header record, then 512-byte blocks of 12 entries, chained).
-inline bool writeDatabase(const QString &zki, const QString &zkd)
+/// (a header record, then 512-byte blocks of 12 entries, chained) with the given number of
+/// relevés.
+inline bool writeDatabase(const QString &zki, const QString &zkd, int releves = kReleves)
 {
     QFile fi(zki), fd(zkd);
     if (!fi.open(QIODevice::WriteOnly) || !fd.open(QIODevice::WriteOnly))
@@ -42,7 +46,7 @@ inline bool writeDatabase(const QString &zki, const QString &zkd)
     fi.write(QByteArray(256, ' '));
     fd.write(QByteArray(512, '\0'));
     qint64 block = 1;
-    for (int i = 1; i <= kReleves; ++i) {
+    for (int i = 1; i <= releves; ++i) {
         QByteArray rec(256, ' ');
         rec.replace(16, 8, field("R" + QByteArray::number(i), 8, false));
         rec.replace(24, 8, field("Site", 8, false));

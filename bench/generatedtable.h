@@ -18,37 +18,45 @@ namespace Zelkor::Bench {
 constexpr int kTableReleves = 20000;
 constexpr int kTableSpecies = 5000;
 
-/// Lays out an empty table and grows it to kTableReleves × kTableSpecies; false when that fails.
-inline bool growLargeTable(TableModel &model)
+/// Lays out an empty table and grows it to releves × species; false when that fails.
+inline bool growLargeTable(TableModel &model, int releves = kTableReleves, int species = kTableSpecies)
 {
     HeaderItems items;
     model.clearTable(items);
-    return model.addCol(kTableReleves) && model.addRow(kTableSpecies);
+    if (!model.addCol(releves) || !model.addRow(species))
+        return false;
+    // Growing in one step labels only the columns and rows from the one asked for: the others
+    // get their identity indexes here, as growing relevé by relevé would have given them.
+    for (int i = 1; i <= model.maxReleves(); ++i)
+        model.grid().setCell(i + 3, 0, QString::number(i));
+    for (int s = 1; s <= model.maxSpecies(); ++s)
+        model.grid().setCell(0, model.headerRows() + s, QString::number(s));
+    return true;
 }
 
 /// Fills the grown table: header values, a cover text and the codes of 1 % of the cells, the
 /// species names and the counts. The frequencies are not recomputed.
-inline void fillLargeTable(TableModel &model)
+inline void fillLargeTable(TableModel &model, int releves = kTableReleves, int speciesCount = kTableSpecies)
 {
     std::mt19937 rng(42);
-    std::uniform_int_distribution<int> species(1, kTableSpecies);
+    std::uniform_int_distribution<int> species(1, speciesCount);
     const QString covers[] = {QStringLiteral("   +"), QStringLiteral("   1"), QStringLiteral("  23"),
                               QStringLiteral(" 2 r")};
     const int H = model.headerRows();
-    for (int k = 1; k <= kTableReleves; ++k) {
+    for (int k = 1; k <= releves; ++k) {
         const int col = k + 3;
         for (int q = 2; q < H; ++q)
             model.grid().setCell(col, q, QStringLiteral("%1").arg(k % 997, 4));
-        for (int i = 0; i < kTableSpecies / 100; ++i) {
+        for (int i = 0; i < speciesCount / 100; ++i) {
             const int s = species(rng);
             model.grid().setCell(col, H + s, covers[s % 4]);
             model.coverData().set(k, s, ByteDataSet{0, 0, 0, 0, quint8(10 + s % 5), 0, 0});
         }
     }
-    for (int s = 1; s <= kTableSpecies; ++s)
+    for (int s = 1; s <= speciesCount; ++s)
         model.grid().setCell(2, H + s, QStringLiteral("Species number %1").arg(s));
-    model.setReleveCount(kTableReleves);
-    model.setSpeciesCount(kTableSpecies);
+    model.setReleveCount(releves);
+    model.setSpeciesCount(speciesCount);
 }
 
 /// A table of `releves` relevés and `species` species rows laid out from the default items, each

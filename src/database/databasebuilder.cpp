@@ -3,15 +3,18 @@
 #include "database/covercode.h"
 #include "database/vegdatabase.h"
 #include "platform/cp932.h"
+#include "platform/fileaccess.h"
+#include "platform/safesavefile.h"
 #include "table/headeritems.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
 #include <QtEndian>
+
+#include <cerrno>
 
 namespace Zelkor {
 
@@ -147,15 +150,9 @@ bool parseCsv(const QString &text, std::vector<CsvRow> *rows, int *badLine)
 bool readCsvFile(const QString &fileName, std::vector<CsvRow> *rows, QString *error)
 {
     const QString shown = shownName(fileName);
-    QFile file(fileName);
-    if (!QFileInfo::exists(fileName)) {
-        *error = QStringLiteral("ファイル「%1」がありません").arg(shown);
+    QFile file;
+    if (!openRegularFile(&file, fileName, error))
         return false;
-    }
-    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(shown, file.errorString());
-        return false;
-    }
     if (file.size() > kMaxInputBytes) {
         *error = QStringLiteral("ファイル「%1」は大きすぎます（%2 バイトまで）").arg(shown).arg(kMaxInputBytes);
         return false;
@@ -164,7 +161,7 @@ bool readCsvFile(const QString &fileName, std::vector<CsvRow> *rows, QString *er
     // bound would set aside that much memory first).
     const QByteArray raw = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(shown, file.errorString());
+        *error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(shown, systemErrorText(EIO));
         return false;
     }
     QString text;
@@ -329,6 +326,11 @@ bool DatabaseBuilder::setHeaderItem(int n, bool layout, const QString &caption)
         return fail(QStringLiteral("見出し項目 %1 の名称「%2」に「$」は使えません（見出しレコードの区切りです）").arg(n).arg(caption));
     if (hasControlCharacter(caption))
         return fail(QStringLiteral("見出し項目 %1 の名称「%2」に制御文字が含まれています").arg(n).arg(caption));
+    // The caption becomes a row label of tables, which are Shift-JIS files.
+    QByteArray bytes;
+    QString why;
+    if (!Cp932::encode(caption, &bytes, &why))
+        return fail(QStringLiteral("見出し項目 %1 の名称「%2」: %3").arg(n).arg(caption, why));
     m_layout[std::size_t(n)] = n == 1 || layout;
     m_captions[std::size_t(n)] = caption;
     return true;
@@ -574,6 +576,13 @@ bool DatabaseBuilder::write(const QString &zkiFileName)
     // An empty title field would shift every later field; a "$" would end it early.
     if (m_title.isEmpty() || m_title.contains(QLatin1Char('$')) || hasControlCharacter(m_title))
         return fail(QStringLiteral("標題「%1」: 空の標題、「$」、制御文字は使えません").arg(m_title));
+    // The title becomes the title of tables, which are Shift-JIS files.
+    {
+        QByteArray bytes;
+        QString why;
+        if (!Cp932::encode(m_title, &bytes, &why))
+            return fail(QStringLiteral("標題「%1」: %2").arg(m_title, why));
+    }
     QString header;
     if (!headerText(m_k, m_d, &header))
         return false;
@@ -594,12 +603,12 @@ bool DatabaseBuilder::write(const QString &zkiFileName)
         return fail(QStringLiteral("種のブロックが %1 個を超えます（%2 個）").arg(kMaxBlocks).arg(blocks));
 
     const QString zkdFileName = speciesFileFor(zkiFileName);
-    QSaveFile zki(zkiFileName);
-    QSaveFile zkd(zkdFileName);
-    if (!zkd.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkdFileName), zkd.errorString()));
-    if (!zki.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkiFileName), zki.errorString()));
+    SafeSaveFile zki(zkiFileName);
+    SafeSaveFile zkd(zkdFileName);
+    if (!zkd.open())
+        return fail(zkd.errorString());
+    if (!zki.open())
+        return fail(zki.errorString());
 
     // Species file: the UTF-16LE header, then the blocks.
     QByteArray record(VegDatabase::SpeciesRecordSize, ' ');
@@ -653,20 +662,12 @@ bool DatabaseBuilder::write(const QString &zkiFileName)
         zki.write(rec);
     }
 
-    if (zkd.error() != QFileDevice::NoError || zki.error() != QFileDevice::NoError) {
-        const QString why = zkd.error() != QFileDevice::NoError ? zkd.errorString() : zki.errorString();
-        zkd.cancelWriting();
-        zki.cancelWriting();
-        return fail(QStringLiteral("データファイルを書き込めません（%1）").arg(why));
-    }
-    // Both are complete; the species file goes first so that a relevé file never names blocks
-    // that are not there yet.
-    if (!zkd.commit()) {
-        zki.cancelWriting();
-        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkdFileName), zkd.errorString()));
-    }
-    if (!zki.commit())
-        return fail(QStringLiteral("ファイル「%1」を書き込めません（%2）").arg(shownName(zkiFileName), zki.errorString()));
+    // A write that failed (a full disk, a file-size limit) leaves both old files as they were.
+    // Both are complete and on the disk before either replaces its old file; the species file
+    // goes first so that a relevé file never names blocks that are not there yet.
+    QString error;
+    if (!SafeSaveFile::commitPair(zkd, zki, &error))
+        return fail(error);
     return true;
 }
 

@@ -2,13 +2,16 @@
 
 #include "database/covercode.h"
 #include "database/synonymdictionary.h"
+#include "database/tablefile.h"
 #include "database/vegdatabase.h"
 #include "table/headeritems.h"
+#include "platform/cp932.h"
 #include "table/tablemodel.h"
 
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Zelkor {
 
@@ -33,46 +36,176 @@ private:
     QHash<QString, QString> m_cache;
 };
 
-bool findCover(const VegDatabase &db, CommonNames &names, const QString &name, int level)
+// The species conditions of a scan, in the form the scan tests them: the conditions that take
+// part (the first, when named, and the following ones up to the first empty name) and, for each
+// raw 28-byte name field met in the database, which of them its standard name fulfils. Names are
+// decoded and looked up once per distinct field; an entry costs a hash of its name bytes.
+class ScanConditions
 {
-    if (level < 0)
-        return false;
-    const int minimum = level * 10;
-    const auto &set = db.plantSet();
-    const int last = std::min(db.plantCount(), int(set.size()) - 1);
-    for (int i = 1; i <= last; ++i) {
-        const TabSp &entry = set[std::size_t(i)];
-        if (names.of(entry.nam) != name)
-            continue;
-        for (quint8 code : entry.dby) {
-            if (code >= minimum)
-                return true;
+public:
+    ScanConditions(const SynonymDictionary &dict, const std::array<SpeciesCondition, 5> &conds)
+        : m_dict(dict), m_conds(conds)
+    {
+        m_active = 0;
+        for (std::size_t k = 0; k < conds.size(); ++k) {
+            if (conds[k].name.isEmpty()) {
+                if (k == 0)
+                    continue; // an empty first name is no condition; the others still count
+                break;        // a gap ends the conditions
+            }
+            m_active |= quint8(1u << k);
         }
+        m_slots.resize(kInitialSlots);
     }
-    return false;
-}
 
-// The conditions on the relevé read last, starting from its earlier selection h: the first
-// condition sets the result (or, not holding, keeps it), the others join it left to right up to
-// the first empty name.
-bool evaluate(const VegDatabase &db, CommonNames &names, const std::array<SpeciesCondition, 5> &conds, bool h)
-{
-    if (conds[0].name.isEmpty() || findCover(db, names, conds[0].name, conds[0].level))
-        h = conds[0].join != ConditionJoin::Not;
-    else if (conds[0].join == ConditionJoin::Not)
-        h = true;
-    for (std::size_t k = 1; k < conds.size(); ++k) {
-        if (conds[k].name.isEmpty())
-            break; // a gap ends the conditions
-        const bool f = findCover(db, names, conds[k].name, conds[k].level);
-        switch (conds[k].join) {
-        case ConditionJoin::Or: h = h || f; break;
-        case ConditionJoin::And: h = h && f; break;
-        case ConditionJoin::Not: h = h && !f; break;
+    /// The conditions that hold for the entries of the relevé read last.
+    quint8 found(const VegDatabase &db)
+    {
+        if (!m_active)
+            return 0;
+        quint8 found = 0;
+        const int n = db.entryCount();
+        for (int i = 1; i <= n; ++i) {
+            const char *entry = db.entryData(i);
+            if (VegDatabase::isBlankName(entry))
+                continue; // an empty name is nobody's standard name
+            const quint8 open = quint8(matches(entry) & ~found);
+            if (!open)
+                continue;
+            bool parsed = false;
+            ByteDataSet codes{};
+            for (std::size_t k = 0; k < m_conds.size(); ++k) {
+                if (!(open & (1u << k)))
+                    continue;
+                const int level = m_conds[k].level;
+                if (level < 0)
+                    continue;
+                if (level == 0) {
+                    found |= quint8(1u << k);
+                    continue;
+                }
+                if (!parsed) {
+                    codes = coverCodeToData(entry + VegDatabase::NameSize, VegDatabase::CodeSize);
+                    parsed = true;
+                }
+                for (quint8 code : codes) {
+                    if (code >= level * 10) {
+                        found |= quint8(1u << k);
+                        break;
+                    }
+                }
+            }
+        }
+        return found;
+    }
+
+    /// The selection of a relevé after the conditions, starting from its earlier selection h: the
+    /// first condition sets the result (or, not holding, keeps it), the others join it left to
+    /// right up to the first empty name.
+    bool evaluate(quint8 found, bool h) const
+    {
+        const bool first = !(m_active & 1u) || (found & 1u);
+        if (first)
+            h = m_conds[0].join != ConditionJoin::Not;
+        else if (m_conds[0].join == ConditionJoin::Not)
+            h = true;
+        for (std::size_t k = 1; k < m_conds.size(); ++k) {
+            if (!(m_active & (1u << k)))
+                break;
+            const bool f = found & (1u << k);
+            switch (m_conds[k].join) {
+            case ConditionJoin::Or: h = h || f; break;
+            case ConditionJoin::And: h = h && f; break;
+            case ConditionJoin::Not: h = h && !f; break;
+            }
+        }
+        return h;
+    }
+
+private:
+    static constexpr std::size_t kInitialSlots = 1024;
+    // Past this many distinct names (a database that is no real one) names are no longer kept.
+    static constexpr std::size_t kMaxNames = std::size_t(1) << 20;
+
+    struct Slot
+    {
+        std::array<char, VegDatabase::NameSize> name;
+        quint8 mask = 0;
+        bool used = false;
+    };
+
+    static std::size_t hashName(const char *p)
+    {
+        quint64 a, b, c;
+        quint32 d;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + 8, 8);
+        std::memcpy(&c, p + 16, 8);
+        std::memcpy(&d, p + 24, 4);
+        quint64 h = a * 0x9E3779B97F4A7C15ull;
+        h = (h ^ (h >> 29) ^ b) * 0xBF58476D1CE4E5B9ull;
+        h = (h ^ (h >> 31) ^ c) * 0x94D049BB133111EBull;
+        h = (h ^ (h >> 30) ^ d) * 0x9E3779B97F4A7C15ull;
+        return std::size_t(h ^ (h >> 32));
+    }
+
+    quint8 maskOf(const char *name) const
+    {
+        QString text;
+        if (!Cp932::decode(QByteArray::fromRawData(name, VegDatabase::NameSize), &text))
+            text = Cp932::decodeLossy(QByteArray(name, VegDatabase::NameSize));
+        const QString common = m_dict.synToCommonName(trimBlanks(text));
+        quint8 mask = 0;
+        for (std::size_t k = 0; k < m_conds.size(); ++k)
+            if ((m_active & (1u << k)) && common == m_conds[k].name)
+                mask |= quint8(1u << k);
+        return mask;
+    }
+
+    quint8 matches(const char *name)
+    {
+        std::size_t i = hashName(name) & (m_slots.size() - 1);
+        while (m_slots[i].used) {
+            if (std::memcmp(m_slots[i].name.data(), name, VegDatabase::NameSize) == 0)
+                return m_slots[i].mask;
+            i = (i + 1) & (m_slots.size() - 1);
+        }
+        const quint8 mask = maskOf(name);
+        if (m_count >= kMaxNames)
+            return mask;
+        if (2 * (m_count + 1) > m_slots.size()) {
+            grow();
+            i = hashName(name) & (m_slots.size() - 1);
+            while (m_slots[i].used)
+                i = (i + 1) & (m_slots.size() - 1);
+        }
+        std::memcpy(m_slots[i].name.data(), name, VegDatabase::NameSize);
+        m_slots[i].mask = mask;
+        m_slots[i].used = true;
+        ++m_count;
+        return mask;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot &slot : old) {
+            if (!slot.used)
+                continue;
+            std::size_t i = hashName(slot.name.data()) & (m_slots.size() - 1);
+            while (m_slots[i].used)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = slot;
         }
     }
-    return h;
-}
+
+    const SynonymDictionary &m_dict;
+    const std::array<SpeciesCondition, 5> &m_conds;
+    quint8 m_active = 0;
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
+};
 
 // The species rows of the table by name, first row of a name winning, kept current while
 // relevés are inserted so that inserting many relevés stays linear in the species count.
@@ -103,11 +236,29 @@ private:
     QHash<QString, int> m_rows;
 };
 
-// Writes the relevé read last as table column pcol + 3. On failure (the table cannot grow) the
-// relevé's cells, codes and the species rows it appended are taken out again, so the table is as
-// before the call.
-bool putTable(TableModel &model, const HeaderItems &items, const VegDatabase &db, CommonNames &names,
-              SpeciesRows &rows, int pcol)
+// A text from the database as the table can keep it: a character that did not read as Shift-JIS
+// (U+FFFD) or a control character (a line end would break the table file) becomes "?".
+// *mended tells whether anything was replaced.
+QString storableText(const QString &text, bool *mended)
+{
+    *mended = false;
+    QString out = text;
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        if (u == 0xFFFD || u < 0x20 || u == 0x7F) {
+            c = QLatin1Char('?');
+            *mended = true;
+        }
+    }
+    return out;
+}
+
+// Writes the relevé read last (database record recNo) as table column pcol + 3. On failure (the
+// table cannot grow) the relevé's cells, codes and the species rows it appended are taken out
+// again, so the table is as before the call. What the table cannot hold is mended or left out
+// and told to note.
+bool putTable(TableModel &model, const VegDatabase &db, CommonNames &names, SpeciesRows &rows, int pcol,
+              int recNo, const std::function<void(const QString &)> &note)
 {
     if (pcol > model.maxReleves() && !model.addCol(pcol))
         return false;
@@ -118,14 +269,20 @@ bool putTable(TableModel &model, const HeaderItems &items, const VegDatabase &db
         return false;
     const int H = model.headerRows();
 
-    int row = 2;
-    for (int k = 2; k <= 7; ++k) {
-        if (items[k].layout && row < H)
-            grid.setCell(c, row++, db.itemText(k));
-    }
-    for (int k = 8; k <= HeaderItems::Count; ++k) {
-        if (items[k].layout && row < H)
-            grid.setCell(c, row++, rightAlign4(db.itemText(k)));
+    // Each value goes into the header row of its item, whatever order the rows are in.
+    for (int row = 2; row < H; ++row) {
+        bool isNumber = false;
+        const int k = grid.cell(0, row).left(4).toInt(&isNumber);
+        if (!isNumber || k < 2 || k > HeaderItems::Count)
+            continue;
+        bool mended = false;
+        const QString value = storableText(db.itemText(k), &mended);
+        if (mended)
+            note(QStringLiteral("レコード %1: 見出し項目 %2 の値の読めない文字を「?」に置き換えました（%3）")
+                     .arg(recNo)
+                     .arg(k)
+                     .arg(value));
+        grid.setCell(c, row, k <= 7 ? value : rightAlign4(value));
     }
     model.coverData().set(r, 0, ByteDataSet{quint8(db.dataScaleK()), quint8(db.dataScaleD()), 0, 0, 0, 0, 0});
 
@@ -136,7 +293,23 @@ bool putTable(TableModel &model, const HeaderItems &items, const VegDatabase &db
         const TabSp &entry = set[std::size_t(i)];
         if (isEmpty(entry.dby))
             continue;
-        const QString &name = names.of(entry.nam);
+        bool mended = false;
+        const QString name = storableText(names.of(entry.nam), &mended);
+        if (mended)
+            note(QStringLiteral("レコード %1: %2 番目の種名の読めない文字を「?」に置き換えました（%3）")
+                     .arg(recNo)
+                     .arg(i)
+                     .arg(name));
+        const auto unstorable = std::find_if(entry.dby.begin(), entry.dby.end(),
+                                             [](quint8 v) { return !TableFile::isStorableCode(v); });
+        if (unstorable != entry.dby.end()) {
+            note(QStringLiteral("レコード %1: 種「%2」の第 %3 層の被度の値 %4 は組成表に保存できないため、この種を除きました")
+                     .arg(recNo)
+                     .arg(name)
+                     .arg(int(unstorable - entry.dby.begin()) + 1)
+                     .arg(int(*unstorable)));
+            continue;
+        }
         int k = rows.find(name);
         if (k == 0) {
             k = model.speciesCount() + 1;
@@ -179,8 +352,10 @@ bool Extraction::isSelected(int i) const
 bool Extraction::findSpeciesCover(const VegDatabase &db, const SynonymDictionary &dict, const QString &name,
                                   int level)
 {
-    CommonNames names(dict);
-    return findCover(db, names, name, level);
+    std::array<SpeciesCondition, 5> conds;
+    conds[0] = SpeciesCondition{name, level, ConditionJoin::And};
+    ScanConditions conditions(dict, conds);
+    return conditions.found(db) & 1u;
 }
 
 void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const RetrievalQuery &query,
@@ -192,9 +367,9 @@ void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
         m_fitCount = 0;
         std::fill(m_recordHit.begin(), m_recordHit.end(), 0);
     }
+    m_unreadable = 0;
     const QString mesh = trimBlanks(query.meshPrefix);
-    const auto &conds = query.conditions;
-    CommonNames names(dict);
+    ScanConditions conditions(dict, query.conditions);
     const int first = std::max(query.firstRecord, 1);
     const int last = std::min(query.lastRecord, db.recordCount());
     for (int i = first; i <= last; ++i) {
@@ -202,8 +377,10 @@ void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
             progress(i, m_fitCount);
         // A record that cannot be read or misses the mesh prefix keeps its earlier selection,
         // which an additional extraction counts again like any other.
-        if (db.readReleve(i) && (mesh.isEmpty() || db.meshCode().startsWith(mesh)))
-            m_recordHit[std::size_t(i)] = evaluate(db, names, conds, m_recordHit[std::size_t(i)]);
+        if (!db.readReleveBlocks(i))
+            ++m_unreadable;
+        else if (mesh.isEmpty() || db.meshCode().startsWith(mesh))
+            m_recordHit[std::size_t(i)] = conditions.evaluate(conditions.found(db), m_recordHit[std::size_t(i)]);
         if (m_recordHit[std::size_t(i)])
             ++m_fitCount;
     }
@@ -211,18 +388,53 @@ void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
         progress(last, m_fitCount);
 }
 
+void Extraction::note(const QString &text)
+{
+    if (m_notes.size() < 100)
+        m_notes << text;
+    ++m_noteCount;
+}
+
+QString Extraction::insertReport(int shown) const
+{
+    if (m_noteCount == 0)
+        return QString();
+    QStringList lines;
+    if (m_notInserted > 0)
+        lines << QStringLiteral("選ばれた測定のうち %1 件は組み込めませんでした。").arg(m_notInserted);
+    lines << m_notes.mid(0, shown);
+    const int more = m_noteCount - int(std::min<qsizetype>(m_notes.size(), shown));
+    if (more > 0)
+        lines << QStringLiteral("ほか %1 件").arg(more);
+    return lines.join(QLatin1Char('\n'));
+}
+
 int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items)
 {
+    // The header rows say which item each holds; the layout flags are not needed.
+    Q_UNUSED(items);
+    m_notes.clear();
+    m_noteCount = 0;
+    m_notInserted = 0;
     CommonNames names(dict);
     SpeciesRows rows(model);
+    const auto noteIt = [this](const QString &text) { note(text); };
     int inserted = 0;
     const int last = std::min(recordCount(), db.recordCount());
     for (int i = 1; i <= last; ++i) {
-        if (!m_recordHit[std::size_t(i)] || !db.readReleve(i))
+        if (!m_recordHit[std::size_t(i)])
             continue;
+        if (!db.readReleve(i)) {
+            ++m_notInserted;
+            note(QStringLiteral("レコード %1: 読めないため組み込めませんでした").arg(i));
+            continue;
+        }
         const int pcol = model.releveCount() + 1;
-        if (!putTable(model, items, db, names, rows, pcol))
+        if (!putTable(model, db, names, rows, pcol, i, noteIt)) {
+            ++m_notInserted;
+            note(QStringLiteral("レコード %1: 組成表をこれ以上広げられないため組み込めませんでした").arg(i));
             continue;
+        }
         model.setReleveCount(pcol);
         ++inserted;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -62,10 +63,28 @@ public:
     void scan(VegDatabase &db, const SynonymDictionary &dict, const RetrievalQuery &query,
               bool newExtraction, const Progress &progress = {});
 
+    /// Records of the last scan's range that could not be read (cut short, a damaged block
+    /// chain, no species list, marked unreadable): neither examined nor selected by it.
+    int unreadableCount() const { return m_unreadable; }
+
     /// Inserts every selected relevé, in record order, into the first spare columns of the table;
-    /// returns the number inserted. A relevé the table cannot take (it cannot grow) is left out
-    /// whole, and the counts stay those of the relevés written.
+    /// returns the number inserted. Each header value goes into the header row of its item. A
+    /// relevé the table cannot take (it cannot grow) is left out whole, and the counts stay those
+    /// of the relevés written. What the table file could not hold is mended and noted (notes()):
+    /// a character of a name or header value that does not read as Shift-JIS, or a control
+    /// character, becomes "?"; a species entry whose code a table cannot store is left out.
     int insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items);
+    /// What the last insert() mended or left out, one sentence per case naming the database
+    /// record; at most the first 100 (noteCount() counts them all).
+    const QStringList &notes() const { return m_notes; }
+    int noteCount() const { return m_noteCount; }
+    /// Selected relevés that the last insert() could not put into the table (it could not grow)
+    /// or could no longer read.
+    int notInsertedCount() const { return m_notInserted; }
+    /// The message that tells what the last insert() left out or mended: the number of relevés
+    /// not inserted, then the first `shown` notes and how many more there are; empty when there
+    /// is nothing to tell.
+    QString insertReport(int shown = 20) const;
 
     /// Whether the relevé read last lists the species `name` (after the dictionary) with a code of
     /// at least the cover class `level` in some layer (level 0: any entry of the species).
@@ -73,8 +92,14 @@ public:
                                  int level);
 
 private:
+    void note(const QString &text);
+
     std::vector<char> m_recordHit{0};
     int m_fitCount = 0;
+    int m_unreadable = 0;
+    QStringList m_notes;
+    int m_noteCount = 0;
+    int m_notInserted = 0;
 };
 
 } // namespace Zelkor

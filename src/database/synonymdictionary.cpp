@@ -1,10 +1,13 @@
 #include "database/synonymdictionary.h"
 
 #include "platform/cp932.h"
+#include "platform/fileaccess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace Zelkor {
 
@@ -13,6 +16,16 @@ namespace {
 // A line longer than this is no dictionary entry; it is skipped without holding it in memory.
 constexpr qsizetype kMaxLineBytes = 64 * 1024;
 constexpr qint64 kChunkBytes = 1024 * 1024;
+
+// Position of the first CR or LF at or after from, -1 when there is none.
+qsizetype lineEnd(const QByteArray &bytes, qsizetype from)
+{
+    const char *data = bytes.constData();
+    for (qsizetype i = from; i < bytes.size(); ++i)
+        if (data[i] == '\n' || data[i] == '\r')
+            return i;
+    return -1;
+}
 
 } // namespace
 
@@ -29,6 +42,7 @@ void SynonymDictionary::append(const QString &synonym, const QString &commonName
 bool SynonymDictionary::setDictionary(const QString &dicFile)
 {
     m_skippedLines = 0;
+    m_emptyNameLines = 0;
     m_error.clear();
     const QString shown = QDir::toNativeSeparators(dicFile);
     const QFileInfo info(dicFile);
@@ -36,20 +50,17 @@ bool SynonymDictionary::setDictionary(const QString &dicFile)
         m_error = QStringLiteral("異名辞書ファイル「%1」がありません").arg(shown);
         return false;
     }
-    // A device or a pipe never ends: only ordinary files are read.
-    if (!info.isFile()) {
-        m_error = QStringLiteral("異名辞書ファイル「%1」は通常のファイルではありません").arg(shown);
-        return false;
-    }
-    QFile file(dicFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("異名辞書ファイル「%1」を開けません（%2）").arg(shown, file.errorString());
+    // A device or a pipe never ends: only regular files are read.
+    QFile file;
+    QString why;
+    if (!openRegularFile(&file, dicFile, &why)) {
+        m_error = QStringLiteral("異名辞書%1").arg(why);
         return false;
     }
 
-    auto takeLine = [&](QByteArray line) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+    auto takeLine = [&](const QByteArray &line) {
+        if (line.isEmpty())
+            return;
         QString text;
         if (!Cp932::decode(line, &text)) {
             ++m_skippedLines;
@@ -58,6 +69,11 @@ bool SynonymDictionary::setDictionary(const QString &dicFile)
         const qsizetype comma = text.indexOf(QLatin1Char(','));
         if (comma <= 0)
             return;
+        // A synonym of no name would gather every species mapped to it into one nameless row.
+        if (comma == text.size() - 1) {
+            ++m_emptyNameLines;
+            return;
+        }
         append(text.left(comma), text.mid(comma + 1));
     };
 
@@ -68,12 +84,14 @@ bool SynonymDictionary::setDictionary(const QString &dicFile)
         if (chunk.isEmpty()) {
             if (file.error() != QFileDevice::NoError)
                 m_error = QStringLiteral("異名辞書ファイル「%1」を最後まで読めませんでした（%2）")
-                              .arg(shown, file.errorString());
+                              .arg(shown, systemErrorText(EIO));
             break;
         }
         qsizetype start = 0;
         while (start < chunk.size()) {
-            const qsizetype lf = chunk.indexOf('\n', start);
+            // CR LF, LF and a lone CR all end a line (the empty line between CR and LF adds
+            // nothing).
+            const qsizetype lf = lineEnd(chunk, start);
             const qsizetype end = lf < 0 ? chunk.size() : lf;
             if (!overlong) {
                 pending.append(chunk.constData() + start, end - start);

@@ -15,7 +15,8 @@ public:
     /// Appends the entries of a dictionary file: one "synonym,standard name" per line, Shift-JIS.
     /// The synonym is everything before the first comma, the standard name everything after it;
     /// neither is trimmed. Lines without a comma or starting with one add nothing, and so do
-    /// lines that are not Shift-JIS (counted in skippedLines()). False when the file does not
+    /// lines that are not Shift-JIS (counted in skippedLines()) and lines whose standard name is
+    /// empty (counted in emptyNameLines()). CR LF, LF and a lone CR all end a line. False when the file does not
     /// exist or cannot be opened; true once it was read (also when a read error cut it short,
     /// keeping the entries read so far; errorString() then says so).
     bool setDictionary(const QString &dicFile);
@@ -28,6 +29,8 @@ public:
     int entryCount() const { return m_entryCount; }
     /// Lines of the last setDictionary() that were skipped because they are not Shift-JIS.
     int skippedLines() const { return m_skippedLines; }
+    /// Lines of the last setDictionary() that were skipped because their standard name is empty.
+    int emptyNameLines() const { return m_emptyNameLines; }
     /// Why the last setDictionary() failed or stopped early; empty when it read everything.
     QString errorString() const { return m_error; }
 
@@ -38,6 +41,7 @@ private:
     QHash<QString, QString> m_index;
     int m_entryCount = 0;
     int m_skippedLines = 0;
+    int m_emptyNameLines = 0;
     QString m_error;
 };
 

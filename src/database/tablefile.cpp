@@ -2,6 +2,7 @@
 
 #include "database/commatext.h"
 #include "platform/cp932.h"
+#include "platform/fileaccess.h"
 #include "platform/textfile.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -545,21 +547,11 @@ bool TableFile::read(const QString &fileName, TableModel *model, HeaderItems *it
 {
     m_error.clear();
     const QString name = displayName(fileName);
-    const QFileInfo info(fileName);
-    if (!info.exists()) {
-        m_error = QStringLiteral("ファイル「%1」がありません").arg(name);
+    // Folders, devices and pipes are refused at once: nothing a table was saved to, and a pipe
+    // or a device may never end.
+    QFile file;
+    if (!openRegularFile(&file, fileName, &m_error))
         return false;
-    }
-    if (!info.isFile()) {
-        // Folders, devices and pipes: nothing a table was saved to, and a device may never end.
-        m_error = QStringLiteral("ファイル「%1」は通常のファイルではありません").arg(name);
-        return false;
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(name, file.errorString());
-        return false;
-    }
 
     // The file is mapped, not copied, where the system allows it.
     QByteArray copy;
@@ -574,7 +566,7 @@ bool TableFile::read(const QString &fileName, TableModel *model, HeaderItems *it
     if (!data) {
         copy = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(name, file.errorString());
+            m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(name, systemErrorText(EIO));
             return false;
         }
         data = copy.constData();

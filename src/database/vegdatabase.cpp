@@ -5,9 +5,9 @@
 #include "table/headeritems.h"
 
 #include <QFileInfo>
-#include <QSet>
 #include <QtEndian>
 #include <climits>
+#include <cstring>
 
 namespace Zelkor {
 
@@ -20,19 +20,12 @@ constexpr int kScaleKOffset = 156;
 constexpr int kScaleDOffset = 157;
 constexpr int kFirstBlockOffset = 248;
 constexpr int kBlockNumberSize = 6;
+constexpr qint64 kMaxBlockNumber = 999999;
 
 const QString &blankName()
 {
     static const QString blanks(VegDatabase::NameSize, QLatin1Char(' '));
     return blanks;
-}
-
-bool isBlankName(const char *p)
-{
-    for (int i = 0; i < VegDatabase::NameSize; ++i)
-        if (p[i] != ' ')
-            return false;
-    return true;
 }
 
 // Text of a record field: Shift-JIS as far as it decodes; a damaged byte becomes U+FFFD rather
@@ -75,6 +68,25 @@ void applyDataHeader(const DataHeader &header, const QString &dataFileName, QStr
         *tableTitle = QFileInfo(dataFileName).completeBaseName();
 }
 
+void mendDataHeader(DataHeader *header, QStringList *notes)
+{
+    const auto mend = [notes](QString *text, const QString &what) {
+        QString fixed = Cp932::decodeLossy(Cp932::encodeLossy(*text));
+        for (QChar &c : fixed)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() == 0xFFFD)
+                c = QLatin1Char('?');
+        if (fixed == *text)
+            return;
+        if (notes)
+            *notes << QStringLiteral("種ファイルの見出しレコード: %1の表せない文字を「?」に置き換えました（%2）").arg(what, fixed);
+        *text = fixed;
+    };
+    mend(&header->title, QStringLiteral("標題"));
+    mend(&header->item1Caption, QStringLiteral("見出し項目 1 の名称"));
+    for (int n = 2; n <= 1 + header->itemsRead && n <= 30; ++n)
+        mend(&header->items[std::size_t(n)].caption, QStringLiteral("見出し項目 %1 の名称").arg(n));
+}
+
 VegDatabase::VegDatabase()
 {
     resetPlantSet();
@@ -104,6 +116,9 @@ QString VegDatabase::changeExtension(const QString &path, const QString &ext)
 bool VegDatabase::openDataFile(const QString &dataFileName)
 {
     closeDataFile();
+    m_blockOwner.clear();
+    m_blockSeen.clear();
+    m_chainBlocks = 0;
     m_error.clear();
     const QString releveName = changeExtension(dataFileName, QStringLiteral(".zki"));
     const QString speciesName = changeExtension(dataFileName, QStringLiteral(".zkd"));
@@ -253,6 +268,12 @@ void VegDatabase::setPlantSetMax(int max)
     m_plantSet.resize(std::size_t(max) + 1, TabSp{blankName(), ByteDataSet{}});
 }
 
+bool VegDatabase::isBlankName(const char *p)
+{
+    static const char kBlanks[NameSize + 1] = "                            ";
+    return std::memcmp(p, kBlanks, NameSize) == 0;
+}
+
 void VegDatabase::clearPlantSet()
 {
     for (TabSp &entry : m_plantSet) {
@@ -269,17 +290,20 @@ void VegDatabase::resetPlantSet()
     m_plantCount = 0;
 }
 
-bool VegDatabase::readReleve(int recNo)
+bool VegDatabase::readReleveBlocks(int recNo)
 {
+    m_chainBlocks = 0;
+    m_chainDamaged = false;
     if (!m_open || recNo < 1)
         return false;
-    QByteArray record;
-    if (!m_releveFile.readRecord(recNo, &record))
+    const char *stored = m_releveFile.record(recNo);
+    if (!stored)
         return false;
-    if (record[kLatitudeOffset] == 'T' || record[kLatitudeOffset] == 'W')
-        record[kLatitudeOffset] = ' ';
-    m_releveRec = record;
-    const char *rec = m_releveRec.constData();
+    m_releveRec.resize(ReleveRecordSize);
+    char *rec = m_releveRec.data();
+    std::memcpy(rec, stored, ReleveRecordSize);
+    if (rec[kLatitudeOffset] == 'T' || rec[kLatitudeOffset] == 'W')
+        rec[kLatitudeOffset] = ' ';
 
     const char k = rec[kScaleKOffset];
     if (k < '0' || k > '9')
@@ -304,37 +328,66 @@ bool VegDatabase::readReleve(int recNo)
         return false;
     }
 
-    clearPlantSet();
-    QSet<qint64> visited;
+    // Every block belongs to one relevé: the chains of a database never meet. A chain that comes
+    // back to one of its own blocks, reaches a block that another relevé's chain has reached, or
+    // names a block the file does not hold (or holds only in part) is damaged, and the relevé
+    // cannot be read. This bounds the work of any species file, however its chains are made, to
+    // reading each block once for one relevé.
+    // Six-digit block numbers reach no further than block 999,999, however large the file.
+    const qint64 blocks = qMin<qint64>(blockCount(), kMaxBlockNumber);
+    if (m_blockOwner.size() != std::size_t(blocks) + 1)
+        m_blockOwner.assign(std::size_t(blocks) + 1, 0);
+    ++m_readSerial;
+    if (m_blockSeen.size() != m_blockOwner.size() || m_readSerial == 0) {
+        m_blockSeen.assign(m_blockOwner.size(), 0);
+        m_readSerial = 1;
+    }
     int b = 0;
-    int highest = 0; // the last entry with a name: entries after it are all blank
+    m_chainDamaged = true; // until the chain has been read to its end
     while (block > 0) {
-        // A chain that comes back to a block, or names one the file does not hold (or holds
-        // only in part), is damaged: the relevé cannot be read.
-        if (visited.contains(block) || b >= INT_MAX / EntriesPerBlock - 1
-            || !m_speciesFile.readRecord(block, &m_speciesBlock)) {
-            clearPlantSet();
+        if (block > blocks || b >= INT_MAX / EntriesPerBlock - 1)
             return false;
-        }
-        visited.insert(block);
-        if (EntriesPerBlock * (b + 1) > m_plantSetMax)
-            setPlantSetMax(EntriesPerBlock * (b + 1));
-        const char *data = m_speciesBlock.constData();
-        for (int k = 1; k <= EntriesPerBlock; ++k) {
-            const char *entry = data + EntrySize * (k - 1);
-            TabSp &sp = m_plantSet[std::size_t(EntriesPerBlock * b + k)];
-            if (isBlankName(entry)) {
-                sp.nam = blankName();
-            } else {
-                sp.nam = decodeField(QByteArray(entry, NameSize));
-                highest = EntriesPerBlock * b + k;
-            }
-            sp.dby = coverCodeToData(entry + NameSize, CodeSize);
-        }
+        const std::size_t at = std::size_t(block);
+        if (m_blockSeen[at] == m_readSerial || (m_blockOwner[at] != 0 && m_blockOwner[at] != recNo))
+            return false;
+        const char *data = m_speciesFile.record(block);
+        if (!data)
+            return false;
+        m_blockSeen[at] = m_readSerial;
+        m_blockOwner[at] = recNo;
+        if (m_chain.size() < qsizetype(b + 1) * SpeciesRecordSize)
+            m_chain.resize(qsizetype(b + 1) * SpeciesRecordSize);
+        std::memcpy(m_chain.data() + qsizetype(b) * SpeciesRecordSize, data, SpeciesRecordSize);
         ++b;
         block = fieldNumber(data + NextBlockOffset, kBlockNumberSize, 0);
     }
+    m_chainBlocks = b;
+    m_chainDamaged = false;
+    return true;
+}
 
+bool VegDatabase::readReleve(int recNo)
+{
+    if (!readReleveBlocks(recNo)) {
+        if (m_chainDamaged)
+            clearPlantSet();
+        return false;
+    }
+    clearPlantSet();
+    if (EntriesPerBlock * m_chainBlocks > m_plantSetMax)
+        setPlantSetMax(EntriesPerBlock * m_chainBlocks);
+    int highest = 0; // the last entry with a name: entries after it are all blank
+    for (int i = 1; i <= EntriesPerBlock * m_chainBlocks; ++i) {
+        const char *entry = entryData(i);
+        TabSp &sp = m_plantSet[std::size_t(i)];
+        if (isBlankName(entry)) {
+            sp.nam = blankName();
+        } else {
+            sp.nam = decodeField(QByteArray(entry, NameSize));
+            highest = i;
+        }
+        sp.dby = coverCodeToData(entry + NameSize, CodeSize);
+    }
     m_plantCount = highest;
     return true;
 }

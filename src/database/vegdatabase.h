@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 #include <vector>
@@ -53,6 +54,11 @@ struct DataHeader
 void applyDataHeader(const DataHeader &header, const QString &dataFileName, QString *tableTitle,
                      HeaderItems *items, int *dataScaleK, int *dataScaleD);
 
+/// Makes the texts of a database header fit a table: a character without a Shift-JIS form, or a
+/// control character, in the title or a caption becomes "?" (a table file could not hold it).
+/// Each text mended is told in *notes, naming the header record.
+void mendDataHeader(DataHeader *header, QStringList *notes);
+
 /// The vegetation database: the relevé file (".zki", 256-byte records, one per relevé) and the
 /// species file (".zkd", a header record and chained 512-byte blocks of 12 species). The program
 /// only reads it. The record buffer and the species list hold the relevé read last.
@@ -100,8 +106,21 @@ public:
     /// Reads relevé recNo (1 .. recordCount()) and its species into the record buffer and the
     /// species list. False when the record cannot be used: it is missing or cut short, its K or D
     /// is not a digit, its species count is -1, it has no species block, or its block chain is
-    /// damaged (a block missing or cut short, or a chain that returns to a block already read).
+    /// damaged (a block missing or cut short, a chain that returns to a block already read, or one
+    /// that reaches a block another relevé's chain has reached since the database was opened).
     bool readReleve(int recNo);
+
+    /// Reads relevé recNo as readReleve() does and fails where it fails, but leaves the species
+    /// list alone: the entries of the relevé are then only there as stored (entryData()). For
+    /// scans that look at a few species of many relevés.
+    bool readReleveBlocks(int recNo);
+    /// Number of entries of the relevé read last: 12 per block of its chain.
+    int entryCount() const { return EntriesPerBlock * m_chainBlocks; }
+    /// Entry i (1 .. entryCount()) of the relevé read last as stored: the 28 name bytes, then the
+    /// 14 code characters.
+    const char *entryData(int i) const { return m_chain.constData() + entryOffset(i); }
+    /// Whether a stored 28-byte name field is empty (all blanks).
+    static bool isBlankName(const char *name);
 
     /// The 256 bytes of the relevé read last (empty before the first read).
     const QByteArray &releveRec() const { return m_releveRec; }
@@ -138,6 +157,10 @@ public:
 
 private:
     void setPlantSetMax(int max);
+    static qsizetype entryOffset(int i)
+    {
+        return qsizetype((i - 1) / EntriesPerBlock) * SpeciesRecordSize + EntrySize * ((i - 1) % EntriesPerBlock);
+    }
 
     RecordFile m_releveFile;
     RecordFile m_speciesFile;
@@ -146,7 +169,12 @@ private:
     QString m_error;
     int m_recordCount = 0;
     QByteArray m_releveRec;
-    QByteArray m_speciesBlock;
+    QByteArray m_chain;            // the blocks of the relevé read last, in chain order
+    int m_chainBlocks = 0;
+    bool m_chainDamaged = false;   // the last read failed inside its block chain
+    std::vector<int> m_blockOwner; // the relevé whose chain reached each block first (0: none)
+    std::vector<quint32> m_blockSeen; // the read that reached each block last
+    quint32 m_readSerial = 0;
     std::vector<TabSp> m_plantSet;
     int m_plantSetMax = InitialPlantSetMax;
     int m_plantCount = 0;

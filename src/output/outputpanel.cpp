@@ -18,6 +18,18 @@ OutputPanel::OutputPanel(TableModel &model, HeaderItems &items, Settings &settin
 {
 }
 
+QStringList OutputPanel::methodCaptions()
+{
+    return {QStringLiteral("級値・積算 (0.1-5)"), QStringLiteral("級値・相対 (1-10)"), QStringLiteral("中央・積算 (1-875)"),
+            QStringLiteral("級値・最大 (0.1-5)"), QStringLiteral("中央・最大 (1-875)"), QStringLiteral("無変・最大 (+-5)"),
+            QStringLiteral("有無のみ （1,0）")};
+}
+
+QStringList OutputPanel::directionCaptions()
+{
+    return {QStringLiteral("行 ＝ 植物"), QStringLiteral("行 ＝ 測定")};
+}
+
 void OutputPanel::setOutput(int mode, std::function<void()> routine)
 {
     if (mode >= 0 && mode < int(m_outputs.size()))
@@ -37,6 +49,11 @@ QString OutputPanel::confirmCaption() const
 bool OutputPanel::itemEnabled(int n) const
 {
     return n >= 1 && n <= HeaderItems::Count && !m_itemsGreyed && m_items[n].layout;
+}
+
+QString OutputPanel::itemLabel(int n) const
+{
+    return n >= 1 && n <= HeaderItems::Count ? m_items[n].label : QString();
 }
 
 bool OutputPanel::itemChecked(int n) const
@@ -155,7 +172,10 @@ void OutputPanel::btnToPrintClick()
         changeItemSelect();
         return;
     }
-    *m_tableTitle = m_settings.title;
+    if (*m_tableTitle != m_settings.title) {
+        *m_tableTitle = m_settings.title;
+        m_model.setModified(true); // the title is saved with the table
+    }
     m_range = OutputRange{m_tn1.value(), m_tn2.value(), m_pn1.value(), m_pn2.value()};
     Q_EMIT changed();
     if (m_hooks.titleChanged)
@@ -198,6 +218,9 @@ void OutputPanel::itemChangeItemClick()
     if (m_visible && m_mode == ChangeItem)
         return;
     if (m_model.releveCount() > 0 && !m_ui.askYesNo(QStringLiteral("表が初期化されます、続けますか？")))
+        return;
+    // A table with unsaved changes is saved first, if the user wants it.
+    if (m_hooks.confirmDiscardTable && !m_hooks.confirmDiscardTable())
         return;
 
     for (int n = 1; n <= HeaderItems::Count; ++n) {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -49,11 +50,16 @@ public:
         std::function<void()> recomputeFrequencies;  ///< recomputes the frequencies and numbers
         std::function<void()> chooseFont;            ///< the font dialog for the print font
         std::function<void()> titleChanged;          ///< the table title was replaced
+        std::function<bool()> confirmDiscardTable;   ///< a changed table may go (saved or not)
     };
 
     /// A hidden panel over model's table. Everything given must outlive the panel.
     OutputPanel(TableModel &model, HeaderItems &items, Settings &settings, QString *tableTitle,
                 UserInterface &ui, Hooks hooks);
+
+    /// The choices of "優占度変換" (cover conversion 0..6) and of "出力方向".
+    static QStringList methodCaptions();
+    static QStringList directionCaptions();
 
     /// Sets the routine that "出力する" runs in mode 0..5; it reads range() and the settings.
     void setOutput(int mode, std::function<void()> routine);
@@ -109,6 +115,8 @@ public:
     /// Whether item n's check box can be ticked: its layout flag, except in the numeric outputs'
     /// modes, where every box is greyed.
     bool itemEnabled(int n) const;
+    /// Item n's label, the caption of its check box.
+    QString itemLabel(int n) const;
     /// Item n's tick (its selection flag); the user ticks and unticks with setItemChecked().
     bool itemChecked(int n) const;
     void setItemChecked(int n, bool checked);

@@ -6,6 +6,7 @@
 #include "table/tablemodel.h"
 
 #include <algorithm>
+#include <array>
 
 namespace Zelkor {
 
@@ -47,6 +48,7 @@ struct TableLayout::Context
     };
     std::vector<Releve> releves; // by table column number - first relevé of the range
     std::vector<SpeciesRow> species;
+    std::array<QString, 256> cells; // the five characters of each code in a relevé column
     int serial = 0;
 
     const Releve &releve(int i, int first) const { return releves[std::size_t(i - first)]; }
@@ -159,6 +161,8 @@ void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastS
         context.species.push_back(std::move(row));
     }
 
+    for (int v = 0; v < 256; ++v)
+        context.cells[std::size_t(v)] = QStringLiteral("  ") + coverText(quint8(v));
     context.serial = range.firstReleve - 1;
     const std::vector<Page> all = pages(wc);
     for (std::size_t p = 0; p < all.size(); ++p) {
@@ -258,14 +262,9 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
                 line += layerLabel(k);
                 line += QLatin1Char(':');
             }
-            for (int i = p1; i <= p2; ++i) {
-                if (context.releve(i, firstReleve).species > 0) {
-                    line += QLatin1String("  ");
-                    line += coverText(codes[std::size_t(i - p1)][std::size_t(k)]);
-                } else {
-                    line += kBlank5;
-                }
-            }
+            for (int i = p1; i <= p2; ++i)
+                line += context.releve(i, firstReleve).species > 0 ? context.cells[codes[std::size_t(i - p1)][std::size_t(k)]]
+                                                                   : kBlank5;
             if (firstLine && frequencyColumn) {
                 line += QLatin1Char(' ');
                 line += QString::number(roundedPercent(row.freq, m_model.releveCount())).rightJustified(4, QLatin1Char(' '));

@@ -1,7 +1,12 @@
 #include "platform/recordfile.h"
 
+#include "platform/fileaccess.h"
+
 #include <QDir>
-#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace Zelkor {
 
@@ -14,21 +19,9 @@ bool RecordFile::open(const QString &fileName, int recordSize)
         m_error = QStringLiteral("ファイル「%1」のレコード長 %2 が正しくありません").arg(name).arg(recordSize);
         return false;
     }
-    if (!QFileInfo::exists(fileName)) {
-        m_error = QStringLiteral("ファイル「%1」がありません").arg(name);
+    // Only a regular file is opened: a pipe would be waited on for ever.
+    if (!openRegularFile(&m_file, fileName, &m_error))
         return false;
-    }
-    m_file.setFileName(fileName);
-    if (QFileInfo(fileName).isDir() || !m_file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(name, m_file.errorString());
-        m_file.close();
-        return false;
-    }
-    if (m_file.isSequential()) {
-        m_error = QStringLiteral("ファイル「%1」は通常のファイルではありません").arg(name);
-        m_file.close();
-        return false;
-    }
     m_recordSize = recordSize;
     m_size = m_file.size();
     return true;
@@ -39,6 +32,9 @@ void RecordFile::close()
     if (m_file.isOpen())
         m_file.close();
     m_recordSize = 0;
+    m_windowStart = 0;
+    m_windowSize = 0;
+    m_windowBytes = 0;
 }
 
 qint64 RecordFile::recordCount() const
@@ -52,43 +48,64 @@ qint64 RecordFile::recordCount() const
 
 bool RecordFile::readRecord(qint64 n, QByteArray *out)
 {
+    const char *data = record(n);
+    if (!data)
+        return false;
+    if (out) {
+        out->resize(m_recordSize);
+        std::memcpy(out->data(), data, std::size_t(m_recordSize));
+    }
+    return true;
+}
+
+const char *RecordFile::record(qint64 n)
+{
     m_error.clear();
     const auto name = [this] { return QDir::toNativeSeparators(m_file.fileName()); };
     if (!m_file.isOpen()) {
         m_error = QStringLiteral("レコードファイルが開かれていません");
-        return false;
+        return nullptr;
     }
     const qint64 count = recordCount();
     if (n < 0 || n >= count) {
         m_error = QStringLiteral("ファイル「%1」にレコード %2 はありません（レコード数 %3）")
                       .arg(name(), QString::number(n), QString::number(count));
-        return false;
+        return nullptr;
     }
-    QByteArray scratch;
-    QByteArray &record = out ? *out : scratch;
-    record.resize(m_recordSize);
-    if (!m_file.seek(n * m_recordSize)) {
-        m_error = QStringLiteral("ファイル「%1」のレコード %2 を読めません（%3）")
-                      .arg(name(), QString::number(n), m_file.errorString());
-        return false;
-    }
-    qint64 got = 0;
-    while (got < m_recordSize) {
-        const qint64 r = m_file.read(record.data() + got, m_recordSize - got);
+    const qint64 offset = n * m_recordSize;
+    if (offset >= m_windowStart && offset + m_recordSize <= m_windowStart + m_windowSize)
+        return m_window.constData() + (offset - m_windowStart);
+
+    // Records read one after another come from a window that grows while the reading goes on
+    // in order; a jump elsewhere starts again with a small one.
+    const bool onwards = offset == m_windowStart + m_windowSize && m_windowSize > 0;
+    m_windowBytes = onwards ? qMin<qint64>(m_windowBytes * 2, kMaxWindowBytes) : m_recordSize;
+    const qint64 want = qMax<qint64>(m_windowBytes, m_recordSize);
+    m_window.resize(qsizetype(want));
+    m_windowStart = offset;
+    m_windowSize = 0;
+    const int fd = m_file.handle();
+    while (m_windowSize < want) {
+        const ssize_t r = ::pread(fd, m_window.data() + m_windowSize, size_t(want - m_windowSize),
+                                  off_t(offset + m_windowSize));
         if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            m_windowSize = 0;
             m_error = QStringLiteral("ファイル「%1」のレコード %2 を読めません（%3）")
-                          .arg(name(), QString::number(n), m_file.errorString());
-            return false;
+                          .arg(name(), QString::number(n), systemErrorText(e));
+            return nullptr;
         }
         if (r == 0)
             break;
-        got += r;
+        m_windowSize += r;
     }
-    if (got != m_recordSize) {
+    if (m_windowSize < m_recordSize) {
         m_error = QStringLiteral("ファイル「%1」のレコード %2 が途中で切れています").arg(name(), QString::number(n));
-        return false;
+        return nullptr;
     }
-    return true;
+    return m_window.constData();
 }
 
 } // namespace Zelkor

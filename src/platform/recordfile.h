@@ -23,6 +23,11 @@ public:
     /// meaningful data.
     bool readRecord(qint64 n, QByteArray *out);
 
+    /// Record n (the record size in bytes), or nullptr with errorString() as readRecord() fails.
+    /// The bytes stay valid until the next read or close; records read in order cost no
+    /// system call each.
+    const char *record(qint64 n);
+
     int recordSize() const { return m_recordSize; }
     QString errorString() const { return m_error; }
 
@@ -31,6 +36,12 @@ private:
     int m_recordSize = 0;
     qint64 m_size = 0;
     QString m_error;
+    // The bytes read last: a window of the file that records are taken from.
+    static constexpr qint64 kMaxWindowBytes = 256 * 1024;
+    QByteArray m_window;
+    qint64 m_windowStart = 0;
+    qint64 m_windowSize = 0;
+    qint64 m_windowBytes = 0;
 };
 
 } // namespace Zelkor

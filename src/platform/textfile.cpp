@@ -1,13 +1,15 @@
 #include "platform/textfile.h"
 
 #include "platform/cp932.h"
+#include "platform/fileaccess.h"
+#include "platform/safesavefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace Zelkor {
@@ -33,15 +35,10 @@ bool TextFileReader::read(const QString &fileName)
     m_error.clear();
 
     const QString name = displayName(fileName);
-    QFile file(fileName);
-    if (!QFileInfo::exists(fileName)) {
-        m_error = QStringLiteral("ファイル「%1」がありません").arg(name);
+    QFile file;
+    // Only a regular file is read: a pipe or a device would be waited on for ever.
+    if (!openRegularFile(&file, fileName, &m_error))
         return false;
-    }
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(name, file.errorString());
-        return false;
-    }
     const QString tooLarge = QStringLiteral("ファイル「%1」が大きすぎます（%2 バイトまで）")
                                  .arg(name, QString::number(m_maxBytes));
     if (!file.isSequential() && file.size() > m_maxBytes) {
@@ -63,7 +60,7 @@ bool TextFileReader::read(const QString &fileName)
         const qint64 got = file.read(data.data() + kept, kChunk);
         if (got < 0) {
             m_lines.clear();
-            m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(name, file.errorString());
+            m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(name, systemErrorText(EIO));
             return false;
         }
         data.resize(kept + got);
@@ -112,7 +109,7 @@ struct TextFileWriter::Private
 {
     explicit Private(const QString &fileName) : file(fileName), name(fileName) {}
 
-    QSaveFile file;
+    SafeSaveFile file;
     QString name;
     QByteArray buffer;
     qint64 line = 1;       // the line the next text goes to, 1-based
@@ -135,9 +132,8 @@ bool TextFileWriter::open()
         m_error = QStringLiteral("ファイル「%1」はすでに書き込み中です").arg(displayName(d->name));
         return false;
     }
-    if (!d->file.open(QIODevice::WriteOnly)) {
-        m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）")
-                      .arg(displayName(d->name), d->file.errorString());
+    if (!d->file.open()) {
+        m_error = d->file.errorString();
         d->finished = true;
         return false;
     }
@@ -180,12 +176,11 @@ void TextFileWriter::writeBytes(const QByteArray &bytes)
 
 void TextFileWriter::flushBuffer()
 {
-    const qsizetype size = d->buffer.size();
-    const qint64 written = d->file.write(d->buffer);
+    const bool written = d->file.write(d->buffer);
     d->buffer.resize(0); // keeps the capacity for the next lines
-    if (written != size) {
+    if (!written) {
         d->failed = true;
-        m_error = QStringLiteral("ファイル「%1」に書き込めません（%2）").arg(displayName(d->name), d->file.errorString());
+        m_error = d->file.errorString();
     }
 }
 
@@ -203,9 +198,9 @@ bool TextFileWriter::commit()
         return false;
     }
     d->finished = true;
+    // Every write, the sync and the close are checked before the old file is replaced.
     if (!d->file.commit()) {
-        m_error = QStringLiteral("ファイル「%1」を保存できません（%2）")
-                      .arg(displayName(d->name), d->file.errorString());
+        m_error = d->file.errorString();
         return false;
     }
     return true;
@@ -217,9 +212,7 @@ void TextFileWriter::cancel()
     if (!d->opened || d->finished)
         return;
     d->finished = true;
-    // A cancelled QSaveFile removes its temporary file on commit and leaves the target alone.
-    d->file.cancelWriting();
-    d->file.commit();
+    d->file.cancel();
 }
 
 bool writeTextFile(const QString &fileName, const QStringList &lines, QString *error)

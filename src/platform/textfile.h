@@ -10,8 +10,9 @@ namespace Zelkor {
 class TextFileReader
 {
 public:
-    /// Reads the file; returns false with errorString() set (missing file, read error, a line that
-    /// does not decode: the message names the line).
+    /// Reads the file; returns false with errorString() set (missing file, no regular file such
+    /// as a pipe or a device, read error, a line that does not decode: the message names the
+    /// line).
     bool read(const QString &fileName);
 
     /// Reads at most maxBytes bytes; a larger file is an error (protects against huge inputs).
@@ -26,9 +27,10 @@ private:
     qint64 m_maxBytes = qint64(4) * 1024 * 1024 * 1024;
 };
 
-/// Writes a CP932 text file with CR LF line ends, safely: the lines go to a temporary file beside
-/// the target, which replaces the target only when everything was written. A failed write leaves
-/// any old file untouched.
+/// Writes a CP932 text file with CR LF line ends, safely (SafeSaveFile): the lines go to a
+/// temporary file beside the target, which replaces the target only when every write, the sync to
+/// the disk and the close have succeeded. A failed write (a full disk too) leaves any old file
+/// untouched; a target that is no regular file is never replaced.
 class TextFileWriter
 {
 public:

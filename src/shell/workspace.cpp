@@ -3,6 +3,7 @@
 #include "analysis/matrixoutput.h"
 #include "database/covercode.h"
 #include "database/tablefile.h"
+#include "platform/fileaccess.h"
 #include "platform/versioninfo.h"
 #include "shell/filefilters.h"
 #include "shell/userguide.h"
@@ -24,14 +25,17 @@ QString Workspace::notSpecified()
 
 Workspace::Workspace(UserInterface *ui, QObject *parent)
     : QObject(parent)
-    , m_ui(ui)
+    // The commands get the guard, never ui itself.
+    , m_savePathGuard(ui, [this] { return inputFiles(); })
+    , m_ui(&m_savePathGuard)
     , m_versionText(Zelkor::versionText(fileVersion()))
-    , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *ui,
+    , m_outputPanel(m_model, m_items, m_settings, &m_tableTitle, *m_ui,
                     OutputPanel::Hooks{[this] { clearTable(); }, [this] { itemFrequencyClick(); },
-                                       [this] { btnFontClick(); }, [this] { updateStatus(); }})
-    , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *ui)
-    , m_siteExport(m_model, &m_tableTitle, *ui)
-    , m_sortAndHide(&m_model, ui)
+                                       [this] { btnFontClick(); }, [this] { updateStatus(); },
+                                       [this] { return confirmDiscardTable(); }})
+    , m_tableOutputs(m_model, m_items, m_settings, &m_tableTitle, *m_ui)
+    , m_siteExport(m_model, &m_tableTitle, *m_ui)
+    , m_sortAndHide(&m_model, m_ui)
 {
     connect(&m_sortAndHide, &SortAndHide::tableChanged, this, &Workspace::tableChanged);
     m_model.setTableFont(m_settings.tableFont);
@@ -45,6 +49,8 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
         m_tableOutputs.outputTextFile(m_outputPanel.range());
         Q_EMIT tableChanged();
     });
+    m_outputPanel.setOutput(OutputPanel::ValueMatrix, [this] { outputValueMatrix(matrixOutputOptions()); });
+    m_outputPanel.setOutput(OutputPanel::PCordCSV, [this] { outputPCordCSV(matrixOutputOptions()); });
     // The constancy command brings the frequencies up to date: the grid shows them.
     connect(&m_constancy, &ConstancyCommand::tableChanged, this, &Workspace::tableChanged);
     // Reciprocal averaging moves rows and columns when the user agrees.
@@ -456,6 +462,22 @@ void Workspace::btnFontClick()
 
 // --- Table file ------------------------------------------------------------------------------
 
+QStringList Workspace::inputFiles() const
+{
+    QStringList files;
+    if (m_settings.dataFileName != notSpecified()) {
+        files << VegDatabase::changeExtension(m_settings.dataFileName, QStringLiteral(".zki"))
+              << VegDatabase::changeExtension(m_settings.dataFileName, QStringLiteral(".zkd"));
+    }
+    if (m_settings.dictFileName != notSpecified())
+        files << m_settings.dictFileName;
+    if (!m_iniFileName.isEmpty())
+        files << m_iniFileName;
+    if (!m_programPath.isEmpty())
+        files << programIniFileName();
+    return files;
+}
+
 bool Workspace::itemSaveTableClick()
 {
     FileDialogRequest request;
@@ -581,10 +603,16 @@ void Workspace::readDataHeader()
 {
     if (!openDataFile())
         return;
-    const DataHeader header = m_database.readDataHeader();
+    DataHeader header = m_database.readDataHeader();
     int k = m_model.dataScaleK();
     int d = m_model.dataScaleD();
+    // A text that a table file could not hold is mended here and told, so that it cannot fail
+    // a later save.
+    QStringList notes;
+    mendDataHeader(&header, &notes);
     applyDataHeader(header, dataFileName(), &m_tableTitle, &m_items, &k, &d);
+    if (!notes.isEmpty())
+        m_ui->showMessage(notes.join(QLatin1Char('\n')));
     m_model.setDataScaleK(k);
     m_model.setDataScaleD(d);
 }
@@ -658,6 +686,10 @@ bool Workspace::setDictionary(const QString &path)
         m_ui->showMessage(QStringLiteral("異名辞書 %1 の %2 行はシフトJISとして読めないため読み飛ばしました")
                               .arg(shown)
                               .arg(m_dictionary.skippedLines()));
+    if (m_dictionary.emptyNameLines() > 0)
+        m_ui->showMessage(QStringLiteral("異名辞書 %1 の %2 行は標準名が空のため読み飛ばしました")
+                              .arg(shown)
+                              .arg(m_dictionary.emptyNameLines()));
     return true;
 }
 
@@ -702,7 +734,7 @@ bool Workspace::btnRetrNewClick(const RetrievalQuery &query, bool newExtraction,
 
 int Workspace::btnToTableClick()
 {
-    int inserted = 0;
+    int inserted = -1;
     if (openDataFile()) {
         m_ui->setBusy(true);
         inserted = m_extraction.insert(m_database, m_dictionary, m_model, m_items);
@@ -714,6 +746,9 @@ int Workspace::btnToTableClick()
     }
     closeDataFile();
     itemFrequencyClick();
+    // Nothing is left out or changed without a word.
+    if (inserted >= 0 && m_extraction.noteCount() > 0)
+        m_ui->showMessage(m_extraction.insertReport());
     itemEditTitleClick();
     updateStatus();
     return inserted;
@@ -759,6 +794,20 @@ void Workspace::itemReadINIClick()
 }
 
 // --- Sorting, hiding and the numeric matrices ------------------------------------------------
+
+MatrixOutputOptions Workspace::matrixOutputOptions() const
+{
+    const OutputRange range = m_outputPanel.range();
+    MatrixOutputOptions options;
+    options.title = m_tableTitle;
+    options.firstReleve = range.firstReleve;
+    options.lastReleve = range.lastReleve;
+    options.firstSpecies = range.firstSpecies;
+    options.lastSpecies = range.lastSpecies;
+    options.method = m_settings.cvMethod;
+    options.direction = m_settings.direction == 1 ? MatrixOutputOptions::ReleveRows : MatrixOutputOptions::SpeciesRows;
+    return options;
+}
 
 bool Workspace::outputValueMatrix(const MatrixOutputOptions &options)
 {

@@ -12,6 +12,7 @@
 #include "output/outputpanel.h"
 #include "output/tableoutputs.h"
 #include "platform/userinterface.h"
+#include "shell/savepathguard.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
 #include "table/searchhistory.h"
@@ -168,6 +169,11 @@ public:
     /// when it is there, else the web help page.
     QUrl helpUrl() const;
 
+    // --- Outputs ---------------------------------------------------------------------------
+    /// The files the program reads from while it runs: the database pair, the dictionary and the
+    /// settings files. No output may replace one of them.
+    QStringList inputFiles() const;
+
     // --- Table file ------------------------------------------------------------------------
     /// Menu "現在の表を保存する": asks for the table file (proposing the file the table was
     /// loaded from or last saved to, else the title) and, when it exists, whether to overwrite
@@ -236,7 +242,9 @@ public:
     bool btnRetrNewClick(const RetrievalQuery &query, bool newExtraction,
                          const Extraction::Progress &progress = {});
     /// "表へ組み込む": puts the selected relevés into the table in record order, recomputes the
-    /// numbers, lets the user edit the title and updates the status. Returns the number inserted.
+    /// numbers, tells what was left out or mended (Extraction::notes()), lets the user edit the
+    /// title and updates the status. Returns the number inserted, -1 when the database could not
+    /// be opened (the message has been shown).
     int btnToTableClick();
     /// "標準名に変換": each non-empty name, trimmed, replaced by its standard name.
     QStringList btnSynToComClick(const QStringList &names) const;
@@ -277,6 +285,8 @@ public:
     /// "PCord用にCSV出力する" with the output panel's title, ranges and method: asks for the file
     /// and writes the package's matrix and its label list. True when written.
     bool outputPCordCSV(const MatrixOutputOptions &options);
+    /// The matrices' options from the output panel's last "出力する" and the settings.
+    MatrixOutputOptions matrixOutputOptions() const;
 
 Q_SIGNALS:
     /// The title, status panels or output enabling changed (UpdateStatus).
@@ -304,6 +314,8 @@ private:
     /// The table file the table was loaded from or last saved to.
     QString m_tableFilePath;
 
+    // Every command's save dialog passes the guard, so no output overwrites a file in use.
+    SavePathGuard m_savePathGuard;
     UserInterface *m_ui;
     TableModel m_model;
     HeaderItems m_items;

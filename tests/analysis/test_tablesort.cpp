@@ -202,8 +202,9 @@ TEST_F(SortTable, EqualsTheInsertionSortOnAnyKeys)
                 model.grid().setCell(3, h() + j, before.back().key);
             }
         } else {
-            if (model.maxReleves() < n)
+            if (model.maxReleves() < n) {
                 ASSERT_TRUE(model.addCol(n));
+            }
             model.setReleveCount(n);
             for (int k = 1; k <= n; ++k) {
                 before.push_back({QStringLiteral("R%1").arg(k), keys[pickKey(rng)]});

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace Zelkor;
 using Zelkor::Test::TempDir;
 
@@ -192,6 +194,60 @@ TEST(DatabaseBuilder, RefusedWriteLeavesAnOldPairAlone)
     EXPECT_EQ(Zelkor::Test::readBytes(zkd), QByteArray("old species"));
     EXPECT_EQ(dir.path().isEmpty(), false);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+// Every way a write can fail leaves an old pair exactly as it was: a title or caption that has no
+// Shift-JIS form (tables could not hold it), and a disk that fills up while the pair is written
+// (a file-size limit), whether the species file or the small relevé file is cut.
+TEST(DatabaseBuilder, FailedWritesLeaveAnOldPairAlone)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<bool(DatabaseBuilder &)> prepare;
+        int releves;      // relevés; the first has 12 species, the others as many as speciesEach
+        int speciesEach;
+        qint64 sizeLimit; // -1: none
+        QString message;
+    };
+    const Case cases[] = {
+        {"title without a Shift-JIS form", [](DatabaseBuilder &b) { b.setTitle(QStringLiteral("Dune € meadows")); return true; },
+         2, 12, -1, QStringLiteral("標題")},
+        {"caption without a Shift-JIS form",
+         [](DatabaseBuilder &b) { return b.setHeaderItem(9, true, QStringLiteral("方位€")); }, 2, 12, -1,
+         QStringLiteral("見出し項目 9")},
+        // 40 relevés of 12 species: a species file of 41 records, 20,992 bytes.
+        {"species file cut by a full disk", [](DatabaseBuilder &) { return true; }, 40, 12, 2000,
+         QStringLiteral("ファイルが大きすぎます")},
+        // 100 relevés, one with species: a species file of 1,024 bytes and a relevé file of 25,856.
+        {"relevé file cut by a full disk", [](DatabaseBuilder &) { return true; }, 100, 0, 2000,
+         QStringLiteral("ファイルが大きすぎます")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const QString zki = dir.writeBytes(QStringLiteral("db.zki"), "old relevés");
+        const QString zkd = dir.writeBytes(QStringLiteral("db.zkd"), "old species");
+        DatabaseBuilder b;
+        for (int i = 1; i <= c.releves; ++i) {
+            ASSERT_TRUE(b.addSite(site(QString::number(i), {})));
+            for (int k = 1; k <= (i == 1 ? 12 : c.speciesEach); ++k)
+                ASSERT_TRUE(b.addSpecies(QString::number(i), QStringLiteral("Species %1").arg(k), QStringLiteral("H1"),
+                                         QStringLiteral("1")));
+        }
+        bool written = true;
+        if (c.sizeLimit >= 0) {
+            Zelkor::Test::FileSizeLimit limit(c.sizeLimit);
+            written = c.prepare(b) && b.write(zki);
+        } else {
+            written = c.prepare(b) && b.write(zki);
+        }
+        EXPECT_FALSE(written);
+        EXPECT_TRUE(b.errorString().contains(c.message)) << b.errorString().toStdString();
+        EXPECT_EQ(Zelkor::Test::readBytes(zki), QByteArray("old relevés"));
+        EXPECT_EQ(Zelkor::Test::readBytes(zkd), QByteArray("old species"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    }
 }
 
 TEST(DatabaseBuilder, InputEncodingsAndQuoting)

@@ -1,12 +1,17 @@
+#include "database/covercode.h"
 #include "database/databasebuilder.h"
 #include "database/extraction.h"
 #include "database/synonymdictionary.h"
+#include "database/tablefile.h"
 #include "database/vegdatabase.h"
 #include "support/testsupport.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 
 #include <QFile>
+
+#include <functional>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -296,6 +301,13 @@ TEST_F(ExtractionTest, ATableThatCannotGrowKeepsItsCountsConsistent)
 
     extraction.scan(db, dict, query({cond("", J::And)}), true);
     EXPECT_EQ(extraction.insert(db, dict, model, items), 3);
+    // The relevé left out is told, not dropped in silence.
+    EXPECT_EQ(extraction.notInsertedCount(), 1);
+    ASSERT_EQ(extraction.notes().size(), 1);
+    EXPECT_TRUE(extraction.notes().at(0).startsWith(QStringLiteral("レコード 3: "))) << qPrintable(extraction.notes().at(0));
+    EXPECT_EQ(extraction.insertReport(),
+              QStringLiteral("選ばれた測定のうち 1 件は組み込めませんでした。\n") + extraction.notes().at(0));
+    EXPECT_EQ(extraction.insertReport(0), QStringLiteral("選ばれた測定のうち 1 件は組み込めませんでした。\nほか 1 件"));
     model.recomputeFrequencies();
     EXPECT_EQ(model.releveCount(), 3);
     EXPECT_EQ(model.speciesCount(), 3);
@@ -319,4 +331,285 @@ TEST_F(ExtractionTest, SelectionFollowsTheRecordCount)
     extraction.reset(1);
     extraction.scan(db, dict, query({cond("A", J::And)}), true);
     EXPECT_EQ(selected(), (V{1, 2, 3}));
+}
+
+namespace {
+
+// A database pair written byte by byte, for contents the builder refuses to write: each relevé
+// its raw record fields and raw species entries (name bytes, code bytes).
+struct RawReleve
+{
+    QByteArray mesh = "5339";
+    QByteArray site = "Site";
+    char k = '5';
+    QByteArray count = "  12";
+    bool noBlock = false;
+    std::vector<std::pair<QByteArray, QByteArray>> entries; // name, 14 code bytes
+};
+
+QString writeRawDatabase(const TempDir &dir, const std::vector<RawReleve> &releves)
+{
+    QByteArray zki(256, ' ');
+    QByteArray zkd(512, ' ');
+    int block = 1;
+    for (const RawReleve &r : releves) {
+        QByteArray rec(256, ' ');
+        rec.replace(24, 8, r.site.leftJustified(8, ' ', true));
+        rec.replace(56, 8, r.mesh.leftJustified(8, ' ', true));
+        rec.replace(152, 4, r.count.rightJustified(4, ' ', true));
+        rec[156] = r.k;
+        rec[157] = '2';
+        const int blocks = std::max<int>(1, int((r.entries.size() + 11) / 12));
+        rec.replace(248, 6, QByteArray::number(r.noBlock ? 0 : block).rightJustified(6, ' '));
+        zki += rec;
+        for (int b = 0; b < blocks; ++b) {
+            QByteArray blk(512, ' ');
+            for (int k = 0; k < 12 && std::size_t(12 * b + k) < r.entries.size(); ++k) {
+                const auto &e = r.entries[std::size_t(12 * b + k)];
+                blk.replace(42 * k, 28, e.first.leftJustified(28, ' ', true));
+                blk.replace(42 * k + 28, 14, e.second.leftJustified(14, ' ', true));
+            }
+            blk.replace(504, 6, QByteArray::number(b + 1 < blocks ? block + 1 : 0).rightJustified(6, ' '));
+            zkd += blk;
+            ++block;
+        }
+    }
+    dir.writeBytes(QStringLiteral("raw.zkd"), zkd);
+    return dir.writeBytes(QStringLiteral("raw.zki"), zki);
+}
+
+// Whether the relevé read last (its decoded species list) has name at the level, told entry by
+// entry as the retrieval panel describes it.
+bool listedAtLevel(const VegDatabase &db, const SynonymDictionary &dict, const QString &name, int level)
+{
+    if (level < 0)
+        return false;
+    for (int i = 1; i <= db.plantCount(); ++i) {
+        const TabSp &e = db.plantSet()[std::size_t(i)];
+        if (dict.synToCommonName(trimBlanks(e.nam)) != name)
+            continue;
+        for (quint8 code : e.dby)
+            if (code >= level * 10)
+                return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// The scan compares raw name fields through a cache; on a database with synonyms in other
+// letter cases, names that do not decode, blank entries between names, unreadable records and
+// every kind of code it selects exactly what reading each relevé's species list and testing the
+// conditions in order selects.
+TEST(ExtractionScan, SelectsWhatTheEntryByEntryReadingSelects)
+{
+    TempDir dir;
+    std::mt19937 rng(12);
+    const QByteArray names[] = {"Poa annua", "POA ANNUA", "poa vulgaris", "Festuca rubra", "Agrostis",
+                                "  Agrostis", "Bellis\x81\x20", "Carex\xff", "Juncus", "Trifolium repens",
+                                "trifolium REPENS", "Luzula", ""};
+    const QByteArray codes[] = {"+ ", "r ", "1 ", "23", "5 ", "-1", "+3", "e ", "* ", "? ", "xx", "  "};
+    std::vector<RawReleve> releves(300);
+    for (std::size_t i = 0; i < releves.size(); ++i) {
+        RawReleve &r = releves[i];
+        r.mesh = QByteArray::number(5338 + int(rng() % 3)) + QByteArray::number(int(rng() % 10));
+        switch (rng() % 20) {
+        case 0: r.k = 'x'; break;        // K is no digit
+        case 1: r.count = "  -1"; break; // marked unreadable
+        case 2: r.noBlock = true; break; // no species list
+        default: break;
+        }
+        const int n = int(rng() % 30);
+        for (int e = 0; e < n; ++e) {
+            QByteArray c(14, ' ');
+            c.replace(2 * int(rng() % 7), 2, codes[rng() % std::size(codes)]);
+            r.entries.push_back({names[rng() % std::size(names)], c});
+        }
+    }
+    const QString zki = writeRawDatabase(dir, releves);
+    SynonymDictionary dict;
+    ASSERT_TRUE(dict.setDictionary(dir.writeLines(QStringLiteral("d.dic"),
+                                                  {QStringLiteral("poa vulgaris,Poa annua"),
+                                                   QStringLiteral("Trifolium repens,Trifolium"),
+                                                   QStringLiteral("Juncus,Luzula")})));
+    const QString wanted[] = {QStringLiteral("Poa annua"), QStringLiteral("POA ANNUA"), QStringLiteral("Agrostis"),
+                              QStringLiteral("Trifolium"), QStringLiteral("Luzula"), QStringLiteral("Festuca rubra"),
+                              QStringLiteral("Juncus"), QString()};
+    const int levels[] = {0, 0, 1, 2, 3, 5, -1};
+    const ConditionJoin joins[] = {ConditionJoin::Or, ConditionJoin::And, ConditionJoin::Not};
+
+    VegDatabase db;
+    VegDatabase reference;
+    ASSERT_TRUE(db.openDataFile(zki));
+    ASSERT_TRUE(reference.openDataFile(zki));
+    int partial = 0; // rounds that selected some records of their range but not all
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        RetrievalQuery q;
+        q.firstRecord = 1 + int(rng() % 50);
+        q.lastRecord = q.firstRecord + int(rng() % 300);
+        q.meshPrefix = rng() % 3 == 0 ? QString::number(5338 + int(rng() % 3)) : QString();
+        for (SpeciesCondition &c : q.conditions)
+            c = SpeciesCondition{wanted[rng() % std::size(wanted)], levels[rng() % std::size(levels)], joins[rng() % 3]};
+        Extraction fast;
+        fast.scan(db, dict, q, true);
+
+        std::vector<int> expected;
+        int unreadable = 0;
+        for (int i = q.firstRecord; i <= std::min(q.lastRecord, reference.recordCount()); ++i) {
+            if (!reference.readReleve(i)) {
+                ++unreadable;
+                continue;
+            }
+            if (!q.meshPrefix.isEmpty() && !reference.meshCode().startsWith(q.meshPrefix))
+                continue;
+            const auto &c = q.conditions;
+            bool h = false;
+            if (c[0].name.isEmpty() || listedAtLevel(reference, dict, c[0].name, c[0].level))
+                h = c[0].join != ConditionJoin::Not;
+            else if (c[0].join == ConditionJoin::Not)
+                h = true;
+            for (std::size_t k = 1; k < c.size() && !c[k].name.isEmpty(); ++k) {
+                const bool f = listedAtLevel(reference, dict, c[k].name, c[k].level);
+                h = c[k].join == ConditionJoin::Or ? h || f : c[k].join == ConditionJoin::And ? h && f : h && !f;
+            }
+            if (h)
+                expected.push_back(i);
+        }
+        std::vector<int> got;
+        for (int i = 1; i <= fast.recordCount(); ++i)
+            if (fast.isSelected(i))
+                got.push_back(i);
+        ASSERT_EQ(got, expected);
+        EXPECT_EQ(fast.fitCount(), int(expected.size()));
+        EXPECT_EQ(fast.unreadableCount(), unreadable);
+        if (!expected.empty() && int(expected.size()) + unreadable < q.lastRecord - q.firstRecord + 1)
+            ++partial;
+    }
+    EXPECT_GT(partial, 50);
+}
+
+// Records that cannot be read are counted, so that a damaged database or a file that is no
+// database does not pass for one without the relevés asked for.
+TEST(ExtractionScan, UnreadableRecordsAreCounted)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<QString(const TempDir &)> make;
+        int unreadable;
+        int selected;
+    };
+    const auto fiveReleves = [](const TempDir &dir) {
+        std::vector<RawReleve> r(5);
+        for (RawReleve &x : r)
+            x.entries = {{"Poa annua", "    1 "}};
+        return writeRawDatabase(dir, r);
+    };
+    const Case cases[] = {
+        {"sound database", fiveReleves, 0, 5},
+        {"species file cut after two blocks",
+         [&](const TempDir &dir) {
+             const QString zki = fiveReleves(dir);
+             QFile zkd(dir.path(QStringLiteral("raw.zkd")));
+             zkd.resize(512 * 3);
+             return zki;
+         },
+         3, 2},
+        {"random bytes",
+         [](const TempDir &dir) {
+             std::mt19937 rng(3);
+             QByteArray junk(256 * 41, '\0');
+             for (char &c : junk)
+                 c = char(rng());
+             dir.writeBytes(QStringLiteral("junk.zkd"), junk);
+             return dir.writeBytes(QStringLiteral("junk.zki"), junk);
+         },
+         40, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        VegDatabase db;
+        ASSERT_TRUE(db.openDataFile(c.make(dir)));
+        SynonymDictionary dict;
+        Extraction extraction;
+        RetrievalQuery q;
+        q.lastRecord = db.recordCount();
+        extraction.scan(db, dict, q, true);
+        EXPECT_EQ(extraction.unreadableCount(), c.unreadable);
+        EXPECT_EQ(extraction.fitCount(), c.selected);
+    }
+}
+
+// One value the table cannot hold does not sink the extraction: a character that does not read
+// as Shift-JIS or a control character becomes "?", an entry whose code a table cannot store is
+// left out, each told with its record; the table then saves.
+TEST(ExtractionInsert, WhatTheTableCannotHoldIsMendedAndTold)
+{
+    struct Case
+    {
+        const char *what;
+        RawReleve releve;
+        QString cell;   // the species name cell the entry gives ("" = no row)
+        QString site;   // header item 3
+        QString note;   // what the note says after "レコード 2: "
+    };
+    const Case cases[] = {
+        {"name byte that is no Shift-JIS", {.entries = {{"Bellis\x81\x20perennis", "    1 "}}},
+         QStringLiteral("Bellis? perennis"), QStringLiteral("Site"), QStringLiteral("1 番目の種名")},
+        {"line end inside a name", {.entries = {{"Bellis\rperennis", "    1 "}}},
+         QStringLiteral("Bellis?perennis"), QStringLiteral("Site"), QStringLiteral("1 番目の種名")},
+        {"code a table cannot store", {.entries = {{"Bellis perennis", "    -1"}}},
+         QString(), QStringLiteral("Site"), QStringLiteral("被度の値 255")},
+        {"site name byte that is no Shift-JIS", {.site = "Si\xfdte", .entries = {{"Bellis perennis", "    1 "}}},
+         QStringLiteral("Bellis perennis"), QStringLiteral("Si?te"), QStringLiteral("見出し項目 3")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        RawReleve sound;
+        sound.entries = {{"Poa annua", "    1 "}};
+        VegDatabase db;
+        ASSERT_TRUE(db.openDataFile(writeRawDatabase(dir, {sound, c.releve})));
+        SynonymDictionary dict;
+        TableModel model;
+        HeaderItems items;
+        model.clearTable(items);
+        Extraction extraction;
+        extraction.reset(db.recordCount());
+        RetrievalQuery q;
+        q.lastRecord = db.recordCount();
+        extraction.scan(db, dict, q, true);
+        ASSERT_EQ(extraction.insert(db, dict, model, items), 2);
+        const int H = model.headerRows();
+        EXPECT_EQ(model.grid().cell(5, 3), c.site);
+        EXPECT_EQ(model.speciesCount(), c.cell.isEmpty() ? 1 : 2);
+        EXPECT_EQ(model.grid().cell(2, H + 2), c.cell);
+        ASSERT_EQ(extraction.noteCount(), 1);
+        EXPECT_TRUE(extraction.notes().at(0).startsWith(QStringLiteral("レコード 2: "))) << qPrintable(extraction.notes().at(0));
+        EXPECT_TRUE(extraction.notes().at(0).contains(c.note)) << qPrintable(extraction.notes().at(0));
+        TableFile file;
+        EXPECT_TRUE(file.write(model, QStringLiteral("t"), dir.path(QStringLiteral("t.vtb")))) << qPrintable(file.errorString());
+    }
+}
+
+// Header rows moved out of item order: each value still goes into the row of its own item.
+TEST_F(ExtractionTest, HeaderValuesGoToTheRowsOfTheirItems)
+{
+    build({{"R1", "5339", {{"A", "H1", "1"}}}});
+    CellGrid &grid = model.grid();
+    // Swap the rows of items 2 and 8 (rows 2 and 4 of the default layout).
+    ASSERT_EQ(grid.cell(0, 2), QStringLiteral("2"));
+    ASSERT_EQ(grid.cell(0, 4), QStringLiteral("8"));
+    for (int c = 0; c < grid.colCount(); ++c) {
+        const QString a = grid.cell(c, 2);
+        grid.setCell(c, 2, grid.cell(c, 4));
+        grid.setCell(c, 4, a);
+    }
+    extraction.scan(db, dict, query({}), true);
+    ASSERT_EQ(extraction.insert(db, dict, model, items), 1);
+    EXPECT_EQ(cell(4, 2), QStringLiteral(" 120")); // item 8, the altitude
+    EXPECT_EQ(cell(4, 3), QStringLiteral("地点"));  // item 3
+    EXPECT_EQ(cell(4, 4), QStringLiteral("R1"));    // item 2
 }

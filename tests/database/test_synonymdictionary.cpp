@@ -41,7 +41,7 @@ TEST_F(Dict, LineForms)
         {QStringLiteral("P ,Q"), QStringLiteral("P "), QStringLiteral("Q")},         // nothing is trimmed
         {QStringLiteral("P ,Q"), QStringLiteral("P"), QStringLiteral("P")},
         {QStringLiteral("R, S"), QStringLiteral("R"), QStringLiteral(" S")},
-        {QStringLiteral("E,"), QStringLiteral("e"), QString()},                      // an empty standard name
+        {QStringLiteral("E,"), QStringLiteral("e"), QStringLiteral("e")},            // an empty standard name: skipped
         {QStringLiteral("ミヤマシキミ,ミヤマシキミ（広義）"), QStringLiteral("ミヤマシキミ"), QStringLiteral("ミヤマシキミ（広義）")},
         {QStringLiteral("Ａｂ,全角"), QStringLiteral("ａＢ"), QStringLiteral("全角")},  // full-width letters fold too
     };
@@ -146,4 +146,20 @@ TEST_F(Dict, SameResultsAsFirstMatchSearch)
             EXPECT_EQ(map(p), expected) << p.toStdString();
         }
     }
+}
+
+// A lone CR ends a line as CR LF and LF do; a line whose standard name is empty would gather
+// every species mapped to it into one nameless row: it is skipped and counted.
+TEST_F(Dict, LoneCrEndsALineAndEmptyStandardNamesAreSkipped)
+{
+    const QString name = dir.writeBytes(QStringLiteral("cr.dic"), "A,B\rC,D\r\nE,\rF,G\nH,\r\nI,J");
+    ASSERT_TRUE(dict.setDictionary(name));
+    EXPECT_EQ(map(QStringLiteral("A")), QStringLiteral("B"));
+    EXPECT_EQ(map(QStringLiteral("C")), QStringLiteral("D"));
+    EXPECT_EQ(map(QStringLiteral("E")), QStringLiteral("E"));
+    EXPECT_EQ(map(QStringLiteral("F")), QStringLiteral("G"));
+    EXPECT_EQ(map(QStringLiteral("H")), QStringLiteral("H"));
+    EXPECT_EQ(map(QStringLiteral("I")), QStringLiteral("J"));
+    EXPECT_EQ(dict.entryCount(), 4);
+    EXPECT_EQ(dict.emptyNameLines(), 2);
 }

@@ -528,3 +528,67 @@ TEST(DataHeader, ReadFromTheSpeciesFile)
     EXPECT_TRUE(h.fillEmptyTitle);
     EXPECT_FALSE(h.hasMark);
 }
+
+// The chains of a database never meet: a chain that reaches a block another relevé's chain has
+// reached is damaged. This is what bounds the work of any species file: many relevés pointing
+// at one long chain cost one reading of the chain, not one per relevé.
+TEST(VegDatabase, ChainsOfTwoRelevesNeverMeet)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<QByteArray> releves;
+        std::vector<QByteArray> blocks;
+        std::vector<bool> readable;
+    };
+    std::vector<QByteArray> longChain;
+    for (int b = 1; b <= 100; ++b)
+        longChain.push_back(speciesBlock(numberedSpecies(12 * b, 12), QByteArray::number(b < 100 ? b + 1 : 0)));
+    std::vector<QByteArray> manyOnOne(200, releveRecord({}));
+    std::vector<bool> onlyTheFirst(200, false);
+    onlyTheFirst[0] = true; // the first relevé read owns the chain
+    const Case cases[] = {
+        {"two relevés starting on one block", {releveRecord({}), releveRecord({})},
+         {speciesBlock(numberedSpecies(1, 12), "2"), speciesBlock(numberedSpecies(13, 1))}, {true, false}},
+        {"a chain running into another", {releveRecord({}), releveRecord({.block = "3"})},
+         {speciesBlock(numberedSpecies(1, 12), "2"), speciesBlock(numberedSpecies(13, 1)),
+          speciesBlock(numberedSpecies(20, 12), "2")},
+         {true, false}},
+        {"separate chains", {releveRecord({}), releveRecord({.block = "2"})},
+         {speciesBlock(numberedSpecies(1, 12)), speciesBlock(numberedSpecies(13, 1))}, {true, true}},
+        {"200 relevés on one chain of 100 blocks", manyOnOne, longChain, onlyTheFirst},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        VegDatabase vdb;
+        ASSERT_TRUE(vdb.openDataFile(f.write(c.releves, c.blocks)));
+        std::vector<bool> readable;
+        for (int i = 1; i <= vdb.recordCount(); ++i)
+            readable.push_back(vdb.readReleve(i));
+        EXPECT_EQ(readable, c.readable);
+        // A relevé read again reads as before.
+        EXPECT_TRUE(vdb.readReleve(1));
+        EXPECT_GT(vdb.plantCount(), 0);
+    }
+}
+
+// Header texts are UTF-16 and may hold what a table file cannot: such characters become "?",
+// each text mended is told, and the rest stays as it was.
+TEST(DataHeader, TextsATableCannotHoldAreMendedAndTold)
+{
+    QString text = QStringLiteral("#30$Dune € meadows$番号$");
+    for (int n = 2; n <= 30; ++n)
+        text += n == 9 ? QStringLiteral("1方位\r角$") : QStringLiteral("0item%1$").arg(n);
+    DataHeader h = VegDatabase::parseHeaderRecord(headerRecord(text));
+    ASSERT_EQ(h.itemsRead, 29);
+    QStringList notes;
+    mendDataHeader(&h, &notes);
+    EXPECT_EQ(h.title, QStringLiteral("Dune ? meadows"));
+    EXPECT_EQ(h.item1Caption, QStringLiteral("番号"));
+    EXPECT_EQ(h.items[9].caption, QStringLiteral("方位?角"));
+    EXPECT_EQ(h.items[10].caption, QStringLiteral("item10"));
+    ASSERT_EQ(notes.size(), 2);
+    EXPECT_TRUE(notes.at(0).contains(QStringLiteral("標題"))) << qPrintable(notes.at(0));
+    EXPECT_TRUE(notes.at(1).contains(QStringLiteral("見出し項目 9"))) << qPrintable(notes.at(1));
+}

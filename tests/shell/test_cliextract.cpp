@@ -3,6 +3,8 @@
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -96,6 +98,8 @@ TEST(CliExtract, ErrorsLeaveNothingUnderTheOutputName)
         {{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), out, QStringLiteral("--cond"), QStringLiteral("maybe:2:X")}, 2},
         {{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), out, QStringLiteral("--cond"), QStringLiteral("and:7:X")}, 2},
         {{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), out, QStringLiteral("--records"), QStringLiteral("x-3")}, 2},
+        {{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), out, QStringLiteral("--records"), QStringLiteral("5-3")}, 2},
+        {{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), dir.path(QStringLiteral("no/such/out.vtb"))}, 1},
         {{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), out, QStringLiteral("--bogus")}, 2},
         {{QStringLiteral("extract"), dir.path(QStringLiteral("none.zki")), QStringLiteral("-o"), out}, 1},
         {{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), out, QStringLiteral("--dict"), dir.path(QStringLiteral("none.dic"))}, 1},
@@ -107,4 +111,138 @@ TEST(CliExtract, ErrorsLeaveNothingUnderTheOutputName)
         EXPECT_FALSE(r.errText().isEmpty());
         EXPECT_FALSE(QFileInfo::exists(out)) << qPrintable(c.args.join(QLatin1Char(' ')));
     }
+}
+
+namespace {
+
+// A copy of the example database pair in dir, as db.zki and db.zkd.
+QString copyExample(const TempDir &dir)
+{
+    dir.writeBytes(QStringLiteral("db.zkd"), Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))));
+    return dir.writeBytes(QStringLiteral("db.zki"), Zelkor::Test::readBytes(exampleDb()));
+}
+
+} // namespace
+
+// An output that is one of the command's inputs (however its path is spelled) or no regular file
+// is refused before anything is read or written; the inputs stay as they were.
+TEST(CliOutputs, InputsAndSpecialFilesAreNeverOverwritten)
+{
+    TempDir dir;
+    const QString db = copyExample(dir);
+    const QString dic = dir.writeBytes(QStringLiteral("d.dic"), Zelkor::Test::readBytes(exampleDict()));
+    const QString table = dir.path(QStringLiteral("t.vtb"));
+    ASSERT_EQ(runCli({QStringLiteral("extract"), db, QStringLiteral("-o"), table}).exitCode, 0);
+    ASSERT_TRUE(Zelkor::Test::makeFifo(dir.path(QStringLiteral("pipe.vtb"))));
+    const QString sites = dir.writeBytes(QStringLiteral("sites.csv"), "id,2\r\nA,a\r\n");
+    // A species list that happens to bear the name of the species file mkdb writes.
+    const QString species = dir.writeBytes(QStringLiteral("new.zkd"), "r,s,l,c\r\nA,Poa,H1,+\r\n");
+    ASSERT_TRUE(QFile::link(sites, dir.path(QStringLiteral("link.zki"))));
+    ASSERT_TRUE(QFile::link(table, dir.path(QStringLiteral("table-link.txt"))));
+    const QString extract = QStringLiteral("extract");
+    const QString o = QStringLiteral("-o");
+    const struct { const char *what; QStringList args; QString kept; } cases[] = {
+        {"the relevé file", {extract, db, o, db}, db},
+        {"the species file", {extract, db, o, dir.path(QStringLiteral("db.zkd"))}, dir.path(QStringLiteral("db.zkd"))},
+        {"the dictionary", {extract, db, QStringLiteral("--dict"), dic, o, dic}, dic},
+        {"the table read, spelled otherwise",
+         {extract, db, QStringLiteral("--table"), table, o, dir.path(QStringLiteral("x/../t.vtb"))}, table},
+        {"a pipe", {extract, db, o, dir.path(QStringLiteral("pipe.vtb"))}, QString()},
+        {"mkdb's species list", {QStringLiteral("mkdb"), sites, species, o, dir.path(QStringLiteral("new.zki"))}, species},
+        {"mkdb's site list through a link", {QStringLiteral("mkdb"), sites, species, o, dir.path(QStringLiteral("link.zki"))}, sites},
+        {"sort's own table", {QStringLiteral("sort"), table, o, table, QStringLiteral("--species")}, table},
+        {"constancy's table through a link", {QStringLiteral("constancy"), table, o, dir.path(QStringLiteral("table-link.txt"))}, table},
+        {"export's table through a link", {QStringLiteral("export"), QStringLiteral("text"), table, o, dir.path(QStringLiteral("table-link.txt"))}, table},
+    };
+    QDir().mkpath(dir.path(QStringLiteral("x")));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray before = c.kept.isEmpty() ? QByteArray() : Zelkor::Test::readBytes(c.kept);
+        const auto r = runCli(c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.outText().isEmpty()) << qPrintable(r.outText());
+        EXPECT_TRUE(r.errText().contains(QStringLiteral("出力先"))) << qPrintable(r.errText());
+        if (!c.kept.isEmpty()) {
+            EXPECT_EQ(Zelkor::Test::readBytes(c.kept), before);
+        }
+    }
+    EXPECT_TRUE(QFileInfo(dir.path(QStringLiteral("link.zki"))).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("new.zki"))));
+}
+
+// A full disk (here a file-size limit) while the output is written: the command fails with a
+// clear message, prints no count, and the old table, or the old database pair, stays as it was.
+TEST(CliOutputs, FullDiskFailsAndKeepsTheOldFiles)
+{
+    TempDir dir;
+    const QString db = copyExample(dir);
+    const QString table = dir.writeBytes(QStringLiteral("old.vtb"), "old table\r\n");
+    const QString newDb = dir.writeBytes(QStringLiteral("new.zki"), "old relevés");
+    dir.writeBytes(QStringLiteral("new.zkd"), "old species");
+    const QString o = QStringLiteral("-o");
+    const QString examples = Zelkor::Test::sourcePath(QStringLiteral("examples/"));
+    const struct { const char *what; QStringList args; QStringList kept; } cases[] = {
+        {"extract", {QStringLiteral("extract"), db, o, table}, {table}},
+        {"mkdb", {QStringLiteral("mkdb"), examples + QStringLiteral("dune-sites.csv"), examples + QStringLiteral("dune-cover.csv"),
+                  QStringLiteral("--header-items"), examples + QStringLiteral("dune-items.csv"), o, newDb},
+         {newDb, dir.path(QStringLiteral("new.zkd"))}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<QByteArray> before;
+        for (const QString &k : c.kept)
+            before.push_back(Zelkor::Test::readBytes(k));
+        const auto r = runCli(c.args, QString(), 1000);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.outText().isEmpty()) << qPrintable(r.outText());
+        EXPECT_TRUE(r.errText().contains(QStringLiteral("ファイルが大きすぎます"))) << qPrintable(r.errText());
+        for (qsizetype k = 0; k < c.kept.size(); ++k)
+            EXPECT_EQ(Zelkor::Test::readBytes(c.kept[k]), before[std::size_t(k)]) << qPrintable(c.kept[k]);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 5);
+    }
+}
+
+// Damaged databases: a pipe is refused at once; records that cannot be read are told on stderr,
+// so random bytes read as "0 extracted, N unreadable" rather than as a clean empty result; a name
+// byte that is no Shift-JIS is mended and told, and the rest is extracted.
+TEST(CliOutputs, DamagedDatabasesAreTold)
+{
+    TempDir dir;
+    ASSERT_TRUE(Zelkor::Test::makeFifo(dir.path(QStringLiteral("pipe.zki"))));
+    dir.writeBytes(QStringLiteral("pipe.zkd"), QByteArray(512, ' '));
+    QByteArray junk(256 * 11, '\0');
+    quint32 x = 12345;
+    for (char &c : junk)
+        c = char((x = x * 1103515245u + 12345u) >> 16);
+    dir.writeBytes(QStringLiteral("junk.zkd"), junk);
+    const QString random = dir.writeBytes(QStringLiteral("junk.zki"), junk);
+    const QString cutDb = dir.writeBytes(QStringLiteral("cut/db.zki"), Zelkor::Test::readBytes(exampleDb()));
+    dir.writeBytes(QStringLiteral("cut/db.zkd"),
+                   Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))).left(512 * 10));
+    QByteArray species = Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd")));
+    species[512 + 3] = '\x81'; // the first name of relevé 1 gets a lead byte without its trail byte
+    species[512 + 4] = ' ';
+    dir.writeBytes(QStringLiteral("bad/db.zkd"), species);
+    const QString badName = dir.writeBytes(QStringLiteral("bad/db.zki"), Zelkor::Test::readBytes(exampleDb()));
+
+    const struct { const char *what; QString db; int exit; QString out; QString err; } cases[] = {
+        {"pipe", dir.path(QStringLiteral("pipe.zki")), 1, QString(), QStringLiteral("通常のファイルではありません")},
+        {"random bytes", random, 0, QStringLiteral("抽出数＝0\n"), QStringLiteral("10 件は読めない")},
+        {"species file cut short", cutDb, 0, QString(), QStringLiteral("件は読めない")},
+        {"name byte that is no Shift-JIS", badName, 0, QStringLiteral("抽出数＝20\n"), QStringLiteral("レコード 1: 1 番目の種名")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString out = dir.path(QStringLiteral("out.vtb"));
+        QFile::remove(out);
+        const auto r = runCli({QStringLiteral("extract"), c.db, QStringLiteral("-o"), out});
+        EXPECT_EQ(r.exitCode, c.exit) << qPrintable(r.errText());
+        if (!c.out.isEmpty()) {
+            EXPECT_EQ(r.outText(), c.out);
+        }
+        EXPECT_TRUE(r.errText().contains(c.err)) << qPrintable(r.errText());
+        EXPECT_EQ(QFileInfo::exists(out), c.exit == 0);
+    }
+    const auto info = runCli({QStringLiteral("info"), dir.path(QStringLiteral("pipe.zki"))});
+    EXPECT_EQ(info.exitCode, 1);
 }

@@ -47,7 +47,7 @@ std::map<QString, QString> infoFields(const QString &report)
     return m;
 }
 
-// Rows of a plain comma-separated file with a header line (the shared data have no quoting).
+// Rows of a plain comma-separated file with a header line (the fixture data have no quoting).
 QList<QStringList> csvRows(const QString &fileName)
 {
     QList<QStringList> rows;
@@ -97,17 +97,17 @@ TEST(CliMkdb, ExampleDataRoundTrip)
 
     // Every relevé against the published data: site values and each species' code.
     QHash<QString, QString> fullName;
-    for (const QStringList &r : csvRows(Zelkor::Test::sharedDataPath(QStringLiteral("dune_species.csv"))))
+    for (const QStringList &r : csvRows(Zelkor::Test::fixturePath(QStringLiteral("dune/dune_species.csv"))))
         fullName.insert(r[0], r[4]);
     const QHash<QString, quint8> bytes{{QStringLiteral("r"), 6}, {QStringLiteral("+"), 1}, {QStringLiteral("1"), 10},
                                        {QStringLiteral("2"), 20}, {QStringLiteral("3"), 30}, {QStringLiteral("4"), 40},
                                        {QStringLiteral("5"), 50}};
     std::map<int, std::map<QString, quint8>> expected;
-    for (const QStringList &r : csvRows(Zelkor::Test::sharedDataPath(QStringLiteral("dune_bb.csv")))) {
+    for (const QStringList &r : csvRows(Zelkor::Test::fixturePath(QStringLiteral("dune/dune_bb.csv")))) {
         ASSERT_EQ(r[2], QStringLiteral("H1"));
         expected[r[0].toInt()][fullName.value(r[1])] = bytes.value(r[3], 255);
     }
-    const QList<QStringList> env = csvRows(Zelkor::Test::sharedDataPath(QStringLiteral("dune_env.csv")));
+    const QList<QStringList> env = csvRows(Zelkor::Test::fixturePath(QStringLiteral("dune/dune_env.csv")));
     ASSERT_EQ(env.size(), 20);
 
     VegDatabase db;

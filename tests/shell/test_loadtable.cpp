@@ -254,3 +254,43 @@ TEST_F(TableFileCommands, StartUpLoadsTheTableNamedOnTheCommandLine)
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("cmd"));
     EXPECT_EQ(ws.model().speciesCount(), 2);
 }
+
+// The save dialog may name the database, the dictionary or the settings file in use, or a file
+// that is none: the table is not written there, and nothing is asked before the refusal.
+TEST_F(TableFileCommands, SaveRefusesTheFilesInUseAndSpecialFiles)
+{
+    const QString zki = dir.writeBytes(QStringLiteral("db/d.zki"),
+                                       Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki"))));
+    const QString zkd = dir.writeBytes(QStringLiteral("db/d.zkd"),
+                                       Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))));
+    const QString dic = dir.writeBytes(QStringLiteral("db/d.dic"), "A,B\r\n");
+    ws.setDataFile(zki);
+    ASSERT_TRUE(ws.setDictionary(dic));
+    ws.settings().dictFileName = dic;
+    ASSERT_TRUE(Zelkor::Test::makeFifo(dir.path(QStringLiteral("pipe.vtb"))));
+    fill(1, 1, QStringLiteral("t"));
+    ui.clearLog();
+    const struct { const char *what; QString path; } cases[] = {
+        {"relevé file", zki},
+        {"species file, spelled otherwise", dir.path(QStringLiteral("db/../db/d.zkd"))},
+        {"dictionary", dic},
+        {"pipe", dir.path(QStringLiteral("pipe.vtb"))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool file = QFileInfo(c.path).isFile(); // a pipe is not read: it would wait for ever
+        const QByteArray before = file ? Zelkor::Test::readBytes(c.path) : QByteArray();
+        ui.clearLog();
+        ui.answerFile(c.path);
+        ws.itemSaveTableClick();
+        ASSERT_EQ(ui.messages().size(), 1);
+        EXPECT_TRUE(ui.messages().at(0).contains(QStringLiteral("出力先"))) << qPrintable(ui.messages().at(0));
+        EXPECT_EQ(ui.log().size(), 2) << qPrintable(ui.log().join(QLatin1Char('\n'))); // the dialog, the error
+        if (file) {
+            EXPECT_EQ(Zelkor::Test::readBytes(c.path), before);
+        }
+    }
+    EXPECT_FALSE(QFileInfo(dir.path(QStringLiteral("pipe.vtb"))).isFile());
+    EXPECT_EQ(Zelkor::Test::readBytes(zkd),
+              Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))));
+}

@@ -8,6 +8,9 @@
 #include <QProcess>
 
 #include <cctype>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 void PrintTo(const QString &text, std::ostream *os)
 {
@@ -84,19 +87,28 @@ QString sourcePath(const QString &relative)
     return QDir(QStringLiteral(ZELKOR_SOURCE_DIR)).filePath(relative);
 }
 
-QString sharedDataPath(const QString &relative)
+QString fixturePath(const QString &relative)
 {
-    return QDir(QStringLiteral(ZELKOR_SHARED_DATA_DIR)).filePath(relative);
+    return QDir(QStringLiteral(ZELKOR_SOURCE_DIR "/tests/data")).filePath(relative);
 }
 
 QString CliResult::outText() const { return QString::fromUtf8(out); }
 QString CliResult::errText() const { return QString::fromUtf8(err); }
 
-CliResult runCli(const QStringList &arguments, const QString &workingDir)
+CliResult runCli(const QStringList &arguments, const QString &workingDir, qint64 fileSizeLimit)
 {
     QProcess p;
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
+    if (fileSizeLimit >= 0) {
+        p.setChildProcessModifier([fileSizeLimit] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit;
+            limit.rlim_cur = rlim_t(fileSizeLimit);
+            limit.rlim_max = rlim_t(fileSizeLimit);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     p.start(QStringLiteral(ZELKOR_CLI_PATH), arguments);
     CliResult r;
     if (!p.waitForFinished(120000)) {
@@ -107,6 +119,30 @@ CliResult runCli(const QStringList &arguments, const QString &workingDir)
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    m_oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit;
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_oldSoft = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    struct rlimit limit;
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_oldSoft);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, m_oldHandler);
+}
+
+bool makeFifo(const QString &path)
+{
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
 }
 
 } // namespace Zelkor::Test

@@ -34,9 +34,10 @@ QByteArray readBytes(const QString &fileName);
 /// Reads a CP932 file with CR LF ends as lines.
 QStringList readLines(const QString &fileName);
 
-/// The project's source folder and the shared real data folder.
+/// A file of the project's source folder.
 QString sourcePath(const QString &relative);
-QString sharedDataPath(const QString &relative);
+/// A fixture file of the tests (tests/data), part of the repository.
+QString fixturePath(const QString &relative);
 
 /// A description turned into a test name: every character but letters and digits becomes "_".
 std::string caseName(std::string description);
@@ -58,7 +59,28 @@ struct CliResult
     QString errText() const;
 };
 
-/// Runs zelkor-cli with the arguments, in workingDir when given.
-CliResult runCli(const QStringList &arguments, const QString &workingDir = QString());
+/// Runs zelkor-cli with the arguments, in workingDir when given. With fileSizeLimit ≥ 0 the
+/// program runs under that limit of file size in bytes (RLIMIT_FSIZE), the signal of an exceeded
+/// limit ignored, so that its writes fail as on a full disk.
+CliResult runCli(const QStringList &arguments, const QString &workingDir = QString(), qint64 fileSizeLimit = -1);
+
+/// While it lives, this process may write files only up to `bytes` bytes (RLIMIT_FSIZE, with
+/// SIGXFSZ ignored): writes past the limit fail as on a full disk. Keep test output out of its
+/// lifetime.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    qint64 m_oldSoft;
+    void (*m_oldHandler)(int);
+};
+
+/// Makes a named pipe at path; false when the system has none.
+bool makeFifo(const QString &path);
 
 } // namespace Zelkor::Test

@@ -1,4 +1,5 @@
 #include "analysis/gui/freqtablepanel.h"
+#include "platform/gui/floatingpanel.h"
 
 #include "analysis/constancycommand.h"
 
@@ -8,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -120,17 +120,7 @@ void FreqTablePanel::itemMakeFreqTableClick()
     m_numGroup->setText(QString::number(state.groups));
     m_title->setText(state.title);
 
-    // Over the right part of the grid, so that the species names stay in sight.
-    adjustSize();
-    QRect area = parentWidget() ? parentWidget()->rect() : QRect(QPoint(), size());
-    if (const auto *window = qobject_cast<const QMainWindow *>(parentWidget()))
-        if (const QWidget *central = window->centralWidget())
-            area = central->geometry();
-    const int x = std::max(area.left(), area.right() - width() - 16);
-    const int y = area.top() + std::clamp(area.height() - height(), 0, 8);
-    move(x, y);
-    show();
-    raise();
+    showOverGrid(this);
     m_build->setFocus(Qt::OtherFocusReason);
 }
 

@@ -1,4 +1,5 @@
 #include "database/gui/addrelevepanel.h"
+#include "platform/gui/floatingpanel.h"
 
 #include "shell/workspace.h"
 
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -98,6 +98,7 @@ AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
     , m_synToCom(button(QStringLiteral("BtnSynToCom"), QStringLiteral("標準名に変換"), this))
     , m_serachN(counter(QStringLiteral("LabSerachN"), this))
     , m_fitN(counter(QStringLiteral("LabFitN"), this))
+    , m_unreadable(caption(QString(), this))
     , m_reset(button(QStringLiteral("BtnRetrReset"), QStringLiteral("初期化"), this))
     , m_new(button(QStringLiteral("BtnRetrNew"), QStringLiteral("新規抽出"), this))
     , m_add(button(QStringLiteral("BtnRetrAdd"), QStringLiteral("追加抽出"), this))
@@ -213,6 +214,11 @@ AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
     countRow->addWidget(caption(QStringLiteral("抽出数＝"), this));
     countRow->addWidget(m_fitN);
     outer->addLayout(countRow);
+    // Records of the range that could not be read are said, not passed over in silence.
+    m_unreadable->setObjectName(QStringLiteral("LabUnreadable"));
+    m_unreadable->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_unreadable->hide();
+    outer->addWidget(m_unreadable);
 
     auto *scanRow = new QHBoxLayout;
     scanRow->addWidget(m_reset);
@@ -265,6 +271,7 @@ void AddRelevePanel::showDatabaseAndTable()
     m_spN->setText(QString::number(m_ws->model().speciesCount()));
     m_serachN->setText(QStringLiteral("0"));
     m_fitN->setText(QStringLiteral("0"));
+    showUnreadable(0);
 }
 
 void AddRelevePanel::itemAddReleveClick()
@@ -272,17 +279,7 @@ void AddRelevePanel::itemAddReleveClick()
     m_ws->itemAddReleveClick();
     showDatabaseAndTable();
 
-    // Over the right part of the grid, so that the species names stay in sight.
-    adjustSize();
-    QRect area = parentWidget() ? parentWidget()->rect() : QRect(QPoint(), size());
-    if (const auto *window = qobject_cast<const QMainWindow *>(parentWidget()))
-        if (const QWidget *central = window->centralWidget())
-            area = central->geometry();
-    const int x = std::max(area.left(), area.right() - width() - 16);
-    const int y = area.top() + std::clamp(area.height() - height(), 0, 8);
-    move(x, y);
-    show();
-    raise();
+    showOverGrid(this);
     m_editGrid->setFocus(Qt::OtherFocusReason);
 }
 
@@ -363,8 +360,15 @@ void AddRelevePanel::btnRetrNewClick(bool newExtraction)
             clock.restart();
         }
     };
-    m_ws->btnRetrNewClick(q, newExtraction, progress);
+    const bool scanned = m_ws->btnRetrNewClick(q, newExtraction, progress);
     showCounters(record, fit, fitShown);
+    showUnreadable(scanned ? m_ws->extraction().unreadableCount() : 0);
+}
+
+void AddRelevePanel::showUnreadable(int count)
+{
+    m_unreadable->setText(QStringLiteral("読めないレコード＝%1（抽出の対象外）").arg(count));
+    m_unreadable->setVisible(count > 0);
 }
 
 void AddRelevePanel::btnToTableClick()

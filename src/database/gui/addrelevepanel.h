@@ -71,6 +71,9 @@ private:
     void databaseChanged();
     /// Puts the scan's counters on screen and repaints the panel at once.
     void showCounters(int record, int fitCount, bool fitShown);
+    /// The line under the counters that tells how many records of the scan could not be read;
+    /// hidden when there were none.
+    void showUnreadable(int count);
 
     Workspace *m_ws;
     QLabel *m_fileName;
@@ -86,6 +89,7 @@ private:
     QPushButton *m_synToCom;
     QLabel *m_serachN;
     QLabel *m_fitN;
+    QLabel *m_unreadable;
     QPushButton *m_reset;
     QPushButton *m_new;
     QPushButton *m_add;

@@ -11,6 +11,7 @@ const std::vector<Command> &commands()
         {mkdbCommand, runMkdb},
         {extractCommand, runExtract},
         {searchCommand, runSearch},
+        {exportCommand, runExport},
         {constancyCommand, runConstancy},
         {sortCommand, runSort},
         {raCommand, runRa},

@@ -31,11 +31,15 @@ int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Reciprocal averaging of a table file: the score table and the reordered table.
 int runRa(const QStringList &args, QTextStream &out, QTextStream &err);
 
+/// Writes an output of a table file (text layout, matrices, site data).
+int runExport(const QStringList &args, QTextStream &out, QTextStream &err);
+
 /// What each subcommand takes (its usage text comes from it).
 CommandSpec infoCommand();
 CommandSpec mkdbCommand();
 CommandSpec searchCommand();
 CommandSpec extractCommand();
+CommandSpec exportCommand();
 CommandSpec constancyCommand();
 CommandSpec sortCommand();
 CommandSpec raCommand();

@@ -5,6 +5,7 @@
 #include "analysis/freqtablemodel.h"
 #include "analysis/freqtabletextfile.h"
 #include "database/tablefile.h"
+#include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
@@ -45,6 +46,11 @@ int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err)
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("txt") && suffix != QLatin1String("csv"))
         return cmd.usageError(err, QStringLiteral("出力ファイルの拡張子は .txt か .csv にして下さい: %1").arg(output));
+    // The output must not replace the table read (through a link, say), nor anything that is no
+    // regular file.
+    QString outputError;
+    if (!checkOutputFile(output, {input}, &outputError))
+        return cmd.userError(err, outputError);
 
     const bool cover = !cmd.isSet(QStringLiteral("no-cover"));
     const QString classes = cmd.isSet(QStringLiteral("classes")) ? cmd.value(QStringLiteral("classes")) : QStringLiteral("5");

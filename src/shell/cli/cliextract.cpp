@@ -1,6 +1,8 @@
 // zelkor-cli extract: relevés of a database into a table file, as the retrieval panel does.
 #include "database/extraction.h"
 #include "database/tablefile.h"
+#include "database/vegdatabase.h"
+#include "platform/fileaccess.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
@@ -89,8 +91,21 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
         return cmd.usageError(err, QStringLiteral("種の条件は 5 つまでです"));
     int first = 1;
     int last = -1;
-    if (cmd.isSet(QStringLiteral("records")) && !parseRange(records, &first, &last))
+    // A backwards range is refused, as info refuses it.
+    if (cmd.isSet(QStringLiteral("records")) && (!parseRange(records, &first, &last) || first > last))
         return cmd.usageError(err, QStringLiteral("レコード範囲が正しくありません: %1").arg(records));
+
+    // The table must not replace a file the command reads, nor anything that is no regular file.
+    {
+        QStringList inputs{VegDatabase::changeExtension(database, QStringLiteral(".zki")),
+                           VegDatabase::changeExtension(database, QStringLiteral(".zkd")), table, settingsFile};
+        inputs << dictionaries;
+        QString error;
+        if (!checkOutputFile(output, inputs, &error)) {
+            err << prefix << error << "\n";
+            return UserError;
+        }
+    }
 
     ScriptedUserInterface ui;
     // The title dialog answers with its start value unless a title is given.
@@ -137,8 +152,12 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
 
     int before = int(ui.messages().size());
     ws.setDataFile(database);
-    if (failed(before))
+    // What was shown is the open failure, or what the header needed mended.
+    failed(before);
+    if (!ws.database().errorString().isEmpty()) {
+        err << prefix << ws.database().errorString() << "\n";
         return UserError;
+    }
 
     RetrievalQuery query;
     query.firstRecord = first;
@@ -150,13 +169,18 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
         failed(before);
         return UserError;
     }
-    out << "抽出数＝" << ws.extraction().fitCount() << "\n";
+    const int fitCount = ws.extraction().fitCount();
+    if (ws.extraction().unreadableCount() > 0)
+        err << prefix << "範囲のレコードのうち " << ws.extraction().unreadableCount()
+            << " 件は読めないため対象外としました\n";
 
     if (titleGiven)
         ui.answerText(title);
     before = int(ui.messages().size());
-    ws.btnToTableClick();
-    if (failed(before))
+    const int inserted = ws.btnToTableClick();
+    // What was left out or mended is told; only a database that cannot be opened fails.
+    failed(before);
+    if (inserted < 0)
         return UserError;
 
     TableFile file;
@@ -164,6 +188,7 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
         err << prefix << file.errorString() << "\n";
         return UserError;
     }
+    out << "抽出数＝" << fitCount << "\n";
     return Success;
 }
 

@@ -3,6 +3,7 @@
 #include "shell/cli/commandline.h"
 
 #include "database/databasebuilder.h"
+#include "platform/fileaccess.h"
 
 #include <QDir>
 
@@ -61,6 +62,18 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
     int d = 2;
     if ((!kText.isEmpty() && !digitOption(kText, &k)) || (!dText.isEmpty() && !digitOption(dText, &d)))
         return cmd.usageError(err, QStringLiteral("--k と --d は 0～9 の数字 1 桁で指定して下さい"));
+
+    // Neither file of the pair may replace an input, nor anything that is no regular file.
+    {
+        const QString zkdName = output.left(output.size() - 4)
+                                + (output.endsWith(QLatin1String(".ZKI")) ? QStringLiteral(".ZKD") : QStringLiteral(".zkd"));
+        const QStringList inputs{positional.at(0), positional.at(1), headerItems};
+        QString error;
+        if (!checkOutputFile(output, inputs, &error) || !checkOutputFile(zkdName, inputs, &error)) {
+            err << cmd.prefix() << error << "\n";
+            return UserError;
+        }
+    }
 
     DatabaseBuilder builder;
     builder.setScales(k, d);

@@ -1,6 +1,7 @@
 // zelkor-cli sort: the species or the relevés of a table file sorted as the tool menu sorts them.
 #include "analysis/tablesort.h"
 #include "database/tablefile.h"
+#include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
@@ -87,6 +88,10 @@ int runSort(const QStringList &args, QTextStream &out, QTextStream &err)
     const bool species = cmd.isSet(QStringLiteral("species"));
     if (species == cmd.isSet(QStringLiteral("releves")))
         return cmd.usageError(err, QStringLiteral("--species と --releves のどちらか一つを指定して下さい"));
+    // The table written must not replace the table read, nor anything that is no regular file.
+    QString outputError;
+    if (!checkOutputFile(output, {cmd.positional().at(0)}, &outputError))
+        return cmd.userError(err, outputError);
 
     TableModel model;
     HeaderItems items;

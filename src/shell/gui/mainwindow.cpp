@@ -4,6 +4,7 @@
 #include "analysis/gui/form2.h"
 #include "analysis/gui/freqtablepanel.h"
 #include "analysis/gui/sortrangepanel.h"
+#include "output/gui/paneltoprint.h"
 #include "database/gui/addrelevepanel.h"
 #include "platform/gui/gridwidget.h"
 #include "shell/gui/aboutbox.h"
@@ -65,12 +66,18 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     // The second window lives as long as the main window; hiding it keeps its table.
     m_form2 = new Form2(&m_ws->freqTable(), &m_ws->ui(), this);
     m_sortRange = new SortRangePanel(&m_ws->sortAndHide(), this);
+    m_panelToPrint = new PanelToPrint(&m_ws->outputPanel(), this);
     buildMenus();
     buildStatusBar();
 
     connect(m_ws, &Workspace::statusChanged, this, &MainWindow::updateStatus);
     connect(m_ws, &Workspace::tableChanged, this, &MainWindow::tableChanged);
     connect(m_ws, &Workspace::settingsRead, this, &MainWindow::applySettings);
+    // The item change unchecks "データ埋込項目を使う"; cancelling it checks it again.
+    connect(&m_ws->outputPanel(), &OutputPanel::changed, this, [this] {
+        if (m_useFI)
+            m_useFI->setChecked(m_ws->settings().useDataItem);
+    });
     connect(&m_ws->constancy(), &ConstancyCommand::freqTableBuilt, m_form2, &Form2::showTable);
     // A score table takes the second window; the constancy settings panel goes.
     connect(&m_ws->recip(), &RecipCommand::scoreTableBuilt, this, [this] {
@@ -145,19 +152,29 @@ void MainWindow::buildMenus()
     addCommand(file, QStringLiteral("Item_SaveTable"), QStringLiteral("現在の表を保存する"),
                [ws] { ws->itemSaveTableClick(); }, true);
     QMenu *table = addSubMenu(file, QStringLiteral("Item_OutTable"), QStringLiteral("組成表として出力する"), true);
-    addCommand(table, QStringLiteral("Item_TextFile"), QStringLiteral("表をテキスト出力(&F)"), notYet);
-    addCommand(table, QStringLiteral("Item_ExcelFile"), QStringLiteral("エクセル形式出力(&X)"), notYet);
-    addCommand(table, QStringLiteral("Item_PrintTable"), QStringLiteral("組成表を直接印刷(&P)"), notYet);
-    addCommand(table, QStringLiteral("Item_PrintKanni"), QStringLiteral("表を省略簡易印刷(&K)"), notYet);
+    // An output command is there once its output is: the panel runs it.
+    OutputPanel *panel = &ws->outputPanel();
+    auto output = [panel](int mode) -> std::function<void()> {
+        if (!panel->hasOutput(mode))
+            return {};
+        return [panel, mode] { panel->itemOutputClick(mode); };
+    };
+    addCommand(table, QStringLiteral("Item_TextFile"), QStringLiteral("表をテキスト出力(&F)"), output(OutputPanel::TextFile))
+        ->setToolTip(QStringLiteral("表をﾃｷｽﾄファイルとして出力する"));
+    addCommand(table, QStringLiteral("Item_ExcelFile"), QStringLiteral("エクセル形式出力(&X)"), output(OutputPanel::ExcelFile));
+    addCommand(table, QStringLiteral("Item_PrintTable"), QStringLiteral("組成表を直接印刷(&P)"), output(OutputPanel::PrintTable))
+        ->setToolTip(QStringLiteral("現在の表をて印刷する"));
+    addCommand(table, QStringLiteral("Item_PrintKanni"), QStringLiteral("表を省略簡易印刷(&K)"), output(OutputPanel::PrintKanni));
     addCommand(table, QStringLiteral("Item_PrintSetup"), QStringLiteral("プリンターの設定(&T)"),
                [this] { itemPrintSetupClick(); });
     file->addSeparator();
-    addCommand(file, QStringLiteral("Item_ValueMatrix"), QStringLiteral("数値表として出力する"), notYet, true);
-    addCommand(file, QStringLiteral("Item_PCordCSV"), QStringLiteral("PCord用にCSV出力する"), notYet, true);
+    addCommand(file, QStringLiteral("Item_ValueMatrix"), QStringLiteral("数値表として出力する"), output(OutputPanel::ValueMatrix), true);
+    addCommand(file, QStringLiteral("Item_PCordCSV"), QStringLiteral("PCord用にCSV出力する"), output(OutputPanel::PCordCSV), true);
     QMenu *dist = addSubMenu(file, QStringLiteral("Item_OutDistribution"), QStringLiteral("分布データ等を出力する"), true);
-    addCommand(dist, QStringLiteral("Item_PlotData"), QStringLiteral("立地環境データ"), notYet);
-    addCommand(dist, QStringLiteral("Item_GPSPOT"), QStringLiteral("GPS　POTデータ"), notYet);
-    addCommand(dist, QStringLiteral("Item_MeshData"), QStringLiteral("メッシュ分布データ"), notYet);
+    SiteExport *site = &ws->siteExport();
+    addCommand(dist, QStringLiteral("Item_PlotData"), QStringLiteral("立地環境データ"), [site] { site->itemPlotDataClick(); });
+    addCommand(dist, QStringLiteral("Item_GPSPOT"), QStringLiteral("GPS　POTデータ"), [site] { site->itemGPSPOTClick(); });
+    addCommand(dist, QStringLiteral("Item_MeshData"), QStringLiteral("メッシュ分布データ"), [site] { site->itemMeshDataClick(); });
     file->addSeparator();
     addCommand(file, QStringLiteral("Btn_Quit"), QStringLiteral("終了(&X)"), [this] { btnQuitClick(); });
 
@@ -224,7 +241,8 @@ void MainWindow::buildMenus()
     addCommand(settings, QStringLiteral("Item_CheckName"), QStringLiteral("異名辞書の読込み"),
                [ws] { ws->itemCheckNameClick(); });
     settings->addSeparator();
-    addCommand(settings, QStringLiteral("Item_ChangeItem"), QStringLiteral("表組み項目の変更"), notYet);
+    addCommand(settings, QStringLiteral("Item_ChangeItem"), QStringLiteral("表組み項目の変更"),
+               [panel] { panel->itemChangeItemClick(); });
     addCommand(settings, QStringLiteral("Item_SetFont"), QStringLiteral("表のフォント変更"),
                [ws] { ws->itemSetFontClick(); });
 

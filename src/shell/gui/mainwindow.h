@@ -16,6 +16,7 @@ class AddRelevePanel;
 class Form2;
 class FreqTablePanel;
 class GridWidget;
+class PanelToPrint;
 class SortRangePanel;
 class VegTableController;
 class Workspace;
@@ -44,6 +45,8 @@ public:
     AddRelevePanel *addRelevePanel() const { return m_addReleve; }
     /// The range panel (PanelofSortRange) of the sorting and hiding commands.
     SortRangePanel *sortRangePanel() const { return m_sortRange; }
+    /// The output panel (PaneltoPrint) of the output commands and the item change.
+    PanelToPrint *panelToPrint() const { return m_panelToPrint; }
     /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
     VegTableController *tableController() const { return m_tableController; }
     /// The settings panel (Panel_Freq_Table) of "常在度表を作成する".
@@ -103,6 +106,7 @@ private:
     Form2 *m_form2 = nullptr;
     QAction *m_showFreqTable = nullptr;
     SortRangePanel *m_sortRange = nullptr;
+    PanelToPrint *m_panelToPrint = nullptr;
     QAction *m_fileChg = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand

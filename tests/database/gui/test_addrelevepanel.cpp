@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -410,9 +411,8 @@ TEST_F(AddRelevePanelTest, ExtractInsertSaveClearAndLoadGiveTheSameTable)
 TEST_F(AddRelevePanelTest, MenuCommandsOfTheDatabaseAndSettingsRun)
 {
     for (const char *item : {"Item_AddReleve", "Item_LoadTable", "Item_FileChg", "Item_UseFI", "Item_ReadINI",
-                             "Item_CheckName"})
+                             "Item_CheckName", "Item_ChangeItem"})
         EXPECT_TRUE(window.action(QString::fromUtf8(item))->isEnabled()) << item;
-    EXPECT_FALSE(window.action(QStringLiteral("Item_ChangeItem"))->isEnabled());
 
     // "データ埋込項目を使う": the check shows the answer.
     QAction *useFI = window.action(QStringLiteral("Item_UseFI"));
@@ -445,4 +445,26 @@ TEST_F(AddRelevePanelTest, MenuCommandsOfTheDatabaseAndSettingsRun)
     window.action(QStringLiteral("Item_CheckName"))->trigger();
     EXPECT_EQ(window.statusTexts().at(7), QStringLiteral("more.dic"));
     EXPECT_EQ(ws.synToCommonName(QStringLiteral("lolium")), kLolium);
+}
+
+// Records of the range that cannot be read are told in a line of the panel; a sound scan hides it.
+TEST_F(AddRelevePanelTest, UnreadableRecordsAreToldUnderTheCounters)
+{
+    const QString zki = makeDatabase(QStringLiteral("cut.zki"), 5);
+    QFile zkd(dir.path(QStringLiteral("cut.zkd")));
+    ASSERT_TRUE(zkd.resize(512 * 3)); // the header and the blocks of relevés 1 and 2
+    ws.setDataFile(zki);
+    open();
+    click(QStringLiteral("BtnRetrNew"));
+    EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("2"));
+    QLabel *line = control<QLabel>(QStringLiteral("LabUnreadable"));
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), QStringLiteral("読めないレコード＝3（抽出の対象外）"));
+
+    ws.setDataFile(makeDatabase(QStringLiteral("sound.zki"), 5));
+    open();
+    EXPECT_FALSE(line->isVisible());
+    click(QStringLiteral("BtnRetrNew"));
+    EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("5"));
+    EXPECT_FALSE(line->isVisible());
 }

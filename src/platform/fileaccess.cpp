@@ -1,0 +1,131 @@
+#include "platform/fileaccess.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Zelkor {
+
+namespace {
+
+QString shown(const QString &fileName)
+{
+    return QDir::toNativeSeparators(fileName);
+}
+
+} // namespace
+
+QString systemErrorText(int errnum)
+{
+    switch (errnum) {
+    case ENOENT: return QStringLiteral("ファイルまたはフォルダがありません");
+    case ENOTDIR: return QStringLiteral("途中のフォルダがフォルダではありません");
+    case EISDIR: return QStringLiteral("フォルダです");
+    case EACCES:
+    case EPERM: return QStringLiteral("アクセスが許可されていません");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("ディスクの空き容量が足りません");
+    case EFBIG: return QStringLiteral("ファイルが大きすぎます");
+    case EROFS: return QStringLiteral("読み取り専用の場所です");
+    case EIO: return QStringLiteral("入出力エラーです");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("開いているファイルが多すぎます");
+    case ENAMETOOLONG: return QStringLiteral("名前が長すぎます");
+    case ELOOP: return QStringLiteral("シンボリックリンクが多すぎます");
+    case EBUSY:
+    case ETXTBSY: return QStringLiteral("ファイルが使用中です");
+    case ENXIO:
+    case ENODEV: return QStringLiteral("装置がありません");
+    case ENOMEM: return QStringLiteral("メモリが足りません");
+    default:
+        return QStringLiteral("システムエラー %1: %2").arg(errnum).arg(QString::fromLocal8Bit(std::strerror(errnum)));
+    }
+}
+
+bool openRegularFile(QFile *file, const QString &fileName, QString *error)
+{
+    file->close();
+    const QByteArray path = QFile::encodeName(fileName);
+    // A device is not even opened (opening some has effects of its own).
+    struct stat before;
+    if (::stat(path.constData(), &before) == 0 && !S_ISREG(before.st_mode)) {
+        *error = S_ISDIR(before.st_mode)
+                     ? QStringLiteral("「%1」はフォルダです").arg(shown(fileName))
+                     : QStringLiteral("ファイル「%1」は通常のファイルではありません").arg(shown(fileName));
+        return false;
+    }
+    // Non-blocking, so that opening a pipe with no writer returns at once instead of waiting.
+    int fd = -1;
+    do {
+        fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int e = errno;
+        *error = e == ENOENT ? QStringLiteral("ファイル「%1」がありません").arg(shown(fileName))
+                             : QStringLiteral("ファイル「%1」を開けません（%2）").arg(shown(fileName), systemErrorText(e));
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        *error = QStringLiteral("ファイル「%1」を開けません（%2）").arg(shown(fileName), systemErrorText(e));
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *error = S_ISDIR(st.st_mode)
+                     ? QStringLiteral("「%1」はフォルダです").arg(shown(fileName))
+                     : QStringLiteral("ファイル「%1」は通常のファイルではありません").arg(shown(fileName));
+        return false;
+    }
+    // Reads of a regular file block as usual.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file->setFileName(fileName);
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *error = QStringLiteral("ファイル「%1」を開けません").arg(shown(fileName));
+        return false;
+    }
+    return true;
+}
+
+bool checkOutputFile(const QString &outputFile, const QStringList &inputFiles, QString *error)
+{
+    struct stat out;
+    if (::stat(QFile::encodeName(outputFile).constData(), &out) != 0)
+        return true; // nothing there yet (or nothing reachable: the write itself will say why)
+    if (!S_ISREG(out.st_mode)) {
+        *error = S_ISDIR(out.st_mode)
+                     ? QStringLiteral("出力先「%1」はフォルダです").arg(shown(outputFile))
+                     : QStringLiteral("出力先「%1」は通常のファイルではないため書き込めません").arg(shown(outputFile));
+        return false;
+    }
+    for (const QString &input : inputFiles) {
+        if (input.isEmpty())
+            continue;
+        struct stat in;
+        if (::stat(QFile::encodeName(input).constData(), &in) != 0)
+            continue;
+        if (in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+            *error = QStringLiteral("出力先「%1」は入力ファイル「%2」と同じファイルです。別の名前を指定して下さい")
+                         .arg(shown(outputFile), shown(input));
+            return false;
+        }
+    }
+    // A symbolic link to a non-regular file was caught above (stat follows links); a dangling one
+    // is written through by the writers.
+    return true;
+}
+
+} // namespace Zelkor

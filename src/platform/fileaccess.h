@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QFile;
+
+namespace Zelkor {
+
+/// A short Japanese text for a system error number (errno): "ファイルがありません",
+/// "ディスクの空き容量が足りません" and so on; a rare error gives its number and the system's text.
+QString systemErrorText(int errnum);
+
+/// Opens fileName for reading as a regular file: a missing file, a folder, a pipe or a device is
+/// refused at once (a pipe is never waited on). False with *error, a Japanese sentence naming
+/// the file, when the file cannot be used; file is then closed.
+bool openRegularFile(QFile *file, const QString &fileName, QString *error);
+
+/// Whether outputFile may be written by a command that reads inputFiles: it must not be the same
+/// file as any input (the same device and file number, however the paths are spelled, symbolic
+/// and hard links included), and what already stands under its name must be a regular file
+/// (never a folder, device, pipe or socket). False with *error in Japanese otherwise. An output
+/// that does not exist yet and empty input names are fine.
+bool checkOutputFile(const QString &outputFile, const QStringList &inputFiles, QString *error);
+
+} // namespace Zelkor

@@ -1,0 +1,254 @@
+// zelkor-cli export: the outputs of a table file, as the output panel and the site-data menu
+// write them.
+#include "shell/cli/clicommands.h"
+#include "shell/cli/commandline.h"
+
+#include "analysis/matrixoutputoptions.h"
+#include "analysis/pcordmatrixwriter.h"
+#include "analysis/valuematrixwriter.h"
+#include "database/siteexport.h"
+#include "database/tablefile.h"
+#include "output/tablelayout.h"
+#include "output/tabletextfile.h"
+#include "platform/fileaccess.h"
+#include "platform/scripteduserinterface.h"
+#include "platform/textfile.h"
+#include "table/headeritems.h"
+#include "table/settings.h"
+#include "table/tablemodel.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+namespace Zelkor::Cli {
+
+namespace {
+
+/// The table file and what the options make of it.
+struct ExportJob
+{
+    TableModel model;
+    HeaderItems items;
+    Settings settings;
+    QString title;
+    OutputRange range;
+    QString output;
+    int method = 1;
+    int direction = 0;
+};
+
+/// Writes one format; false with *error.
+using Writer = std::function<bool(ExportJob &job, QString *error)>;
+
+bool writeText(ExportJob &job, QString *error)
+{
+    TableLayoutOptions options;
+    options.title = job.title;
+    options.range = job.range;
+    options.frequency = job.settings.frequency;
+    options.oneTimeApart = job.settings.oneTime;
+    options.layerNames = job.settings.layerNames;
+    TableTextFile file;
+    if (file.write(TableLayout(job.model, job.items, options), job.range.firstSpecies, job.range.lastSpecies, job.output))
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+MatrixOutputOptions matrixOptions(const ExportJob &job)
+{
+    MatrixOutputOptions options;
+    options.title = job.title;
+    options.firstReleve = job.range.firstReleve;
+    options.lastReleve = job.range.lastReleve;
+    options.firstSpecies = job.range.firstSpecies;
+    options.lastSpecies = job.range.lastSpecies;
+    options.method = job.method;
+    options.direction = job.direction == 1 ? MatrixOutputOptions::ReleveRows : MatrixOutputOptions::SpeciesRows;
+    return options;
+}
+
+bool writeValueMatrix(ExportJob &job, QString *error)
+{
+    ValueMatrixWriter writer;
+    if (writer.write(job.model, matrixOptions(job), job.output))
+        return true;
+    *error = writer.errorString();
+    return false;
+}
+
+bool writePCord(ExportJob &job, QString *error)
+{
+    PCordMatrixWriter writer;
+    if (writer.write(job.model, matrixOptions(job), job.output))
+        return true;
+    *error = writer.errorString();
+    return false;
+}
+
+// The site exports: lines from the table's header rows.
+Writer siteWriter(bool (SiteExport::*lines)(QStringList *) const)
+{
+    return [lines](ExportJob &job, QString *error) {
+        ScriptedUserInterface ui;
+        const SiteExport site(job.model, &job.title, ui);
+        QStringList text;
+        if (lines && !(site.*lines)(&text)) {
+            *error = QStringLiteral("必要なデータが表にありません");
+            return false;
+        }
+        if (!lines)
+            text = site.plotDataLines();
+        return writeTextFile(job.output, text, error);
+    };
+}
+
+const std::map<QString, Writer> &writers()
+{
+    static const std::map<QString, Writer> all = {
+        {QStringLiteral("text"), writeText},
+        {QStringLiteral("value-matrix"), writeValueMatrix},
+        {QStringLiteral("pcord"), writePCord},
+        {QStringLiteral("plot-csv"), siteWriter(nullptr)},
+        {QStringLiteral("gps-pot"), siteWriter(&SiteExport::gpsPotLines)},
+        {QStringLiteral("mesh-grd"), siteWriter(&SiteExport::meshDataLines)},
+    };
+    return all;
+}
+
+// "2,3,8,30": item numbers 1..30.
+bool parseItems(const QString &text, std::vector<int> *items)
+{
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int n = part.trimmed().toInt(&ok);
+        if (!ok || n < 1 || n > HeaderItems::Count)
+            return false;
+        items->push_back(n);
+    }
+    return true;
+}
+
+// A digit option ("--method 3") within 0..max.
+bool parseChoice(const QString &text, int max, int *value)
+{
+    bool ok = false;
+    *value = text.toInt(&ok);
+    return ok && *value >= 0 && *value <= max;
+}
+
+} // namespace
+
+CommandSpec exportCommand()
+{
+    QStringList formats;
+    for (const auto &[name, writer] : writers())
+        formats << name;
+    return {QStringLiteral("export"),
+            QStringLiteral("FORMAT IN.vtb -o OUT [オプション]"),
+            QStringLiteral("表ファイルを出力する。FORMAT = %1\n"
+                           "text: 組成表テキスト、value-matrix: 数値表、pcord: PCord用の数値表（.lst も書く）、\n"
+                           "plot-csv: 立地環境データ、gps-pot: GPS POTデータ、mesh-grd: メッシュ分布データ")
+                .arg(formats.join(QStringLiteral(" | "))),
+            {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT"), QStringLiteral("書き出すファイル")},
+             {{QStringLiteral("settings")}, QStringLiteral("FILE.ini"), QStringLiteral("階層名などの設定（既定: 設定ファイルがないときの値）")},
+             {{QStringLiteral("releves")}, QStringLiteral("A-B"), QStringLiteral("測定の出力範囲（既定: 全部）")},
+             {{QStringLiteral("species")}, QStringLiteral("A-B"), QStringLiteral("植物の出力範囲（既定: 全部）")},
+             {{QStringLiteral("items")}, QStringLiteral("LIST"), QStringLiteral("出力する見出し項目、例 2,3,8,30（既定: 表組みの全項目）")},
+             {{QStringLiteral("frequency")}, {}, QStringLiteral("出現頻度の欄を付ける")},
+             {{QStringLiteral("once-apart")}, {}, QStringLiteral("出現１回の種を別書する")},
+             {{QStringLiteral("method")}, QStringLiteral("0..6"), QStringLiteral("優占度変換（既定 1）")},
+             {{QStringLiteral("direction")}, QStringLiteral("species|releves"), QStringLiteral("数値表の行（既定 species）")},
+             {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("出力の表題（既定: 表の標題）")}},
+            2,
+            2};
+}
+
+int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    CommandLine cmd(exportCommand());
+    int status = Success;
+    if (!cmd.parse(args, out, err, &status))
+        return status;
+    const QString format = cmd.positional().at(0);
+    const auto writer = writers().find(format);
+    if (writer == writers().end())
+        return cmd.usageError(err, QStringLiteral("不明な出力形式です: %1").arg(format));
+
+    ExportJob job;
+    job.output = cmd.value(QStringLiteral("output"));
+    if (job.output.isEmpty())
+        return cmd.usageError(err, QStringLiteral("出力ファイル（-o）を指定して下さい"));
+    if (cmd.isSet(QStringLiteral("method")) && !parseChoice(cmd.value(QStringLiteral("method")), 6, &job.method))
+        return cmd.usageError(err, QStringLiteral("--method は 0～6 で指定して下さい"));
+    const QString direction = cmd.value(QStringLiteral("direction"));
+    if (cmd.isSet(QStringLiteral("direction"))) {
+        if (direction != QLatin1String("species") && direction != QLatin1String("releves"))
+            return cmd.usageError(err, QStringLiteral("--direction は species か releves で指定して下さい"));
+        job.direction = direction == QLatin1String("releves") ? 1 : 0;
+    }
+    std::vector<int> items;
+    if (cmd.isSet(QStringLiteral("items")) && !parseItems(cmd.value(QStringLiteral("items")), &items))
+        return cmd.usageError(err, QStringLiteral("--items は 1～30 の項目番号をコンマで区切って指定して下さい"));
+
+    // The settings first: reading the table then lays out the items of its own header rows.
+    const QString settingsFile = cmd.value(QStringLiteral("settings"));
+    // The output must not replace the table or settings read, nor anything that is no regular file.
+    QString outputError;
+    if (!checkOutputFile(job.output, {cmd.positional().at(1), settingsFile}, &outputError))
+        return cmd.userError(err, outputError);
+    if (!settingsFile.isEmpty()) {
+        if (!QFileInfo(settingsFile).isFile())
+            return cmd.userError(err, QStringLiteral("設定ファイルがありません: %1").arg(settingsFile));
+        QString error;
+        if (!readIniFile(settingsFile, &job.settings, &job.items, &error))
+            return cmd.userError(err, error);
+    }
+    TableFile file;
+    if (!file.read(cmd.positional().at(1), &job.model, &job.items, &job.title))
+        return cmd.userError(err, file.errorString());
+    if (cmd.isSet(QStringLiteral("title")))
+        job.title = cmd.value(QStringLiteral("title"));
+    job.settings.frequency = cmd.isSet(QStringLiteral("frequency"));
+    job.settings.oneTime = cmd.isSet(QStringLiteral("once-apart"));
+    if (cmd.isSet(QStringLiteral("items"))) {
+        for (int n = 1; n <= HeaderItems::Count; ++n)
+            job.items[n].selected = job.items[n].layout && std::find(items.begin(), items.end(), n) != items.end();
+    }
+
+    // The ranges: the whole table unless given; a range reaching beyond the table is refused.
+    job.range = OutputRange{1, job.model.releveCount(), 1, job.model.speciesCount()};
+    struct RangeOption
+    {
+        const char *name;
+        int *first;
+        int *last;
+        int count;
+        const char *what;
+    };
+    const RangeOption ranges[] = {
+        {"releves", &job.range.firstReleve, &job.range.lastReleve, job.model.releveCount(), "測定"},
+        {"species", &job.range.firstSpecies, &job.range.lastSpecies, job.model.speciesCount(), "植物"},
+    };
+    for (const RangeOption &r : ranges) {
+        const QString name = QString::fromLatin1(r.name);
+        if (!cmd.isSet(name))
+            continue;
+        const QString text = cmd.value(name);
+        if (!parseRange(text, r.first, r.last))
+            return cmd.usageError(err, QStringLiteral("範囲「%1」は A-B の形で指定して下さい").arg(text));
+        if (*r.first > r.count || *r.last > r.count)
+            return cmd.userError(err, QStringLiteral("%1の範囲「%2」が表の外です（表の%1は %3）")
+                                          .arg(QString::fromUtf8(r.what), text, QString::number(r.count)));
+    }
+
+    QString error;
+    if (!writer->second(job, &error))
+        return cmd.userError(err, error);
+    return Success;
+}
+
+} // namespace Zelkor::Cli

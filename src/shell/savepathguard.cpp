@@ -1,0 +1,25 @@
+#include "shell/savepathguard.h"
+
+#include "platform/fileaccess.h"
+
+namespace Zelkor {
+
+SavePathGuard::SavePathGuard(UserInterface *inner, std::function<QStringList()> inputFiles)
+    : m_inner(inner)
+    , m_inputFiles(std::move(inputFiles))
+{
+}
+
+QString SavePathGuard::getSaveFileName(const FileDialogRequest &request)
+{
+    const QString path = m_inner->getSaveFileName(request);
+    if (path.isEmpty())
+        return path;
+    QString error;
+    if (checkOutputFile(path, m_inputFiles ? m_inputFiles() : QStringList(), &error))
+        return path;
+    m_inner->showError(QStringLiteral("エラー"), error);
+    return QString();
+}
+
+} // namespace Zelkor

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/userinterface.h"
+
+#include <functional>
+
+namespace Zelkor {
+
+/// The user interface the commands see: every question passes to the interface it wraps, but a
+/// file chosen in a save dialog comes back only when it may be written, that is when it is none
+/// of the files the program reads from (the database pair, the dictionary, the settings files,
+/// however spelled) and nothing but a regular file stands under its name. Otherwise the reason
+/// is shown and the dialog counts as cancelled, so no command overwrites its own inputs.
+class SavePathGuard : public UserInterface
+{
+public:
+    /// Wraps inner, asking inputFiles for the files in use at each save dialog; inner must
+    /// outlive the guard.
+    SavePathGuard(UserInterface *inner, std::function<QStringList()> inputFiles);
+
+    bool askYesNo(const QString &text) override { return m_inner->askYesNo(text); }
+    YesNoCancel askYesNoCancel(const QString &text) override { return m_inner->askYesNoCancel(text); }
+    bool askYesAbort(const QString &text) override { return m_inner->askYesAbort(text); }
+    void showMessage(const QString &text) override { m_inner->showMessage(text); }
+    void showError(const QString &caption, const QString &text) override { m_inner->showError(caption, text); }
+    bool getText(const QString &caption, const QString &prompt, QString *value) override
+    {
+        return m_inner->getText(caption, prompt, value);
+    }
+    QString getOpenFileName(const FileDialogRequest &request) override { return m_inner->getOpenFileName(request); }
+    /// The save dialog of the wrapped interface; empty also when the chosen file may not be
+    /// written (the reason has been shown).
+    QString getSaveFileName(const FileDialogRequest &request) override;
+    bool chooseFont(FontSpec *font) override { return m_inner->chooseFont(font); }
+    void showWorkMessage(const QString &line1, const QString &line2 = QString()) override
+    {
+        m_inner->showWorkMessage(line1, line2);
+    }
+    void showGuideMessage(const QString &line1, const QString &line2) override { m_inner->showGuideMessage(line1, line2); }
+    void closeWorkMessage() override { m_inner->closeWorkMessage(); }
+    void setBusy(bool busy) override { m_inner->setBusy(busy); }
+
+private:
+    UserInterface *m_inner;
+    std::function<QStringList()> m_inputFiles;
+};
+
+} // namespace Zelkor

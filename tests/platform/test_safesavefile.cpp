@@ -1,0 +1,173 @@
+// The safe write every writer goes through: nothing replaces a file until all of the new content
+// is on the disk, a failed write (a full disk, a file-size limit) leaves the old file exactly as it
+// was, and nothing that is not a regular file is ever replaced.
+#include "platform/safesavefile.h"
+
+#include "platform/textfile.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+using namespace Zelkor;
+using Zelkor::Test::FileSizeLimit;
+using Zelkor::Test::TempDir;
+using Zelkor::Test::readBytes;
+
+namespace {
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString efbigText()
+{
+    return QStringLiteral("ファイルが大きすぎます");
+}
+
+} // namespace
+
+// A file-size limit stands for a full disk: the write fails part way, and whether the failure
+// shows while writing (a large output) or only when the last bytes go out at the end (a small
+// one), the command fails and the old file stays.
+TEST(SafeSaveFileTest, FailedWriteKeepsTheOldFile)
+{
+    struct Case
+    {
+        const char *what;
+        int lines;          // lines of 100 characters written
+        qint64 limit;       // bytes the process may write into one file
+    };
+    const Case cases[] = {
+        {"small output cut in the final flush", 30, 1000},
+        {"large output cut while writing", 30000, 1 << 20},
+        {"output one byte over the limit", 11, 1099},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const QByteArray old("old content\r\n");
+        const QString name = dir.writeBytes(QStringLiteral("table.vtb"), old);
+        bool committed = true;
+        QString error;
+        {
+            TextFileWriter writer(name);
+            ASSERT_TRUE(writer.open());
+            {
+                FileSizeLimit limit(c.limit);
+                for (int i = 0; i < c.lines; ++i)
+                    writer.writeLine(QString(98, QLatin1Char('x')));
+                committed = writer.commit();
+            }
+            error = writer.errorString();
+        }
+        EXPECT_FALSE(committed);
+        EXPECT_TRUE(error.contains(efbigText())) << error.toStdString();
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(name))) << error.toStdString();
+        EXPECT_EQ(readBytes(name), old);
+        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("table.vtb")});
+    }
+}
+
+TEST(SafeSaveFileTest, OutputWithinTheLimitIsWritten)
+{
+    TempDir dir;
+    const QString name = dir.writeBytes(QStringLiteral("t.txt"), "old");
+    bool committed = false;
+    {
+        TextFileWriter writer(name);
+        ASSERT_TRUE(writer.open());
+        FileSizeLimit limit(1000);
+        for (int i = 0; i < 10; ++i)
+            writer.writeLine(QString(98, QLatin1Char('x')));
+        committed = writer.commit();
+    }
+    EXPECT_TRUE(committed);
+    EXPECT_EQ(readBytes(name).size(), 1000);
+}
+
+// Folders, pipes and devices (also reached through a link) are never replaced by a file.
+TEST(SafeSaveFileTest, NonRegularTargetsAreNeverReplaced)
+{
+    TempDir dir;
+    QDir().mkpath(dir.path(QStringLiteral("folder")));
+    ASSERT_TRUE(Zelkor::Test::makeFifo(dir.path(QStringLiteral("pipe"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), dir.path(QStringLiteral("null-link"))));
+    const struct { const char *what; QString path; mode_t type; } cases[] = {
+        {"folder", dir.path(QStringLiteral("folder")), S_IFDIR},
+        {"pipe", dir.path(QStringLiteral("pipe")), S_IFIFO},
+        {"device", QStringLiteral("/dev/null"), S_IFCHR},
+        {"link to a device", dir.path(QStringLiteral("null-link")), S_IFCHR},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        SafeSaveFile file(c.path);
+        EXPECT_FALSE(file.open());
+        EXPECT_TRUE(file.errorString().contains(QDir::toNativeSeparators(c.path))) << file.errorString().toStdString();
+        EXPECT_FALSE(file.commit());
+        struct stat st;
+        ASSERT_EQ(::stat(QFile::encodeName(c.path).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type);
+    }
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{QStringLiteral("folder"), QStringLiteral("null-link"), QStringLiteral("pipe")}));
+}
+
+// A link to the file stays a link, and the new file keeps the old one's permissions.
+TEST(SafeSaveFileTest, LinkAndPermissionsStay)
+{
+    TempDir dir;
+    const QString real = dir.writeBytes(QStringLiteral("real.txt"), "old");
+    ASSERT_TRUE(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QString link = dir.path(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(real, link));
+    SafeSaveFile file(link);
+    ASSERT_TRUE(file.open());
+    ASSERT_TRUE(file.write(QByteArray("new")));
+    ASSERT_TRUE(file.commit()) << file.errorString().toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readBytes(real), QByteArray("new"));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{QStringLiteral("link.txt"), QStringLiteral("real.txt")}));
+}
+
+// Two files that belong together are replaced together or not at all.
+TEST(SafeSaveFileTest, PairIsReplacedTogether)
+{
+    struct Case { const char *what; qint64 secondSize; bool ok; };
+    const Case cases[] = {
+        {"both written", 100, true},
+        {"second one cut short", 1 << 20, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const QString a = dir.writeBytes(QStringLiteral("db.zkd"), "old zkd");
+        const QString b = dir.writeBytes(QStringLiteral("db.zki"), "old zki");
+        bool ok = false;
+        QString error;
+        {
+            SafeSaveFile first(a), second(b);
+            ASSERT_TRUE(first.open());
+            ASSERT_TRUE(second.open());
+            FileSizeLimit limit(4096);
+            first.write(QByteArray(100, 'a'));
+            second.write(QByteArray(c.secondSize, 'b'));
+            ok = SafeSaveFile::commitPair(first, second, &error);
+        }
+        EXPECT_EQ(ok, c.ok) << error.toStdString();
+        EXPECT_EQ(readBytes(a), c.ok ? QByteArray(100, 'a') : QByteArray("old zkd"));
+        EXPECT_EQ(readBytes(b), c.ok ? QByteArray(c.secondSize, 'b') : QByteArray("old zki"));
+        if (!c.ok) {
+            EXPECT_TRUE(error.contains(efbigText())) << error.toStdString();
+        }
+        EXPECT_EQ(filesIn(dir.path()), (QStringList{QStringLiteral("db.zkd"), QStringLiteral("db.zki")}));
+    }
+}

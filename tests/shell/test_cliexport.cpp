@@ -1,0 +1,130 @@
+#include "database/tablefile.h"
+#include "output/tablelayout.h"
+#include "output/tabletextfile.h"
+#include "support/testsupport.h"
+#include "table/headeritems.h"
+#include "table/tablemodel.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace Zelkor;
+using Zelkor::Test::runCli;
+using Zelkor::Test::TempDir;
+
+namespace {
+
+// The example database's relevés, extracted into a table file.
+struct CliExport : ::testing::Test
+{
+    TempDir dir;
+    QString table = dir.path(QStringLiteral("dune.vtb"));
+
+    void SetUp() override
+    {
+        const auto r = runCli({QStringLiteral("extract"), Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")),
+                               QStringLiteral("-o"), table, QStringLiteral("--dict"),
+                               Zelkor::Test::sourcePath(QStringLiteral("examples/dune.dic"))});
+        ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+    }
+};
+
+} // namespace
+
+TEST_F(CliExport, TextIsTheLayoutOfTheTable)
+{
+    const QString out = dir.path(QStringLiteral("dune.txt"));
+    const auto r = runCli({QStringLiteral("export"), QStringLiteral("text"), table, QStringLiteral("--output=") + out,
+                           QStringLiteral("--releves"), QStringLiteral("3-5"), QStringLiteral("--species"),
+                           QStringLiteral("2-4"), QStringLiteral("--items"), QStringLiteral("3,30"),
+                           QStringLiteral("--frequency"), QStringLiteral("--title"), QStringLiteral("Three releves")});
+    ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+
+    // The same as the layout of the table with those choices.
+    TableModel model;
+    HeaderItems items;
+    QString title;
+    ASSERT_TRUE(TableFile().read(table, &model, &items, &title));
+    for (int n = 1; n <= HeaderItems::Count; ++n)
+        items[n].selected = items[n].layout && (n == 3 || n == 30);
+    TableLayoutOptions options;
+    options.title = QStringLiteral("Three releves");
+    options.range = OutputRange{3, 5, 2, 4};
+    options.frequency = true;
+    const QString expected = dir.path(QStringLiteral("expected.txt"));
+    ASSERT_TRUE(TableTextFile().write(TableLayout(model, items, options), 2, 4, expected));
+    EXPECT_EQ(Zelkor::Test::readBytes(out), Zelkor::Test::readBytes(expected));
+    const QStringList lines = Zelkor::Test::readLines(out);
+    ASSERT_GT(lines.size(), 4);
+    EXPECT_EQ(lines[1], QStringLiteral("Three releves"));
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral("    3    4    5")));
+}
+
+TEST_F(CliExport, MatricesAndSiteData)
+{
+    struct Case
+    {
+        const char *format;
+        const char *file;
+        const char *also; // a second file written beside it
+    };
+    const Case cases[] = {
+        {"value-matrix", "dune-vm.csv", nullptr},
+        {"pcord", "dune-pcm.csv", "dune-pcm.lst"},
+        {"plot-csv", "dune-plot.csv", nullptr},
+    };
+    for (const Case &c : cases) {
+        const QString out = dir.path(QString::fromLatin1(c.file));
+        const auto r = runCli({QStringLiteral("export"), QString::fromLatin1(c.format), table, QStringLiteral("-o"), out,
+                               QStringLiteral("--method"), QStringLiteral("6")});
+        EXPECT_EQ(r.exitCode, 0) << c.format << r.errText().toStdString();
+        EXPECT_GT(QFileInfo(out).size(), 0) << c.format;
+        if (c.also) {
+            EXPECT_TRUE(QFileInfo::exists(dir.path(QString::fromLatin1(c.also)))) << c.format;
+        }
+    }
+    // Presence: every value of the species-row matrix is 0 or 1.
+    const QStringList matrix = Zelkor::Test::readLines(dir.path(QStringLiteral("dune-vm.csv")));
+    ASSERT_EQ(matrix.size(), 31); // the header line and 30 species
+    for (const QString &line : matrix.mid(1))
+        for (const QString &v : line.split(QLatin1Char(',')).mid(1))
+            EXPECT_TRUE(v == QLatin1String("0") || v == QLatin1String("1")) << line.toStdString();
+    // Twenty relevés with the six site items of the example layout.
+    EXPECT_EQ(Zelkor::Test::readLines(dir.path(QStringLiteral("dune-plot.csv"))).size(), 21);
+}
+
+TEST_F(CliExport, ErrorsWriteNothing)
+{
+    const QString out = dir.path(QStringLiteral("out"));
+    struct Case
+    {
+        QStringList args;
+        int exit;
+        const char *message;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("word"), table, QStringLiteral("-o"), out}, 2, "不明な出力形式です: word"},
+        {{QStringLiteral("text"), table}, 2, "出力ファイル（-o）を指定して下さい"},
+        {{QStringLiteral("text"), table, QStringLiteral("-o"), out, QStringLiteral("--releves"), QStringLiteral("5-21")},
+         1, "測定の範囲「5-21」が表の外です"},
+        {{QStringLiteral("text"), table, QStringLiteral("-o"), out, QStringLiteral("--species"), QStringLiteral("x")},
+         2, "範囲「x」は A-B の形で指定して下さい"},
+        {{QStringLiteral("value-matrix"), table, QStringLiteral("-o"), out, QStringLiteral("--method"), QStringLiteral("7")},
+         2, "--method は 0～6 で指定して下さい"},
+        {{QStringLiteral("value-matrix"), table, QStringLiteral("-o"), out, QStringLiteral("--direction"), QStringLiteral("up")},
+         2, "--direction は species か releves で指定して下さい"},
+        {{QStringLiteral("text"), table, QStringLiteral("-o"), out, QStringLiteral("--items"), QStringLiteral("2,31")},
+         2, "--items は 1～30"},
+        // The example layout has no coordinates, mesh codes or altitudes.
+        {{QStringLiteral("gps-pot"), table, QStringLiteral("-o"), out}, 1, "必要なデータが表にありません"},
+        {{QStringLiteral("mesh-grd"), table, QStringLiteral("-o"), out}, 1, "必要なデータが表にありません"},
+        {{QStringLiteral("text"), dir.path(QStringLiteral("none.vtb")), QStringLiteral("-o"), out}, 1, "none.vtb"},
+    };
+    for (const Case &c : cases) {
+        const auto r = runCli(QStringList{QStringLiteral("export")} + c.args);
+        EXPECT_EQ(r.exitCode, c.exit) << c.message;
+        EXPECT_TRUE(r.errText().contains(QString::fromUtf8(c.message))) << r.errText().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out)) << c.message;
+    }
+}
