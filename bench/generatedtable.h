@@ -65,17 +65,9 @@ inline void fillLargeTable(TableModel &model, int releves = kTableReleves, int s
 /// The frequencies are recomputed. False when the table cannot grow.
 inline bool makeGeneratedTable(TableModel &model, int releves, int species, int perReleve, unsigned seed = 42)
 {
-    HeaderItems items;
-    model.clearTable(items);
-    if (!model.addCol(releves) || !model.addRow(species))
+    if (!growLargeTable(model, releves, species))
         return false;
-    // Growing in one step labels only the new last columns and rows: every relevé column and
-    // species row gets its hidden index here, as extraction leaves them.
     const int h = model.headerRows();
-    for (int k = 1; k <= releves; ++k)
-        model.grid().setCell(k + 3, 0, QString::number(k));
-    for (int s = 1; s <= species; ++s)
-        model.grid().setCell(0, h + s, QString::number(s));
     std::mt19937 rng(seed);
     std::vector<int> drawn(static_cast<std::size_t>(species));
     std::iota(drawn.begin(), drawn.end(), 1);

@@ -204,15 +204,18 @@ TEST_F(RecipTable, YesMovesRowsAndColumnsIntoScoreOrderWithTheirCodes)
     const QStringList wantSpecies = expectedOrder(0, 8);
     const QStringList wantReleves = expectedOrder(3, 7);
     for (int k = 0; k < 8; ++k) {
-        if (species[k] != wantSpecies[k])
+        if (species[k] != wantSpecies[k]) {
             EXPECT_EQ(shownScores.grid().cell(1, int(names.indexOf(species[k])) + 1),
                       shownScores.grid().cell(1, int(names.indexOf(wantSpecies[k])) + 1))
                 << k;
+        }
     }
     for (int r = 0; r < 7; ++r) {
-        if (releves[r] != wantReleves[r])
+        if (releves[r] != wantReleves[r]) {
             EXPECT_EQ(shownScores.grid().cell(4, int(labels.indexOf(releves[r])) + 1),
-                      shownScores.grid().cell(4, int(labels.indexOf(wantReleves[r])) + 1));
+                      shownScores.grid().cell(4, int(labels.indexOf(wantReleves[r])) + 1))
+                << r;
+        }
     }
 
     // Each cell still shows the codes its hidden indexes reach; the numbers follow the new

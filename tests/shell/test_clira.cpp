@@ -117,4 +117,25 @@ TEST(CliRa, ErrorsWriteNothing)
         EXPECT_FALSE(QFileInfo::exists(scores));
         EXPECT_FALSE(QFileInfo::exists(out));
     }
+
+    // The score table never replaces a table; the reordered table may replace its own file.
+    const QByteArray before = Zelkor::Test::readBytes(table);
+    const std::pair<QStringList, int> refused[] = {
+        {{QStringLiteral("ra"), table, QStringLiteral("--scores"), table}, 1},
+        {{QStringLiteral("ra"), table, QStringLiteral("--scores"), out, QStringLiteral("-o"), out}, 2},
+    };
+    for (const auto &[args, exitCode] : refused) {
+        const Zelkor::Test::CliResult r = Zelkor::Test::runCli(args);
+        EXPECT_EQ(r.exitCode, exitCode) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(Zelkor::Test::readBytes(table), before);
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+    const Zelkor::Test::CliResult inPlace = Zelkor::Test::runCli({QStringLiteral("ra"), table, QStringLiteral("-o"), table});
+    EXPECT_EQ(inPlace.exitCode, 0) << inPlace.errText().toStdString();
+    TableModel reread;
+    HeaderItems items;
+    QString title;
+    ASSERT_TRUE(TableFile().read(table, &reread, &items, &title));
+    EXPECT_NE(Zelkor::Test::readBytes(table), before);
+    EXPECT_EQ(reread.releveCount(), 5);
 }

@@ -3,10 +3,13 @@
 #include "analysis/freqtablemodel.h"
 #include "analysis/recipcommand.h"
 #include "database/tablefile.h"
+#include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
+
+#include <QFileInfo>
 
 namespace Zelkor::Cli {
 
@@ -38,11 +41,23 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
     if (cmd.isSet(QStringLiteral("output")) && output.isEmpty())
         return cmd.usageError(err, QStringLiteral("-o の書き出し先を指定して下さい"));
 
+    // The score table must not replace the table read or written; the reordered table may replace
+    // the table it comes from (it is written whole or not at all), but nothing that is no file.
+    const QString input = cmd.positional().at(0);
+    QString outputError;
+    if (!scoresFile.isEmpty() && !output.isEmpty()
+        && QFileInfo(scoresFile).absoluteFilePath() == QFileInfo(output).absoluteFilePath())
+        return cmd.usageError(err, QStringLiteral("--scores と -o に同じファイルは指定できません"));
+    if (!scoresFile.isEmpty() && !checkOutputFile(scoresFile, {input, output}, &outputError))
+        return cmd.userError(err, outputError);
+    if (!output.isEmpty() && !checkOutputFile(output, {}, &outputError))
+        return cmd.userError(err, outputError);
+
     TableModel model;
     HeaderItems items;
     QString title;
     TableFile table;
-    if (!table.read(cmd.positional().at(0), &model, &items, &title))
+    if (!table.read(input, &model, &items, &title))
         return cmd.userError(err, table.errorString());
 
     const ReciprocalAveraging::Result scores =
