@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #if defined(__SSE2__)
@@ -136,6 +137,7 @@ inline double rangeOf(const Bounds &b)
     return range < kSmallestRange ? kSmallestRange : range;
 }
 
+#if !defined(__SSE2__)
 // The value of each small whole number as a double-precision number: looked up rather than
 // converted, which costs the inner loops less.
 struct ValueTable
@@ -148,10 +150,48 @@ struct ValueTable
     }
 };
 const ValueTable kValues;
+#endif
+
+#if defined(__SSE2__)
+// The four indexes of one step of a group, read at once.
+template<typename Index>
+inline void fourIndexes(const Index *at, std::size_t (&i)[4])
+{
+    if constexpr (sizeof(Index) == 2) {
+        quint64 x;
+        std::memcpy(&x, at, sizeof x);
+        i[0] = std::size_t(x & 0xffffu);
+        i[1] = std::size_t((x >> 16) & 0xffffu);
+        i[2] = std::size_t((x >> 32) & 0xffffu);
+        i[3] = std::size_t(x >> 48);
+    } else {
+        quint64 x;
+        quint64 y;
+        std::memcpy(&x, at, sizeof x);
+        std::memcpy(&y, at + 2, sizeof y);
+        i[0] = std::size_t(x & 0xffffffffu);
+        i[1] = std::size_t(x >> 32);
+        i[2] = std::size_t(y & 0xffffffffu);
+        i[3] = std::size_t(y >> 32);
+    }
+}
+
+// Two scores as double-precision numbers (exactly: single-precision ones are widened).
+inline __m128d twoScores(const double *scores, std::size_t a, std::size_t b)
+{
+    return _mm_loadh_pd(_mm_load_sd(scores + a), scores + b);
+}
+inline __m128d twoScores(const float *scores, std::size_t a, std::size_t b)
+{
+    return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(scores + a), _mm_load_ss(scores + b)));
+}
+#endif
 
 // The sums of groups g0..g1-1 of a layout: for each member, value × score over its entries in
 // its order, four members side by side. scores has one more element than the members on the
-// other side, holding 0, for the padding. Calls finish(member, sum) for every member.
+// other side, holding 0, for the padding. Calls finish(member, sum) for every member. With SSE2
+// two sums share a register: each lane is multiplied and added on its own, exactly as one sum
+// alone would be.
 template<typename Index, bool Unit, typename Score, typename Finish>
 void groupSums(const RecipMatrix::Layout &layout, const Index *index, std::size_t g0, std::size_t g1,
                const Score *scores, Finish finish)
@@ -159,22 +199,50 @@ void groupSums(const RecipMatrix::Layout &layout, const Index *index, std::size_
     constexpr std::size_t lanes = RecipMatrix::Layout::Lanes;
     static_assert(lanes == 4);
     const quint8 *values = layout.values.data();
-    auto term = [&](std::size_t e) {
-        if constexpr (Unit)
-            return double(scores[index[e]]);
-        else
-            return kValues.of[values[e]] * double(scores[index[e]]);
-    };
     for (std::size_t g = g0; g < g1; ++g) {
-        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+        double sums[lanes];
         const std::size_t end = layout.groupStart[g + 1];
+#if defined(__SSE2__)
+        __m128d s01 = _mm_setzero_pd();
+        __m128d s23 = _mm_setzero_pd();
+        for (std::size_t e = layout.groupStart[g]; e < end; e += lanes) {
+            std::size_t i[4];
+            fourIndexes(index + e, i);
+            const __m128d p01 = twoScores(scores, i[0], i[1]);
+            const __m128d p23 = twoScores(scores, i[2], i[3]);
+            if constexpr (Unit) {
+                s01 = _mm_add_pd(s01, p01);
+                s23 = _mm_add_pd(s23, p23);
+            } else {
+                quint32 four;
+                std::memcpy(&four, values + e, sizeof four);
+                const __m128i zero = _mm_setzero_si128();
+                const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(four)), zero), zero);
+                s01 = _mm_add_pd(s01, _mm_mul_pd(_mm_cvtepi32_pd(v), p01));
+                s23 = _mm_add_pd(s23, _mm_mul_pd(_mm_cvtepi32_pd(_mm_srli_si128(v, 8)), p23));
+            }
+        }
+        _mm_storeu_pd(sums, s01);
+        _mm_storeu_pd(sums + 2, s23);
+#else
+        auto term = [&](std::size_t e) {
+            if constexpr (Unit)
+                return double(scores[index[e]]);
+            else
+                return kValues.of[values[e]] * double(scores[index[e]]);
+        };
+        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
         for (std::size_t e = layout.groupStart[g]; e < end; e += lanes) {
             s0 += term(e);
             s1 += term(e + 1);
             s2 += term(e + 2);
             s3 += term(e + 3);
         }
-        const double sums[lanes] = {s0, s1, s2, s3};
+        sums[0] = s0;
+        sums[1] = s1;
+        sums[2] = s2;
+        sums[3] = s3;
+#endif
         for (std::size_t l = 0; l < lanes; ++l) {
             const quint32 member = layout.members[g * lanes + l];
             if (member != RecipMatrix::Layout::NoMember)
