@@ -140,6 +140,9 @@ TEST(ReciprocalAveraging, ScoresAreThoseOfTheWrittenAveragingToTheLastBit)
         {"stopped after an odd iteration", 40, 60, 8, false, 1, 7},
         {"stopped after an even iteration", 40, 60, 8, false, 1, 8},
         {"stopped after the first iteration", 40, 60, 8, false, 1, 1},
+        // Places beyond 16 bits on either side.
+        {"more than 65,536 species", 3, 70000, 40, false, 1, 5},
+        {"more than 65,536 relevés", 70000, 3, 40, true, 1, 4},
     };
     std::mt19937 rng(7);
     for (const Case &c : cases) {
