@@ -11,8 +11,8 @@ namespace Zelkor {
 class TableModel;
 
 /// The converted cover values of a composition table as reciprocal averaging reads them: only
-/// the filled cells, relevé by relevé in table order, each relevé's cells in the order of the
-/// species rows. A relevé or species whose values add up to 0 (an empty separator column, a
+/// the filled cells, twice over: each relevé's cells in the order of the species rows, and each
+/// species' cells in the order of the relevé columns. A relevé or species whose values add up to 0 (an empty separator column, a
 /// comment row, a species present only as "*") has no average; it is left out and gets no
 /// score. Memory follows the number of filled cells, not the area of the table.
 class RecipMatrix
