@@ -9,7 +9,9 @@
 
 #include <QString>
 
+#include <numeric>
 #include <random>
+#include <vector>
 
 namespace Zelkor::Bench {
 
@@ -55,6 +57,43 @@ inline void fillLargeTable(TableModel &model, int releves = kTableReleves, int s
         model.grid().setCell(2, H + s, QStringLiteral("Species number %1").arg(s));
     model.setReleveCount(releves);
     model.setSpeciesCount(speciesCount);
+}
+
+/// A table of `releves` relevés and `species` species rows laid out from the default items, each
+/// relevé holding `perReleve` different species drawn at random with a cover class from + to 5
+/// in the herb layer, its cover text, a label in the header rows, and names in the species rows.
+/// The frequencies are recomputed. False when the table cannot grow.
+inline bool makeGeneratedTable(TableModel &model, int releves, int species, int perReleve, unsigned seed = 42)
+{
+    if (!growLargeTable(model, releves, species))
+        return false;
+    const int h = model.headerRows();
+    std::mt19937 rng(seed);
+    std::vector<int> drawn(static_cast<std::size_t>(species));
+    std::iota(drawn.begin(), drawn.end(), 1);
+    const quint8 codes[] = {1, 10, 20, 30, 40, 50};
+    QString texts[6];
+    for (int c = 0; c < 6; ++c)
+        texts[c] = codes[c] == 1 ? QStringLiteral("   +") : QStringLiteral("%1").arg(codes[c] / 10, 4);
+    for (int k = 1; k <= releves; ++k) {
+        const int col = k + 3;
+        for (int q = 2; q < h; ++q)
+            model.grid().setCell(col, q, QStringLiteral("%1").arg(k % 997, 4));
+        for (int i = 0; i < perReleve && i < species; ++i) {
+            std::swap(drawn[std::size_t(i)], drawn[std::size_t(i) + rng() % std::size_t(species - i)]);
+            const int s = drawn[std::size_t(i)];
+            const int c = int(rng() % 6);
+            // Shared texts: a cell costs its grid entry, not a string of its own.
+            model.grid().setCell(col, h + s, texts[c]);
+            model.coverData().set(k, s, ByteDataSet{0, 0, 0, 0, codes[c], 0, 0});
+        }
+    }
+    for (int s = 1; s <= species; ++s)
+        model.grid().setCell(2, h + s, QStringLiteral("Species number %1").arg(s));
+    model.setReleveCount(releves);
+    model.setSpeciesCount(species);
+    model.recomputeFrequencies();
+    return true;
 }
 
 } // namespace Zelkor::Bench

@@ -65,6 +65,8 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     m_outputPanel.setOutput(OutputPanel::PCordCSV, [this] { outputPCordCSV(matrixOutputOptions()); });
     // The constancy command brings the frequencies up to date: the grid shows them.
     connect(&m_constancy, &ConstancyCommand::tableChanged, this, &Workspace::tableChanged);
+    // Reciprocal averaging moves rows and columns when the user agrees.
+    connect(&m_recip, &RecipCommand::tableChanged, this, &Workspace::tableChanged);
 }
 
 Workspace::~Workspace() = default;

@@ -3,6 +3,7 @@
 #include "analysis/constancycommand.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/matrixoutputoptions.h"
+#include "analysis/recipcommand.h"
 #include "analysis/sortandhide.h"
 #include "database/extraction.h"
 #include "database/siteexport.h"
@@ -269,6 +270,9 @@ public:
     const FreqTableModel &freqTable() const { return m_freqTable; }
     /// The commands of "常在度表を作成する" and its panel, over this table.
     ConstancyCommand &constancy() { return m_constancy; }
+    /// "反復平均法で行列並べ替え": reciprocal averaging, its score table in the second window's
+    /// table and the reordering of the table.
+    RecipCommand &recip() { return m_recip; }
     // --- Sorting, hiding and the numeric matrices ------------------------------------------
     /// The sorting and hiding commands of the tool menu and their range panel.
     SortAndHide &sortAndHide() { return m_sortAndHide; }
@@ -345,6 +349,7 @@ private:
     // Constancy tables
     FreqTableModel m_freqTable;
     ConstancyCommand m_constancy{&m_model, &m_freqTable, m_ui, [this] { return m_tableTitle; }};
+    RecipCommand m_recip{&m_model, &m_freqTable, m_ui};
     // Sorting and hiding
     SortAndHide m_sortAndHide;
 };

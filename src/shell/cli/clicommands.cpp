@@ -14,6 +14,7 @@ const std::vector<Command> &commands()
         {exportCommand, runExport},
         {constancyCommand, runConstancy},
         {sortCommand, runSort},
+        {raCommand, runRa},
     };
     return all;
 }

@@ -28,6 +28,8 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err);
 int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Sorts the species or the relevés of a table file.
 int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Reciprocal averaging of a table file: the score table and the reordered table.
+int runRa(const QStringList &args, QTextStream &out, QTextStream &err);
 
 /// Writes an output of a table file (text layout, matrices, site data).
 int runExport(const QStringList &args, QTextStream &out, QTextStream &err);
@@ -40,6 +42,7 @@ CommandSpec extractCommand();
 CommandSpec exportCommand();
 CommandSpec constancyCommand();
 CommandSpec sortCommand();
+CommandSpec raCommand();
 
 /// A subcommand of zelkor-cli: its name, what it takes and what runs it.
 struct Command

@@ -81,6 +81,11 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
             m_useFI->setChecked(m_ws->settings().useDataItem);
     });
     connect(&m_ws->constancy(), &ConstancyCommand::freqTableBuilt, m_form2, &Form2::showTable);
+    // A score table takes the second window; the constancy settings panel goes.
+    connect(&m_ws->recip(), &RecipCommand::scoreTableBuilt, this, [this] {
+        m_freqPanel->btnCancFreqClick();
+        m_form2->showTable();
+    });
     // The menu command names the kind of table the second window holds.
     connect(m_form2, &Form2::tableShown, this, [this] {
         m_showFreqTable->setText(m_ws->freqTable().isToolPanelVisible() ? QStringLiteral("常在度表を再表示する")
@@ -202,7 +207,8 @@ void MainWindow::buildMenus()
     addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"),
                [sh] { sh->itemSortReleveClick(); });
     tools->addSeparator();
-    addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"), notYet);
+    addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"),
+               [ws] { ws->recip().itemRecipClick(); });
     tools->addSeparator();
     // The check marks follow the commands' state (checksChanged), not the click.
     QAction *hideSite = addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"),

@@ -1,0 +1,233 @@
+#include "analysis/recipcommand.h"
+
+#include "analysis/exchangesort.h"
+#include "analysis/freqtablemodel.h"
+#include "analysis/recipmatrix.h"
+#include "platform/userinterface.h"
+#include "table/tablemodel.h"
+
+#include <QElapsedTimer>
+
+namespace Zelkor {
+
+namespace {
+
+// The label row of the relevés (the header item after item 1), as the matrices use it.
+constexpr int kLabelRow = 2;
+// The work message's second line changes at most this often: redrawing it costs more than an
+// iteration of a small table.
+constexpr qint64 kWorkLineInterval = 250;
+
+// A work message whose second line follows the progress a few times a second.
+class WorkLine
+{
+public:
+    WorkLine(UserInterface *ui, const QString &line1, const QString &line2)
+        : m_ui(ui)
+        , m_line1(line1)
+    {
+        if (m_ui)
+            m_ui->showWorkMessage(line1, line2);
+    }
+    void show(const QString &prefix, int n)
+    {
+        if (!m_ui || (m_shown && m_timer.elapsed() < kWorkLineInterval))
+            return;
+        m_ui->showWorkMessage(m_line1, prefix + QString::number(n));
+        m_timer.start();
+        m_shown = true;
+    }
+
+private:
+    UserInterface *m_ui;
+    QString m_line1;
+    QElapsedTimer m_timer;
+    bool m_shown = false;
+};
+
+// The new order of positions 1..n (as 0-based offsets from the first): the scored ones in the
+// order of the exchange sort of their scores, then the others in their order.
+std::vector<int> sortedPositions(const std::vector<float> &scores, const std::vector<bool> &scored, int n)
+{
+    std::vector<int> positions;
+    std::vector<float> keys;
+    std::vector<int> unscored;
+    for (int k = 1; k <= n; ++k) {
+        if (scored[std::size_t(k)]) {
+            positions.push_back(k - 1);
+            keys.push_back(scores[std::size_t(k)]);
+        } else {
+            unscored.push_back(k - 1);
+        }
+    }
+    std::vector<int> order;
+    order.reserve(std::size_t(n));
+    for (int place : ExchangeSort::order(keys))
+        order.push_back(positions[std::size_t(place)]);
+    order.insert(order.end(), unscored.begin(), unscored.end());
+    return order;
+}
+
+bool isIdentity(const std::vector<int> &order)
+{
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (order[k] != int(k))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString RecipCommand::coverQuestion()
+{
+    return QStringLiteral("反復平均法の計算に、優占度を考慮しますか？");
+}
+
+QString RecipCommand::reorderQuestion()
+{
+    return QStringLiteral("組成表の並びを変えますか？");
+}
+
+QString RecipCommand::nothingToScoreMessage()
+{
+    return QStringLiteral("反復平均法で計算できる植物と測定がありません。\n"
+                          "種の出現する測定が一つ以上必要です。");
+}
+
+QString RecipCommand::preparingMessage()
+{
+    return QStringLiteral("　反復平均法 準備中　");
+}
+
+QString RecipCommand::calculatingMessage()
+{
+    return QStringLiteral("　反復平均法 計算中　");
+}
+
+QString RecipCommand::sortPlantsMessage()
+{
+    return QStringLiteral("　反復平均法 植物の並び替え　");
+}
+
+QString RecipCommand::sortRelevesMessage()
+{
+    return QStringLiteral("　反復平均法 測定の並び替え　");
+}
+
+RecipCommand::RecipCommand(TableModel *model, FreqTableModel *freqTable, UserInterface *ui, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_freqTable(freqTable)
+    , m_ui(ui)
+{
+}
+
+void RecipCommand::itemRecipClick()
+{
+    // Without a species row and a relevé column there is nothing to ask about.
+    if (m_model->speciesCount() <= 0 || m_model->releveCount() <= 0) {
+        m_ui->showMessage(nothingToScoreMessage());
+        return;
+    }
+    const bool cover = m_ui->askYesNo(coverQuestion());
+    const ReciprocalAveraging::Result scores = computeScores(*m_model, cover, m_ui);
+    m_ui->closeWorkMessage();
+    if (scores.iterations == 0) {
+        m_ui->showMessage(nothingToScoreMessage());
+        return;
+    }
+    m_speciesScoreShift = scores.speciesScoreShift;
+    m_releveScoreShift = scores.releveScoreShift;
+    m_iterations = scores.iterations;
+    buildScoreTable(*m_model, scores, m_freqTable);
+    Q_EMIT scoreTableBuilt();
+
+    if (!m_ui->askYesNo(reorderQuestion()))
+        return;
+    reorderTable(*m_model, scores, m_ui);
+    m_ui->closeWorkMessage();
+    Q_EMIT tableChanged();
+}
+
+ReciprocalAveraging::Result RecipCommand::computeScores(const TableModel &model, bool cover, UserInterface *ui)
+{
+    RecipMatrix matrix;
+    {
+        WorkLine work(ui, preparingMessage(), QString());
+        matrix = RecipMatrix::fromTable(model, cover ? 1 : 6,
+                                        [&](int releve) { work.show(QStringLiteral("Step 1: "), releve); });
+    }
+    WorkLine work(ui, calculatingMessage(), QStringLiteral("   "));
+    return ReciprocalAveraging::run(
+        matrix, [&](int iteration) { work.show(QStringLiteral("Step 2: "), iteration); },
+        ReciprocalAveraging::threadsFor(matrix));
+}
+
+QString RecipCommand::scoreText(float score)
+{
+    QString text = QString::number(double(score), 'f', 1);
+    // A score a rounding below 0 would read "-0.0".
+    if (text == QLatin1String("-0.0"))
+        text = QStringLiteral("0.0");
+    return text;
+}
+
+void RecipCommand::buildScoreTable(const TableModel &model, const ReciprocalAveraging::Result &scores,
+                                   FreqTableModel *freqTable)
+{
+    const CellGrid &grid = model.grid();
+    const int h = model.headerRows();
+    std::vector<FreqTableModel::ScoreRow> species;
+    species.reserve(std::size_t(std::max(model.speciesCount(), 0)));
+    for (int k = 1; k <= model.speciesCount(); ++k) {
+        const bool scored = std::size_t(k) < scores.speciesScored.size() && scores.speciesScored[std::size_t(k)];
+        species.push_back({grid.cell(2, h + k), scored ? scoreText(scores.speciesScores[std::size_t(k)]) : QString()});
+    }
+    std::vector<FreqTableModel::ScoreRow> releves;
+    releves.reserve(std::size_t(std::max(model.releveCount(), 0)));
+    for (int r = 1; r <= model.releveCount(); ++r) {
+        const bool scored = std::size_t(r) < scores.releveScored.size() && scores.releveScored[std::size_t(r)];
+        releves.push_back({grid.cell(r + 3, kLabelRow), scored ? scoreText(scores.releveScores[std::size_t(r)]) : QString()});
+    }
+    freqTable->setScoreTable(model.tableFont(), species, releves);
+}
+
+void RecipCommand::reorderTable(TableModel &model, const ReciprocalAveraging::Result &scores, UserInterface *ui)
+{
+    const int species = std::min(model.speciesCount(), int(scores.speciesScored.size()) - 1);
+    const int releves = std::min(model.releveCount(), int(scores.releveScored.size()) - 1);
+    const int h = model.headerRows();
+    bool moved = false;
+
+    if (ui)
+        ui->showWorkMessage(sortPlantsMessage(), QStringLiteral("Sorting Plants"));
+    if (species > 1) {
+        std::vector<int> order = sortedPositions(scores.speciesScores, scores.speciesScored, species);
+        if (!isIdentity(order)) {
+            for (int &row : order)
+                row += h + 1;
+            // Rows keep their heights by place: a row hidden before stays hidden at its place.
+            model.grid().permuteRows(h + 1, order, false);
+            moved = true;
+        }
+    }
+    model.checkSpeciesNumber();
+
+    if (ui)
+        ui->showWorkMessage(sortRelevesMessage(), QString());
+    if (releves > 1) {
+        std::vector<int> order = sortedPositions(scores.releveScores, scores.releveScored, releves);
+        if (!isIdentity(order)) {
+            for (int &col : order)
+                col += 4;
+            model.grid().permuteColumns(4, order, false);
+            moved = true;
+        }
+    }
+    model.checkTableNumber();
+    if (moved)
+        model.setModified(true);
+}
+
+} // namespace Zelkor
