@@ -24,6 +24,15 @@ std::vector<int> stableOrder(const std::vector<QString> &keys, bool descending)
     return order;
 }
 
+// Whether order keeps every row (column) where it is.
+bool isIdentity(const std::vector<int> &order, int first)
+{
+    for (std::size_t k = 0; k < order.size(); ++k)
+        if (order[k] != first + int(k))
+            return false;
+    return true;
+}
+
 } // namespace
 
 void TableSort::sortPlants(TableModel &model, int s1, int s2, bool descending)
@@ -42,7 +51,11 @@ void TableSort::sortPlants(TableModel &model, int s1, int s2, bool descending)
         std::vector<int> order = stableOrder(keys, descending);
         for (int &k : order)
             k += first;
-        grid.permuteRows(first, order, false);
+        // The new order is the table's to save; an order that stays as it was changes nothing.
+        if (!isIdentity(order, first)) {
+            grid.permuteRows(first, order, false);
+            model.setModified(true);
+        }
     }
     model.checkSpeciesNumber();
 }
@@ -62,7 +75,11 @@ void TableSort::sortReleve(TableModel &model, int s1, int s2, bool descending)
         std::vector<int> order = stableOrder(keys, descending);
         for (int &k : order)
             k += first;
-        grid.permuteColumns(first, order, false);
+        // The new order is the table's to save; an order that stays as it was changes nothing.
+        if (!isIdentity(order, first)) {
+            grid.permuteColumns(first, order, false);
+            model.setModified(true);
+        }
     }
     model.checkTableNumber();
 }

@@ -101,6 +101,11 @@ TEST_F(SortTable, SpeciesByFrequencyBothDirections)
         EXPECT_TRUE(model.grid().cell(1, h() + emptyRow).isEmpty());
         EXPECT_EQ(model.grid().cell(1, h() + (c.descending ? 1 : 2)), QStringLiteral("   1"));
         EXPECT_EQ(model.speciesFreq(c.descending ? 1 : 4), 12);
+        // A new order is a change to save; sorting an order again changes nothing.
+        EXPECT_TRUE(model.isModified());
+        model.setModified(false);
+        TableSort::sortPlants(model, 1, 4, c.descending);
+        EXPECT_FALSE(model.isModified());
     }
 }
 
