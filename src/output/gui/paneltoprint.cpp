@@ -134,11 +134,14 @@ PanelToPrint::PanelToPrint(OutputPanel *panel, QWidget *parent)
     }
     outer->addLayout(itemGrid);
 
+    // Below the items: the options, ranges, note and print font on the left, the numeric
+    // outputs' choices on the right, so that the panel fits a small window.
+    auto *left = new QVBoxLayout;
     auto *options = new QHBoxLayout;
     options->addWidget(m_frequency);
     options->addWidget(m_oneTime);
     options->addStretch(1);
-    outer->addLayout(options);
+    left->addLayout(options);
 
     auto *ranges = new QGridLayout;
     ranges->addWidget(label(QStringLiteral("Label5"), QStringLiteral("測定の出力範囲"), this), 0, 0);
@@ -150,14 +153,8 @@ PanelToPrint::PanelToPrint(OutputPanel *panel, QWidget *parent)
     ranges->addWidget(new QLabel(QStringLiteral("～"), this), 1, 2);
     ranges->addWidget(m_pn2, 1, 3);
     ranges->setColumnStretch(4, 1);
-    outer->addLayout(ranges);
-
-    auto *numeric = new QHBoxLayout;
-    numeric->addWidget(m_direct, 0, Qt::AlignTop);
-    numeric->addWidget(m_method, 0, Qt::AlignTop);
-    numeric->addStretch(1);
-    outer->addLayout(numeric);
-    outer->addWidget(m_numericNote);
+    left->addLayout(ranges);
+    left->addWidget(m_numericNote);
 
     m_fontPanel->setObjectName(QStringLiteral("PanelFont"));
     m_fontPanel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -169,7 +166,14 @@ PanelToPrint::PanelToPrint(OutputPanel *panel, QWidget *parent)
     auto *fontButton = button(QStringLiteral("BtnFont"), QStringLiteral("変更"), m_fontPanel);
     fontRow->addWidget(fontButton);
     fontRow->addStretch(1);
-    outer->addWidget(m_fontPanel);
+    left->addWidget(m_fontPanel);
+    left->addStretch(1);
+
+    auto *lower = new QHBoxLayout;
+    lower->addLayout(left, 1);
+    lower->addWidget(m_direct, 0, Qt::AlignTop);
+    lower->addWidget(m_method, 0, Qt::AlignTop);
+    outer->addLayout(lower);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
