@@ -2,6 +2,7 @@
 
 #include "analysis/freqtablemodel.h"
 #include "platform/gui/gridwidget.h"
+#include "platform/print/qtfont.h"
 
 #include <QClipboard>
 #include <QFontMetrics>
@@ -17,15 +18,6 @@
 namespace Zelkor {
 
 namespace {
-
-QFont toQFont(const FontSpec &desc)
-{
-    QFont font(desc.name);
-    font.setPointSize(desc.pointSize > 0 ? desc.pointSize : 9);
-    font.setBold(desc.bold);
-    font.setItalic(desc.italic);
-    return font;
-}
 
 QPushButton *toolButton(const QString &name, const QString &caption, const QString &hint, QWidget *parent)
 {

@@ -1,5 +1,7 @@
 #include "platform/print/qtprinterstream.h"
 
+#include "platform/print/qtfont.h"
+
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -40,11 +42,9 @@ bool QtPrinterStream::open()
 
 void QtPrinterStream::setFont(const FontSpec &font, int height)
 {
-    QFont f(font.name);
+    QFont f = toQFont(font);
     // The character height in printer pixels (without the leading when given negative).
     f.setPixelSize(std::max(1, std::abs(height)));
-    f.setBold(font.bold);
-    f.setItalic(font.italic);
     // A fixed-pitch listing: no kerning between the characters of a column.
     f.setKerning(false);
     m_font = f;

@@ -10,6 +10,7 @@
 #include "shell/gui/aboutbox.h"
 #include "shell/workspace.h"
 #include "table/gui/vegtablecontroller.h"
+#include "platform/print/qtfont.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -30,19 +31,6 @@
 namespace Zelkor {
 
 const int MainWindow::StatusWidths[10] = {20, 200, 60, 50, 40, 60, 64, 150, 80, 50};
-
-namespace {
-
-QFont toQFont(const FontSpec &desc)
-{
-    QFont font(desc.name);
-    font.setPointSize(desc.pointSize > 0 ? desc.pointSize : 9);
-    font.setBold(desc.bold);
-    font.setItalic(desc.italic);
-    return font;
-}
-
-} // namespace
 
 MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     : QMainWindow(parent)
