@@ -4,13 +4,13 @@
 #include "analysis/gui/form2.h"
 #include "analysis/gui/freqtablepanel.h"
 #include "analysis/gui/sortrangepanel.h"
-#include "output/gui/paneltoprint.h"
 #include "database/gui/addrelevepanel.h"
+#include "output/gui/paneltoprint.h"
 #include "platform/gui/gridwidget.h"
+#include "platform/print/qtfont.h"
 #include "shell/gui/aboutbox.h"
 #include "shell/workspace.h"
 #include "table/gui/vegtablecontroller.h"
-#include "platform/print/qtfont.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
