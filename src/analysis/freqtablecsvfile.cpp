@@ -1,29 +1,12 @@
 #include "analysis/freqtablecsvfile.h"
 
 #include "analysis/freqtablemodel.h"
+#include "database/csvfield.h"
 #include "platform/textfile.h"
 
 #include <algorithm>
 
 namespace Zelkor {
-
-namespace {
-
-bool needsQuotes(const QString &cell)
-{
-    return cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"'));
-}
-
-QString quoted(const QString &cell)
-{
-    if (!needsQuotes(cell))
-        return cell;
-    QString text = cell;
-    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-} // namespace
 
 QStringList FreqTableCsvFile::splitLine(QStringView line)
 {
@@ -70,7 +53,7 @@ QString FreqTableCsvFile::joinLine(const QStringList &cells)
     for (qsizetype i = 0; i < cells.size(); ++i) {
         if (i > 0)
             line += QLatin1Char(',');
-        line += quoted(cells[i]);
+        line += csvField(cells[i]);
     }
     return line;
 }

@@ -1,6 +1,7 @@
 #include "analysis/matrixcsv.h"
 
 #include "database/covercode.h"
+#include "database/csvfield.h"
 
 namespace Zelkor::MatrixCsv {
 
@@ -26,10 +27,7 @@ QString quotedName(const QString &name)
 
 QString label(const QString &text)
 {
-    for (QChar ch : text)
-        if (breaksFields(ch.unicode()))
-            return quoted(text);
-    return text;
+    return csvField(text);
 }
 
 QByteArray label(const QByteArray &bytes)
