@@ -24,8 +24,8 @@ void printUsage(QTextStream &s)
          "        zelkor-cli --help | --version\n\n"
          "コマンド:\n";
     for (const Cli::Command &c : Cli::commands()) {
-        const Cli::CommandSpec spec = c.spec();
-        s << "  " << spec.name << " " << spec.synopsis << "\n";
+        const Cli::CommandSpec description = c.description();
+        s << "  " << description.name << " " << description.synopsis << "\n";
     }
     s << "\n終了状態: 0 成功、1 利用者の誤り（入力、ファイル）、2 使い方の誤り。\n";
 }
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
         return Cli::Success;
     }
     for (const Cli::Command &c : Cli::commands()) {
-        if (command != c.spec().name)
+        if (command != c.description().name)
             continue;
         const int code = c.run(args, out, err);
         out.flush();

@@ -112,7 +112,7 @@ TEST(CommandLine, HelpPrintsTheUsageOfTheCommand)
         QTextStream e(&err);
         EXPECT_EQ(c.run({QStringLiteral("--help")}, o, e), Success);
         o.flush();
-        EXPECT_TRUE(out.startsWith(QStringLiteral("使い方: zelkor-cli ") + c.spec().name)) << out.toStdString();
+        EXPECT_TRUE(out.startsWith(QStringLiteral("使い方: zelkor-cli ") + c.description().name)) << out.toStdString();
     }
 }
 

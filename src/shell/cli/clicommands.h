@@ -47,7 +47,7 @@ CommandSpec raCommand();
 /// A subcommand of zelkor-cli: its name, what it takes and what runs it.
 struct Command
 {
-    CommandSpec (*spec)();
+    CommandSpec (*description)();
     CommandFunction run;
 };
 

@@ -21,8 +21,8 @@ QString optionNames(const OptionSpec &option)
 
 } // namespace
 
-CommandLine::CommandLine(CommandSpec spec)
-    : m_spec(std::move(spec))
+CommandLine::CommandLine(CommandSpec description)
+    : m_spec(std::move(description))
 {
     // "-o" is an option of its own, never a bundle of one-letter options.
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -34,7 +34,7 @@ struct CommandSpec
 class CommandLine
 {
 public:
-    explicit CommandLine(CommandSpec spec);
+    explicit CommandLine(CommandSpec description);
 
     /// Reads the arguments that follow the command name. False when the command ends here, with
     /// *exitCode set: "--help" printed the usage on out (success), or a message and the usage
