@@ -6,6 +6,7 @@
 #include "table/tablemodel.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -128,6 +129,20 @@ TEST_F(CliExport, ErrorsWriteNothing)
         EXPECT_TRUE(r.errText().contains(QString::fromUtf8(c.message))) << r.errText().toStdString();
         EXPECT_FALSE(QFileInfo::exists(out)) << c.message;
     }
+}
+
+// The package matrix's label list is an output too: it may not replace the table read.
+TEST_F(CliExport, PackageMatrixListMayNotReplaceTheTable)
+{
+    const QString input = dir.path(QStringLiteral("dune.lst"));
+    ASSERT_TRUE(QFile::copy(table, input));
+    const QByteArray before = Zelkor::Test::readBytes(input);
+    const QString out = dir.path(QStringLiteral("dune.csv"));
+    const auto r = runCli({QStringLiteral("export"), QStringLiteral("pcord"), input, QStringLiteral("-o"), out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("と同じファイルです"))) << r.errText().toStdString();
+    EXPECT_EQ(Zelkor::Test::readBytes(input), before);
+    EXPECT_FALSE(QFileInfo::exists(out));
 }
 
 TEST_F(CliExport, WorkbookAndPrints)

@@ -295,6 +295,11 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
     QString outputError;
     if (!checkOutputFile(job.output, {cmd.positional().at(1), settingsFile}, &outputError))
         return cmd.userError(err, outputError);
+    // The package matrix also writes its label list beside it, under the same rule.
+    if (format == QLatin1String("pcord")
+        && !checkOutputFile(PCordMatrixWriter::listFileName(job.output), {cmd.positional().at(1), settingsFile},
+                            &outputError))
+        return cmd.userError(err, outputError);
     if (!settingsFile.isEmpty()) {
         if (!QFileInfo(settingsFile).isFile())
             return cmd.userError(err, QStringLiteral("設定ファイルがありません: %1").arg(settingsFile));
