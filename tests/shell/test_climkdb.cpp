@@ -97,7 +97,7 @@ TEST(CliMkdb, ExampleDataRoundTrip)
 
     // Every relevé against the published data: site values and each species' code.
     QHash<QString, QString> fullName;
-    for (const QStringList &r : csvRows(Zelkor::Test::fixturePath(QStringLiteral("dune/dune_species.csv"))))
+    for (const QStringList &r : csvRows(Zelkor::Test::fixturePath(QStringLiteral("dune/dune_taxa.csv"))))
         fullName.insert(r[0], r[4]);
     const QHash<QString, quint8> bytes{{QStringLiteral("r"), 6}, {QStringLiteral("+"), 1}, {QStringLiteral("1"), 10},
                                        {QStringLiteral("2"), 20}, {QStringLiteral("3"), 30}, {QStringLiteral("4"), 40},
