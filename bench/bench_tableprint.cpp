@@ -76,12 +76,8 @@ int main(int argc, char **argv)
         runs = 1;
 
     TableModel model;
-    if (!Bench::growLargeTable(model, kReleves, kSpecies)) {
-        std::fprintf(stderr, "growing the table failed\n");
+    if (!Bench::makeLargeTable(model, kReleves, kSpecies))
         return 1;
-    }
-    Bench::fillLargeTable(model, kReleves, kSpecies);
-    model.recomputeFrequencies();
     HeaderItems items;
     items.selectLayout();
     TableLayoutOptions options;

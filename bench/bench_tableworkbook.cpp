@@ -39,12 +39,8 @@ double bestOfThree(F write)
 int main()
 {
     TableModel model;
-    if (!Bench::growLargeTable(model, kReleves, kSpecies)) {
-        std::fprintf(stderr, "growing the table failed\n");
+    if (!Bench::makeLargeTable(model, kReleves, kSpecies))
         return 1;
-    }
-    Bench::fillLargeTable(model, kReleves, kSpecies);
-    model.recomputeFrequencies();
     HeaderItems items;
     items.selectLayout();
     TableLayoutOptions options;

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <cstdio>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -57,6 +58,19 @@ inline void fillLargeTable(TableModel &model, int releves = kTableReleves, int s
         model.grid().setCell(2, H + s, QStringLiteral("Species number %1").arg(s));
     model.setReleveCount(releves);
     model.setSpeciesCount(speciesCount);
+}
+
+/// The grown and filled table with its frequencies recomputed; false, with a line on stderr,
+/// when the table cannot grow.
+inline bool makeLargeTable(TableModel &model, int releves = kTableReleves, int species = kTableSpecies)
+{
+    if (!growLargeTable(model, releves, species)) {
+        std::fprintf(stderr, "growing the table failed\n");
+        return false;
+    }
+    fillLargeTable(model, releves, species);
+    model.recomputeFrequencies();
+    return true;
 }
 
 /// A table of `releves` relevés and `species` species rows laid out from the default items, each
