@@ -62,9 +62,9 @@ int main(int argc, char **argv)
     ScriptedUserInterface ui;
     Workspace ws(&ui);
     ws.settings().useDataItem = false;
-    ws.setDataFile(zki);
-    ws.setDictionary(dicFile);
-    if (ws.recordCount() != kReleves) {
+    ws.session().setDataFile(zki);
+    ws.session().loadDictionary(dicFile);
+    if (ws.session().recordCount() != kReleves) {
         std::fprintf(stderr, "database not opened: %s\n", qPrintable(ui.messages().join(QLatin1Char(' '))));
         return 1;
     }
@@ -92,9 +92,9 @@ int main(int argc, char **argv)
     int fitBare = 0;
     for (int run = 0; run < 3; ++run) {
         auto t0 = std::chrono::steady_clock::now();
-        ws.btnRetrNewClick(panel->query(), true);
+        ws.extraction().scanDatabase(panel->query(), true);
         bare = std::min(bare, ms(std::chrono::steady_clock::now() - t0));
-        fitBare = ws.extraction().fitCount();
+        fitBare = ws.extraction().selection().fitCount();
 
         counter.paints = 0;
         t0 = std::chrono::steady_clock::now();

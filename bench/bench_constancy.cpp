@@ -8,8 +8,8 @@
 #include "analysis/freqtablecsvfile.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/freqtabletextfile.h"
-#include "database/covercode.h"
 #include "platform/scripteduserinterface.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 

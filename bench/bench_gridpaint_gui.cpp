@@ -1,6 +1,6 @@
 // Painting the composition table grid: one full viewport of a very large table, offscreen.
+#include "platform/cellgrid.h"
 #include "platform/gui/gridwidget.h"
-#include "table/cellgrid.h"
 
 #include <QApplication>
 #include <QFont>

@@ -5,9 +5,9 @@
 // rest of what `extract` does: the insertion of the selected relevés and the table file. The
 // files are written to a temporary folder first (about 600 MB).
 #include "database/extraction.h"
-#include "database/tablefile.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
+#include "table/tablefile.h"
 
 #include "generateddatabase.h"
 
@@ -35,15 +35,15 @@ int main(int argc, char **argv)
 
     ScriptedUserInterface ui;
     Workspace ws(&ui);
-    ws.setDictionary(dir.filePath(QStringLiteral("max.dic")));
-    ws.setDataFile(zki);
-    if (ws.recordCount() != kMaxReleves) {
-        std::fprintf(stderr, "the database did not open (%d records)\n", ws.recordCount());
+    ws.session().loadDictionary(dir.filePath(QStringLiteral("max.dic")));
+    ws.session().setDataFile(zki);
+    if (ws.session().recordCount() != kMaxReleves) {
+        std::fprintf(stderr, "the database did not open (%d records)\n", ws.session().recordCount());
         return 1;
     }
     RetrievalQuery q;
     q.firstRecord = 1;
-    q.lastRecord = ws.recordCount();
+    q.lastRecord = ws.session().recordCount();
     q.conditions[0] = SpeciesCondition{QString::fromLatin1(speciesName(30, false)), 0, ConditionJoin::And};
     q.conditions[1] = SpeciesCondition{QString::fromLatin1(speciesName(31, false)), 1, ConditionJoin::Or};
     q.conditions[2] = SpeciesCondition{QString::fromLatin1(speciesName(32, false)), 0, ConditionJoin::Not};
@@ -51,17 +51,17 @@ int main(int argc, char **argv)
     double best = 1e9;
     for (int run = 0; run < 3; ++run) {
         const auto t0 = std::chrono::steady_clock::now();
-        ws.btnRetrNewClick(q, true);
+        ws.extraction().scanDatabase(q, true);
         best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     std::printf("maximal database (%d relevés, 999,999 blocks, written in %.1f s): scan with 3 conditions "
                 "%.2f s (best of 3, %.2f µs per relevé), %d selected, %d unreadable\n",
-                ws.recordCount(), generated, best, best * 1e6 / ws.recordCount(), ws.extraction().fitCount(),
-                ws.extraction().unreadableCount());
+                ws.session().recordCount(), generated, best, best * 1e6 / ws.session().recordCount(), ws.extraction().selection().fitCount(),
+                ws.extraction().selection().unreadableCount());
 
     ui.setDefaultYes(true); // the title question keeps its start value
     const auto t0 = std::chrono::steady_clock::now();
-    const int inserted = ws.btnToTableClick();
+    const int inserted = ws.extraction().insertSelected();
     const auto t1 = std::chrono::steady_clock::now();
     TableFile file;
     const bool written = file.write(ws.model(), ws.tableTitle(), dir.filePath(QStringLiteral("max.vtb")));

@@ -74,10 +74,10 @@ double meanMs(Delete deleteOne)
 int main()
 {
     const double row = meanMs([](TableModel &m, UserInterface &ui, int i) {
-        TableEditing::itemDelRowClick(m, ui, m.headerRows() + 1 + (i * 97) % (m.speciesCount() - 1));
+        TableEditing::deleteRow(m, ui, m.headerRows() + 1 + (i * 97) % (m.speciesCount() - 1));
     });
     const double col = meanMs([](TableModel &m, UserInterface &ui, int i) {
-        TableEditing::itemDelColClick(m, ui, 4 + (i * 211) % (m.releveCount() - 1));
+        TableEditing::deleteColumn(m, ui, 4 + (i * 211) % (m.releveCount() - 1));
     });
     std::printf("%d relevés x %d species, 2%% filled: delete row %.1f ms, delete column %.1f ms "
                 "(mean of %d, best of 3)\n",

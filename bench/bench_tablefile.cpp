@@ -1,9 +1,9 @@
 // Saving and loading a large composition table: 5,000 relevés × 2,000 species, about 15 % of
 // the cells filled, in the default header layout.
 
-#include "database/covercode.h"
-#include "database/tablefile.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QFileInfo>

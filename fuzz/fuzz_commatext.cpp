@@ -1,7 +1,7 @@
 // Comma text, the form of the table file's grid rows: splitting bytes and text, and joining
 // what was split.
-#include "database/commatext.h"
 #include "platform/cp932.h"
+#include "table/commatext.h"
 
 #include "fuzzinput.h"
 

@@ -1,6 +1,6 @@
 // The table file: reading it, and saving what was read.
-#include "database/tablefile.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include "fuzzinput.h"

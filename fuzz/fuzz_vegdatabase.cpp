@@ -2,9 +2,9 @@
 // species conditions and the insertion of what it selects into a table, which is then saved.
 #include "database/extraction.h"
 #include "database/synonymdictionary.h"
-#include "database/tablefile.h"
 #include "database/vegdatabase.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include "fuzzinput.h"

@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     // every window title, and the main window's title is the program's own.
     window.setWindowIconText(QStringLiteral("Zelkor for Windows Version 6"));
 
-    workspace.formCreate(QApplication::arguments().mid(1), QApplication::applicationFilePath());
+    workspace.program().start(QApplication::arguments().mid(1), QApplication::applicationFilePath());
     window.show();
     return app.exec();
 }

@@ -4,16 +4,14 @@
 #include "analysis/freqtableprint.h"
 #include "analysis/freqtabletextfile.h"
 #include "platform/printerstream.h"
+#include "platform/savepathguard.h"
 #include "platform/userinterface.h"
 
-#include <QFileInfo>
 #include <QLocale>
 
 namespace Zelkor {
 
 namespace {
-
-const QString kOverwrite = QStringLiteral("同名のファイルが存在します。書き換えますか？");
 
 // The caption as a proposed file name: characters that cannot stand in a file name, or that
 // would make the name a folder path or a pattern, become "_".
@@ -54,23 +52,6 @@ bool FreqTableCommands::btnPrintClick()
     return ok;
 }
 
-QStringList FreqTableCommands::saveFilters()
-{
-    return {
-        QStringLiteral("常在度表で保存 (*.ftb)|*.ftb"),
-        QStringLiteral("テキストで保存 (*.txt)|*.txt"),
-        QStringLiteral("CSVファイルで保存 (*.csv)|*.csv"),
-    };
-}
-
-QStringList FreqTableCommands::openFilters()
-{
-    return {
-        QStringLiteral("CSV常在度表 (*.csv)|*.csv"),
-        QStringLiteral("テキスト形式 (*.txt)|*.txt"),
-    };
-}
-
 void FreqTableCommands::btnFontClick(const FreqTableModel::TextWidth &width)
 {
     FontSpec font = m_model->font();
@@ -79,24 +60,16 @@ void FreqTableCommands::btnFontClick(const FreqTableModel::TextWidth &width)
     m_model->applyFontSizes(width);
 }
 
-QString FreqTableCommands::askSaveFile(int filterIndex, const QString &extension)
+QString FreqTableCommands::askSaveFile(const QString &filter, const QString &extension)
 {
-    FileDialogRequest request;
-    request.filters = saveFilters();
-    request.filterIndex = filterIndex;
-    request.defaultExtension = extension;
+    FileDialogRequest request = FileDialogRequest::forType(filter, extension);
     request.fileName = fileNameOf(m_model->caption()) + extension;
-    const QString path = m_ui->getSaveFileName(request);
-    if (path.isEmpty())
-        return QString();
-    if (QFileInfo::exists(path) && !m_ui->askYesAbort(kOverwrite))
-        return QString();
-    return path;
+    return Zelkor::askSaveFile(*m_ui, request);
 }
 
 bool FreqTableCommands::btnTextOutClick()
 {
-    const QString path = askSaveFile(2, QStringLiteral(".txt"));
+    const QString path = askSaveFile(FreqTableTextFile::nameFilter(), QStringLiteral(".txt"));
     if (path.isEmpty())
         return false;
     m_ui->setBusy(true);
@@ -112,7 +85,7 @@ bool FreqTableCommands::btnTextOutClick()
 
 bool FreqTableCommands::btnCSVWriteClick()
 {
-    const QString path = askSaveFile(3, QStringLiteral(".csv"));
+    const QString path = askSaveFile(FreqTableCsvFile::nameFilter(), QStringLiteral(".csv"));
     if (path.isEmpty())
         return false;
     m_ui->setBusy(true);
@@ -127,9 +100,7 @@ bool FreqTableCommands::btnCSVWriteClick()
 
 bool FreqTableCommands::btnTxreadClick()
 {
-    FileDialogRequest request;
-    request.filters = openFilters();
-    request.filterIndex = 2;
+    FileDialogRequest request = FileDialogRequest::forType(FreqTableTextFile::openNameFilter());
     request.fileName = QStringLiteral("*.txt");
     const QString path = m_ui->getOpenFileName(request);
     if (path.isEmpty())
@@ -146,10 +117,8 @@ bool FreqTableCommands::btnTxreadClick()
 
 bool FreqTableCommands::btnCSVReadClick()
 {
-    FileDialogRequest request;
+    FileDialogRequest request = FileDialogRequest::forType(FreqTableCsvFile::openNameFilter());
     request.title = QStringLiteral("組成表の読込");
-    request.filters = openFilters();
-    request.filterIndex = 1;
     request.fileName = QStringLiteral("*.csv");
     const QString path = m_ui->getOpenFileName(request);
     if (path.isEmpty())

@@ -22,12 +22,6 @@ public:
     /// model and ui must outlive the commands.
     FreqTableCommands(FreqTableModel *model, UserInterface *ui);
 
-    /// The save dialog's types: "常在度表で保存 (*.ftb)", "テキストで保存 (*.txt)",
-    /// "CSVファイルで保存 (*.csv)". The format written follows the command, not the type chosen.
-    static QStringList saveFilters();
-    /// The open dialog's types: "CSV常在度表 (*.csv)", "テキスト形式 (*.txt)".
-    static QStringList openFilters();
-
     /// "印　刷": the print dialog, then the window's caption and table on the printer in the
     /// grid's font. True when printed; a printer failure is reported.
     bool btnPrintClick();
@@ -50,9 +44,9 @@ public:
     void setDate(const QDate &date) { m_date = date; }
 
 private:
-    /// The save dialog on type filterIndex proposing the caption with extension; then the
+    /// The save dialog on the file type filter proposing the caption with extension; then the
     /// overwrite question. Empty when the user cancelled or aborted.
-    QString askSaveFile(int filterIndex, const QString &extension);
+    QString askSaveFile(const QString &filter, const QString &extension);
 
     FreqTableModel *m_model;
     UserInterface *m_ui;

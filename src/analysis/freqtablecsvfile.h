@@ -15,6 +15,10 @@ class FreqTableModel;
 class FreqTableCsvFile
 {
 public:
+    /// The file type of the save dialog and of the open dialog ("label|pattern").
+    static QString nameFilter() { return QStringLiteral("CSVファイルで保存 (*.csv)|*.csv"); }
+    static QString openNameFilter() { return QStringLiteral("CSV常在度表 (*.csv)|*.csv"); }
+
     /// Most columns a file may give the grid.
     static constexpr int MaxColumns = 1000000;
 
@@ -31,13 +35,6 @@ public:
 
     /// The reason of the last failed write() or read(), in Japanese.
     QString errorString() const { return m_error; }
-
-    /// The cells of one line: fields separated by commas; a field that begins with a double
-    /// quote runs to the closing quote (a doubled quote inside stands for one) and continues
-    /// to the next comma. A comma at the end gives a last empty field; an empty line has none.
-    static QStringList splitLine(QStringView line);
-    /// The cells joined into one line, quoted where they must be.
-    static QString joinLine(const QStringList &cells);
 
 private:
     QString m_error;

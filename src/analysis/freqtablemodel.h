@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/cellgrid.h"
 #include "platform/userinterface.h"
-#include "table/cellgrid.h"
 
 #include <QString>
 

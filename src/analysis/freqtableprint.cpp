@@ -1,9 +1,9 @@
 #include "analysis/freqtableprint.h"
 
 #include "analysis/freqtablemodel.h"
+#include "platform/cellgrid.h"
 #include "platform/cp932.h"
 #include "platform/printerstream.h"
-#include "table/cellgrid.h"
 
 namespace Zelkor {
 

@@ -17,6 +17,10 @@ class FreqTableModel;
 class FreqTableTextFile
 {
 public:
+    /// The file type of the save dialog and of the open dialog ("label|pattern").
+    static QString nameFilter() { return QStringLiteral("テキストで保存 (*.txt)|*.txt"); }
+    static QString openNameFilter() { return QStringLiteral("テキスト形式 (*.txt)|*.txt"); }
+
     /// Longest cell text taken from a line.
     static constexpr int MaxValueLength = 36;
 

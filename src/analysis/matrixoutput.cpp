@@ -2,11 +2,11 @@
 
 #include "analysis/pcordmatrixwriter.h"
 #include "analysis/valuematrixwriter.h"
+#include "platform/csv.h"
+#include "platform/savepathguard.h"
 #include "platform/userinterface.h"
-#include "shell/filefilters.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 namespace Zelkor {
 
@@ -16,17 +16,9 @@ namespace {
 // an existing file replaced.
 QString askMatrixFile(UserInterface &ui, const QString &proposed)
 {
-    FileDialogRequest request;
-    request.filters = saveFilters();
-    request.filterIndex = 3;
-    request.defaultExtension = QStringLiteral(".csv");
+    FileDialogRequest request = FileDialogRequest::forType(Csv::nameFilter(), QStringLiteral(".csv"));
     request.fileName = proposed;
-    const QString path = ui.getSaveFileName(request);
-    if (path.isEmpty())
-        return QString();
-    if (QFileInfo::exists(path) && !ui.askYesAbort(QStringLiteral("同名のファイルが存在します。書き換えますか？")))
-        return QString();
-    return path;
+    return askSaveFile(ui, request);
 }
 
 // The lower line of a work message shows the position being written, but a repaint for every
@@ -34,6 +26,25 @@ QString askMatrixFile(UserInterface &ui, const QString &proposed)
 constexpr qint64 kProgressIntervalMs = 100;
 
 } // namespace
+
+MatrixOutput::MatrixOutput(const TableModel &model, const Settings &settings, const QString *tableTitle,
+                           UserInterface &ui)
+    : m_model(model)
+    , m_settings(settings)
+    , m_tableTitle(tableTitle)
+    , m_ui(ui)
+{
+}
+
+bool MatrixOutput::outputValueMatrixOf(const OutputRange &range)
+{
+    return outputValueMatrix(m_model, MatrixOutputOptions::make(*m_tableTitle, range, m_settings), m_ui);
+}
+
+bool MatrixOutput::outputPCordCSVOf(const OutputRange &range)
+{
+    return outputPCordCSV(m_model, MatrixOutputOptions::make(*m_tableTitle, range, m_settings), m_ui);
+}
 
 bool MatrixOutput::outputValueMatrix(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui)
 {

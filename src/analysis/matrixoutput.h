@@ -8,6 +8,7 @@ namespace Zelkor {
 
 class TableModel;
 class UserInterface;
+struct Settings;
 
 /// The two numeric matrix outputs as the output panel runs them: the save dialog on the matrix
 /// file type with the proposed name, the overwrite question, then the file. Cancelling the
@@ -22,6 +23,14 @@ public:
     static QString valueMatrixFileName(const QString &title) { return title + QStringLiteral("-vm.csv"); }
     static QString pcordFileName(const QString &title) { return title + QStringLiteral("-pcm.csv"); }
 
+    /// The matrices of model's table with the table title and the settings' conversion and
+    /// orientation, as the output panel runs them; everything given must outlive the object.
+    MatrixOutput(const TableModel &model, const Settings &settings, const QString *tableTitle, UserInterface &ui);
+    /// The value matrix of range (output mode 4).
+    bool outputValueMatrixOf(const OutputRange &range);
+    /// The package's matrix of range and its label list (output mode 5).
+    bool outputPCordCSVOf(const OutputRange &range);
+
     /// "数値表として出力する": asks for the file and writes the value matrix in the orientation
     /// of options, showing the work message with the row or column being written. True when the
     /// file was written.
@@ -29,6 +38,12 @@ public:
     /// "PCord用にCSV出力する": asks for the file and writes the package's matrix and the label
     /// list beside it (replaced without a question). True when both were written.
     static bool outputPCordCSV(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui);
+
+private:
+    const TableModel &m_model;
+    const Settings &m_settings;
+    const QString *m_tableTitle;
+    UserInterface &m_ui;
 };
 
 } // namespace Zelkor

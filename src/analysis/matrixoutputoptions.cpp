@@ -1,5 +1,6 @@
 #include "analysis/matrixoutputoptions.h"
 
+#include "table/settings.h"
 #include "table/tablemodel.h"
 
 #include <algorithm>
@@ -12,6 +13,20 @@ MatrixOutputOptions MatrixOutputOptions::wholeTable(const TableModel &model)
     o.lastReleve = model.releveCount();
     o.lastSpecies = model.speciesCount();
     return o;
+}
+
+MatrixOutputOptions MatrixOutputOptions::make(const QString &title, const OutputRange &range,
+                                              const Settings &settings)
+{
+    MatrixOutputOptions options;
+    options.title = title;
+    options.firstReleve = range.firstReleve;
+    options.lastReleve = range.lastReleve;
+    options.firstSpecies = range.firstSpecies;
+    options.lastSpecies = range.lastSpecies;
+    options.method = settings.cvMethod;
+    options.direction = settings.direction == 1 ? ReleveRows : SpeciesRows;
+    return options;
 }
 
 // The counts of positions beyond those in use may be left from a longer table: the ranges never

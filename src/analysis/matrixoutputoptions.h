@@ -1,11 +1,14 @@
 #pragma once
 
+#include "table/outputrange.h"
+
 #include <QString>
 #include <vector>
 
 namespace Zelkor {
 
 class TableModel;
+struct Settings;
 
 /// What the output panel hands to the numeric matrix outputs: the title, the four output ranges
 /// (inclusive table positions: relevé i is grid column i + 3, species j grid row headerRows() + j),
@@ -27,6 +30,9 @@ struct MatrixOutputOptions
 
     /// The whole table of model as the ranges (what the panel proposes).
     static MatrixOutputOptions wholeTable(const TableModel &model);
+    /// The options of a matrix of range with title, and the cover conversion and orientation of
+    /// settings: what the output panel and the batch command both hand to the matrices.
+    static MatrixOutputOptions make(const QString &title, const OutputRange &range, const Settings &settings);
 
     /// The relevé range and the species range kept within the table (1..releveCount(),
     /// 1..speciesCount()); a backward range stays empty.

@@ -1,8 +1,8 @@
 #include "analysis/pcordmatrixwriter.h"
 
-#include "analysis/matrixcsv.h"
 #include "analysis/matrixvalues.h"
 #include "platform/cp932.h"
+#include "platform/csv.h"
 #include "platform/textfile.h"
 #include "table/tablemodel.h"
 
@@ -128,7 +128,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         out.writeLine(QStringLiteral(",Q").repeated(ns));
         QByteArray labelLine;
         for (int j : species)
-            labelLine += ',' + MatrixCsv::label(labels[std::size_t(j)]);
+            labelLine += ',' + Csv::field(labels[std::size_t(j)]);
         out.writeBytes(labelLine);
         out.writeLine(QString());
         std::vector<int> releveIndex;
@@ -138,7 +138,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         const MatrixValues values(model, options.method, releveIndex, speciesIndex, false);
         QByteArray line;
         for (std::size_t k = 0; k < releves.size(); ++k) {
-            out.write(MatrixCsv::label(grid.cell(releves[k] + 3, kLabelRow)));
+            out.write(Csv::field(grid.cell(releves[k] + 3, kLabelRow)));
             line.clear();
             values.appendReleveLine(line, k);
             out.writeBytes(line + "\r\n");

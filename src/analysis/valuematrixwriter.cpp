@@ -1,8 +1,9 @@
 #include "analysis/valuematrixwriter.h"
 
-#include "analysis/matrixcsv.h"
 #include "analysis/matrixvalues.h"
+#include "platform/csv.h"
 #include "platform/textfile.h"
+#include "platform/texthelpers.h"
 #include "table/tablemodel.h"
 
 namespace Zelkor {
@@ -42,7 +43,7 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
     QByteArray line;
     if (speciesRows) {
         for (int i : releves)
-            header += QLatin1Char(',') + MatrixCsv::label(grid.cell(i + 3, kLabelRow));
+            header += QLatin1Char(',') + Csv::field(grid.cell(i + 3, kLabelRow));
         out.writeLine(header);
         std::size_t next = 0;
         for (int j = options.firstSpeciesIn(model); j <= options.lastSpeciesIn(model); ++j) {
@@ -50,14 +51,14 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
                 m_progress(j);
             if (next >= species.size() || species[next] != j)
                 continue;
-            out.write(MatrixCsv::quotedName(grid.cell(2, j + h)));
+            out.write(Csv::quoted(trimBlanks(grid.cell(2, j + h))));
             line.clear();
             values.appendSpeciesLine(line, next++);
             out.writeBytes(line + "\r\n");
         }
     } else {
         for (int j : species)
-            header += QLatin1Char(',') + MatrixCsv::quotedName(grid.cell(2, j + h));
+            header += QLatin1Char(',') + Csv::quoted(trimBlanks(grid.cell(2, j + h)));
         out.writeLine(header);
         std::size_t next = 0;
         for (int i = options.firstReleveIn(model); i <= options.lastReleveIn(model); ++i) {
@@ -65,7 +66,7 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
                 m_progress(i);
             if (next >= releves.size() || releves[next] != i)
                 continue;
-            out.write(MatrixCsv::label(grid.cell(i + 3, kLabelRow)));
+            out.write(Csv::field(grid.cell(i + 3, kLabelRow)));
             line.clear();
             values.appendReleveLine(line, next++);
             out.writeBytes(line + "\r\n");

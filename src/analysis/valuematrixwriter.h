@@ -15,7 +15,8 @@ class TableModel;
 ///   "NAME",VALUE,VALUE,...          one line per listed species
 /// With rows as relevés the header holds the quoted names and each line starts with the label.
 /// A relevé label is the text of grid row 2 of its column, as it stands; a name is trimmed and
-/// quoted (see MatrixCsv). Species with frequency 0 and relevés with species number 0 inside
+/// put in double quotes (inner quotes doubled); a label holding a comma, a double quote or a
+/// line break is quoted as comma-separated files quote it. Species with frequency 0 and relevés with species number 0 inside
 /// the ranges are left out of both the header and the lines.
 class ValueMatrixWriter
 {

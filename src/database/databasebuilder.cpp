@@ -1,10 +1,12 @@
 #include "database/databasebuilder.h"
 
-#include "database/covercode.h"
 #include "database/vegdatabase.h"
 #include "platform/cp932.h"
+#include "platform/csv.h"
 #include "platform/fileaccess.h"
 #include "platform/safesavefile.h"
+#include "platform/texthelpers.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 
 #include <QDir>
@@ -25,11 +27,8 @@ constexpr qint64 kMaxInputBytes = qint64(512) * 1024 * 1024;
 // Block numbers are six-digit fields.
 constexpr qint64 kMaxBlocks = 999999;
 
-struct CsvRow
-{
-    int line = 0;        ///< line on which the row starts (1-based)
-    QStringList fields;  ///< trimmed fields
-};
+// A row of an input file: the line on which it starts and its trimmed fields.
+using CsvRow = Csv::Record;
 
 QString shownName(const QString &fileName)
 {
@@ -82,68 +81,18 @@ bool decodeInput(const QByteArray &raw, QString *text, int *badLine)
     return true;
 }
 
-// Splits CSV text into rows: fields separated by commas, a field in double quotes may hold
-// commas, line ends and doubled quotes. Empty lines are skipped. Fields are trimmed.
+// The records of CSV text with their fields trimmed; lines without content are skipped.
 bool parseCsv(const QString &text, std::vector<CsvRow> *rows, int *badLine)
 {
-    int line = 1;
-    CsvRow row;
-    row.line = 1;
-    QString field;
-    bool inQuotes = false;
-    bool rowHasContent = false;
-    auto endField = [&] {
-        row.fields.append(trimBlanks(field));
-        field.clear();
-    };
-    auto endRow = [&] {
-        endField();
-        if (rowHasContent || row.fields.size() > 1)
-            rows->push_back(row);
-        row = CsvRow();
-        rowHasContent = false;
-    };
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (inQuotes) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    inQuotes = false;
-                }
-            } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                field += c;
-            }
-            continue;
-        }
-        if (c == QLatin1Char('"')) {
-            inQuotes = true;
-            rowHasContent = true;
-        } else if (c == QLatin1Char(',')) {
-            endField();
-        } else if (c == QLatin1Char('\n')) {
-            endRow();
-            ++line;
-            row.line = line;
-        } else if (c == QLatin1Char('\r')) {
-            // part of a CR LF line end
-        } else {
-            field += c;
-            if (c.unicode() > 0x20)
-                rowHasContent = true;
-        }
-    }
-    if (inQuotes) {
-        *badLine = row.line;
+    std::vector<Csv::Record> records;
+    if (!Csv::parse(text, &records, badLine))
         return false;
+    for (Csv::Record &record : records) {
+        for (QString &field : record.fields)
+            field = trimBlanks(field);
+        if (record.fields.size() > 1 || (record.fields.size() == 1 && !record.fields.front().isEmpty()))
+            rows->push_back(std::move(record));
     }
-    if (rowHasContent || !field.isEmpty() || !row.fields.isEmpty())
-        endRow();
     return true;
 }
 

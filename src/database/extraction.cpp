@@ -1,11 +1,12 @@
 #include "database/extraction.h"
 
-#include "database/covercode.h"
 #include "database/synonymdictionary.h"
-#include "database/tablefile.h"
 #include "database/vegdatabase.h"
-#include "table/headeritems.h"
 #include "platform/cp932.h"
+#include "platform/texthelpers.h"
+#include "table/covercode.h"
+#include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QHash>

@@ -1,10 +1,10 @@
 #include "database/siteexport.h"
 
-#include "database/covercode.h"
-#include "database/csvfield.h"
+#include "platform/csv.h"
 #include "platform/textfile.h"
+#include "platform/texthelpers.h"
 #include "platform/userinterface.h"
-#include "shell/filefilters.h"
+#include "table/covercode.h"
 #include "table/tablemodel.h"
 
 namespace Zelkor {
@@ -37,7 +37,7 @@ QStringList SiteExport::plotDataLines() const
     auto line = [&](int c) {
         QStringList fields;
         for (int q = 2; q <= last; ++q)
-            fields << csvField(value(c, q));
+            fields << Csv::field(value(c, q));
         return fields.join(QLatin1Char(','));
     };
     QStringList lines{line(2)};
@@ -101,12 +101,10 @@ void SiteExport::noOutPutData()
     m_ui.showMessage(QStringLiteral("必要なデータが表にありません"));
 }
 
-void SiteExport::save(const QStringList &lines, int filterIndex, const QString &suffix, const QString &workMessage)
+void SiteExport::save(const QStringList &lines, const QString &filter, const QString &suffix,
+                      const QString &workMessage)
 {
-    FileDialogRequest request;
-    request.filters = saveFilters();
-    request.filterIndex = filterIndex;
-    request.defaultExtension = suffix.mid(suffix.lastIndexOf(QLatin1Char('.')));
+    FileDialogRequest request = FileDialogRequest::forType(filter, suffix.mid(suffix.lastIndexOf(QLatin1Char('.'))));
     request.fileName = *m_tableTitle + suffix;
     const QString path = m_ui.getSaveFileName(request);
     if (path.isEmpty())
@@ -121,7 +119,7 @@ void SiteExport::save(const QStringList &lines, int filterIndex, const QString &
 
 void SiteExport::itemPlotDataClick()
 {
-    save(plotDataLines(), 3, QStringLiteral("-plot.csv"), QStringLiteral("　立地環境データの出力中　"));
+    save(plotDataLines(), Csv::nameFilter(), QStringLiteral("-plot.csv"), QStringLiteral("　立地環境データの出力中　"));
 }
 
 void SiteExport::itemGPSPOTClick()
@@ -131,7 +129,7 @@ void SiteExport::itemGPSPOTClick()
         noOutPutData();
         return;
     }
-    save(lines, 5, QStringLiteral(".pot"), QStringLiteral("　ＧＰＳ形式の分布データの出力中　"));
+    save(lines, gpsNameFilter(), QStringLiteral(".pot"), QStringLiteral("　ＧＰＳ形式の分布データの出力中　"));
 }
 
 void SiteExport::itemMeshDataClick()
@@ -141,7 +139,7 @@ void SiteExport::itemMeshDataClick()
         noOutPutData();
         return;
     }
-    save(lines, 6, QStringLiteral(".grd"), QStringLiteral("　分布メッシュコードの出力中　"));
+    save(lines, meshNameFilter(), QStringLiteral(".grd"), QStringLiteral("　分布メッシュコードの出力中　"));
 }
 
 } // namespace Zelkor

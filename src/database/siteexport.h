@@ -17,6 +17,10 @@ class UserInterface;
 class SiteExport
 {
 public:
+    /// The file types of the point file and of the mesh file in the save dialog ("label|pattern").
+    static QString gpsNameFilter() { return QStringLiteral("GPS　POTデータ　(*.pot)|*.pot"); }
+    static QString meshNameFilter() { return QStringLiteral("メッシュ分布データ (*.grd)|*.grd"); }
+
     /// The table's model, title and the user interface; all must outlive the object.
     SiteExport(const TableModel &model, const QString *tableTitle, UserInterface &ui);
 
@@ -43,9 +47,9 @@ private:
     int rowOfItem(int n) const;
     /// The trimmed value of relevé column c in header row r.
     QString value(int c, int r) const;
-    /// Asks for the file (dialog type filterIndex, name title + suffix) and writes lines to it
-    /// with the work message; an existing file is replaced without a question.
-    void save(const QStringList &lines, int filterIndex, const QString &suffix, const QString &workMessage);
+    /// Asks for the file (dialog type filter, name title + suffix) and writes lines to it with the
+    /// work message; an existing file is replaced without a question.
+    void save(const QStringList &lines, const QString &filter, const QString &suffix, const QString &workMessage);
 
     const TableModel &m_model;
     const QString *m_tableTitle;

@@ -12,6 +12,9 @@ namespace Zelkor {
 class SynonymDictionary
 {
 public:
+    /// The file type of the open dialog ("label|pattern").
+    static QString nameFilter() { return QStringLiteral("異名辞書ファイル (*.dic)|*.dic"); }
+
     /// Appends the entries of a dictionary file: one "synonym,standard name" per line, Shift-JIS.
     /// The synonym is everything before the first comma, the standard name everything after it;
     /// neither is trimmed. Lines without a comma or starting with one add nothing, and so do

@@ -1,7 +1,8 @@
 #include "database/vegdatabase.h"
 
-#include "database/covercode.h"
 #include "platform/cp932.h"
+#include "platform/texthelpers.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 
 #include <QFileInfo>

@@ -65,6 +65,9 @@ void mendDataHeader(DataHeader *header, QStringList *notes);
 class VegDatabase
 {
 public:
+    /// The file type of the open dialog ("label|pattern"): the relevé file names the pair.
+    static QString nameFilter() { return QStringLiteral("植生データファイル (*.zki)|*.zki"); }
+
     static constexpr int ReleveRecordSize = 256;
     static constexpr int SpeciesRecordSize = 512;
     static constexpr int EntriesPerBlock = 12;

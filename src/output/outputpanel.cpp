@@ -30,7 +30,7 @@ QStringList OutputPanel::directionCaptions()
     return {QStringLiteral("行 ＝ 植物"), QStringLiteral("行 ＝ 測定")};
 }
 
-void OutputPanel::setOutput(int mode, std::function<void()> routine)
+void OutputPanel::setOutput(int mode, Routine routine)
 {
     if (mode >= 0 && mode < int(m_outputs.size()))
         m_outputs[std::size_t(mode)] = std::move(routine);
@@ -180,8 +180,10 @@ void OutputPanel::btnToPrintClick()
     Q_EMIT changed();
     if (m_hooks.titleChanged)
         m_hooks.titleChanged();
-    if (hasOutput(m_mode))
-        m_outputs[std::size_t(m_mode)]();
+    if (hasOutput(m_mode)) {
+        m_outputs[std::size_t(m_mode)](m_range);
+        Q_EMIT outputDone();
+    }
 }
 
 void OutputPanel::btnCancelPrintClick()

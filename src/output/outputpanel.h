@@ -1,7 +1,7 @@
 #pragma once
 
 #include "output/numberfield.h"
-#include "output/outputrange.h"
+#include "table/outputrange.h"
 
 #include <QObject>
 #include <QString>
@@ -61,8 +61,10 @@ public:
     static QStringList methodCaptions();
     static QStringList directionCaptions();
 
-    /// Sets the routine that "出力する" runs in mode 0..5; it reads range() and the settings.
-    void setOutput(int mode, std::function<void()> routine);
+    /// What "出力する" runs in an output mode: the output of the range given.
+    using Routine = std::function<void(const OutputRange &range)>;
+    /// Sets the routine that "出力する" runs in mode 0..5; it reads the settings.
+    void setOutput(int mode, Routine routine);
     /// Whether mode 0..5 has its routine.
     bool hasOutput(int mode) const;
 
@@ -151,6 +153,8 @@ public:
 Q_SIGNALS:
     /// The panel's state changed: the widget shows it again.
     void changed();
+    /// An output ran; it may have recomputed the table's numbers.
+    void outputDone();
 
 private:
     /// Ends item-change mode as "取止める" does: the layout and ticks as before it began.
@@ -163,7 +167,7 @@ private:
     QString *m_tableTitle;
     UserInterface &m_ui;
     Hooks m_hooks;
-    std::array<std::function<void()>, 6> m_outputs;
+    std::array<Routine, 6> m_outputs;
 
     bool m_visible = false;
     int m_mode = TextFile;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "output/linesink.h"
 #include "output/tablelayout.h"
+#include "platform/linesink.h"
 
 #include <QChar>
 #include <QString>

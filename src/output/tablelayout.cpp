@@ -1,14 +1,27 @@
 #include "output/tablelayout.h"
 
-#include "database/covercode.h"
 #include "platform/cp932.h"
+#include "platform/texthelpers.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
+#include "table/settings.h"
 #include "table/tablemodel.h"
 
 #include <algorithm>
 #include <array>
 
 namespace Zelkor {
+
+TableLayoutOptions TableLayoutOptions::make(const QString &title, const OutputRange &range, const Settings &settings)
+{
+    TableLayoutOptions options;
+    options.title = title;
+    options.range = range;
+    options.frequency = settings.frequency;
+    options.oneTimeApart = settings.oneTime;
+    options.layerNames = settings.layerNames;
+    return options;
+}
 
 namespace {
 

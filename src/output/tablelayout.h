@@ -1,7 +1,7 @@
 #pragma once
 
-#include "output/linesink.h"
-#include "output/outputrange.h"
+#include "platform/linesink.h"
+#include "table/outputrange.h"
 
 #include <QString>
 
@@ -11,6 +11,7 @@ namespace Zelkor {
 
 class HeaderItems;
 class TableModel;
+struct Settings;
 
 /// What the publication layout takes from the output panel and the settings.
 struct TableLayoutOptions
@@ -20,6 +21,11 @@ struct TableLayoutOptions
     bool frequency = false;    ///< "出現頻度": the frequency column on the page that ends at the last relevé
     bool oneTimeApart = false; ///< "出現１回の種を別書": species found once listed after the body
     QString layerNames = QStringLiteral("T1T2S1S2H1H2 M"); ///< two characters per layer
+
+    /// The options of an output of range with title, the frequency and single-occurrence boxes
+    /// and the layer names of settings: what the output panel and the batch command both hand
+    /// to the layouts.
+    static TableLayoutOptions make(const QString &title, const OutputRange &range, const Settings &settings);
 };
 
 /// The publication layout of the composition table: a fixed-pitch listing in which the relevés

@@ -1,17 +1,17 @@
 #include "output/tableoutputs.h"
 
+#include "output/outputpanel.h"
 #include "output/simpletablelayout.h"
 #include "output/tableprinter.h"
 #include "output/tabletextfile.h"
 #include "output/tableworkbook.h"
 #include "platform/printerstream.h"
+#include "platform/savepathguard.h"
 #include "platform/userinterface.h"
-#include "shell/filefilters.h"
 #include "table/settings.h"
 #include "table/tablemodel.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 namespace Zelkor {
 
@@ -27,34 +27,28 @@ TableOutputs::TableOutputs(TableModel &model, const HeaderItems &items, const Se
 
 TableLayoutOptions TableOutputs::layoutOptions(const OutputRange &range) const
 {
-    TableLayoutOptions options;
-    options.title = *m_tableTitle;
-    options.range = range;
-    options.frequency = m_settings.frequency;
-    options.oneTimeApart = m_settings.oneTime;
-    options.layerNames = m_settings.layerNames;
-    return options;
+    return TableLayoutOptions::make(*m_tableTitle, range, m_settings);
 }
 
-QString TableOutputs::askOutputFile(int filterIndex, const QString &extension, const QString &proposedName)
+void TableOutputs::registerWith(OutputPanel &panel)
 {
-    FileDialogRequest request;
-    request.filters = saveFilters();
-    request.filterIndex = filterIndex;
-    request.defaultExtension = extension;
-    request.fileName = proposedName;
-    const QString path = m_ui.getSaveFileName(request);
-    if (path.isEmpty())
-        return QString();
-    if (QFileInfo::exists(path) && !m_ui.askYesAbort(QStringLiteral("同名のファイルが存在します。書き換えますか？")))
-        return QString();
-    return path;
+    panel.setOutput(OutputPanel::TextFile, [this](const OutputRange &range) { outputTextFile(range); });
+    panel.setOutput(OutputPanel::ExcelFile, [this](const OutputRange &range) { outputExcelFile(range); });
+    panel.setOutput(OutputPanel::PrintTable, [this](const OutputRange &range) { outPutPrinter(range); });
+    panel.setOutput(OutputPanel::PrintKanni, [this](const OutputRange &range) { outPutPrinter2(range); });
+}
+
+QString TableOutputs::askOutputFile(const QString &filter, const QString &extension)
+{
+    FileDialogRequest request = FileDialogRequest::forType(filter, extension);
+    request.fileName = *m_tableTitle + extension;
+    return askSaveFile(m_ui, request);
 }
 
 bool TableOutputs::outputTextFile(const OutputRange &range)
 {
     m_model.recomputeFrequencies();
-    const QString path = askOutputFile(2, QStringLiteral(".txt"), *m_tableTitle + QStringLiteral(".txt"));
+    const QString path = askOutputFile(TableTextFile::nameFilter(), QStringLiteral(".txt"));
     if (path.isEmpty())
         return false;
 
@@ -71,7 +65,7 @@ bool TableOutputs::outputTextFile(const OutputRange &range)
 
 bool TableOutputs::outputExcelFile(const OutputRange &range)
 {
-    const QString path = askOutputFile(4, QStringLiteral(".xlsx"), *m_tableTitle + QStringLiteral(".xlsx"));
+    const QString path = askOutputFile(TableWorkbook::nameFilter(), QStringLiteral(".xlsx"));
     if (path.isEmpty())
         return false;
 

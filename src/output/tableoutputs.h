@@ -1,13 +1,14 @@
 #pragma once
 
-#include "output/outputrange.h"
 #include "output/tablelayout.h"
+#include "table/outputrange.h"
 
 #include <QString>
 
 namespace Zelkor {
 
 class HeaderItems;
+class OutputPanel;
 class TableModel;
 class UserInterface;
 struct Settings;
@@ -21,6 +22,9 @@ public:
     /// table title. Everything given must outlive the object.
     TableOutputs(TableModel &model, const HeaderItems &items, const Settings &settings,
                  const QString *tableTitle, UserInterface &ui);
+
+    /// Sets these outputs as the routines of the panel's modes 0..3.
+    void registerWith(OutputPanel &panel);
 
     /// The text file in the publication layout (Output_TextFile): recomputes the frequencies,
     /// asks for the file (and whether to replace an existing one), writes range. A failure is
@@ -46,9 +50,9 @@ public:
     TableLayoutOptions layoutOptions(const OutputRange &range) const;
 
 private:
-    /// The save dialog on the given type of the program's list with the proposed name, then the
+    /// The save dialog on the file type filter, proposing the title with extension, then the
     /// overwrite question for an existing file; empty when the user declined either.
-    QString askOutputFile(int filterIndex, const QString &extension, const QString &proposedName);
+    QString askOutputFile(const QString &filter, const QString &extension);
 
     TableModel &m_model;
     const HeaderItems &m_items;

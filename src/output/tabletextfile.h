@@ -13,6 +13,9 @@ class TableLayout;
 class TableTextFile
 {
 public:
+    /// The file type of the save dialog ("label|pattern").
+    static QString nameFilter() { return QStringLiteral("組成表テキストファイル(*.txt)|*.txt"); }
+
     /// Writes layout's table, species rows firstSpecies..lastSpecies, to fileName. False with
     /// errorString() when the file cannot be written; an existing file then stays as it was.
     bool write(const TableLayout &layout, int firstSpecies, int lastSpecies, const QString &fileName);

@@ -1,7 +1,7 @@
 #include "output/tableworkbook.h"
 
-#include "database/covercode.h"
 #include "platform/xlsxworkbook.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 

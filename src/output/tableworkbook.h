@@ -27,6 +27,9 @@ class TableModel;
 class TableWorkbook
 {
 public:
+    /// The file type of the save dialog ("label|pattern").
+    static QString nameFilter() { return QStringLiteral("エクセル・ファイル(*.xlsx)|*.xlsx"); }
+
     /// Told the sheet row being written: the header item's number while the header rows are
     /// written, then the sheet row of each species row.
     using Progress = std::function<void(int number)>;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/linesink.h"
+#include "platform/linesink.h"
 #include "platform/userinterface.h"
 
 #include <QString>

@@ -28,6 +28,18 @@ struct FileDialogRequest
     QString directory;          ///< initial directory (empty: the last one used)
     QString fileName;           ///< proposed name, may be a pattern such as "*.zki"
     QString defaultExtension;   ///< added to a name typed without one (".vtb"), may be empty
+
+    /// A request for one file type: the entry "label|pattern" (as the file formats give it) with
+    /// its default extension.
+    static FileDialogRequest forType(const QString &filter, const QString &extension = QString())
+    {
+        FileDialogRequest request;
+        request.filters = {filter};
+        request.defaultExtension = extension;
+        return request;
+    }
+    /// The preselected entry; empty when there is none.
+    QString selectedFilter() const { return filters.value(filterIndex - 1); }
 };
 
 /// The answer to a question with the buttons はい, いいえ and キャンセル.

@@ -18,12 +18,4 @@ inline bool isEmpty(const ByteDataSet &codes)
     return true;
 }
 
-/// A grid cell address (column, row), both from 0.
-struct GridCell
-{
-    int col = 0;
-    int row = 0;
-    bool operator==(const GridCell &) const = default;
-};
-
 } // namespace Zelkor

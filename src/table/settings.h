@@ -28,6 +28,12 @@ struct Settings
     int winWidth = 800;
 };
 
+/// The file type of the settings file in the open dialog ("label|pattern").
+inline QString settingsNameFilter()
+{
+    return QStringLiteral("設定ファイル (*.ini)|*.ini");
+}
+
 /// Reads the settings file into settings and items, key by key; a missing file or key, or a
 /// number that does not read, gives the default. Item 1 is always put in the layout; the check
 /// marks are not touched; the print font becomes the table font. Returns false (with *error)

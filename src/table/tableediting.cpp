@@ -1,6 +1,6 @@
 #include "table/tableediting.h"
 
-#include "database/covercode.h"
+#include "table/covercode.h"
 
 #include <QRegularExpression>
 
@@ -85,7 +85,7 @@ bool TableEditing::canComment(const TableModel &model, int row)
     return canDeleteRow(model, row);
 }
 
-bool TableEditing::itemDelRowClick(TableModel &model, UserInterface &ui, int row, const TintHook &tint)
+bool TableEditing::deleteRow(TableModel &model, UserInterface &ui, int row, const TintHook &tint)
 {
     if (!canDeleteRow(model, row))
         return false;
@@ -104,7 +104,7 @@ bool TableEditing::itemDelRowClick(TableModel &model, UserInterface &ui, int row
     return true;
 }
 
-bool TableEditing::itemDelColClick(TableModel &model, UserInterface &ui, int col, const TintHook &tint)
+bool TableEditing::deleteColumn(TableModel &model, UserInterface &ui, int col, const TintHook &tint)
 {
     if (!canDeleteColumn(model, col))
         return false;
@@ -152,7 +152,7 @@ std::vector<int> TableEditing::rowsEmptiedByColumn(const TableModel &model, int 
     return emptied;
 }
 
-bool TableEditing::itemInsRowClick(TableModel &model, UserInterface &ui, int row, const TintHook &tint)
+bool TableEditing::insertRow(TableModel &model, UserInterface &ui, int row, const TintHook &tint)
 {
     if (!canInsertRow(model, row))
         return false;
@@ -176,7 +176,7 @@ bool TableEditing::itemInsRowClick(TableModel &model, UserInterface &ui, int row
     return true;
 }
 
-bool TableEditing::itemInsColClick(TableModel &model, UserInterface &ui, int col, const TintHook &tint)
+bool TableEditing::insertColumn(TableModel &model, UserInterface &ui, int col, const TintHook &tint)
 {
     if (!canInsertColumn(model, col))
         return false;
@@ -200,7 +200,7 @@ bool TableEditing::itemInsColClick(TableModel &model, UserInterface &ui, int col
     return true;
 }
 
-bool TableEditing::itemCommentClick(TableModel &model, UserInterface &ui, int row, const TintHook &tint)
+bool TableEditing::writeComment(TableModel &model, UserInterface &ui, int row, const TintHook &tint)
 {
     if (!canComment(model, row))
         return false;
@@ -233,7 +233,7 @@ QString TableEditing::titleStartValue(const QString &tableTitle, const QString &
     return name;
 }
 
-bool TableEditing::itemEditTitleClick(UserInterface &ui, QString *tableTitle, const QString &dataFileName)
+bool TableEditing::editTitle(UserInterface &ui, QString *tableTitle, const QString &dataFileName)
 {
     QString value = titleStartValue(*tableTitle, dataFileName);
     if (!ui.getText(editTitleCaption(), QString(), &value))

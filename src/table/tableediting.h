@@ -52,13 +52,11 @@ public:
 
     /// "この行を削除する": asks, then removes the species row and the relevés whose last species
     /// it held, and renumbers. Relevé columns that were empty already (group separators) stay.
-    static bool itemDelRowClick(TableModel &model, UserInterface &ui, int row,
-                                const TintHook &tint = {});
+    static bool deleteRow(TableModel &model, UserInterface &ui, int row, const TintHook &tint = {});
     /// "この列を削除する": asks, then removes the relevé column and the species rows whose last
     /// entry it held, and renumbers. Rows that were empty already (comment rows, inserted empty
     /// rows) stay.
-    static bool itemDelColClick(TableModel &model, UserInterface &ui, int col,
-                                const TintHook &tint = {});
+    static bool deleteColumn(TableModel &model, UserInterface &ui, int col, const TintHook &tint = {});
     /// The relevé columns (grid columns, increasing) whose only species entry lies in grid row
     /// `row`: deleting the row leaves them empty.
     static std::vector<int> columnsEmptiedByRow(const TableModel &model, int row);
@@ -67,25 +65,21 @@ public:
 
     /// "この上に行を挿入": asks, then puts an empty row (no name, no entries) above the row,
     /// growing the species capacity if needed; if it cannot grow, the table stays as it was.
-    static bool itemInsRowClick(TableModel &model, UserInterface &ui, int row,
-                                const TintHook &tint = {});
+    static bool insertRow(TableModel &model, UserInterface &ui, int row, const TintHook &tint = {});
     /// "この左に列を挿入": asks, then puts an empty relevé column left of the column, growing the
     /// relevé capacity if needed; if it cannot grow, the table stays as it was.
-    static bool itemInsColClick(TableModel &model, UserInterface &ui, int col,
-                                const TintHook &tint = {});
+    static bool insertColumn(TableModel &model, UserInterface &ui, int col, const TintHook &tint = {});
     /// "コメントを書込む": asks for the text of the row's name cell (the old text as the prompt,
     /// an empty field); OK writes it, an empty entry empties the cell; cancel, or the same text
     /// again, changes nothing.
-    static bool itemCommentClick(TableModel &model, UserInterface &ui, int row,
-                                 const TintHook &tint = {});
+    static bool writeComment(TableModel &model, UserInterface &ui, int row, const TintHook &tint = {});
 
     /// The start value of the title dialog: the title, or when it is empty the database file
     /// name without folder and extension (empty when no database is set).
     static QString titleStartValue(const QString &tableTitle, const QString &dataFileName);
     /// "組成表の標題を編集": asks for the title starting from titleStartValue(); OK stores the
     /// entered text in *tableTitle. True when OK was pressed.
-    static bool itemEditTitleClick(UserInterface &ui, QString *tableTitle,
-                                   const QString &dataFileName);
+    static bool editTitle(UserInterface &ui, QString *tableTitle, const QString &dataFileName);
 
     /// The row a dragged species row may go to: a species row stays among the species rows in use
     /// (it cannot leave the table below the last one), a row that is no species row in use cannot

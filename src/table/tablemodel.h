@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/cellgrid.h"
 #include "platform/userinterface.h"
 #include "table/bytedataset.h"
-#include "table/cellgrid.h"
 #include "table/covertable.h"
 #include "table/headeritems.h"
 

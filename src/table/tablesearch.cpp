@@ -1,6 +1,6 @@
 #include "table/tablesearch.h"
 
-#include "database/covercode.h"
+#include "platform/texthelpers.h"
 
 namespace Zelkor {
 

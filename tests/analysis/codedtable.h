@@ -2,7 +2,7 @@
 
 // Small composition tables with cover codes, built through the table model, for the reciprocal
 // averaging tests.
-#include "database/covercode.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 

@@ -2,7 +2,7 @@
 
 // The small table the matrix tests write: four relevés, four species rows.
 
-#include "database/covercode.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 

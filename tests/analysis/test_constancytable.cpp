@@ -1,8 +1,8 @@
 #include "analysis/constancytable.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/sampletable.h"
-#include "database/covercode.h"
 #include "support/testsupport.h"
+#include "table/covercode.h"
 
 #include <gtest/gtest.h>
 

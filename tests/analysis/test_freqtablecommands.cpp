@@ -34,10 +34,10 @@ struct FreqTableCommandsTest : ::testing::Test
 
 TEST_F(FreqTableCommandsTest, SaveDialogsAndTheOverwriteQuestion)
 {
-    struct Case { const char *name; bool (FreqTableCommands::*command)(); int filterIndex; QString extension; };
+    struct Case { const char *name; bool (FreqTableCommands::*command)(); QString filter; QString extension; };
     const Case cases[] = {
-        {"text", &FreqTableCommands::btnTextOutClick, 2, QStringLiteral(".txt")},
-        {"csv", &FreqTableCommands::btnCSVWriteClick, 3, QStringLiteral(".csv")},
+        {"text", &FreqTableCommands::btnTextOutClick, QStringLiteral("テキストで保存 (*.txt)|*.txt"), QStringLiteral(".txt")},
+        {"csv", &FreqTableCommands::btnCSVWriteClick, QStringLiteral("CSVファイルで保存 (*.csv)|*.csv"), QStringLiteral(".csv")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -47,8 +47,7 @@ TEST_F(FreqTableCommandsTest, SaveDialogsAndTheOverwriteQuestion)
         EXPECT_FALSE((commands.*c.command)());
         EXPECT_FALSE(QFileInfo::exists(path));
         const FileDialogRequest &request = ui.lastFileRequest();
-        EXPECT_EQ(request.filters, FreqTableCommands::saveFilters());
-        EXPECT_EQ(request.filterIndex, c.filterIndex);
+        EXPECT_EQ(request.selectedFilter(), c.filter);
         EXPECT_EQ(request.defaultExtension, c.extension);
         // The caption proposes the name; a slash in it would name a folder.
         EXPECT_EQ(request.fileName, QStringLiteral("砂丘_常在度表") + c.extension);
@@ -76,16 +75,15 @@ TEST_F(FreqTableCommandsTest, SaveDialogsAndTheOverwriteQuestion)
 
 TEST_F(FreqTableCommandsTest, OpenDialogsAndFailedReads)
 {
-    // Text: the second type, "*.txt"; CSV: the first type, "*.csv", titled "組成表の読込".
+    // Text: the text type, "*.txt"; CSV: the CSV type, "*.csv", titled "組成表の読込".
     ui.answerFile(QString());
     EXPECT_FALSE(commands.btnTxreadClick());
-    EXPECT_EQ(ui.lastFileRequest().filters, FreqTableCommands::openFilters());
-    EXPECT_EQ(ui.lastFileRequest().filterIndex, 2);
+    EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("テキスト形式 (*.txt)|*.txt"));
     EXPECT_EQ(ui.lastFileRequest().fileName, QStringLiteral("*.txt"));
     ui.answerFile(QString());
     EXPECT_FALSE(commands.btnCSVReadClick());
     EXPECT_EQ(ui.lastFileRequest().title, QStringLiteral("組成表の読込"));
-    EXPECT_EQ(ui.lastFileRequest().filterIndex, 1);
+    EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("CSV常在度表 (*.csv)|*.csv"));
     EXPECT_EQ(ui.lastFileRequest().fileName, QStringLiteral("*.csv"));
 
     const QString clip = model.clipboardText();

@@ -107,22 +107,3 @@ TEST(FreqTableCsvFile, FilesWithoutTableRowsChangeNothing)
         EXPECT_EQ(cellsOf(table.grid()), (QList<QStringList>{{QStringLiteral("x"), QStringLiteral("y")}}));
     }
 }
-
-TEST(FreqTableCsvFile, SplittingALine)
-{
-    struct Case { QString line; QStringList fields; };
-    const Case cases[] = {
-        {QStringLiteral("a,b"), {QStringLiteral("a"), QStringLiteral("b")}},
-        {QStringLiteral("\"a,b\",c"), {QStringLiteral("a,b"), QStringLiteral("c")}},
-        {QStringLiteral("\"say \"\"hi\"\"\",x"), {QStringLiteral("say \"hi\""), QStringLiteral("x")}},
-        {QStringLiteral("a,"), {QStringLiteral("a"), QString()}},
-        {QStringLiteral(","), {QString(), QString()}},
-        {QString(), {}},
-        {QStringLiteral(" a ,b c"), {QStringLiteral(" a "), QStringLiteral("b c")}},
-        {QStringLiteral("\"ab\"c,d"), {QStringLiteral("abc"), QStringLiteral("d")}},
-        {QStringLiteral("x\"y,z"), {QStringLiteral("x\"y"), QStringLiteral("z")}},
-        {QStringLiteral("\"unterminated,x"), {QStringLiteral("unterminated,x")}},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(FreqTableCsvFile::splitLine(c.line), c.fields) << c.line.toStdString();
-}

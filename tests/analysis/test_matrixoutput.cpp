@@ -1,7 +1,6 @@
 #include "analysis/matrixoutput.h"
 #include "analysis/matrixtable.h"
 #include "platform/scripteduserinterface.h"
-#include "shell/filefilters.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -49,9 +48,7 @@ TEST_F(MatrixOutputTest, DialogOverwriteQuestionAndWorkMessage)
         EXPECT_FALSE(c.command(model, options, ui));
         EXPECT_FALSE(QFileInfo::exists(path));
         const FileDialogRequest &request = ui.lastFileRequest();
-        EXPECT_EQ(request.filterIndex, 3);
-        EXPECT_EQ(request.filters, saveFilters());
-        EXPECT_EQ(request.filters.value(2), QStringLiteral("組成のマトリクスデータ(*.csv)|*.csv"));
+        EXPECT_EQ(request.selectedFilter(), QStringLiteral("組成のマトリクスデータ(*.csv)|*.csv"));
         EXPECT_EQ(request.fileName, c.proposed);
         EXPECT_EQ(ui.log(), QStringList{QStringLiteral("save:")});
 

@@ -1,9 +1,9 @@
+#include "analysis/codedtable.h"
 #include "analysis/exchangesort.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/recipcommand.h"
-#include "analysis/codedtable.h"
-#include "database/covercode.h"
 #include "platform/scripteduserinterface.h"
+#include "table/covercode.h"
 #include "table/tablemodel.h"
 
 #include <gtest/gtest.h>

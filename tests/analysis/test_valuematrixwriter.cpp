@@ -1,7 +1,7 @@
 #include "analysis/matrixtable.h"
 #include "analysis/valuematrixwriter.h"
-#include "database/tablefile.h"
 #include "support/testsupport.h"
+#include "table/tablefile.h"
 
 #include <QProcess>
 #include <QStandardPaths>

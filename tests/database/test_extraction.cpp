@@ -1,11 +1,12 @@
-#include "database/covercode.h"
 #include "database/databasebuilder.h"
 #include "database/extraction.h"
 #include "database/synonymdictionary.h"
-#include "database/tablefile.h"
 #include "database/vegdatabase.h"
+#include "platform/texthelpers.h"
 #include "support/testsupport.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QFile>

@@ -83,7 +83,7 @@ TEST_F(SiteExportTest, MeshFileWithAltitudeClasses)
             expected += (mesh.contains('.') ? mesh : mesh + ".00") + "; R\r\n";
     }
     EXPECT_EQ(exported(&SiteExport::itemMeshDataClick, QStringLiteral("a.grd")), expected);
-    EXPECT_EQ(ui.lastFileRequest().filterIndex, 6);
+    EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("メッシュ分布データ (*.grd)|*.grd"));
 }
 
 TEST_F(SiteExportTest, MissingItemsAreReportedWithoutADialog)

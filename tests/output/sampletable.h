@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/covercode.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 

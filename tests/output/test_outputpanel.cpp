@@ -34,7 +34,7 @@ struct OutputPanelTest : ::testing::Test
         for (int k = 1; k <= 20; ++k)
             t.addSpecies(QStringLiteral("Species %1").arg(k), {{1 + k % 3, layer(5, 10)}});
         t.finish();
-        panel.setOutput(OutputPanel::TextFile, [this] { ran.push_back(panel.range()); });
+        panel.setOutput(OutputPanel::TextFile, [this](const OutputRange &range) { ran.push_back(range); });
     }
 
     // Layout flag and tick of every item.

@@ -2,7 +2,6 @@
 // dialogs, work messages and failures, and the routing of "出力する".
 #include "output/tableoutputs.h"
 
-#include "database/tablefile.h"
 #include "output/printcapture.h"
 #include "output/sampletable.h"
 #include "output/simpletablelayout.h"
@@ -11,6 +10,7 @@
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
+#include "table/tablefile.h"
 
 #include <QDir>
 
@@ -61,7 +61,7 @@ TEST_F(TextOutputTest, PanelWritesTheLayoutUnderTheNewTitle)
     ui.answerFile(path);
     output(QStringLiteral("Dune meadows"));
     EXPECT_EQ(ui.lastFileRequest().fileName, QStringLiteral("Dune meadows.txt"));
-    EXPECT_EQ(ui.lastFileRequest().filterIndex, 2);
+    EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("組成表テキストファイル(*.txt)|*.txt"));
     EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表をテキスト出力しています　|")));
     EXPECT_TRUE(ws.isModified()); // the new title goes with the table
 
@@ -99,7 +99,7 @@ TEST_F(TextOutputTest, NoOutputReplacesAFileInUse)
 {
     // The dictionary in use, chosen as the text file by mistake, stays as it was.
     const QString dic = dir.writeLines(QStringLiteral("names.dic"), {QStringLiteral("Poa,Poa annua")});
-    ASSERT_TRUE(ws.setDictionary(dic));
+    ASSERT_TRUE(ws.session().loadDictionary(dic));
     ws.settings().dictFileName = dic;
     const QByteArray before = Zelkor::Test::readBytes(dic);
     ui.clearLog();
@@ -144,8 +144,7 @@ TEST_F(TableOutputsTest, WorkbookAsksForAnXlsxFileAndShowsItsProgress)
     ASSERT_TRUE(outputs.outputExcelFile(range));
 
     const FileDialogRequest &request = ui.lastFileRequest();
-    EXPECT_EQ(request.filterIndex, 4);
-    EXPECT_EQ(request.filters.value(3), QStringLiteral("エクセル・ファイル(*.xlsx)|*.xlsx"));
+    EXPECT_EQ(request.selectedFilter(), QStringLiteral("エクセル・ファイル(*.xlsx)|*.xlsx"));
     EXPECT_EQ(request.defaultExtension, QStringLiteral(".xlsx"));
     EXPECT_EQ(request.fileName, QStringLiteral("Dunes.xlsx"));
     // Three blanks first, then the header items' numbers and the rows written.
@@ -247,8 +246,8 @@ TEST(TableOutputsInWorkspace, OutputButtonRunsTheWorkbookAndThePrints)
 
     ScriptedUserInterface ui;
     Workspace ws(&ui);
-    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
-    ASSERT_TRUE(ws.loadTable(table));
+    ws.program().start({}, dir.path(QStringLiteral("zelkor")));
+    ASSERT_TRUE(ws.tableFile().loadTable(table));
     for (int mode : {OutputPanel::ExcelFile, OutputPanel::PrintTable, OutputPanel::PrintKanni})
         EXPECT_TRUE(ws.outputPanel().hasOutput(mode)) << mode;
 

@@ -4,13 +4,13 @@
 
 #include "database/databasebuilder.h"
 #include "database/synonymdictionary.h"
-#include "database/tablefile.h"
 #include "database/vegdatabase.h"
 #include "platform/inifile.h"
 #include "platform/recordfile.h"
 #include "platform/textfile.h"
 #include "support/testsupport.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <gtest/gtest.h>

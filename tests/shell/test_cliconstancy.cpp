@@ -2,8 +2,8 @@
 #include "analysis/freqtablecsvfile.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/sampletable.h"
-#include "database/tablefile.h"
 #include "support/testsupport.h"
+#include "table/tablefile.h"
 
 #include <QFileInfo>
 

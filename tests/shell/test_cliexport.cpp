@@ -1,8 +1,8 @@
-#include "database/tablefile.h"
 #include "output/tablelayout.h"
 #include "output/tabletextfile.h"
 #include "support/testsupport.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "database/tablefile.h"
 #include "support/testsupport.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QDir>

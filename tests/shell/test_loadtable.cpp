@@ -1,9 +1,9 @@
 // The table file commands of the workspace: "現在の表を保存する", "保存した表を読込む" and
 // LoadTable with the settings file beside the table.
-#include "database/tablefile.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
+#include "table/tablefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,7 +27,7 @@ struct TableFileCommands : ::testing::Test
     void SetUp() override
     {
         QObject::connect(&ws, &Workspace::tableChanged, [this] { ++tableChanges; });
-        ws.clearTable();
+        ws.document().clearTable();
         ui.clearLog();
     }
 
@@ -87,13 +87,11 @@ TEST_F(TableFileCommands, SaveAsksWithTheTableFileTypeAndTheTitleAsName)
     fill(2, 3, QStringLiteral("丹沢"));
     const QString path = dir.path(QStringLiteral("丹沢.vtb"));
     ui.answerFile(path);
-    ws.itemSaveTableClick();
+    ws.tableFile().saveTable();
 
     const FileDialogRequest &r = ui.lastFileRequest();
     EXPECT_EQ(r.title, QStringLiteral("組成表の保存"));
-    EXPECT_EQ(r.filterIndex, 1);
-    ASSERT_FALSE(r.filters.isEmpty());
-    EXPECT_EQ(r.filters[0], QStringLiteral("組成表で保存 (*.vtb)|*.vtb"));
+    EXPECT_EQ(r.selectedFilter(), QStringLiteral("組成表で保存 (*.vtb)|*.vtb"));
     EXPECT_EQ(r.defaultExtension, QStringLiteral(".vtb"));
     EXPECT_EQ(r.fileName, QStringLiteral("丹沢.vtb"));
     EXPECT_FALSE(ui.log().contains(QStringLiteral("yesabort:") + kOverwrite));
@@ -113,21 +111,21 @@ TEST_F(TableFileCommands, OverwriteAbortLeavesTheFileYesReplacesIt)
 
     ui.answerFile(path);
     ui.answerNo(); // Abort
-    ws.itemSaveTableClick();
+    ws.tableFile().saveTable();
     EXPECT_TRUE(ui.log().contains(QStringLiteral("yesabort:") + kOverwrite));
     EXPECT_FALSE(ui.log().contains(QStringLiteral("work:　組成表を保存中　|")));
     EXPECT_EQ(Zelkor::Test::readBytes(path), old);
 
     ui.answerFile(path);
     ui.answerYes();
-    ws.itemSaveTableClick();
+    ws.tableFile().saveTable();
     EXPECT_EQ(Zelkor::Test::readLines(path).value(0), QStringLiteral("new"));
 }
 
 TEST_F(TableFileCommands, CancelledSaveDialogDoesNothing)
 {
     fill(1, 1, QStringLiteral("t"));
-    ws.itemSaveTableClick(); // nothing queued: the dialog is cancelled
+    ws.tableFile().saveTable(); // nothing queued: the dialog is cancelled
     EXPECT_EQ(ui.log(), QStringList{QStringLiteral("save:組成表の保存")});
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
@@ -141,7 +139,7 @@ TEST_F(TableFileCommands, FailedSaveIsReportedAndTheOldFileStays)
 
     ui.answerFile(path);
     ui.answerYes();
-    ws.itemSaveTableClick();
+    ws.tableFile().saveTable();
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("組成表を保存できませんでした")));
     EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("250")));
@@ -155,13 +153,11 @@ TEST_F(TableFileCommands, LoadFromTheMenu)
     const QString path = writeTable(QStringLiteral("stored.vtb"), 1, 2, QStringLiteral("保存した表"));
     tableChanges = 0;
     ui.answerFile(path);
-    ws.itemLoadTableClick();
+    ws.tableFile().chooseAndLoadTable();
 
     const FileDialogRequest &r = ui.lastFileRequest();
     EXPECT_EQ(r.title, QStringLiteral("組成表の読込"));
-    EXPECT_EQ(r.filterIndex, 2);
-    ASSERT_GE(r.filters.size(), 2);
-    EXPECT_EQ(r.filters[1], QStringLiteral("植生組成表ファイル (*.vtb)|*.VTB"));
+    EXPECT_EQ(r.selectedFilter(), QStringLiteral("植生組成表ファイル (*.vtb)|*.VTB"));
     EXPECT_EQ(r.fileName, QStringLiteral("*.vtb"));
 
     EXPECT_EQ(ws.model().releveCount(), 1);
@@ -189,7 +185,7 @@ TEST_F(TableFileCommands, SettingsFileBesideTheTableIsReadFirst)
     int settingsReads = 0;
     QObject::connect(&ws, &Workspace::settingsRead, [&] { ++settingsReads; });
 
-    ASSERT_TRUE(ws.loadTable(path));
+    ASSERT_TRUE(ws.tableFile().loadTable(path));
     EXPECT_EQ(ws.settings().tableFont.pointSize, 12);
     EXPECT_EQ(ws.model().tableFont().pointSize, 12);
     EXPECT_EQ(ws.model().grid().defaultColWidth(), TableModel::defaultColWidthFor(12));
@@ -205,7 +201,7 @@ TEST_F(TableFileCommands, SettingsFileBesideTheTableIsReadFirst)
 TEST_F(TableFileCommands, FailedLoadKeepsEverythingAsItWas)
 {
     const QString good = writeTable(QStringLiteral("good.vtb"), 2, 3, QStringLiteral("good"));
-    ASSERT_TRUE(ws.loadTable(good));
+    ASSERT_TRUE(ws.tableFile().loadTable(good));
     QByteArray bytes = Zelkor::Test::readBytes(good);
     bytes.chop(20); // cut off in the last line
     bytes.replace("good", "baad");
@@ -216,7 +212,7 @@ TEST_F(TableFileCommands, FailedLoadKeepsEverythingAsItWas)
     const QStringList cells = cellsOf(ws.model());
     const int fontSize = ws.settings().tableFont.pointSize;
     ui.clearLog();
-    EXPECT_FALSE(ws.loadTable(bad));
+    EXPECT_FALSE(ws.tableFile().loadTable(bad));
 
     EXPECT_EQ(cellsOf(ws.model()), cells);
     EXPECT_EQ(ws.model().releveCount(), 2);
@@ -239,7 +235,7 @@ TEST_F(TableFileCommands, UnreadableSettingsFileBesideTheTableStopsTheLoad)
     fill(1, 2, QStringLiteral("before"));
     const QStringList cells = cellsOf(ws.model());
 
-    EXPECT_FALSE(ws.loadTable(path));
+    EXPECT_FALSE(ws.tableFile().loadTable(path));
     EXPECT_EQ(cellsOf(ws.model()), cells);
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("before"));
     ASSERT_EQ(ui.messages().size(), 1);
@@ -250,7 +246,7 @@ TEST_F(TableFileCommands, UnreadableSettingsFileBesideTheTableStopsTheLoad)
 TEST_F(TableFileCommands, StartUpLoadsTheTableNamedOnTheCommandLine)
 {
     const QString path = writeTable(QStringLiteral("cmd.VTB"), 1, 2, QStringLiteral("cmd"));
-    ws.formCreate({path}, dir.path(QStringLiteral("zelkor")));
+    ws.program().start({path}, dir.path(QStringLiteral("zelkor")));
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("cmd"));
     EXPECT_EQ(ws.model().speciesCount(), 2);
 }
@@ -264,8 +260,8 @@ TEST_F(TableFileCommands, SaveRefusesTheFilesInUseAndSpecialFiles)
     const QString zkd = dir.writeBytes(QStringLiteral("db/d.zkd"),
                                        Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))));
     const QString dic = dir.writeBytes(QStringLiteral("db/d.dic"), "A,B\r\n");
-    ws.setDataFile(zki);
-    ASSERT_TRUE(ws.setDictionary(dic));
+    ws.session().setDataFile(zki);
+    ASSERT_TRUE(ws.session().loadDictionary(dic));
     ws.settings().dictFileName = dic;
     ASSERT_TRUE(Zelkor::Test::makeFifo(dir.path(QStringLiteral("pipe.vtb"))));
     fill(1, 1, QStringLiteral("t"));
@@ -282,7 +278,7 @@ TEST_F(TableFileCommands, SaveRefusesTheFilesInUseAndSpecialFiles)
         const QByteArray before = file ? Zelkor::Test::readBytes(c.path) : QByteArray();
         ui.clearLog();
         ui.answerFile(c.path);
-        ws.itemSaveTableClick();
+        ws.tableFile().saveTable();
         ASSERT_EQ(ui.messages().size(), 1);
         EXPECT_TRUE(ui.messages().at(0).contains(QStringLiteral("出力先"))) << qPrintable(ui.messages().at(0));
         EXPECT_EQ(ui.log().size(), 2) << qPrintable(ui.log().join(QLatin1Char('\n'))); // the dialog, the error

@@ -25,7 +25,7 @@ struct WorkspaceStartup : ::testing::Test
     // The program file lives in the temporary folder, so its settings file is written there.
     QString programPath() const { return dir.path(QStringLiteral("zelkor")); }
     QString ownIni() const { return dir.path(QStringLiteral("zelkor.ini")); }
-    void start(const QStringList &arguments = {}) { ws.formCreate(arguments, programPath()); }
+    void start(const QStringList &arguments = {}) { ws.program().start(arguments, programPath()); }
     // A settings file whose values differ from the defaults in ways the test can see.
     QString writeIni(const QString &name, const QString &title, int fontSize,
                      const QStringList &extra = {})
@@ -114,9 +114,9 @@ TEST_F(WorkspaceStartup, DatabaseNamedOnTheCommandLineIsOpenedInsteadOfTheSettin
                           Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))));
         ScriptedUserInterface ui2;
         Workspace ws2(&ui2);
-        ws2.formCreate({folder.path(QString::fromUtf8(c.argument))}, programPath());
+        ws2.program().start({folder.path(QString::fromUtf8(c.argument))}, programPath());
         EXPECT_EQ(ws2.dataFileName(), c.opens ? zki : Workspace::notSpecified());
-        EXPECT_EQ(ws2.recordCount() > 0, c.opens);
+        EXPECT_EQ(ws2.session().recordCount() > 0, c.opens);
         EXPECT_TRUE(ui2.messages().isEmpty()) << ui2.log().join(QLatin1Char('\n')).toStdString();
         EXPECT_FALSE(ws2.isModified());
     }
@@ -154,7 +154,7 @@ TEST_F(WorkspaceStartup, QuitWritesTheProgramsOwnSettingsFileEvenWhenAnotherWasR
     const QByteArray otherBefore = Zelkor::Test::readBytes(other);
     start({other});
     ws.settings().winWidth = 777;
-    ASSERT_TRUE(ws.btnQuitClick());
+    ASSERT_TRUE(ws.program().quit());
     EXPECT_EQ(ws.iniFileName(), ownIni());
     const QStringList lines = Zelkor::Test::readLines(ownIni());
     EXPECT_TRUE(lines.contains(QStringLiteral("Title=FromArgument")));
@@ -168,7 +168,7 @@ TEST_F(WorkspaceStartup, QuitReportsASettingsFileThatCannotBeWritten)
     start();
     // A folder where the settings file should be: writing must fail, and say so.
     QDir().mkpath(ownIni());
-    EXPECT_FALSE(ws.btnQuitClick());
+    EXPECT_FALSE(ws.program().quit());
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_TRUE(ui.log().constLast().startsWith(QStringLiteral("error:エラー:")));
     EXPECT_TRUE(ui.messages().constFirst().contains(QStringLiteral("zelkor.ini")));
@@ -177,18 +177,18 @@ TEST_F(WorkspaceStartup, QuitReportsASettingsFileThatCannotBeWritten)
 TEST_F(WorkspaceStartup, SettingsGoToTheUserConfigurationWhenTheProgramFolderIsNotWritable)
 {
     QStandardPaths::setTestModeEnabled(true);
-    ws.formCreate({}, QStringLiteral("/nonexistent-zelkor-folder/bin/zelkor"));
+    ws.program().start({}, QStringLiteral("/nonexistent-zelkor-folder/bin/zelkor"));
     const QString expected = QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
                                  .filePath(QStringLiteral("zelkor.ini"));
-    EXPECT_EQ(ws.programIniFileName(), expected);
+    EXPECT_EQ(ws.program().programIniFileName(), expected);
     EXPECT_EQ(ws.iniFileName(), expected);
     QStandardPaths::setTestModeEnabled(false);
 }
 
 TEST_F(WorkspaceStartup, ProgramIniFileNameReplacesTheProgramsExtension)
 {
-    ws.formCreate({}, dir.path(QStringLiteral("zelkor.exe")));
-    EXPECT_EQ(ws.programIniFileName(), ownIni());
+    ws.program().start({}, dir.path(QStringLiteral("zelkor.exe")));
+    EXPECT_EQ(ws.program().programIniFileName(), ownIni());
 }
 
 TEST_F(WorkspaceStartup, DataCheckShowsOrHidesTheIndexRowAndColumn)
@@ -198,11 +198,11 @@ TEST_F(WorkspaceStartup, DataCheckShowsOrHidesTheIndexRowAndColumn)
     int changes = 0;
     QObject::connect(&ws, &Workspace::tableChanged, &ws, [&changes] { ++changes; });
     ui.answerYes();
-    ws.itemDataChkClick();
+    ws.editing().askShowIndexes();
     EXPECT_EQ(ws.model().grid().rowHeight(0), 16);
     EXPECT_EQ(ws.model().grid().colWidth(0), 28);
     ui.answerNo();
-    ws.itemDataChkClick();
+    ws.editing().askShowIndexes();
     EXPECT_EQ(ws.model().grid().rowHeight(0), 1);
     EXPECT_EQ(ws.model().grid().colWidth(0), 1);
     EXPECT_EQ(changes, 2);
@@ -213,27 +213,27 @@ TEST_F(WorkspaceStartup, DataCheckShowsOrHidesTheIndexRowAndColumn)
 TEST_F(WorkspaceStartup, TableFontChoiceBecomesThePrintFontAndResizesTheGrid)
 {
     start();
-    EXPECT_EQ(ws.fontDialogFont(), (FontSpec{QStringLiteral("ＭＳ ゴシック"), 9}));
+    EXPECT_EQ(ws.settingsCommand().fontDialogFont(), (FontSpec{QStringLiteral("ＭＳ ゴシック"), 9}));
     const FontSpec chosen{QStringLiteral("ＭＳ ゴシック"), 12};
     ui.answerFont(chosen);
-    ws.itemSetFontClick();
+    ws.settingsCommand().chooseTableFont();
     EXPECT_EQ(ws.settings().tableFont, chosen);
     EXPECT_EQ(ws.settings().printFont, chosen);
     EXPECT_EQ(ws.model().tableFont(), chosen);
     EXPECT_EQ(ws.model().grid().defaultColWidth(), 53);
     EXPECT_EQ(ws.model().grid().colWidth(2), 7 * 53);
     // The dialog opens with the font last chosen in it.
-    EXPECT_EQ(ws.fontDialogFont(), chosen);
+    EXPECT_EQ(ws.settingsCommand().fontDialogFont(), chosen);
 }
 
 TEST_F(WorkspaceStartup, CancelledFontDialogStillLaysTheTableOutAgain)
 {
     start();
     ui.answerYes();
-    ws.itemDataChkClick();
+    ws.editing().askShowIndexes();
     const FontSpec before = ws.settings().tableFont;
     ui.cancelFont();
-    ws.itemSetFontClick();
+    ws.settingsCommand().chooseTableFont();
     EXPECT_EQ(ws.settings().tableFont, before);
     // The layout step hides the index row and column again.
     EXPECT_EQ(ws.model().grid().colWidth(0), 1);
@@ -246,7 +246,7 @@ TEST_F(WorkspaceStartup, PrintFontButtonLeavesTheTableFont)
     const FontSpec table = ws.settings().tableFont;
     const FontSpec print{QStringLiteral("ＭＳ 明朝"), 11, true, false};
     ui.answerFont(print);
-    ws.btnFontClick();
+    ws.settingsCommand().choosePrintFont();
     EXPECT_EQ(ws.settings().printFont, print);
     EXPECT_EQ(ws.settings().tableFont, table);
     EXPECT_EQ(ws.model().tableFont(), table);
@@ -281,12 +281,12 @@ TEST_P(WorkspaceDrop, TakesTheFileForWhatItsNameSays)
                            Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune") + QLatin1String(ext))));
     }
     ui.clearLog();
-    ws.droppedFile(dropped);
+    ws.program().openDroppedFile(dropped);
 
     const QString expected = QString::fromUtf8(c.expected);
     // A table file that is no table is refused with a message: that shows it was read as one.
     EXPECT_EQ(!ui.messages().isEmpty(), expected == QLatin1String("table")) << ui.log().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(ws.dictionary().entryCount() > 0, expected == QLatin1String("dictionary"));
+    EXPECT_EQ(ws.session().dictionary().entryCount() > 0, expected == QLatin1String("dictionary"));
     EXPECT_EQ(ws.dataFileName() == dropped, expected == QLatin1String("database"));
 }
 
@@ -307,8 +307,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WorkspaceShell, WebHelpIsOnTheProgramsSite)
 {
-    EXPECT_TRUE(Workspace::webHelpUrl().endsWith(QStringLiteral("/zkdb/zelkor-pg1.html")));
-    EXPECT_TRUE(Workspace::webHelpUrl().startsWith(QStringLiteral("https://")));
+    EXPECT_TRUE(ProgramCommands::webHelpUrl().endsWith(QStringLiteral("/zkdb/zelkor-pg1.html")));
+    EXPECT_TRUE(ProgramCommands::webHelpUrl().startsWith(QStringLiteral("https://")));
 }
 
 TEST(WorkspaceShell, HelpOpensTheInstalledGuideWhenItIsThere)
@@ -318,12 +318,12 @@ TEST(WorkspaceShell, HelpOpensTheInstalledGuideWhenItIsThere)
     QDir().mkpath(prefix.path(QStringLiteral("bin")));
     ScriptedUserInterface ui;
     Workspace ws(&ui);
-    ws.formCreate({}, prefix.path(QStringLiteral("bin/zelkor")));
-    EXPECT_EQ(ws.helpUrl(), QUrl(Workspace::webHelpUrl()));
+    ws.program().start({}, prefix.path(QStringLiteral("bin/zelkor")));
+    EXPECT_EQ(ws.program().helpUrl(), QUrl(ProgramCommands::webHelpUrl()));
 
     QDir().mkpath(prefix.path(QStringLiteral("share/doc/zelkor/guide")));
     const QString index = prefix.writeBytes(QStringLiteral("share/doc/zelkor/guide/index.html"), "<html></html>");
-    EXPECT_EQ(ws.helpUrl(), QUrl::fromLocalFile(index));
+    EXPECT_EQ(ws.program().helpUrl(), QUrl::fromLocalFile(index));
 }
 
 } // namespace

@@ -26,9 +26,9 @@ struct WorkspaceDatabase : ::testing::Test
 
     void SetUp() override
     {
-        QObject::connect(&ws, &Workspace::databaseChanged, [this] { ++databaseSignals; });
+        QObject::connect(&ws.session(), &DatabaseSession::databaseChanged, [this] { ++databaseSignals; });
         QObject::connect(&ws, &Workspace::statusChanged, [this] { ++statusSignals; });
-        ws.clearTable();
+        ws.document().clearTable();
         ui.clearLog();
         statusSignals = 0;
     }
@@ -61,10 +61,10 @@ TEST_F(WorkspaceDatabase, SetDataFileTakesTheHeaderItemsWhenAskedTo)
 {
     const QString db = makeDatabase(QStringLiteral("sub/veg.zki"));
     ASSERT_TRUE(ws.settings().useDataItem);
-    ws.setDataFile(db);
+    ws.session().setDataFile(db);
     EXPECT_EQ(ws.dataFileName(), db);
     EXPECT_EQ(ws.settings().dataDirectory, dir.path(QStringLiteral("sub")));
-    EXPECT_EQ(ws.recordCount(), 2);
+    EXPECT_EQ(ws.session().recordCount(), 2);
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("Testdaten"));
     EXPECT_EQ(ws.items()[11].label, QStringLiteral("水分"));
     EXPECT_TRUE(ws.items()[11].layout);
@@ -73,7 +73,7 @@ TEST_F(WorkspaceDatabase, SetDataFileTakesTheHeaderItemsWhenAskedTo)
     // No relevés in the table: it is laid out afresh from the new flags.
     EXPECT_EQ(ws.model().headerRows(), ws.items().layoutCount() + 1);
     EXPECT_EQ(ws.model().grid().cell(2, 6), QStringLiteral("水分"));
-    EXPECT_FALSE(ws.database().isOpen());
+    EXPECT_FALSE(ws.session().database().isOpen());
     EXPECT_EQ(databaseSignals, 1);
     EXPECT_GE(statusSignals, 1);
     EXPECT_EQ(ws.statusTexts().at(1), QStringLiteral("veg"));
@@ -85,8 +85,8 @@ TEST_F(WorkspaceDatabase, SetDataFileLeavesTheItemsWhenNotAsked)
     const QString db = makeDatabase(QStringLiteral("veg.zki"));
     ws.settings().useDataItem = false;
     ws.setTableTitle(QStringLiteral("Mine"));
-    ws.setDataFile(db);
-    EXPECT_EQ(ws.recordCount(), 2);
+    ws.session().setDataFile(db);
+    EXPECT_EQ(ws.session().recordCount(), 2);
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("Mine"));
     EXPECT_EQ(ws.items()[11].label, HeaderItems::defaultLabel(11));
     EXPECT_TRUE(ws.items()[8].layout);
@@ -95,15 +95,15 @@ TEST_F(WorkspaceDatabase, SetDataFileLeavesTheItemsWhenNotAsked)
 
 TEST_F(WorkspaceDatabase, UnusableDatabaseIsReportedAndKeepsItsName)
 {
-    ws.setDataFile(makeDatabase(QStringLiteral("good.zki"), 3));
-    ASSERT_EQ(ws.recordCount(), 3);
+    ws.session().setDataFile(makeDatabase(QStringLiteral("good.zki"), 3));
+    ASSERT_EQ(ws.session().recordCount(), 3);
     databaseSignals = 0;
     const QString half = makeDatabase(QStringLiteral("half.zki"));
     QFile::remove(dir.path(QStringLiteral("half.zkd")));
-    ws.setDataFile(half);
+    ws.session().setDataFile(half);
     EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("正しいデータファイルを指定して下さい")});
     EXPECT_EQ(ws.dataFileName(), half);
-    EXPECT_EQ(ws.recordCount(), 3);
+    EXPECT_EQ(ws.session().recordCount(), 3);
     EXPECT_EQ(databaseSignals, 0);
 }
 
@@ -112,9 +112,9 @@ TEST_F(WorkspaceDatabase, ReadOnlyDatabaseOpens)
     const QString db = makeDatabase(QStringLiteral("ro.zki"));
     QFile::setPermissions(db, QFileDevice::ReadOwner);
     QFile::setPermissions(dir.path(QStringLiteral("ro.zkd")), QFileDevice::ReadOwner);
-    ws.setDataFile(db);
+    ws.session().setDataFile(db);
     EXPECT_TRUE(ui.messages().isEmpty());
-    EXPECT_EQ(ws.recordCount(), 2);
+    EXPECT_EQ(ws.session().recordCount(), 2);
 }
 
 TEST_F(WorkspaceDatabase, FileChangeCommandAsksForAZkiFile)
@@ -122,51 +122,50 @@ TEST_F(WorkspaceDatabase, FileChangeCommandAsksForAZkiFile)
     const QString db = makeDatabase(QStringLiteral("veg.zki"));
     ws.settings().dataDirectory = dir.path();
     ui.answerFile(QString());
-    ws.itemFileChgClick();
+    ws.session().chooseDataFile();
     const FileDialogRequest &r = ui.lastFileRequest();
     EXPECT_EQ(r.title, QStringLiteral("データファイルの指定・変更"));
-    EXPECT_EQ(r.filterIndex, 1);
-    EXPECT_EQ(r.filters.value(0), QStringLiteral("植生データファイル (*.zki)|*.zki"));
+    EXPECT_EQ(r.selectedFilter(), QStringLiteral("植生データファイル (*.zki)|*.zki"));
     EXPECT_EQ(r.fileName, QStringLiteral("*.zki"));
     EXPECT_EQ(r.directory, dir.path());
-    EXPECT_EQ(ws.recordCount(), 0);
+    EXPECT_EQ(ws.session().recordCount(), 0);
     EXPECT_EQ(databaseSignals, 0);
 
     ui.answerFile(db);
-    ws.itemFileChgClick();
+    ws.session().chooseDataFile();
     EXPECT_EQ(ws.dataFileName(), db);
-    EXPECT_EQ(ws.recordCount(), 2);
+    EXPECT_EQ(ws.session().recordCount(), 2);
 }
 
 TEST_F(WorkspaceDatabase, UseDataItemsCommand)
 {
     const QString db = makeDatabase(QStringLiteral("veg.zki"));
     ws.settings().useDataItem = false;
-    ws.setDataFile(db);
+    ws.session().setDataFile(db);
     ASSERT_EQ(ws.items()[11].label, HeaderItems::defaultLabel(11));
 
     ui.answerNo();
-    ws.itemUseFIClick();
+    ws.session().askUseDataItems();
     EXPECT_TRUE(ui.log().contains(QStringLiteral("yesno:見出し項目をデータファイルと一致させますか？")));
     EXPECT_FALSE(ws.settings().useDataItem);
     EXPECT_EQ(ws.items()[11].label, HeaderItems::defaultLabel(11));
 
     ui.answerYes();
-    ws.itemUseFIClick();
+    ws.session().askUseDataItems();
     EXPECT_TRUE(ws.settings().useDataItem);
     EXPECT_EQ(ws.items()[11].label, QStringLiteral("水分"));
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("Testdaten"));
     EXPECT_EQ(ws.model().dataScaleK(), 4);
     EXPECT_EQ(ws.model().dataScaleD(), 1);
     EXPECT_EQ(ws.model().grid().cell(2, 6), QStringLiteral("水分")); // the table was laid out again
-    EXPECT_FALSE(ws.database().isOpen());
+    EXPECT_FALSE(ws.session().database().isOpen());
 }
 
 TEST_F(WorkspaceDatabase, UseDataItemsWithoutADatabase)
 {
     ASSERT_EQ(ws.dataFileName(), QStringLiteral("NoFile.zki"));
     ui.answerYes();
-    ws.itemUseFIClick();
+    ws.session().askUseDataItems();
     EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("正しいデータファイルを指定して下さい")});
     EXPECT_EQ(ws.items()[11].label, HeaderItems::defaultLabel(11));
 }
@@ -181,8 +180,8 @@ TEST_F(WorkspaceDatabase, HeaderForAnotherItemCountChangesNothing)
     f.write("2\0", 2);
     f.close();
     ws.setTableTitle(QString());
-    ws.setDataFile(db);
-    EXPECT_EQ(ws.recordCount(), 2);
+    ws.session().setDataFile(db);
+    EXPECT_EQ(ws.session().recordCount(), 2);
     EXPECT_TRUE(ws.tableTitle().isEmpty());
     EXPECT_EQ(ws.items()[11].label, HeaderItems::defaultLabel(11));
 }
@@ -190,15 +189,15 @@ TEST_F(WorkspaceDatabase, HeaderForAnotherItemCountChangesNothing)
 TEST_F(WorkspaceDatabase, RecordCountChangeIsAnnounced)
 {
     const QString db = makeDatabase(QStringLiteral("veg.zki"), 2);
-    ws.setDataFile(db);
+    ws.session().setDataFile(db);
     databaseSignals = 0;
-    ASSERT_TRUE(ws.openDataFile());
-    ws.closeDataFile();
+    ASSERT_TRUE(ws.session().openDataFile());
+    ws.session().closeDataFile();
     EXPECT_EQ(databaseSignals, 0);
     makeDatabase(QStringLiteral("veg.zki"), 5); // the file changed on disk
-    ASSERT_TRUE(ws.openDataFile());
-    ws.closeDataFile();
-    EXPECT_EQ(ws.recordCount(), 5);
+    ASSERT_TRUE(ws.session().openDataFile());
+    ws.session().closeDataFile();
+    EXPECT_EQ(ws.session().recordCount(), 5);
     EXPECT_EQ(databaseSignals, 1);
 }
 
@@ -215,65 +214,64 @@ TEST_F(WorkspaceDatabase, NewTableResetsTheSpeciesList)
         ASSERT_TRUE(b.addSpecies(s.id, QStringLiteral("sp %1").arg(i), QStringLiteral("H1"), QStringLiteral("+")));
     const QString db = dir.path(QStringLiteral("big.zki"));
     ASSERT_TRUE(b.write(db));
-    ws.setDataFile(db);
-    ASSERT_TRUE(ws.openDataFile());
-    ASSERT_TRUE(ws.database().readReleve(1));
-    ws.closeDataFile();
-    EXPECT_EQ(ws.database().plantSetMax(), 194);
-    ws.clearTable();
-    EXPECT_EQ(ws.database().plantSetMax(), 159);
-    EXPECT_EQ(ws.database().plantSet().size(), 160u);
+    ws.session().setDataFile(db);
+    ASSERT_TRUE(ws.session().openDataFile());
+    ASSERT_TRUE(ws.session().database().readReleve(1));
+    ws.session().closeDataFile();
+    EXPECT_EQ(ws.session().database().plantSetMax(), 194);
+    ws.document().clearTable();
+    EXPECT_EQ(ws.session().database().plantSetMax(), 159);
+    EXPECT_EQ(ws.session().database().plantSet().size(), 160u);
 }
 
 TEST_F(WorkspaceDatabase, DictionaryCommand)
 {
     const QString dic = dir.writeLines(QStringLiteral("syn.dic"), {QStringLiteral("Leontodon autumnalis,Scorzoneroides autumnalis")});
     ui.answerFile(dic);
-    ws.itemCheckNameClick();
-    EXPECT_EQ(ui.lastFileRequest().filterIndex, 4);
-    EXPECT_EQ(ui.lastFileRequest().filters.value(3), QStringLiteral("異名辞書ファイル (*.dic)|*.dic"));
+    ws.session().chooseDictionary();
+    EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("異名辞書ファイル (*.dic)|*.dic"));
     EXPECT_EQ(ui.lastFileRequest().fileName, QStringLiteral("*.dic"));
     EXPECT_EQ(ws.dictFileName(), dic);
-    EXPECT_EQ(ws.synToCommonName(QStringLiteral("leontodon autumnalis")), QStringLiteral("Scorzoneroides autumnalis"));
+    EXPECT_EQ(ws.session().synToCommonName(QStringLiteral("leontodon autumnalis")), QStringLiteral("Scorzoneroides autumnalis"));
     EXPECT_EQ(ws.statusTexts().at(7), QStringLiteral("syn.dic"));
 
     // Cancelled: the name stays, the status is refreshed all the same.
     statusSignals = 0;
     ui.answerFile(QString());
-    ws.itemCheckNameClick();
+    ws.session().chooseDictionary();
     EXPECT_EQ(ws.dictFileName(), dic);
     EXPECT_EQ(statusSignals, 1);
 
     // A file that vanished before it was read: "未指定".
     ui.answerFile(dir.path(QStringLiteral("gone.dic")));
-    ws.itemCheckNameClick();
+    ws.session().chooseDictionary();
     EXPECT_EQ(ws.dictFileName(), Workspace::notSpecified());
     EXPECT_EQ(ws.statusTexts().at(7), Workspace::notSpecified());
     // The entries loaded before stay: dictionaries are only added to.
-    EXPECT_EQ(ws.synToCommonName(QStringLiteral("Leontodon autumnalis")), QStringLiteral("Scorzoneroides autumnalis"));
+    EXPECT_EQ(ws.session().synToCommonName(QStringLiteral("Leontodon autumnalis")), QStringLiteral("Scorzoneroides autumnalis"));
 }
 
 TEST_F(WorkspaceDatabase, DictionaryLinesThatAreNoShiftJisAreReported)
 {
     const QString dic = dir.writeBytes(QStringLiteral("mixed.dic"), QByteArray("a,b\r\n\x82\xFF,c\r\nd,e\r\n"));
-    EXPECT_TRUE(ws.setDictionary(dic));
+    EXPECT_TRUE(ws.session().loadDictionary(dic));
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_TRUE(ui.messages().at(0).contains(QStringLiteral("1 行"))) << ui.messages().at(0).toStdString();
-    EXPECT_EQ(ws.synToCommonName(QStringLiteral("D")), QStringLiteral("e"));
+    EXPECT_EQ(ws.session().synToCommonName(QStringLiteral("D")), QStringLiteral("e"));
 }
 
 TEST_F(WorkspaceDatabase, DroppedDictionaryAndDatabase)
 {
     const QString dic = dir.writeLines(QStringLiteral("drop.dic"), {QStringLiteral("A,B")});
     const QString before = ws.dictFileName();
-    ws.droppedFile(dic);
-    EXPECT_EQ(ws.synToCommonName(QStringLiteral("a")), QStringLiteral("B"));
+    ws.program().openDroppedFile(dic);
+    EXPECT_EQ(ws.session().synToCommonName(QStringLiteral("a")), QStringLiteral("B"));
     EXPECT_EQ(ws.dictFileName(), before);
 
     const QString db = makeDatabase(QStringLiteral("drop.zki"));
-    ws.droppedFile(dir.path(QStringLiteral("drop.zkd")));
+    ws.program().openDroppedFile(dir.path(QStringLiteral("drop.zkd")));
     EXPECT_EQ(ws.dataFileName(), dir.path(QStringLiteral("drop.zkd")));
-    EXPECT_EQ(ws.recordCount(), 2);
+    EXPECT_EQ(ws.session().recordCount(), 2);
     Q_UNUSED(db);
 }
 
@@ -284,14 +282,14 @@ TEST_F(WorkspaceDatabase, StartUpOpensTheExampleDatabaseAndDictionary)
                                        {QStringLiteral("[DataDir]"), QStringLiteral("Directory=") + examples,
                                         QStringLiteral("[DataFile]"), QStringLiteral("DataFile=dune.zki"),
                                         QStringLiteral("[Files]"), QStringLiteral("SynDict=") + examples + QStringLiteral("/dune.dic")});
-    ws.formCreate({ini}, dir.path(QStringLiteral("zelkor")));
+    ws.program().start({ini}, dir.path(QStringLiteral("zelkor")));
     EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(ws.recordCount(), 20);
+    EXPECT_EQ(ws.session().recordCount(), 20);
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("Dune meadows, Terschelling"));
     EXPECT_EQ(ws.items()[12].label, QStringLiteral("水分"));
     EXPECT_TRUE(ws.items()[12].selected);
     EXPECT_FALSE(ws.items()[8].selected);
-    EXPECT_EQ(ws.synToCommonName(QStringLiteral("Achimill")), QStringLiteral("Achillea millefolium"));
+    EXPECT_EQ(ws.session().synToCommonName(QStringLiteral("Achimill")), QStringLiteral("Achillea millefolium"));
     EXPECT_EQ(ws.statusTexts().at(1), QStringLiteral("dune"));
     EXPECT_EQ(ws.statusTexts().at(7), QStringLiteral("dune.dic"));
 }

@@ -11,10 +11,10 @@ namespace {
 struct SignalCount
 {
     int count = 0;
-    template<typename Signal>
-    SignalCount(Workspace *ws, Signal signal)
+    template<typename Sender, typename Signal>
+    SignalCount(Sender *sender, Signal signal)
     {
-        QObject::connect(ws, signal, ws, [this] { ++count; });
+        QObject::connect(sender, signal, sender, [this] { ++count; });
     }
 };
 
@@ -26,12 +26,12 @@ public:
     std::vector<EditTarget> tintWhileAsked;
     bool askYesNo(const QString &text) override
     {
-        tintWhileAsked.push_back(workspace->pendingTint());
+        tintWhileAsked.push_back(workspace->editing().pendingTint());
         return ScriptedUserInterface::askYesNo(text);
     }
     bool getText(const QString &caption, const QString &prompt, QString *value) override
     {
-        tintWhileAsked.push_back(workspace->pendingTint());
+        tintWhileAsked.push_back(workspace->editing().pendingTint());
         return ScriptedUserInterface::getText(caption, prompt, value);
     }
 };
@@ -43,7 +43,7 @@ struct WorkspaceEditing : ::testing::Test
     void SetUp() override
     {
         ui.workspace = &ws;
-        ws.clearTable();
+        ws.document().clearTable();
         TableModel &m = ws.model();
         m.setReleveCount(2);
         const int h = m.headerRows();
@@ -64,12 +64,12 @@ TEST_F(WorkspaceEditing, DeleteTintsTheRowWhileAskingAndReportsTheChange)
 {
     SignalCount table(&ws, &Workspace::tableChanged);
     SignalCount status(&ws, &Workspace::statusChanged);
-    SignalCount tint(&ws, &Workspace::tintChanged);
+    SignalCount tint(&ws.editing(), &TableEditCommands::tintChanged);
     ui.answerYes();
-    ws.itemDelRowClick(h() + 2);
+    ws.editing().deleteRow(h() + 2);
     ASSERT_EQ(ui.tintWhileAsked.size(), 1u);
     EXPECT_EQ(ui.tintWhileAsked[0], (EditTarget{EditTarget::Row, h() + 2}));
-    EXPECT_EQ(ws.pendingTint(), EditTarget{});
+    EXPECT_EQ(ws.editing().pendingTint(), EditTarget{});
     EXPECT_EQ(tint.count, 2);
     EXPECT_EQ(ws.model().speciesCount(), 1);
     EXPECT_EQ(ws.model().releveCount(), 1);
@@ -81,11 +81,11 @@ TEST_F(WorkspaceEditing, DeleteTintsTheRowWhileAskingAndReportsTheChange)
 TEST_F(WorkspaceEditing, NoAnswerLeavesTintClearedAndTableUnchanged)
 {
     SignalCount table(&ws, &Workspace::tableChanged);
-    SignalCount tint(&ws, &Workspace::tintChanged);
+    SignalCount tint(&ws.editing(), &TableEditCommands::tintChanged);
     ui.answerNo();
-    ws.itemInsColClick(5);
+    ws.editing().insertColumn(5);
     EXPECT_EQ(ui.tintWhileAsked.at(0), (EditTarget{EditTarget::Column, 5}));
-    EXPECT_EQ(ws.pendingTint(), EditTarget{});
+    EXPECT_EQ(ws.editing().pendingTint(), EditTarget{});
     EXPECT_EQ(tint.count, 2); // set, then cleared: the grid repaints without it
     EXPECT_EQ(table.count, 0);
     EXPECT_EQ(ws.model().releveCount(), 2);
@@ -97,26 +97,26 @@ TEST_F(WorkspaceEditing, TitleStartsFromDatabaseNameAndUpdatesTheTitleBar)
     ws.setTableTitle(QString());
     SignalCount status(&ws, &Workspace::statusChanged);
     ui.answerText(QStringLiteral("関東"));
-    ws.itemEditTitleClick();
+    ws.document().editTitle();
     EXPECT_EQ(ui.log().last(), QStringLiteral("input:　表の見出しを編修する::Kanto"));
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("関東"));
     EXPECT_TRUE(ws.windowTitle().endsWith(QStringLiteral("[ 関東 ]")));
     ui.cancelInput();
-    ws.itemEditTitleClick();
+    ws.document().editTitle();
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("関東"));
     EXPECT_EQ(status.count, 2);
 }
 
 TEST_F(WorkspaceEditing, SearchKeepsHistoryAndResetRemovesMarks)
 {
-    EXPECT_EQ(ws.searchTable(QStringLiteral("ススキ"), true), 1);
-    EXPECT_EQ(ws.searchTable(QStringLiteral("ススキ"), false), 1);
-    EXPECT_EQ(ws.searchTable(QStringLiteral("  "), false), 0);
-    EXPECT_EQ(ws.searchHistory().texts(),
+    EXPECT_EQ(ws.editing().search(QStringLiteral("ススキ"), true), 1);
+    EXPECT_EQ(ws.editing().search(QStringLiteral("ススキ"), false), 1);
+    EXPECT_EQ(ws.editing().search(QStringLiteral("  "), false), 0);
+    EXPECT_EQ(ws.editing().searchHistory().texts(),
               (QStringList{QStringLiteral("ススキ"), QStringLiteral("ススキ"), QStringLiteral("  ")}));
-    ws.searchTable(QStringLiteral("ギ"), false);
+    ws.editing().search(QStringLiteral("ギ"), false);
     EXPECT_EQ(ws.model().searchHits().size(), 1u);
-    ws.itemResetSearchClick();
+    ws.editing().resetSearch();
     EXPECT_TRUE(ws.model().searchHits().empty());
 }
 
@@ -134,20 +134,20 @@ TEST_F(WorkspaceEditing, SearchThatMarksNothingSaysSoInTheStatusBar)
     };
     for (const Case &c : cases) {
         notes.clear();
-        ws.searchTable(QString::fromUtf8(c.text), c.exact);
+        ws.editing().search(QString::fromUtf8(c.text), c.exact);
         EXPECT_EQ(notes, c.note ? QStringList{QString::fromUtf8(c.note)} : QStringList()) << c.text;
     }
 }
 
 TEST_F(WorkspaceEditing, RefusedCellEditIsReportedAndKeepsTheCell)
 {
-    EXPECT_FALSE(ws.editCell(4, h() + 1, QStringLiteral("5")));
+    EXPECT_FALSE(ws.editing().editCell(4, h() + 1, QStringLiteral("5")));
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_TRUE(ui.messages()[0].contains(QStringLiteral("層:被度")));
     EXPECT_EQ(ws.model().grid().cell(4, h() + 1), QStringLiteral("   1"));
 
     ws.settings().layerNames = QStringLiteral("B1B2K1K2K3K4 M");
-    EXPECT_TRUE(ws.editCell(5, h() + 1, QStringLiteral("K3:+")));
+    EXPECT_TRUE(ws.editing().editCell(5, h() + 1, QStringLiteral("K3:+")));
     EXPECT_EQ(ws.model().grid().cell(5, h() + 1), QStringLiteral("   +"));
     EXPECT_EQ(ws.model().speciesFreq(1), 2);
 }

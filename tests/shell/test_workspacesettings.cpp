@@ -1,6 +1,5 @@
 // The settings command of the workspace: "設定ファイルの読込み" takes another settings file.
 #include "platform/scripteduserinterface.h"
-#include "shell/filefilters.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
 
@@ -22,7 +21,7 @@ struct WorkspaceSettings : ::testing::Test
 
     void SetUp() override
     {
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         QObject::connect(&ws, &Workspace::settingsRead, [this] { ++settingsSignals; });
         ws.settings().dataFileName = QStringLiteral("/data/veg/hakone.zki");
         ws.settings().dataDirectory = QStringLiteral("/data/veg");
@@ -50,10 +49,9 @@ struct WorkspaceSettings : ::testing::Test
 TEST_F(WorkspaceSettings, ReadINIAsksForASettingsFile)
 {
     ui.answerFile(QString());
-    ws.itemReadINIClick();
+    ws.settingsCommand().chooseAndReadSettings();
     const FileDialogRequest &r = ui.lastFileRequest();
-    EXPECT_EQ(r.filters, openFilters());
-    EXPECT_EQ(r.filterIndex, 5);
+    EXPECT_EQ(r.selectedFilter(), QStringLiteral("設定ファイル (*.ini)|*.ini"));
     EXPECT_EQ(r.fileName, QStringLiteral("*.ini"));
     EXPECT_EQ(r.directory, QStringLiteral("/data/veg"));
     // Cancelled: nothing read.
@@ -67,7 +65,7 @@ TEST_F(WorkspaceSettings, ReadINITakesTheSettingsButKeepsTheFilesInUse)
     const int headerRows = ws.model().headerRows();
     const QString path = otherIni();
     ui.answerFile(path);
-    ws.itemReadINIClick();
+    ws.settingsCommand().chooseAndReadSettings();
     EXPECT_TRUE(ui.messages().isEmpty());
     EXPECT_EQ(settingsSignals, 1);
     EXPECT_EQ(ws.iniFileName(), path);
@@ -84,7 +82,7 @@ TEST_F(WorkspaceSettings, ReadINITakesTheSettingsButKeepsTheFilesInUse)
     EXPECT_EQ(ws.dictFileName(), QStringLiteral("/data/veg/hakone.dic"));
     // The new layout waits for the next clearing of the table.
     EXPECT_EQ(ws.model().headerRows(), headerRows);
-    ws.clearTable();
+    ws.document().clearTable();
     EXPECT_EQ(ws.model().headerRows(), headerRows + 1);
 }
 
@@ -97,7 +95,7 @@ TEST_F(WorkspaceSettings, ReadINIOfAFileThatCannotBeReadChangesNothing)
     ws.settings().useDataItem = true;
     ws.settings().layerNames = QStringLiteral("T1T2S1S2H1H2 M");
     ui.answerFile(folder);
-    ws.itemReadINIClick();
+    ws.settingsCommand().chooseAndReadSettings();
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_TRUE(ui.log().constLast().startsWith(QStringLiteral("error:エラー:設定ファイル")));
     EXPECT_EQ(settingsSignals, 0);

@@ -1,10 +1,10 @@
 // Unsaved changes: which commands mark the table changed, and the question that the commands
 // discarding a changed table ask first ("組成表を初期化する", "保存した表を読込む", a dropped
 // table file, "終了").
-#include "database/tablefile.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
+#include "table/tablefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,9 +47,9 @@ struct Session
 
     Session()
     {
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         Workspace other(&ui);
-        other.clearTable();
+        other.document().clearTable();
         fillTable(other);
         otherTable = dir.path(QStringLiteral("other.vtb"));
         TableFile file;
@@ -62,9 +62,9 @@ struct Session
     void change()
     {
         ui.answerYes();
-        ws.itemInsRowClick(ws.model().headerRows() + 3);
+        ws.editing().insertRow(ws.model().headerRows() + 3);
         ui.answerText(QStringLiteral("＜群落＞"));
-        ws.itemCommentClick(ws.model().headerRows() + 3);
+        ws.editing().writeComment(ws.model().headerRows() + 3);
         ASSERT_TRUE(ws.isModified());
         ui.clearLog();
     }
@@ -88,17 +88,17 @@ bool runDiscarding(Discard d, Session &s)
 {
     switch (d) {
     case Discard::Clear:
-        s.ws.itemClearTableClick();
+        s.ws.tableFile().clearTable();
         return s.ws.model().releveCount() == 0;
     case Discard::LoadMenu:
         s.ui.answerFile(s.otherTable);
-        s.ws.itemLoadTableClick();
+        s.ws.tableFile().chooseAndLoadTable();
         return s.ws.tableTitle() == QStringLiteral("別の表");
     case Discard::Drop:
-        s.ws.droppedFile(s.otherTable);
+        s.ws.program().openDroppedFile(s.otherTable);
         return s.ws.tableTitle() == QStringLiteral("別の表");
     case Discard::Quit:
-        return s.ws.btnQuitClick();
+        return s.ws.program().quit();
     }
     return false;
 }
@@ -158,13 +158,13 @@ TEST(WorkspaceUnsaved, DiscardingCommandsAskAboutAChangedTableOnly)
                 EXPECT_EQ(s.ws.model().speciesCount(), speciesBefore);
                 EXPECT_TRUE(s.ws.isModified());
                 EXPECT_FALSE(s.ui.log().contains(QStringLiteral("open:組成表の読込")));
-                EXPECT_FALSE(QFileInfo::exists(s.ws.programIniFileName()));
+                EXPECT_FALSE(QFileInfo::exists(s.ws.program().programIniFileName()));
             }
             if (c.answer == Answer::YesSaved) {
                 // The saved file holds the changed table, comment row included.
                 Workspace check(&s.ui);
-                check.clearTable();
-                ASSERT_TRUE(check.loadTable(saved));
+                check.document().clearTable();
+                ASSERT_TRUE(check.tableFile().loadTable(saved));
                 EXPECT_EQ(check.model().speciesCount(), 3);
                 EXPECT_EQ(check.model().grid().cell(2, check.model().headerRows() + 3), QStringLiteral("＜群落＞"));
             }
@@ -182,27 +182,27 @@ TEST(WorkspaceUnsaved, CommandsThatChangeTheTableMarkItAndSavingLoadingClearingR
     };
     const int h = 19;
     const Case cases[] = {
-        {"delete row", [](Session &s) { s.ui.answerYes(); s.ws.itemDelRowClick(h + 1); }, true},
-        {"insert column", [](Session &s) { s.ui.answerYes(); s.ws.itemInsColClick(4); }, true},
-        {"comment", [](Session &s) { s.ui.answerText(QStringLiteral("注")); s.ws.itemCommentClick(h + 2); }, true},
-        {"typed cover code", [](Session &s) { s.ws.editCell(5, h + 1, QStringLiteral("H1:2")); }, true},
-        {"title", [](Session &s) { s.ui.answerText(QStringLiteral("新しい題")); s.ws.itemEditTitleClick(); }, true},
-        {"title, same text", [](Session &s) { s.ui.answerText(QStringLiteral("今の表")); s.ws.itemEditTitleClick(); }, false},
-        {"title cancelled", [](Session &s) { s.ui.cancelInput(); s.ws.itemEditTitleClick(); }, false},
-        {"dragged row or column", [](Session &s) { s.ws.tableRearranged(); }, true},
+        {"delete row", [](Session &s) { s.ui.answerYes(); s.ws.editing().deleteRow(h + 1); }, true},
+        {"insert column", [](Session &s) { s.ui.answerYes(); s.ws.editing().insertColumn(4); }, true},
+        {"comment", [](Session &s) { s.ui.answerText(QStringLiteral("注")); s.ws.editing().writeComment(h + 2); }, true},
+        {"typed cover code", [](Session &s) { s.ws.editing().editCell(5, h + 1, QStringLiteral("H1:2")); }, true},
+        {"title", [](Session &s) { s.ui.answerText(QStringLiteral("新しい題")); s.ws.document().editTitle(); }, true},
+        {"title, same text", [](Session &s) { s.ui.answerText(QStringLiteral("今の表")); s.ws.document().editTitle(); }, false},
+        {"title cancelled", [](Session &s) { s.ui.cancelInput(); s.ws.document().editTitle(); }, false},
+        {"dragged row or column", [](Session &s) { s.ws.editing().markRearranged(); }, true},
         {"extraction", [](Session &s) {
-             s.ws.setDataFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
+             s.ws.session().setDataFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
              s.ws.model().setModified(false); // the database's title is not the case here
              RetrievalQuery query;
              query.lastRecord = 3;
-             s.ws.btnRetrNewClick(query, true);
+             s.ws.extraction().scanDatabase(query, true);
              s.ui.cancelInput();
-             s.ws.btnToTableClick();
+             s.ws.extraction().insertSelected();
          }, true},
-        {"search", [](Session &s) { s.ws.searchTable(QStringLiteral("ススキ"), false); }, false},
-        {"recompute frequencies", [](Session &s) { s.ws.itemFrequencyClick(); }, false},
-        {"table font", [](Session &s) { s.ui.answerFont(FontSpec{QStringLiteral("ＭＳ ゴシック"), 12}); s.ws.itemSetFontClick(); }, false},
-        {"data check", [](Session &s) { s.ui.answerYes(); s.ws.itemDataChkClick(); }, false},
+        {"search", [](Session &s) { s.ws.editing().search(QStringLiteral("ススキ"), false); }, false},
+        {"recompute frequencies", [](Session &s) { s.ws.document().recomputeFrequencies(); }, false},
+        {"table font", [](Session &s) { s.ui.answerFont(FontSpec{QStringLiteral("ＭＳ ゴシック"), 12}); s.ws.settingsCommand().chooseTableFont(); }, false},
+        {"data check", [](Session &s) { s.ui.answerYes(); s.ws.editing().askShowIndexes(); }, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -214,9 +214,9 @@ TEST(WorkspaceUnsaved, CommandsThatChangeTheTableMarkItAndSavingLoadingClearingR
 
     // Saving, loading and clearing each leave an unchanged table.
     const std::pair<const char *, std::function<void(Session &)>> resets[] = {
-        {"save", [](Session &s) { s.ui.answerFile(s.dir.path(QStringLiteral("t.vtb"))); EXPECT_TRUE(s.ws.itemSaveTableClick()); }},
-        {"load", [](Session &s) { EXPECT_TRUE(s.ws.loadTable(s.otherTable)); }},
-        {"clear", [](Session &s) { s.ui.answerNo(); s.ws.itemClearTableClick(); }},
+        {"save", [](Session &s) { s.ui.answerFile(s.dir.path(QStringLiteral("t.vtb"))); EXPECT_TRUE(s.ws.tableFile().saveTable()); }},
+        {"load", [](Session &s) { EXPECT_TRUE(s.ws.tableFile().loadTable(s.otherTable)); }},
+        {"clear", [](Session &s) { s.ui.answerNo(); s.ws.tableFile().clearTable(); }},
     };
     for (const auto &[name, reset] : resets) {
         SCOPED_TRACE(name);
@@ -231,40 +231,40 @@ TEST(WorkspaceUnsaved, SaveDialogProposesTheTablesOwnFile)
 {
     Session s;
     // A table from no file: the title.
-    s.ws.itemSaveTableClick();
+    s.ws.tableFile().saveTable();
     EXPECT_EQ(s.ui.lastFileRequest().fileName, QStringLiteral("今の表.vtb"));
     // A loaded table: the file it came from, in its folder.
-    ASSERT_TRUE(s.ws.loadTable(s.otherTable));
-    s.ws.itemSaveTableClick();
+    ASSERT_TRUE(s.ws.tableFile().loadTable(s.otherTable));
+    s.ws.tableFile().saveTable();
     EXPECT_EQ(s.ui.lastFileRequest().fileName, QStringLiteral("other.vtb"));
     EXPECT_EQ(s.ui.lastFileRequest().directory, QFileInfo(s.otherTable).absolutePath());
     // After saving under another name, that name.
     const QString renamed = s.dir.path(QStringLiteral("sub/renamed.vtb"));
     QDir().mkpath(s.dir.path(QStringLiteral("sub")));
     s.ui.answerFile(renamed);
-    ASSERT_TRUE(s.ws.itemSaveTableClick());
-    s.ws.itemSaveTableClick();
+    ASSERT_TRUE(s.ws.tableFile().saveTable());
+    s.ws.tableFile().saveTable();
     EXPECT_EQ(s.ui.lastFileRequest().fileName, QStringLiteral("renamed.vtb"));
     EXPECT_EQ(s.ui.lastFileRequest().directory, QFileInfo(renamed).absolutePath());
     // A cleared table comes from no file again.
-    s.ws.clearTable();
-    s.ws.itemSaveTableClick();
+    s.ws.document().clearTable();
+    s.ws.tableFile().saveTable();
     EXPECT_EQ(s.ui.lastFileRequest().fileName, s.ws.tableTitle() + QStringLiteral(".vtb"));
 }
 
 TEST(WorkspaceUnsaved, OpenDialogsStartInTheFolderUsedLast)
 {
     Session s;
-    s.ws.setDataFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
+    s.ws.session().setDataFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
     s.ws.model().setModified(false);
     const QString dataFolder = QFileInfo(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki"))).absolutePath();
-    s.ws.itemLoadTableClick(); // cancelled: the folder stays
+    s.ws.tableFile().chooseAndLoadTable(); // cancelled: the folder stays
     EXPECT_EQ(s.ui.lastFileRequest().directory, dataFolder);
     s.ui.answerFile(s.otherTable);
-    s.ws.itemLoadTableClick();
+    s.ws.tableFile().chooseAndLoadTable();
     // Every open dialog now starts where the table was found.
-    s.ws.itemCheckNameClick();
+    s.ws.session().chooseDictionary();
     EXPECT_EQ(s.ui.lastFileRequest().directory, QFileInfo(s.otherTable).absolutePath());
-    s.ws.itemReadINIClick();
+    s.ws.settingsCommand().chooseAndReadSettings();
     EXPECT_EQ(s.ui.lastFileRequest().directory, QFileInfo(s.otherTable).absolutePath());
 }

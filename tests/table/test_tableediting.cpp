@@ -89,7 +89,7 @@ TEST_F(EditTable, DeleteRowRemovesRelevesLeftWithoutSpecies)
     const int freedReleve = model.releveIndexAt(5);
 
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemDelRowClick(model, ui, h() + 2, tint));
+    ASSERT_TRUE(TableEditing::deleteRow(model, ui, h() + 2, tint));
 
     EXPECT_EQ(ui.log(), QStringList{QStringLiteral("yesno:この行を削除しますか？")});
     ASSERT_EQ(tints.size(), 2u);
@@ -133,7 +133,7 @@ TEST_F(EditTable, InsertRowAboveFirstSpeciesOfFullTableGrows)
     ASSERT_EQ(model.maxSpecies(), 127);
 
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemInsRowClick(model, ui, h() + 1, tint));
+    ASSERT_TRUE(TableEditing::insertRow(model, ui, h() + 1, tint));
 
     EXPECT_EQ(ui.log(), QStringList{QStringLiteral("yesno:この上に行を挿入しますか？")});
     EXPECT_EQ(tints.front(), (EditTarget{EditTarget::Row, h() + 1}));
@@ -167,7 +167,7 @@ TEST_F(EditTable, InsertRowTakesFirstSpareIndexAndZeroesItsCodes)
     model.coverData().set(model.releveIndexAt(4), 77, kHerb);
 
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemInsRowClick(model, ui, h() + 2));
+    ASSERT_TRUE(TableEditing::insertRow(model, ui, h() + 2));
     EXPECT_EQ(model.speciesIndexAt(h() + 2), 77);
     EXPECT_TRUE(isEmpty(model.coverData().at(model.releveIndexAt(4), 77)));
     EXPECT_EQ(name(3), QStringLiteral("ヨモギ"));
@@ -180,7 +180,7 @@ TEST_F(EditTable, InsertRowAtFirstSpareRowAppends)
     setReleves(1);
     putSpecies(1, QStringLiteral("ススキ"), {1});
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemInsRowClick(model, ui, h() + 2));
+    ASSERT_TRUE(TableEditing::insertRow(model, ui, h() + 2));
     EXPECT_EQ(model.speciesCount(), 2);
     EXPECT_EQ(name(1), QStringLiteral("ススキ"));
     EXPECT_EQ(model.speciesIndexAt(h() + 2), 2);
@@ -195,7 +195,7 @@ TEST_F(EditTable, InsertColumnTakesFirstSpareIndex)
     model.coverData().set(4, 0, ByteDataSet{5, 2, 0, 0, 0, 0, 0});
 
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemInsColClick(model, ui, 5, tint));
+    ASSERT_TRUE(TableEditing::insertColumn(model, ui, 5, tint));
 
     EXPECT_EQ(ui.log(), QStringList{QStringLiteral("yesno:この左に列を挿入しますか？")});
     EXPECT_EQ(tints.front(), (EditTarget{EditTarget::Column, 5}));
@@ -220,7 +220,7 @@ TEST_F(EditTable, InsertColumnIntoFullTableGrows)
     putSpecies(1, QStringLiteral("ススキ"), {1, 23});
     model.recomputeFrequencies();
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemInsColClick(model, ui, 4));
+    ASSERT_TRUE(TableEditing::insertColumn(model, ui, 4));
     EXPECT_EQ(model.maxReleves(), 31);
     EXPECT_EQ(model.grid().colCount(), 35);
     EXPECT_EQ(model.releveCount(), 24);
@@ -241,7 +241,7 @@ TEST_F(EditTable, InsertThatCannotGrowLeavesTableAsItWas)
     const int rows = model.grid().rowCount();
 
     ui.answerYes();
-    EXPECT_FALSE(TableEditing::itemInsRowClick(model, ui, h() + 1));
+    EXPECT_FALSE(TableEditing::insertRow(model, ui, h() + 1));
     EXPECT_EQ(model.speciesCount(), TableModel::MaxCapacity);
     EXPECT_EQ(model.maxSpecies(), TableModel::MaxCapacity);
     EXPECT_EQ(model.grid().rowCount(), rows);
@@ -260,14 +260,14 @@ TEST_F(EditTable, CommentInInsertedRowSurvivesRenumbering)
     model.recomputeFrequencies();
 
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemInsRowClick(model, ui, h() + 2));
+    ASSERT_TRUE(TableEditing::insertRow(model, ui, h() + 2));
     ui.answerText(QStringLiteral("＜ヨモギ群＞"));
-    ASSERT_TRUE(TableEditing::itemCommentClick(model, ui, h() + 2, tint));
+    ASSERT_TRUE(TableEditing::writeComment(model, ui, h() + 2, tint));
     EXPECT_EQ(ui.log().last(), QStringLiteral("input:　コメント行＝::"));
     EXPECT_EQ(tints.front(), (EditTarget{EditTarget::Row, h() + 2}));
 
     ui.answerYes();
-    ASSERT_TRUE(TableEditing::itemDelRowClick(model, ui, h() + 1));
+    ASSERT_TRUE(TableEditing::deleteRow(model, ui, h() + 1));
     model.recomputeFrequencies();
     EXPECT_EQ(name(1), QStringLiteral("＜ヨモギ群＞"));
     EXPECT_TRUE(model.grid().cell(1, h() + 1).isEmpty());
@@ -282,7 +282,7 @@ TEST_F(EditTable, CommentShowsOldTextAsPromptAndEmptyEntryEmptiesIt)
     putSpecies(1, QStringLiteral("ススキ"), {1});
     putSpecies(2, QStringLiteral("旧コメント"), {});
     ui.answerText(QString());
-    ASSERT_TRUE(TableEditing::itemCommentClick(model, ui, h() + 2));
+    ASSERT_TRUE(TableEditing::writeComment(model, ui, h() + 2));
     EXPECT_EQ(ui.log().last(), QStringLiteral("input:　コメント行＝:旧コメント:"));
     EXPECT_TRUE(name(2).isEmpty());
 }
@@ -309,12 +309,12 @@ TEST(TableEditingTitle, DialogStartsFromDatabaseNameAndStoresAnswer)
     ScriptedUserInterface ui;
     QString title;
     ui.answerText(QStringLiteral("関東の砂丘"));
-    EXPECT_TRUE(TableEditing::itemEditTitleClick(ui, &title, QStringLiteral("/d/Kanto.zki")));
+    EXPECT_TRUE(TableEditing::editTitle(ui, &title, QStringLiteral("/d/Kanto.zki")));
     EXPECT_EQ(ui.log().last(), QStringLiteral("input:　表の見出しを編修する::Kanto"));
     EXPECT_EQ(title, QStringLiteral("関東の砂丘"));
 
     ui.cancelInput();
-    EXPECT_FALSE(TableEditing::itemEditTitleClick(ui, &title, QStringLiteral("/d/Kanto.zki")));
+    EXPECT_FALSE(TableEditing::editTitle(ui, &title, QStringLiteral("/d/Kanto.zki")));
     EXPECT_EQ(ui.log().last(), QStringLiteral("input:　表の見出しを編修する::関東の砂丘"));
     EXPECT_EQ(title, QStringLiteral("関東の砂丘"));
 }
@@ -328,11 +328,11 @@ enum class Cmd { DelRow, DelCol, InsRow, InsCol, Comment };
 bool run(Cmd cmd, TableModel &model, UserInterface &ui, int at)
 {
     switch (cmd) {
-    case Cmd::DelRow: return TableEditing::itemDelRowClick(model, ui, at);
-    case Cmd::DelCol: return TableEditing::itemDelColClick(model, ui, at);
-    case Cmd::InsRow: return TableEditing::itemInsRowClick(model, ui, at);
-    case Cmd::InsCol: return TableEditing::itemInsColClick(model, ui, at);
-    case Cmd::Comment: return TableEditing::itemCommentClick(model, ui, at);
+    case Cmd::DelRow: return TableEditing::deleteRow(model, ui, at);
+    case Cmd::DelCol: return TableEditing::deleteColumn(model, ui, at);
+    case Cmd::InsRow: return TableEditing::insertRow(model, ui, at);
+    case Cmd::InsCol: return TableEditing::insertColumn(model, ui, at);
+    case Cmd::Comment: return TableEditing::writeComment(model, ui, at);
     }
     return false;
 }
@@ -372,7 +372,7 @@ TEST_F(EditTable, InsertingIntoAFullGridHasNoColumnBeyondTheLast)
     putSpecies(1, QStringLiteral("ススキ"), {1});
     ui.setDefaultYes(true);
     // Column 27 would be the first spare column, but the grid ends at 26.
-    EXPECT_FALSE(TableEditing::itemInsColClick(model, ui, 27));
+    EXPECT_FALSE(TableEditing::insertColumn(model, ui, 27));
     EXPECT_TRUE(ui.log().isEmpty());
 }
 
@@ -410,7 +410,7 @@ TEST_F(EditTable, TintIsClearedWhateverTheAnswer)
     setReleves(1);
     putSpecies(1, QStringLiteral("ススキ"), {1});
     ui.answerNo();
-    TableEditing::itemInsColClick(model, ui, 4, tint);
+    TableEditing::insertColumn(model, ui, 4, tint);
     const std::vector<EditTarget> expected{{EditTarget::Column, 4}, {}};
     EXPECT_EQ(tints, expected);
 }
@@ -641,15 +641,15 @@ TEST_F(EditTable, CommandsThatChangeTheTableMarkItChanged)
         bool changes;
     };
     const Case cases[] = {
-        {"delete row", [&] { ui.answerYes(); return TableEditing::itemDelRowClick(model, ui, h() + 2); }, true},
-        {"delete column", [&] { ui.answerYes(); return TableEditing::itemDelColClick(model, ui, 5); }, true},
-        {"insert row", [&] { ui.answerYes(); return TableEditing::itemInsRowClick(model, ui, h() + 1); }, true},
-        {"insert column", [&] { ui.answerYes(); return TableEditing::itemInsColClick(model, ui, 4); }, true},
-        {"comment", [&] { ui.answerText(QStringLiteral("＜群落＞")); return TableEditing::itemCommentClick(model, ui, h() + 1); }, true},
-        {"comment, same text again", [&] { ui.answerText(QStringLiteral("ススキ")); return TableEditing::itemCommentClick(model, ui, h() + 1); }, false},
+        {"delete row", [&] { ui.answerYes(); return TableEditing::deleteRow(model, ui, h() + 2); }, true},
+        {"delete column", [&] { ui.answerYes(); return TableEditing::deleteColumn(model, ui, 5); }, true},
+        {"insert row", [&] { ui.answerYes(); return TableEditing::insertRow(model, ui, h() + 1); }, true},
+        {"insert column", [&] { ui.answerYes(); return TableEditing::insertColumn(model, ui, 4); }, true},
+        {"comment", [&] { ui.answerText(QStringLiteral("＜群落＞")); return TableEditing::writeComment(model, ui, h() + 1); }, true},
+        {"comment, same text again", [&] { ui.answerText(QStringLiteral("ススキ")); return TableEditing::writeComment(model, ui, h() + 1); }, false},
         {"typed cover code", [&] { return TableEditing::applyCellEdit(model, 5, h() + 1, QStringLiteral("H1:3")); }, true},
         {"typed text unchanged", [&] { return TableEditing::applyCellEdit(model, 4, h() + 1, QStringLiteral("   1")); }, false},
-        {"delete answered No", [&] { ui.answerNo(); return TableEditing::itemDelRowClick(model, ui, h() + 1); }, false},
+        {"delete answered No", [&] { ui.answerNo(); return TableEditing::deleteRow(model, ui, h() + 1); }, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

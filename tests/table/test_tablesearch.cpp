@@ -1,4 +1,5 @@
-#include "database/covercode.h"
+#include "platform/texthelpers.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/searchhistory.h"
 #include "table/tablemodel.h"

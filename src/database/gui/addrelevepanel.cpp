@@ -1,7 +1,9 @@
 #include "database/gui/addrelevepanel.h"
-#include "platform/gui/floatingpanel.h"
 
-#include "shell/workspace.h"
+#include "database/databasesession.h"
+#include "database/extractioncommand.h"
+#include "platform/gui/floatingpanel.h"
+#include "table/tabledocument.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -85,9 +87,9 @@ QPushButton *button(const QString &name, const QString &text, QWidget *parent)
 
 } // namespace
 
-AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
+AddRelevePanel::AddRelevePanel(ExtractionCommand *command, QWidget *parent)
     : QFrame(parent)
-    , m_ws(workspace)
+    , m_command(command)
     , m_fileName(caption(QString(), this))
     , m_chgFile(button(QStringLiteral("BtnChgFile"), QStringLiteral("データファイル変更"), this))
     , m_relN(counter(QStringLiteral("LabRelN"), this))
@@ -248,11 +250,11 @@ AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
     connect(m_toTable, &QPushButton::clicked, this, &AddRelevePanel::btnToTableClick);
     connect(m_quit, &QPushButton::clicked, this, &AddRelevePanel::btnRetrQuitClick);
     connect(m_synToCom, &QPushButton::clicked, this, &AddRelevePanel::btnSynToComClick);
-    connect(m_ws, &Workspace::databaseChanged, this, &AddRelevePanel::databaseChanged);
-    connect(m_ws, &Workspace::statusChanged, this, [this] {
+    connect(&m_command->session(), &DatabaseSession::databaseChanged, this, &AddRelevePanel::databaseChanged);
+    connect(&m_command->document(), &TableDocument::statusChanged, this, [this] {
         if (isVisible()) {
-            m_relN->setText(QString::number(m_ws->model().releveCount()));
-            m_spN->setText(QString::number(m_ws->model().speciesCount()));
+            m_relN->setText(QString::number(m_command->document().model().releveCount()));
+            m_spN->setText(QString::number(m_command->document().model().speciesCount()));
         }
     });
     hide();
@@ -260,15 +262,15 @@ AddRelevePanel::AddRelevePanel(Workspace *workspace, QWidget *parent)
 
 void AddRelevePanel::showDatabaseAndTable()
 {
-    const QString db = m_ws->dataFileName();
-    m_fileName->setText(db == Workspace::notSpecified() ? db : QFileInfo(db).completeBaseName());
-    const int records = m_ws->recordCount();
+    const QString db = m_command->document().settings().dataFileName;
+    m_fileName->setText(db == TableDocument::notSpecified() ? db : QFileInfo(db).completeBaseName());
+    const int records = m_command->session().recordCount();
     m_rtN1->setRange(1, std::max(records, 1));
     m_rtN1->setValue(1);
     m_rtN2->setRange(0, records);
     m_rtN2->setValue(records);
-    m_relN->setText(QString::number(m_ws->model().releveCount()));
-    m_spN->setText(QString::number(m_ws->model().speciesCount()));
+    m_relN->setText(QString::number(m_command->document().model().releveCount()));
+    m_spN->setText(QString::number(m_command->document().model().speciesCount()));
     m_serachN->setText(QStringLiteral("0"));
     m_fitN->setText(QStringLiteral("0"));
     showUnreadable(0);
@@ -276,7 +278,7 @@ void AddRelevePanel::showDatabaseAndTable()
 
 void AddRelevePanel::itemAddReleveClick()
 {
-    m_ws->itemAddReleveClick();
+    m_command->beginRetrieval();
     showDatabaseAndTable();
 
     showOverGrid(this);
@@ -285,14 +287,14 @@ void AddRelevePanel::itemAddReleveClick()
 
 void AddRelevePanel::btnChgFileClick()
 {
-    m_ws->itemFileChgClick();
+    m_command->session().chooseDataFile();
     itemAddReleveClick();
 }
 
 void AddRelevePanel::btnRetrResetClick()
 {
-    m_ws->ui().setBusy(true);
-    m_ws->btnRetrResetClick();
+    m_command->ui().setBusy(true);
+    m_command->resetSelection();
     showDatabaseAndTable();
     m_editGrid->clear();
     for (int i = 0; i < ConditionCount; ++i) {
@@ -300,7 +302,7 @@ void AddRelevePanel::btnRetrResetClick()
         m_covers[std::size_t(i)]->setCurrentIndex(0);
         m_covers[std::size_t(i)]->setEditText(QStringLiteral("+"));
     }
-    m_ws->ui().setBusy(false);
+    m_command->ui().setBusy(false);
     m_names[0]->setFocus(Qt::OtherFocusReason);
 }
 
@@ -344,7 +346,7 @@ void AddRelevePanel::btnRetrNewClick(bool newExtraction)
     // "抽出数＝" shows "0" until this scan selects a record, then the running count; the
     // labels are set and painted only every few milliseconds, so a long scan is not slowed.
     const int firstRecord = std::max(q.firstRecord, 1);
-    const int startFit = newExtraction ? 0 : m_ws->extraction().fitCount();
+    const int startFit = newExtraction ? 0 : m_command->selection().fitCount();
     int record = -1;
     int fit = startFit;
     bool fitShown = false;
@@ -360,9 +362,9 @@ void AddRelevePanel::btnRetrNewClick(bool newExtraction)
             clock.restart();
         }
     };
-    const bool scanned = m_ws->btnRetrNewClick(q, newExtraction, progress);
+    const bool scanned = m_command->scanDatabase(q, newExtraction, progress);
     showCounters(record, fit, fitShown);
-    showUnreadable(scanned ? m_ws->extraction().unreadableCount() : 0);
+    showUnreadable(scanned ? m_command->selection().unreadableCount() : 0);
 }
 
 void AddRelevePanel::showUnreadable(int count)
@@ -374,7 +376,7 @@ void AddRelevePanel::showUnreadable(int count)
 void AddRelevePanel::btnToTableClick()
 {
     hide();
-    m_ws->btnToTableClick();
+    m_command->insertSelected();
 }
 
 void AddRelevePanel::btnRetrQuitClick()
@@ -387,7 +389,7 @@ void AddRelevePanel::btnSynToComClick()
     QStringList names;
     for (const QLineEdit *edit : m_names)
         names << edit->text();
-    const QStringList common = m_ws->btnSynToComClick(names);
+    const QStringList common = m_command->standardNames(names);
     for (int i = 0; i < ConditionCount && i < common.size(); ++i)
         if (m_names[std::size_t(i)]->text() != common.at(i))
             NameLengthValidator::setLongText(m_names[std::size_t(i)], common.at(i));
@@ -396,12 +398,12 @@ void AddRelevePanel::btnSynToComClick()
 void AddRelevePanel::databaseChanged()
 {
     // The selection has been sized to the new database already; the range may not reach past it.
-    const int records = m_ws->recordCount();
+    const int records = m_command->session().recordCount();
     m_rtN1->setMaximum(std::max(records, 1));
     m_rtN2->setMaximum(records);
     if (isVisible()) {
-        const QString db = m_ws->dataFileName();
-        m_fileName->setText(db == Workspace::notSpecified() ? db : QFileInfo(db).completeBaseName());
+        const QString db = m_command->document().settings().dataFileName;
+        m_fileName->setText(db == TableDocument::notSpecified() ? db : QFileInfo(db).completeBaseName());
     }
 }
 

@@ -15,14 +15,14 @@ class QSpinBox;
 
 namespace Zelkor {
 
-class Workspace;
+class ExtractionCommand;
 
 /// The retrieval panel (Panel_AddReleve) floating over the grid: it narrows the relevés of the
 /// vegetation database by a record range, a mesh-code prefix and up to five species conditions,
 /// shows how many qualify while it scans, and puts the selected relevés into the table. It stays
 /// open while the user scans as often as wanted, and closes with "表へ組み込む" (which inserts)
 /// or "組み込まず終了". Its controls carry the names of the program's components ("EditName1",
-/// "RtN2", "LabFitN" …). The commands themselves are the workspace's.
+/// "RtN2", "LabFitN" …). The commands themselves are the extraction command's.
 class AddRelevePanel : public QFrame
 {
     Q_OBJECT
@@ -35,9 +35,9 @@ public:
     /// The counters repaint at most this often while a scan runs (milliseconds), and at its end.
     static constexpr int CounterRepaintInterval = 50;
 
-    /// A hidden panel over workspace's database and table, a child of parent (the main window).
-    /// workspace must outlive the panel.
-    AddRelevePanel(Workspace *workspace, QWidget *parent);
+    /// A hidden panel over the extraction command's database and table, a child of parent (the
+    /// main window). command must outlive the panel.
+    AddRelevePanel(ExtractionCommand *command, QWidget *parent);
 
     /// Menu "表にデータを加える": shows the panel with the database's name and record range, the
     /// table's counts and the counters at "0", no record selected; the species conditions stay as
@@ -75,7 +75,7 @@ private:
     /// hidden when there were none.
     void showUnreadable(int count);
 
-    Workspace *m_ws;
+    ExtractionCommand *m_command;
     QLabel *m_fileName;
     QPushButton *m_chgFile;
     QLabel *m_relN;

@@ -1,6 +1,6 @@
 #include "platform/gui/gridwidget.h"
 
-#include "table/cellgrid.h"
+#include "platform/cellgrid.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

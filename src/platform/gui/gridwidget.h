@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table/bytedataset.h"
+#include "platform/cellgrid.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>

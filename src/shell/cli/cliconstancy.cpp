@@ -4,11 +4,11 @@
 #include "analysis/freqtablecsvfile.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/freqtabletextfile.h"
-#include "database/tablefile.h"
 #include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QDate>

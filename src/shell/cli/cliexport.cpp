@@ -7,7 +7,6 @@
 #include "analysis/pcordmatrixwriter.h"
 #include "analysis/valuematrixwriter.h"
 #include "database/siteexport.h"
-#include "database/tablefile.h"
 #include "output/simpletablelayout.h"
 #include "output/tablelayout.h"
 #include "output/tableprinter.h"
@@ -20,6 +19,7 @@
 #include "platform/textfile.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QFileInfo>
@@ -46,8 +46,6 @@ struct ExportJob
     QString title;
     OutputRange range;
     QString output;
-    int method = 1;
-    int direction = 0;
 };
 
 /// Writes one format; false with *error.
@@ -55,13 +53,7 @@ using Writer = std::function<bool(ExportJob &job, QString *error)>;
 
 TableLayoutOptions layoutOptions(const ExportJob &job)
 {
-    TableLayoutOptions options;
-    options.title = job.title;
-    options.range = job.range;
-    options.frequency = job.settings.frequency;
-    options.oneTimeApart = job.settings.oneTime;
-    options.layerNames = job.settings.layerNames;
-    return options;
+    return TableLayoutOptions::make(job.title, job.range, job.settings);
 }
 
 bool writeText(ExportJob &job, QString *error)
@@ -151,15 +143,7 @@ bool writeSimplePrint(ExportJob &job, QString *error)
 
 MatrixOutputOptions matrixOptions(const ExportJob &job)
 {
-    MatrixOutputOptions options;
-    options.title = job.title;
-    options.firstReleve = job.range.firstReleve;
-    options.lastReleve = job.range.lastReleve;
-    options.firstSpecies = job.range.firstSpecies;
-    options.lastSpecies = job.range.lastSpecies;
-    options.method = job.method;
-    options.direction = job.direction == 1 ? MatrixOutputOptions::ReleveRows : MatrixOutputOptions::SpeciesRows;
-    return options;
+    return MatrixOutputOptions::make(job.title, job.range, job.settings);
 }
 
 bool writeValueMatrix(ExportJob &job, QString *error)
@@ -277,13 +261,17 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
     job.output = cmd.value(QStringLiteral("output"));
     if (job.output.isEmpty())
         return cmd.usageError(err, QStringLiteral("出力ファイル（-o）を指定して下さい"));
-    if (cmd.isSet(QStringLiteral("method")) && !parseChoice(cmd.value(QStringLiteral("method")), 6, &job.method))
+    // The conversion and the orientation are the options' (or their defaults), whatever a
+    // settings file says.
+    int method = 1;
+    int direction = 0;
+    if (cmd.isSet(QStringLiteral("method")) && !parseChoice(cmd.value(QStringLiteral("method")), 6, &method))
         return cmd.usageError(err, QStringLiteral("--method は 0～6 で指定して下さい"));
-    const QString direction = cmd.value(QStringLiteral("direction"));
+    const QString directionText = cmd.value(QStringLiteral("direction"));
     if (cmd.isSet(QStringLiteral("direction"))) {
-        if (direction != QLatin1String("species") && direction != QLatin1String("releves"))
+        if (directionText != QLatin1String("species") && directionText != QLatin1String("releves"))
             return cmd.usageError(err, QStringLiteral("--direction は species か releves で指定して下さい"));
-        job.direction = direction == QLatin1String("releves") ? 1 : 0;
+        direction = directionText == QLatin1String("releves") ? 1 : 0;
     }
     std::vector<int> items;
     if (cmd.isSet(QStringLiteral("items")) && !parseItems(cmd.value(QStringLiteral("items")), &items))
@@ -312,6 +300,8 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
         return cmd.userError(err, file.errorString());
     if (cmd.isSet(QStringLiteral("title")))
         job.title = cmd.value(QStringLiteral("title"));
+    job.settings.cvMethod = method;
+    job.settings.direction = direction;
     job.settings.frequency = cmd.isSet(QStringLiteral("frequency"));
     job.settings.oneTime = cmd.isSet(QStringLiteral("once-apart"));
     if (cmd.isSet(QStringLiteral("items"))) {

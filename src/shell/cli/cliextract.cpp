@@ -1,13 +1,15 @@
 // zelkor-cli extract: relevés of a database into a table file, as the retrieval panel does.
-#include "database/extraction.h"
-#include "database/tablefile.h"
+#include "database/databasesession.h"
+#include "database/extractioncommand.h"
 #include "database/vegdatabase.h"
 #include "platform/fileaccess.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
-#include "shell/workspace.h"
 #include "table/settings.h"
+#include "table/tabledocument.h"
+#include "table/tablefile.h"
+#include "table/tablefilecommand.h"
 
 #include <QFileInfo>
 
@@ -110,7 +112,10 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     ScriptedUserInterface ui;
     // The title dialog answers with its start value unless a title is given.
     ui.setDefaultYes(true);
-    Workspace ws(&ui);
+    TableDocument doc(&ui);
+    TableFileCommand tableFile(&doc, &ui);
+    DatabaseSession session(&doc, &ui);
+    ExtractionCommand extraction(&doc, &session, &ui);
     auto failed = [&](int shownBefore) {
         const QStringList shown = ui.messages();
         if (shown.size() <= shownBefore)
@@ -126,23 +131,24 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
             err << prefix << "設定ファイルがありません: " << settingsFile << "\n";
             return UserError;
         }
-        if (!readIniFile(settingsFile, &ws.settings(), &ws.items(), &error)) {
+        if (!readIniFile(settingsFile, &doc.settings(), &doc.items(), &error)) {
             err << prefix << error << "\n";
             return UserError;
         }
     }
-    ws.settings().useDataItem = useDataItems;
-    ws.clearTable();
+    doc.settings().useDataItem = useDataItems;
+    doc.initTableArrays();
+    doc.clearTable();
     if (!table.isEmpty()) {
         const int before = int(ui.messages().size());
-        if (!ws.loadTable(table)) {
+        if (!tableFile.loadTable(table)) {
             failed(before);
             return UserError;
         }
     }
     for (const QString &dic : dictionaries) {
         const int before = int(ui.messages().size());
-        if (!ws.setDictionary(dic)) {
+        if (!session.loadDictionary(dic)) {
             if (!failed(before))
                 err << prefix << "異名辞書を読めません: " << dic << "\n";
             return UserError;
@@ -151,40 +157,40 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     }
 
     int before = int(ui.messages().size());
-    ws.setDataFile(database);
+    session.setDataFile(database);
     // What was shown is the open failure, or what the header needed mended.
     failed(before);
-    if (!ws.database().errorString().isEmpty()) {
-        err << prefix << ws.database().errorString() << "\n";
+    if (!session.database().errorString().isEmpty()) {
+        err << prefix << session.database().errorString() << "\n";
         return UserError;
     }
 
     RetrievalQuery query;
     query.firstRecord = first;
-    query.lastRecord = last < 0 ? ws.recordCount() : last;
+    query.lastRecord = last < 0 ? session.recordCount() : last;
     query.meshPrefix = mesh;
     std::copy(conditions.begin(), conditions.end(), query.conditions.begin());
     before = int(ui.messages().size());
-    if (!ws.btnRetrNewClick(query, true)) {
+    if (!extraction.scanDatabase(query, true)) {
         failed(before);
         return UserError;
     }
-    const int fitCount = ws.extraction().fitCount();
-    if (ws.extraction().unreadableCount() > 0)
-        err << prefix << "範囲のレコードのうち " << ws.extraction().unreadableCount()
+    const int fitCount = extraction.selection().fitCount();
+    if (extraction.selection().unreadableCount() > 0)
+        err << prefix << "範囲のレコードのうち " << extraction.selection().unreadableCount()
             << " 件は読めないため対象外としました\n";
 
     if (titleGiven)
         ui.answerText(title);
     before = int(ui.messages().size());
-    const int inserted = ws.btnToTableClick();
+    const int inserted = extraction.insertSelected();
     // What was left out or mended is told; only a database that cannot be opened fails.
     failed(before);
     if (inserted < 0)
         return UserError;
 
     TableFile file;
-    if (!file.write(ws.model(), ws.tableTitle(), output)) {
+    if (!file.write(doc.model(), doc.title(), output)) {
         err << prefix << file.errorString() << "\n";
         return UserError;
     }

@@ -1,10 +1,11 @@
 // zelkor-cli info: the header of a database and, on request, its relevés.
+#include "platform/texthelpers.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 
-#include "database/covercode.h"
 #include "database/databasebuilder.h"
 #include "database/vegdatabase.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 
 #include <QDir>

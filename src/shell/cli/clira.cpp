@@ -2,11 +2,11 @@
 #include "analysis/freqtablecsvfile.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/recipcommand.h"
-#include "database/tablefile.h"
 #include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // zelkor-cli search: the marks of the table search for a table file.
-#include "database/tablefile.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 #include "table/tablesearch.h"
 

@@ -1,10 +1,10 @@
 // zelkor-cli sort: the species or the relevés of a table file sorted as the tool menu sorts them.
 #include "analysis/tablesort.h"
-#include "database/tablefile.h"
 #include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QHash>

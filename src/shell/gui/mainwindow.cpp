@@ -9,8 +9,8 @@
 #include "platform/gui/gridwidget.h"
 #include "platform/print/qtfont.h"
 #include "shell/gui/aboutbox.h"
+#include "shell/gui/vegtablecontroller.h"
 #include "shell/workspace.h"
-#include "table/gui/vegtablecontroller.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -51,7 +51,7 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     // The grid's mouse, tints, pop-up panels, cell tip and search panel.
     m_tableController = new VegTableController(m_ws, m_grid, this);
 
-    m_addReleve = new AddRelevePanel(m_ws, this);
+    m_addReleve = new AddRelevePanel(&m_ws->extraction(), this);
     m_freqPanel = new FreqTablePanel(&m_ws->constancy(), this);
     // The second window lives as long as the main window; hiding it keeps its table.
     m_form2 = new Form2(&m_ws->freqTable(), &m_ws->ui(), this);
@@ -124,23 +124,21 @@ QAction *MainWindow::action(const QString &name) const
 void MainWindow::buildMenus()
 {
     Workspace *ws = m_ws;
-    // Commands of steps not built yet have no function: they show, disabled.
-    const std::function<void()> notYet;
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("Menu_File"));
     addCommand(file, QStringLiteral("Item_ClearTable"), QStringLiteral("組成表を初期化する"),
-               [ws] { ws->itemClearTableClick(); });
+               [ws] { ws->tableFile().clearTable(); });
     addCommand(file, QStringLiteral("Item_AddReleve"), QStringLiteral("表にデータを加える"),
                [this] { m_addReleve->itemAddReleveClick(); });
     addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"),
-               [ws] { ws->itemLoadTableClick(); });
+               [ws] { ws->tableFile().chooseAndLoadTable(); });
     // The caption becomes "データファイルの変更" once a database is set (updateStatus).
     m_fileChg = addCommand(file, QStringLiteral("Item_FileChg"), QStringLiteral("データファイルの指定"),
-                           [ws] { ws->itemFileChgClick(); });
+                           [ws] { ws->session().chooseDataFile(); });
     file->addSeparator();
     addCommand(file, QStringLiteral("Item_SaveTable"), QStringLiteral("現在の表を保存する"),
-               [ws] { ws->itemSaveTableClick(); }, true);
+               [ws] { ws->tableFile().saveTable(); }, true);
     QMenu *table = addSubMenu(file, QStringLiteral("Item_OutTable"), QStringLiteral("組成表として出力する"), true);
     // An output command is there once its output is: the panel runs it.
     OutputPanel *panel = &ws->outputPanel();
@@ -187,7 +185,7 @@ void MainWindow::buildMenus()
     QMenu *tools = menuBar()->addMenu(QStringLiteral("表ツール(&T)"));
     tools->setObjectName(QStringLiteral("Menu_Tools"));
     addCommand(tools, QStringLiteral("Item_Frequency"), QStringLiteral("出現頻度を再計算する"),
-               [ws] { ws->itemFrequencyClick(); });
+               [ws] { ws->document().recomputeFrequencies(); });
     tools->addSeparator();
     SortAndHide *sh = &ws->sortAndHide();
     addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"),
@@ -222,24 +220,24 @@ void MainWindow::buildMenus()
     settings->setObjectName(QStringLiteral("Menu_Settings"));
     // The check shows the setting, whatever the click did to it (the question may be answered No).
     m_useFI = addCommand(settings, QStringLiteral("Item_UseFI"), QStringLiteral("データ埋込項目を使う"), [this, ws] {
-        ws->itemUseFIClick();
+        ws->session().askUseDataItems();
         m_useFI->setChecked(ws->settings().useDataItem);
     });
     m_useFI->setCheckable(true);
     addCommand(settings, QStringLiteral("Item_ReadINI"), QStringLiteral("設定ファイルの読込み"),
-               [ws] { ws->itemReadINIClick(); });
+               [ws] { ws->settingsCommand().chooseAndReadSettings(); });
     addCommand(settings, QStringLiteral("Item_CheckName"), QStringLiteral("異名辞書の読込み"),
-               [ws] { ws->itemCheckNameClick(); });
+               [ws] { ws->session().chooseDictionary(); });
     settings->addSeparator();
     addCommand(settings, QStringLiteral("Item_ChangeItem"), QStringLiteral("表組み項目の変更"),
                [panel] { panel->itemChangeItemClick(); });
     addCommand(settings, QStringLiteral("Item_SetFont"), QStringLiteral("表のフォント変更"),
-               [ws] { ws->itemSetFontClick(); });
+               [ws] { ws->settingsCommand().chooseTableFont(); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("Menu_Help"));
     addCommand(help, QStringLiteral("Item_DataChk"), QStringLiteral("データの検査"),
-               [ws] { ws->itemDataChkClick(); });
+               [ws] { ws->editing().askShowIndexes(); });
     addCommand(help, QStringLiteral("Item_Manual"), QStringLiteral("Web ヘルプ"), [this] { itemManualClick(); });
     addCommand(help, QStringLiteral("Item_Version"), QStringLiteral("バージョン情報"), [this] { itemVersionClick(); });
 }
@@ -344,7 +342,7 @@ void MainWindow::storeWindowSettings()
 void MainWindow::btnQuitClick()
 {
     storeWindowSettings();
-    if (!m_ws->btnQuitClick())
+    if (!m_ws->program().quit())
         return;
     // The question about unsaved changes has been answered: closing does not ask again.
     m_quitting = true;
@@ -355,7 +353,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     // The close box ends the program without writing the settings; only the quit command does.
     // A changed table is not dropped without the question.
-    if (!m_quitting && !m_ws->confirmDiscardTable()) {
+    if (!m_quitting && !m_ws->tableFile().confirmDiscardTable()) {
         event->ignore();
         return;
     }
@@ -364,7 +362,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::itemManualClick()
 {
-    if (!m_openUrl(m_ws->helpUrl()))
+    if (!m_openUrl(m_ws->program().helpUrl()))
         m_ws->ui().showError(QStringLiteral("エラー"), QStringLiteral("ブラウザの起動に失敗しました"));
 }
 
@@ -382,7 +380,7 @@ void MainWindow::itemPrintSetupClick()
 
 void MainWindow::btnFontClick()
 {
-    m_ws->btnFontClick();
+    m_ws->settingsCommand().choosePrintFont();
 }
 
 // --- Dropped files ----------------------------------------------------------------------------
@@ -402,7 +400,7 @@ void MainWindow::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     // The drop is released first; the file is handled from the event loop, so a dialog the
     // command opens does not keep the dragging program waiting.
-    QTimer::singleShot(0, this, [this, path] { m_ws->droppedFile(path); });
+    QTimer::singleShot(0, this, [this, path] { m_ws->program().openDroppedFile(path); });
 }
 
 } // namespace Zelkor

@@ -1,8 +1,8 @@
 // The constancy-table panel and the second window, offscreen: building a table from the menu,
 // closing and showing the window again, the tool bar, the score table, and the files.
+#include "analysis/freqtableprint.h"
 #include "analysis/gui/form2.h"
 #include "analysis/gui/freqtablepanel.h"
-#include "analysis/freqtableprint.h"
 #include "analysis/sampletable.h"
 #include "output/printcapture.h"
 #include "platform/gui/gridwidget.h"
@@ -40,7 +40,7 @@ struct Form2Test : ::testing::Test
 
     void SetUp() override
     {
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         // Two groups: relevés 1 and 2, then relevé 4 after the empty column 3.
         Zelkor::Test::fillTable(&ws.model(), {QStringLiteral("Festuca rubra"), QStringLiteral("Poa annua")},
                                 {{QStringLiteral("  1 "), QStringLiteral(" +  ")}, {QStringLiteral(" 2+ ")}, {},

@@ -23,7 +23,7 @@ TEST(RecipWindow, MenuShowsTheScoresInTheSecondWindowAndReordersTheGrid)
     ScriptedUserInterface ui;
     Workspace ws{&ui};
     MainWindow window{&ws};
-    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    ws.program().start({}, dir.path(QStringLiteral("zelkor")));
     // Along the gradient the relevés run R1, R3, R2.
     Zelkor::Test::fillCodedTable(ws.model(), {QStringLiteral("Festuca"), QStringLiteral("Poa"), QStringLiteral("Juncus")},
                                  {QStringLiteral("R1"), QStringLiteral("R2"), QStringLiteral("R3")},

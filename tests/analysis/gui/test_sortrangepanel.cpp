@@ -34,7 +34,7 @@ struct SortRangeWindow : ::testing::Test
 
     void SetUp() override
     {
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         TableModel &m = ws.model();
         h = m.headerRows();
         m.setReleveCount(4);
@@ -117,7 +117,7 @@ TEST_F(SortRangeWindow, TheMenuSortsThroughThePanel)
     QTest::mouseClick(child<QPushButton>("BtnSortGo"), Qt::LeftButton);
     EXPECT_FALSE(panel()->isVisible());
     EXPECT_EQ(species(), (QStringList{"S1", "S4", "S5", "S3", "S2", "S6"}));
-    EXPECT_EQ(ws.rangeMode().value(), RangeMode::None);
+    EXPECT_EQ(ws.sortAndHide().rangeMode().value(), RangeMode::None);
 
     // The relevés, few species first.
     trigger("Item_SortReleve");

@@ -52,10 +52,10 @@ struct AddRelevePanelTest : ::testing::Test
                         QStringLiteral("Directory=") + Zelkor::Test::sourcePath(QStringLiteral("examples")),
                         QStringLiteral("[DataFile]"), QStringLiteral("DataFile=dune.zki"), QStringLiteral("[Files]"),
                         QStringLiteral("SynDict=") + Zelkor::Test::sourcePath(QStringLiteral("examples/dune.dic"))});
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        ASSERT_EQ(ws.recordCount(), kDuneReleves);
+        ASSERT_EQ(ws.session().recordCount(), kDuneReleves);
         panel = window.addRelevePanel();
         ASSERT_NE(panel, nullptr);
         ui.clearLog();
@@ -176,7 +176,7 @@ TEST_F(AddRelevePanelTest, TypedNamesStopAtTheFieldLengthButStandardNamesStayWho
 {
     const QString longName = QStringLiteral("Festuca rubra subsp. commutata var. litoralis"); // 45 characters
     ASSERT_GT(longName.size(), AddRelevePanel::NameMaxLength);
-    ASSERT_TRUE(ws.setDictionary(dir.writeLines(QStringLiteral("long.dic"), {QStringLiteral("Festcomm,") + longName})));
+    ASSERT_TRUE(ws.session().loadDictionary(dir.writeLines(QStringLiteral("long.dic"), {QStringLiteral("Festcomm,") + longName})));
     open();
     QTest::keyClicks(name(1), QString(40, QLatin1Char('x')));
     EXPECT_EQ(name(1)->text().size(), AddRelevePanel::NameMaxLength);
@@ -270,15 +270,15 @@ TEST_F(AddRelevePanelTest, ScanCountsAndAdditionalScanKeepsTheEarlierSelection)
     EXPECT_EQ(text(QStringLiteral("LabSerachN")), QString::number(kDuneReleves));
     EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("9"));
     for (int i : {1, 4, 6, 11})
-        EXPECT_TRUE(ws.extraction().isSelected(i)) << i;
-    EXPECT_FALSE(ws.extraction().isSelected(5));
+        EXPECT_TRUE(ws.extraction().selection().isSelected(i)) << i;
+    EXPECT_FALSE(ws.extraction().selection().isSelected(5));
     // A new scan of an empty range selects nothing and names no record.
     control<QSpinBox>(QStringLiteral("RtN1"))->setValue(9);
     control<QSpinBox>(QStringLiteral("RtN2"))->setValue(8);
     click(QStringLiteral("BtnRetrNew"));
     EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("0"));
     EXPECT_EQ(text(QStringLiteral("LabSerachN")), QString::number(kDuneReleves));
-    EXPECT_FALSE(ws.extraction().isSelected(1));
+    EXPECT_FALSE(ws.extraction().selection().isSelected(1));
 }
 
 TEST_F(AddRelevePanelTest, ReopeningKeepsTheConditionsAndResetClearsThemButNotTheJoins)
@@ -322,7 +322,7 @@ TEST_F(AddRelevePanelTest, RecordRangeFollowsADatabaseChangeWhileOpen)
     // The menu command while the panel is open.
     ui.answerFile(small);
     window.action(QStringLiteral("Item_FileChg"))->trigger();
-    ASSERT_EQ(ws.recordCount(), 3);
+    ASSERT_EQ(ws.session().recordCount(), 3);
     EXPECT_EQ(window.action(QStringLiteral("Item_FileChg"))->text(), QStringLiteral("データファイルの変更"));
     auto *rtN2 = control<QSpinBox>(QStringLiteral("RtN2"));
     EXPECT_EQ(rtN2->maximum(), 3);
@@ -332,7 +332,7 @@ TEST_F(AddRelevePanelTest, RecordRangeFollowsADatabaseChangeWhileOpen)
     EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("3"));
 
     // A database dropped on the window.
-    ws.droppedFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
+    ws.program().openDroppedFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
     EXPECT_EQ(rtN2->maximum(), kDuneReleves);
     EXPECT_EQ(rtN2->value(), 3);
 
@@ -434,7 +434,7 @@ TEST_F(AddRelevePanelTest, MenuCommandsOfTheDatabaseAndSettingsRun)
          QStringLiteral("Height=480"), QStringLiteral("Width=720")});
     ui.answerFile(other);
     window.action(QStringLiteral("Item_ReadINI"))->trigger();
-    EXPECT_EQ(ui.lastFileRequest().filterIndex, 5);
+    EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("設定ファイル (*.ini)|*.ini"));
     EXPECT_FALSE(useFI->isChecked());
     EXPECT_EQ(window.frameGeometry().size(), QSize(720, 480));
     EXPECT_EQ(ws.items()[5].label, QStringLiteral("方位角"));
@@ -444,7 +444,7 @@ TEST_F(AddRelevePanelTest, MenuCommandsOfTheDatabaseAndSettingsRun)
     ui.answerFile(dic);
     window.action(QStringLiteral("Item_CheckName"))->trigger();
     EXPECT_EQ(window.statusTexts().at(7), QStringLiteral("more.dic"));
-    EXPECT_EQ(ws.synToCommonName(QStringLiteral("lolium")), kLolium);
+    EXPECT_EQ(ws.session().synToCommonName(QStringLiteral("lolium")), kLolium);
 }
 
 // Records of the range that cannot be read are told in a line of the panel; a sound scan hides it.
@@ -453,7 +453,7 @@ TEST_F(AddRelevePanelTest, UnreadableRecordsAreToldUnderTheCounters)
     const QString zki = makeDatabase(QStringLiteral("cut.zki"), 5);
     QFile zkd(dir.path(QStringLiteral("cut.zkd")));
     ASSERT_TRUE(zkd.resize(512 * 3)); // the header and the blocks of relevés 1 and 2
-    ws.setDataFile(zki);
+    ws.session().setDataFile(zki);
     open();
     click(QStringLiteral("BtnRetrNew"));
     EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("2"));
@@ -461,7 +461,7 @@ TEST_F(AddRelevePanelTest, UnreadableRecordsAreToldUnderTheCounters)
     EXPECT_TRUE(line->isVisible());
     EXPECT_EQ(line->text(), QStringLiteral("読めないレコード＝3（抽出の対象外）"));
 
-    ws.setDataFile(makeDatabase(QStringLiteral("sound.zki"), 5));
+    ws.session().setDataFile(makeDatabase(QStringLiteral("sound.zki"), 5));
     open();
     EXPECT_FALSE(line->isVisible());
     click(QStringLiteral("BtnRetrNew"));

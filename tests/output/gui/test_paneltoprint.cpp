@@ -33,7 +33,7 @@ struct PanelToPrintTest : ::testing::Test
 
     void SetUp() override
     {
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         Zelkor::Test::SampleTable t{2, 3, 30};
         t.setReleves(2);
         t.setItem(1, 2, QStringLiteral("R1"));
@@ -43,9 +43,9 @@ struct PanelToPrintTest : ::testing::Test
         ws.model() = t.model;
         ws.items() = t.items;
         ws.setTableTitle(QStringLiteral("Dunes"));
-        ws.reNewTable();
+        ws.document().reNewTable();
         ws.model().setModified(false);
-        ws.updateStatus();
+        Q_EMIT ws.document().statusChanged();
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }

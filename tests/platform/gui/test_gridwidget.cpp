@@ -1,6 +1,6 @@
 // The string grid widget: geometry, scrolling, painting, tints, dragging, selection, editing.
+#include "platform/cellgrid.h"
 #include "platform/gui/gridwidget.h"
-#include "table/cellgrid.h"
 
 #include <QImage>
 #include <QLineEdit>

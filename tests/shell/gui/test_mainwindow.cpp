@@ -38,7 +38,7 @@ struct MainWindowTest : ::testing::Test
 
     void SetUp() override
     {
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         ui.clearLog();
@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, ShowsTheEmptyTableLaidOutFromTheHeaderItems)
 TEST_F(MainWindowTest, PaintsTheSearchMarksWithTheAndTint)
 {
     ws.model().addSearchHit(5, 22);
-    ws.reNewTable();
+    ws.document().reNewTable();
     GridWidget *grid = window.grid();
     QImage image(grid->viewport()->size(), QImage::Format_RGB32);
     {
@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, TitleShowsVersionAndTableTitle)
 {
     EXPECT_EQ(window.windowTitle(), QStringLiteral(" Vegetation Table Processing Ver.6.00    [  ]"));
     ws.setTableTitle(QStringLiteral("Vegetation Table"));
-    ws.updateStatus();
+    Q_EMIT ws.document().statusChanged();
     EXPECT_EQ(window.windowTitle(),
               QStringLiteral(" Vegetation Table Processing Ver.6.00    [ Vegetation Table ]"));
 }
@@ -113,8 +113,8 @@ TEST_F(MainWindowTest, StatusBarHasTheTenPanels)
         EXPECT_EQ(bool(label->alignment() & Qt::AlignRight), i % 2 == 0) << i;
     }
     ws.model().setSpeciesCount(12);
-    ws.setTableFileName(QStringLiteral("/data/tables/hakone.vtb"));
-    ws.updateStatus();
+    ws.document().setTableFileName(QStringLiteral("/data/tables/hakone.vtb"));
+    Q_EMIT ws.document().statusChanged();
     EXPECT_EQ(window.statusTexts().at(5), QStringLiteral("12"));
     EXPECT_EQ(window.statusTexts().at(9), QStringLiteral("hakone.vtb"));
 }
@@ -129,12 +129,12 @@ TEST_F(MainWindowTest, OutputCommandsFollowTheReleveCount)
         EXPECT_FALSE(window.action(name)->isEnabled()) << name.toStdString();
     }
     ws.model().setReleveCount(1);
-    ws.updateStatus();
+    Q_EMIT ws.document().statusChanged();
     // The sub-menus open with a relevé in the table (printer setup is in one of them).
     EXPECT_TRUE(window.action(QStringLiteral("Item_OutTable"))->isEnabled());
     EXPECT_TRUE(window.action(QStringLiteral("Item_OutDistribution"))->isEnabled());
     ws.model().setReleveCount(0);
-    ws.updateStatus();
+    Q_EMIT ws.document().statusChanged();
     EXPECT_FALSE(window.action(QStringLiteral("Item_OutTable"))->isEnabled());
 }
 
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, UseDataItemCheckFollowsTheSettings)
 {
     EXPECT_TRUE(window.action(QStringLiteral("Item_UseFI"))->isChecked());
     dir.writeLines(QStringLiteral("zelkor.ini"), {QStringLiteral("[Item]"), QStringLiteral("UseDataItem=0")});
-    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    ws.program().start({}, dir.path(QStringLiteral("zelkor")));
     EXPECT_FALSE(window.action(QStringLiteral("Item_UseFI"))->isChecked());
 }
 
@@ -243,7 +243,7 @@ TEST_F(MainWindowTest, CloseBoxAndQuitAskAboutAChangedTableOnce)
         else
             window.close();
         EXPECT_EQ(window.isVisible(), !c.closes);
-        EXPECT_EQ(ui.log().count(QStringLiteral("yesnocancel:") + Workspace::unsavedQuestion()), c.changed ? 1 : 0);
+        EXPECT_EQ(ui.log().count(QStringLiteral("yesnocancel:") + TableFileCommand::unsavedQuestion()), c.changed ? 1 : 0);
         // Only a quit that goes on writes the settings.
         EXPECT_EQ(QFileInfo::exists(ownIni()), c.quitCommand && c.closes);
         EXPECT_EQ(ws.isModified(), c.changed);
@@ -264,12 +264,12 @@ TEST_F(MainWindowTest, ClearingAsksAboutAChangedTable)
     window.action(QStringLiteral("Item_ClearTable"))->trigger();
     EXPECT_EQ(ws.model().speciesCount(), 0);
     EXPECT_EQ(cell(2, 20), QString());
-    EXPECT_EQ(ui.log().count(QStringLiteral("yesnocancel:") + Workspace::unsavedQuestion()), 2);
+    EXPECT_EQ(ui.log().count(QStringLiteral("yesnocancel:") + TableFileCommand::unsavedQuestion()), 2);
 }
 
 TEST_F(MainWindowTest, SearchThatMarksNothingShowsANoteInTheStatusBar)
 {
-    ws.searchTable(QStringLiteral("ススキ"), false);
+    ws.editing().search(QStringLiteral("ススキ"), false);
     EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("「ススキ」は表の中に見つかりませんでした"));
 }
 
@@ -312,7 +312,7 @@ TEST_F(MainWindowTest, WindowTakesSizeAndPositionFromTheSettings)
     dir.writeLines(QStringLiteral("zelkor.ini"),
                    {QStringLiteral("[WinSize]"), QStringLiteral("Top=70"), QStringLiteral("Left=60"),
                     QStringLiteral("Height=450"), QStringLiteral("Width=700")});
-    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    ws.program().start({}, dir.path(QStringLiteral("zelkor")));
     EXPECT_EQ(window.frameGeometry(), QRect(60, 70, 700, 450));
 }
 
@@ -321,7 +321,7 @@ TEST_F(MainWindowTest, DamagedWindowSizesStayUsable)
     dir.writeLines(QStringLiteral("zelkor.ini"),
                    {QStringLiteral("[WinSize]"), QStringLiteral("Top=-900000"), QStringLiteral("Left=2000000000"),
                     QStringLiteral("Height=-5"), QStringLiteral("Width=99999999")});
-    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+    ws.program().start({}, dir.path(QStringLiteral("zelkor")));
     const QRect g = window.frameGeometry();
     EXPECT_GE(g.height(), 150);
     EXPECT_LE(g.width(), 10000);
@@ -341,7 +341,7 @@ TEST_F(MainWindowTest, WebHelpOpensTheInstalledGuideWhenThereIsOne)
     QDir().mkpath(dir.path(QStringLiteral("bin")));
     QDir().mkpath(dir.path(QStringLiteral("share/doc/zelkor/guide")));
     const QString index = dir.writeBytes(QStringLiteral("share/doc/zelkor/guide/index.html"), "<html></html>");
-    ws.formCreate({}, dir.path(QStringLiteral("bin/zelkor")));
+    ws.program().start({}, dir.path(QStringLiteral("bin/zelkor")));
     QUrl asked;
     window.setUrlOpener([&asked](const QUrl &url) {
         asked = url;
@@ -401,9 +401,9 @@ TEST_F(MainWindowTest, DroppedFilesUseOnlyTheFirst)
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(&window, &drop);
     // The file is handled once the drop has been released.
-    for (int i = 0; i < 100 && ws.dictionary().entryCount() == 0; ++i)
+    for (int i = 0; i < 100 && ws.session().dictionary().entryCount() == 0; ++i)
         QTest::qWait(10);
-    EXPECT_GT(ws.dictionary().entryCount(), 0);
+    EXPECT_GT(ws.session().dictionary().entryCount(), 0);
     QTest::qWait(20);
     // The second file, a damaged table, was never read.
     EXPECT_TRUE(ui.messages().isEmpty());

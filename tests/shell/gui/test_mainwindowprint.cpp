@@ -21,13 +21,13 @@ TEST(MainWindowPrint, ExampleTablePrintsToAPdfFileWithItsJapaneseFont)
     ScriptedUserInterface ui;
     Workspace ws(&ui);
     MainWindow window(&ws);
-    ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
-    ws.setDataFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
+    ws.program().start({}, dir.path(QStringLiteral("zelkor")));
+    ws.session().setDataFile(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")));
     RetrievalQuery query;
-    query.lastRecord = ws.recordCount();
-    ASSERT_TRUE(ws.btnRetrNewClick(query, true));
+    query.lastRecord = ws.session().recordCount();
+    ASSERT_TRUE(ws.extraction().scanDatabase(query, true));
     ui.cancelInput();
-    ASSERT_GT(ws.btnToTableClick(), 0);
+    ASSERT_GT(ws.extraction().insertSelected(), 0);
     ws.model().setModified(false);
 
     QPrinter *printer = window.printer();

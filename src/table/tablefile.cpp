@@ -1,9 +1,9 @@
-#include "database/tablefile.h"
+#include "table/tablefile.h"
 
-#include "database/commatext.h"
 #include "platform/cp932.h"
 #include "platform/fileaccess.h"
 #include "platform/textfile.h"
+#include "table/commatext.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 

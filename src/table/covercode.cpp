@@ -1,6 +1,7 @@
-#include "database/covercode.h"
+#include "table/covercode.h"
 
 #include "platform/cp932.h"
+#include "platform/texthelpers.h"
 
 #include <QHash>
 #include <array>
@@ -185,19 +186,6 @@ QString coverPrintText(quint8 code, int dataScaleD)
         return t;
     }();
     return tables[std::size_t(dataScaleD - 1)][code];
-}
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 0x20)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 0x20)
-        --end;
-    if (begin == 0 && end == text.size())
-        return text;
-    return text.mid(begin, end - begin);
 }
 
 } // namespace Zelkor

@@ -28,8 +28,4 @@ QString rightAlign4(const QString &value);
 /// there is no text: the result is an empty string, and the caller keeps what it had.
 QString coverPrintText(quint8 code, int dataScaleD);
 
-/// Removes blanks and control characters (codes up to 32) at both ends of a database field; an
-/// ideographic space is text and stays.
-QString trimBlanks(const QString &text);
-
 } // namespace Zelkor

@@ -1,4 +1,4 @@
-#include "database/commatext.h"
+#include "table/commatext.h"
 
 #include <limits>
 #include <vector>

@@ -1,4 +1,5 @@
-#include "database/covercode.h"
+#include "platform/texthelpers.h"
+#include "table/covercode.h"
 
 #include "platform/cp932.h"
 

@@ -30,6 +30,12 @@ class TableModel;
 class TableFile
 {
 public:
+    /// The file type of the save dialog and of the open dialog ("label|pattern").
+    static QString nameFilter() { return QStringLiteral("組成表で保存 (*.vtb)|*.vtb"); }
+    static QString openNameFilter() { return QStringLiteral("植生組成表ファイル (*.vtb)|*.VTB"); }
+    /// The extension of a table file.
+    static QString extension() { return QStringLiteral(".vtb"); }
+
     /// Writes the table with its title to fileName through a temporary file that replaces the
     /// target only when everything was written; false with errorString() otherwise, the old
     /// file then unchanged. The table itself is not changed.

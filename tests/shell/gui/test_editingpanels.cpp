@@ -4,12 +4,12 @@
 #include "platform/gui/gridwidget.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/gui/mainwindow.h"
+#include "shell/gui/vegtablecontroller.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
 #include "table/gui/celltip.h"
 #include "table/gui/commandpanel.h"
 #include "table/gui/querypanel.h"
-#include "table/gui/vegtablecontroller.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,7 +69,7 @@ struct EditingPanels : ::testing::Test
 
     void SetUp() override
     {
-        ws.formCreate({}, dir.path(QStringLiteral("zelkor")));
+        ws.program().start({}, dir.path(QStringLiteral("zelkor")));
         TableModel &m = ws.model();
         h = m.headerRows();
         m.setReleveCount(3);
@@ -91,7 +91,7 @@ struct EditingPanels : ::testing::Test
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         ui.onAsk = [this] {
-            tintWhileAsked.push_back(ws.pendingTint());
+            tintWhileAsked.push_back(ws.editing().pendingTint());
             imageWhileAsked.push_back(grab());
         };
         ui.clearLog();
@@ -267,7 +267,7 @@ TEST_F(EditingPanels, RightSlideOntoDeleteRowRemovesTheRowAndTheRelevéLeftEmpty
     EXPECT_EQ(window.statusTexts().at(3), QStringLiteral("2"));
     EXPECT_EQ(window.statusTexts().at(5), QStringLiteral("5"));
     // The tint of the question went with the answer.
-    EXPECT_EQ(ws.pendingTint(), EditTarget{});
+    EXPECT_EQ(ws.editing().pendingTint(), EditTarget{});
     EXPECT_EQ(grab().pixelColor(bare(4, h + 5)), GridWidget::cellColor());
 }
 
@@ -621,7 +621,7 @@ TEST_F(EditingPanels, SearchPanelEnterSearchesPartlyEscapeCancels)
     box->setEditText(QStringLiteral("Dunes"));
     QTest::mouseClick(panel->partialButton(), Qt::LeftButton);
     EXPECT_EQ(ws.model().searchHits(), (std::vector<GridCell>{{4, 2}, {5, 2}, {6, 2}}));
-    EXPECT_EQ(ws.searchHistory().texts(),
+    EXPECT_EQ(ws.editing().searchHistory().texts(),
               (QStringList{QStringLiteral("ススキ"), QStringLiteral("ススキ"), QStringLiteral("ススキ"),
                            QStringLiteral("Dunes")}));
 
@@ -637,7 +637,7 @@ TEST_F(EditingPanels, SearchPanelEnterSearchesPartlyEscapeCancels)
         EXPECT_FALSE(panel->isVisible());
         EXPECT_EQ(ws.model().searchHits().size(), 3u);
     }
-    EXPECT_EQ(ws.searchHistory().texts().size(), 4);
+    EXPECT_EQ(ws.editing().searchHistory().texts().size(), 4);
 
     // "検索状態の解除" removes the marks.
     window.action(QStringLiteral("Item_ResetSearch"))->trigger();

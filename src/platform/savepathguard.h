@@ -7,6 +7,14 @@
 
 namespace Zelkor {
 
+/// "同名のファイルが存在します。書き換えますか？", asked before a file chosen in a save dialog
+/// is replaced.
+QString overwriteQuestion();
+
+/// The save dialog of request; when the chosen file exists, asks overwriteQuestion() with Yes
+/// and Abort. The chosen path, or empty when the user cancelled the dialog or answered Abort.
+QString askSaveFile(UserInterface &ui, const FileDialogRequest &request);
+
 /// The user interface the commands see: every question passes to the interface it wraps, but a
 /// file chosen in a save dialog comes back only when it may be written, that is when it is none
 /// of the files the program reads from (the database pair, the dictionary, the settings files,

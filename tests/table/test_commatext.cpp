@@ -1,5 +1,5 @@
-#include "database/commatext.h"
 #include "platform/cp932.h"
+#include "table/commatext.h"
 
 #include "support/testsupport.h"
 

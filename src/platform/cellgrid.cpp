@@ -1,4 +1,4 @@
-#include "table/cellgrid.h"
+#include "platform/cellgrid.h"
 
 #include <algorithm>
 

@@ -1,8 +1,25 @@
-#include "shell/savepathguard.h"
+#include "platform/savepathguard.h"
 
 #include "platform/fileaccess.h"
 
+#include <QFileInfo>
+
 namespace Zelkor {
+
+QString overwriteQuestion()
+{
+    return QStringLiteral("同名のファイルが存在します。書き換えますか？");
+}
+
+QString askSaveFile(UserInterface &ui, const FileDialogRequest &request)
+{
+    const QString path = ui.getSaveFileName(request);
+    if (path.isEmpty())
+        return QString();
+    if (QFileInfo::exists(path) && !ui.askYesAbort(overwriteQuestion()))
+        return QString();
+    return path;
+}
 
 SavePathGuard::SavePathGuard(UserInterface *inner, std::function<QStringList()> inputFiles)
     : m_inner(inner)

@@ -7,6 +7,14 @@
 
 namespace Zelkor {
 
+/// A grid cell address (column, row), both from 0.
+struct GridCell
+{
+    int col = 0;
+    int row = 0;
+    bool operator==(const GridCell &) const = default;
+};
+
 /// The text cells of the composition table grid with its fixed areas, column widths and row
 /// heights. Cells are addressed (column, row) from 0; every cell holds a text, empty by default.
 /// Only non-empty cells are stored, row by row, so an empty cell costs no memory.

@@ -1,4 +1,4 @@
-#include "table/gui/vegtablecontroller.h"
+#include "shell/gui/vegtablecontroller.h"
 
 #include "shell/workspace.h"
 
@@ -48,16 +48,16 @@ VegTableController::VegTableController(Workspace *workspace, GridWidget *grid, Q
     grid->setPaintOverHook([this](QPainter &p, const QRect &area) { paintTints(p, area); });
     // A dragged row or column stays among those in use; a refused move snaps back.
     grid->setMoveTargetHook([this](Qt::Orientation o, int from, int to) {
-        const int at = o == Qt::Vertical ? m_ws->clampRowMove(from, to) : m_ws->clampColumnMove(from, to);
+        const int at = o == Qt::Vertical ? m_ws->editing().clampRowMove(from, to) : m_ws->editing().clampColumnMove(from, to);
         return at == from ? -1 : at;
     });
     // A dragged row or column changes the order of the table.
-    connect(grid, &GridWidget::rowMoved, this, [this] { m_ws->tableRearranged(); });
-    connect(grid, &GridWidget::columnMoved, this, [this] { m_ws->tableRearranged(); });
+    connect(grid, &GridWidget::rowMoved, this, [this] { m_ws->editing().markRearranged(); });
+    connect(grid, &GridWidget::columnMoved, this, [this] { m_ws->editing().markRearranged(); });
     connect(grid, &GridWidget::cellEditRequested, this,
-            [this](int c, int r, const QString &text) { m_ws->editCell(c, r, text); });
+            [this](int c, int r, const QString &text) { m_ws->editing().editCell(c, r, text); });
     // The row or column of an open question shows while the question waits.
-    connect(workspace, &Workspace::tintChanged, grid->viewport(), qOverload<>(&QWidget::update));
+    connect(&workspace->editing(), &TableEditCommands::tintChanged, grid->viewport(), qOverload<>(&QWidget::update));
 
     // The hiding and sorting commands switch the grid's mouse mode at once, not only at the
     // next press.
@@ -69,7 +69,7 @@ VegTableController::VegTableController(Workspace *workspace, GridWidget *grid, Q
     });
 
     connect(m_queryPanel, &QueryPanel::searchRequested, this,
-            [this](const QString &text, bool exact) { m_ws->searchTable(text, exact); });
+            [this](const QString &text, bool exact) { m_ws->editing().search(text, exact); });
 }
 
 VegTableController::~VegTableController()
@@ -98,7 +98,7 @@ void VegTableController::paintTints(QPainter &painter, const QRect &area)
     tint(m_grid->rowTintRect(m.headerRows()), speciesNumberRowTint());
     for (const GridCell &hit : m.searchHits())
         tint(m_grid->cellTintRect(hit.col, hit.row), searchHitTint());
-    tintTarget(m_ws->pendingTint());
+    tintTarget(m_ws->editing().pendingTint());
     tintTarget(m_pressTint);
 }
 
@@ -131,7 +131,7 @@ void VegTableController::vegTableMouseDown(int col, int row, Qt::MouseButton but
                                            Qt::KeyboardModifiers, const QPoint &pos)
 {
     // The modes follow the range operation for this very press (the grid acts after us).
-    const bool selectsRange = m_ws->rangeMode().selectsRange();
+    const bool selectsRange = m_ws->sortAndHide().rangeMode().selectsRange();
     m_grid->setMovingEnabled(!selectsRange);
     m_grid->setRangeSelectEnabled(selectsRange);
     if (col < 0 || row < 0)
@@ -188,7 +188,7 @@ void VegTableController::vegTableMouseUp(int, int, Qt::MouseButton button, Qt::K
     const int colButton = m_colPanel->buttonAt(global);
 
     endPress();
-    if (button == Qt::LeftButton && m_ws->rangeMode().selectsRange()) {
+    if (button == Qt::LeftButton && m_ws->sortAndHide().rangeMode().selectsRange()) {
         const GridRange range = m_grid->selection();
         m_ws->sortAndHide().rangeReleased(range.left, range.top, range.right, range.bottom);
     }
@@ -244,15 +244,15 @@ void VegTableController::itemSearchClick()
         const QPoint gridTop = m_grid->mapTo(m_panelParent.data(), QPoint(0, 0));
         at = gridTop + QPoint((m_grid->width() - QueryPanel::PanelWidth) / 2, 40);
     }
-    m_queryPanel->showPanel(at, m_ws->searchHistory().texts());
+    m_queryPanel->showPanel(at, m_ws->editing().searchHistory().texts());
 }
 
-void VegTableController::itemResetSearchClick() { m_ws->itemResetSearchClick(); }
-void VegTableController::itemDelRowClick() { m_ws->itemDelRowClick(m_grid->currentRow()); }
-void VegTableController::itemDelColClick() { m_ws->itemDelColClick(m_grid->currentCol()); }
-void VegTableController::itemInsRowClick() { m_ws->itemInsRowClick(m_grid->currentRow()); }
-void VegTableController::itemInsColClick() { m_ws->itemInsColClick(m_grid->currentCol()); }
-void VegTableController::itemCommentClick() { m_ws->itemCommentClick(m_grid->currentRow()); }
-void VegTableController::itemEditTitleClick() { m_ws->itemEditTitleClick(); }
+void VegTableController::itemResetSearchClick() { m_ws->editing().resetSearch(); }
+void VegTableController::itemDelRowClick() { m_ws->editing().deleteRow(m_grid->currentRow()); }
+void VegTableController::itemDelColClick() { m_ws->editing().deleteColumn(m_grid->currentCol()); }
+void VegTableController::itemInsRowClick() { m_ws->editing().insertRow(m_grid->currentRow()); }
+void VegTableController::itemInsColClick() { m_ws->editing().insertColumn(m_grid->currentCol()); }
+void VegTableController::itemCommentClick() { m_ws->editing().writeComment(m_grid->currentRow()); }
+void VegTableController::itemEditTitleClick() { m_ws->document().editTitle(); }
 
 } // namespace Zelkor

@@ -1,7 +1,7 @@
-#include "database/tablefile.h"
 #include "platform/cp932.h"
 #include "support/testsupport.h"
 #include "table/headeritems.h"
+#include "table/tablefile.h"
 #include "table/tablemodel.h"
 
 #include <QDir>

@@ -1,0 +1,82 @@
+#include "database/extractioncommand.h"
+
+#include "database/databasesession.h"
+#include "platform/texthelpers.h"
+#include "platform/userinterface.h"
+#include "table/tabledocument.h"
+
+namespace Zelkor {
+
+ExtractionCommand::ExtractionCommand(TableDocument *doc, DatabaseSession *session, UserInterface *ui,
+                                     QObject *parent)
+    : QObject(parent)
+    , m_doc(doc)
+    , m_session(session)
+    , m_ui(ui)
+{
+    connect(m_session, &DatabaseSession::databaseChanged, this,
+            [this] { m_extraction.reset(m_session->recordCount()); });
+    connect(m_doc, &TableDocument::tableReset, this, [this] { m_extraction.setFitCount(0); });
+}
+
+void ExtractionCommand::beginRetrieval()
+{
+    Q_EMIT m_doc->statusChanged();
+    m_extraction.reset(m_session->recordCount());
+}
+
+void ExtractionCommand::resetSelection()
+{
+    m_extraction.reset(m_session->recordCount());
+}
+
+bool ExtractionCommand::scanDatabase(const RetrievalQuery &query, bool newExtraction,
+                                     const Extraction::Progress &progress)
+{
+    if (newExtraction)
+        m_extraction.setFitCount(0);
+    if (!m_session->openDataFile())
+        return false;
+    VegDatabase &db = m_session->database();
+    m_ui->setBusy(true);
+    m_extraction.scan(db, m_session->dictionary(), query, newExtraction, progress);
+    m_doc->model().setDataScaleK(db.dataScaleK());
+    m_doc->model().setDataScaleD(db.dataScaleD());
+    m_session->closeDataFile();
+    m_ui->setBusy(false);
+    return true;
+}
+
+int ExtractionCommand::insertSelected()
+{
+    int inserted = -1;
+    if (m_session->openDataFile()) {
+        VegDatabase &db = m_session->database();
+        TableModel &model = m_doc->model();
+        m_ui->setBusy(true);
+        inserted = m_extraction.insert(db, m_session->dictionary(), model, m_doc->items());
+        model.setDataScaleK(db.dataScaleK());
+        model.setDataScaleD(db.dataScaleD());
+        m_ui->setBusy(false);
+        if (inserted > 0)
+            model.setModified(true);
+    }
+    m_session->closeDataFile();
+    m_doc->recomputeFrequencies();
+    // Nothing is left out or changed without a word.
+    if (inserted >= 0 && m_extraction.noteCount() > 0)
+        m_ui->showMessage(m_extraction.insertReport());
+    m_doc->editTitle();
+    Q_EMIT m_doc->statusChanged();
+    return inserted;
+}
+
+QStringList ExtractionCommand::standardNames(const QStringList &names) const
+{
+    QStringList out;
+    for (const QString &name : names)
+        out << (name.isEmpty() ? name : m_session->synToCommonName(trimBlanks(name)));
+    return out;
+}
+
+} // namespace Zelkor

@@ -1,0 +1,113 @@
+#include "table/tableeditcommands.h"
+
+#include "platform/texthelpers.h"
+#include "platform/userinterface.h"
+#include "table/tabledocument.h"
+#include "table/tablesearch.h"
+
+namespace Zelkor {
+
+TableEditCommands::TableEditCommands(TableDocument *doc, UserInterface *ui, QObject *parent)
+    : QObject(parent)
+    , m_doc(doc)
+    , m_ui(ui)
+{
+}
+
+void TableEditCommands::setPendingTint(const EditTarget &target)
+{
+    if (m_pendingTint == target)
+        return;
+    m_pendingTint = target;
+    Q_EMIT tintChanged();
+}
+
+void TableEditCommands::run(EditCommand command, int at, bool countsMayChange)
+{
+    const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
+    if (!command(m_doc->model(), *m_ui, at, tint))
+        return;
+    Q_EMIT m_doc->tableChanged();
+    if (countsMayChange)
+        Q_EMIT m_doc->statusChanged();
+}
+
+void TableEditCommands::deleteRow(int row)
+{
+    run(&TableEditing::deleteRow, row, true);
+}
+
+void TableEditCommands::deleteColumn(int col)
+{
+    run(&TableEditing::deleteColumn, col, true);
+}
+
+void TableEditCommands::insertRow(int row)
+{
+    run(&TableEditing::insertRow, row, true);
+}
+
+void TableEditCommands::insertColumn(int col)
+{
+    run(&TableEditing::insertColumn, col, true);
+}
+
+void TableEditCommands::writeComment(int row)
+{
+    run(&TableEditing::writeComment, row, false);
+}
+
+bool TableEditCommands::editCell(int c, int r, const QString &text)
+{
+    QString error;
+    const bool ok = TableEditing::applyCellEdit(m_doc->model(), c, r, text, &error, m_doc->settings().layerNames);
+    if (!ok)
+        m_ui->showMessage(error);
+    Q_EMIT m_doc->tableChanged();
+    return ok;
+}
+
+void TableEditCommands::markRearranged()
+{
+    m_doc->model().setModified(true);
+}
+
+int TableEditCommands::clampRowMove(int from, int to) const
+{
+    return TableEditing::clampRowMove(m_doc->model(), from, to);
+}
+
+int TableEditCommands::clampColumnMove(int from, int to) const
+{
+    return TableEditing::clampColumnMove(m_doc->model(), from, to);
+}
+
+int TableEditCommands::search(const QString &text, bool exact)
+{
+    m_searchHistory.append(text);
+    m_ui->setBusy(true);
+    const int hits = TableSearch::search(m_doc->model(), text, exact);
+    m_ui->setBusy(false);
+    Q_EMIT m_doc->tableChanged();
+    const QString query = trimBlanks(text);
+    if (hits == 0 && !query.isEmpty())
+        Q_EMIT statusMessage(QStringLiteral("「%1」は表の中に見つかりませんでした").arg(query));
+    return hits;
+}
+
+void TableEditCommands::resetSearch()
+{
+    TableSearch::reset(m_doc->model());
+    Q_EMIT m_doc->tableChanged();
+}
+
+void TableEditCommands::askShowIndexes()
+{
+    const bool show = m_ui->askYesNo(
+        QStringLiteral("データ検査のため、内部データの参照を示す 行０、列０を表示しますか？"));
+    m_doc->model().grid().setRowHeight(0, show ? 16 : 1);
+    m_doc->model().grid().setColWidth(0, show ? 28 : 1);
+    Q_EMIT m_doc->tableChanged();
+}
+
+} // namespace Zelkor

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+namespace Zelkor {
+
+class TableDocument;
+class UserInterface;
+
+/// The commands of the table file: saving the table, loading a saved one with the settings file
+/// beside it, and the question that keeps unsaved changes from being dropped.
+class TableFileCommand
+{
+public:
+    /// "現在の表は保存されていません。保存しますか？"
+    static QString unsavedQuestion();
+
+    /// doc and ui must outlive the command.
+    TableFileCommand(TableDocument *doc, UserInterface *ui);
+
+    /// Before a command that would discard the table: when it changed since it was last saved,
+    /// loaded or cleared, asks unsavedQuestion(). はい saves through saveTable() and goes on only
+    /// when the table was saved; いいえ goes on without saving; キャンセル stops. True when the
+    /// command may go on. An unchanged table goes on without a question.
+    bool confirmDiscardTable();
+    /// Menu "組成表を初期化する": asks about unsaved changes, then clears the table.
+    void clearTable();
+    /// Menu "現在の表を保存する": asks for the table file (proposing the file the table was
+    /// loaded from or last saved to, else the title) and, when it exists, whether to overwrite
+    /// it, and saves the table with its title. True when saved: the table then counts as
+    /// unchanged. A failed save is reported and leaves any old file as it was; the table,
+    /// TableFileName and the status stay unchanged.
+    bool saveTable();
+    /// Menu "保存した表を読込む": asks about unsaved changes, then for a table file, and loads
+    /// it.
+    void chooseAndLoadTable();
+    /// Loads the table file path, with the settings file of the same name beside it when there is
+    /// one. True when loaded (the table counts as unchanged); on failure the error is shown and
+    /// the table, the header items, the settings, the title and TableFileName all stay as they
+    /// were. Asks nothing: the commands ask about unsaved changes before they call it.
+    bool loadTable(const QString &path);
+
+private:
+    TableDocument *m_doc;
+    UserInterface *m_ui;
+};
+
+} // namespace Zelkor
