@@ -4,6 +4,7 @@
 #include "database/extraction.h"
 #include "database/synonymdictionary.h"
 #include "database/vegdatabase.h"
+#include "platform/feedback.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 
@@ -55,9 +56,11 @@ int main()
     Extraction extraction;
     double best = 1e9;
     int calls = 0;
+    Feedback feedback;
+    feedback.setWatcher([&](Feedback &) { ++calls; });
     for (int run = 0; run < 3; ++run) {
         auto t0 = std::chrono::steady_clock::now();
-        extraction.scan(db, dict, q, true, [&](int, int) { ++calls; });
+        extraction.scan(db, dict, q, true, &feedback);
         best = std::min(best, ms(std::chrono::steady_clock::now() - t0));
     }
     std::printf("scan of %d relevés, 3 conditions, 10,000-line dictionary: %.0f ms (best of 3), %d selected\n",
@@ -70,8 +73,10 @@ int main()
     TableModel model;
     HeaderItems items;
     model.clearTable(items);
+    // As the commands insert: cancellable, so the table from before is kept aside first.
+    Feedback insertion;
     auto t0 = std::chrono::steady_clock::now();
-    const int inserted = extraction.insert(db, dict, model, items);
+    const int inserted = extraction.insert(db, dict, model, items, &insertion);
     const auto t1 = std::chrono::steady_clock::now();
     model.recomputeFrequencies();
     const auto t2 = std::chrono::steady_clock::now();

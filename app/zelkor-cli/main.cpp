@@ -1,4 +1,5 @@
 // zelkor-cli: the file-producing commands of Zelkor for scripts and pipelines.
+#include "platform/feedback.h"
 #include "platform/print/fontsubstitutes.h"
 #include "platform/versioninfo.h"
 #include "shell/cli/clicommands.h"
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -27,7 +29,16 @@ void printUsage(QTextStream &s)
         const Cli::CommandSpec description = c.description();
         s << "  " << description.name << " " << description.synopsis << "\n";
     }
-    s << "\n終了状態: 0 成功、1 利用者の誤り（入力、ファイル）、2 使い方の誤り。\n";
+    s << "\n終了状態: 0 成功、1 利用者の誤り（入力、ファイル）、2 使い方の誤り、\n"
+         "          130 中断（Ctrl+C。書きかけのファイルは残りません）。\n";
+}
+
+// The first interrupt (Ctrl+C) or termination request stops the command's work where nothing is
+// left half-written; a second one ends the program at once.
+extern "C" void stopWork(int signal)
+{
+    Feedback::interruptAll();
+    std::signal(signal, SIG_DFL);
 }
 
 // The PDF prints of "export" draw text, which takes the fonts of a GUI application.
@@ -76,7 +87,13 @@ int main(int argc, char **argv)
     for (const Cli::Command &c : Cli::commands()) {
         if (command != c.description().name)
             continue;
-        const int code = c.run(args, out, err);
+        std::signal(SIGINT, stopWork);
+        std::signal(SIGTERM, stopWork);
+        int code = c.run(args, out, err);
+        if (code != Cli::Success && Feedback::interrupted()) {
+            err << "zelkor-cli " << command << ": " << Feedback::canceledMessage() << "\n";
+            code = Cli::Interrupted;
+        }
         out.flush();
         err.flush();
         return code;

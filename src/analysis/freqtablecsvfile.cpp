@@ -2,13 +2,14 @@
 
 #include "analysis/freqtablemodel.h"
 #include "platform/csv.h"
+#include "platform/feedback.h"
 #include "platform/textfile.h"
 
 #include <algorithm>
 
 namespace Zelkor {
 
-bool FreqTableCsvFile::write(const FreqTableModel &model, const QString &fileName)
+bool FreqTableCsvFile::write(const FreqTableModel &model, const QString &fileName, Feedback *feedback)
 {
     m_error.clear();
     TextFileWriter out(fileName);
@@ -20,6 +21,14 @@ bool FreqTableCsvFile::write(const FreqTableModel &model, const QString &fileNam
     out.writeLine(model.caption());
     QStringList cells;
     for (int r = 0; r < grid.rowCount(); ++r) {
+        if (feedback) {
+            feedback->setProgress(r);
+            if (feedback->isCanceled()) {
+                out.cancel();
+                m_error = Feedback::canceledMessage();
+                return false;
+            }
+        }
         cells.clear();
         for (int c = 0; c < grid.colCount(); ++c)
             cells << grid.cell(c, r);

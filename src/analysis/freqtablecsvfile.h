@@ -6,6 +6,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class FreqTableModel;
 
 /// The CSV file of the second window (".csv"), a constancy table or a score table. CP932 text
@@ -23,8 +24,9 @@ public:
     static constexpr int MaxColumns = 1000000;
 
     /// Writes the caption and the grid of model through a temporary file that replaces fileName
-    /// only when all was written; false with errorString() otherwise.
-    bool write(const FreqTableModel &model, const QString &fileName);
+    /// only when all was written; false with errorString() otherwise. feedback (if given) is told
+    /// each row written; cancelled, nothing is written.
+    bool write(const FreqTableModel &model, const QString &fileName, Feedback *feedback = nullptr);
 
     /// Replaces the caption and the cells of *model by the file's: as many rows as the file has
     /// lines after the title, as many columns as its longest line has fields; cells the file

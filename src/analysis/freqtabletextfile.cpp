@@ -1,6 +1,7 @@
 #include "analysis/freqtabletextfile.h"
 
 #include "analysis/freqtablemodel.h"
+#include "platform/feedback.h"
 #include "platform/textfile.h"
 #include "table/tablemodel.h"
 
@@ -25,7 +26,8 @@ bool isMarkerLine(const QString &line)
 
 } // namespace
 
-bool FreqTableTextFile::write(const FreqTableModel &model, const QString &dateText, const QString &fileName)
+bool FreqTableTextFile::write(const FreqTableModel &model, const QString &dateText, const QString &fileName,
+                              Feedback *feedback)
 {
     m_error.clear();
     TextFileWriter out(fileName);
@@ -38,6 +40,14 @@ bool FreqTableTextFile::write(const FreqTableModel &model, const QString &dateTe
     out.writeLine(dateText);
     out.writeLine(model.caption());
     for (int c = 1; c < grid.colCount(); ++c) {
+        if (feedback) {
+            feedback->setProgress(c);
+            if (feedback->isCanceled()) {
+                out.cancel();
+                m_error = Feedback::canceledMessage();
+                return false;
+            }
+        }
         out.writeLine(QStringLiteral("#S"));
         for (int r = 0; r < grid.rowCount(); ++r) {
             const QString &cell = grid.cell(c, r);

@@ -4,6 +4,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class FreqTableModel;
 
 /// The block text file of constancy tables (".txt"), which lets tables be merged: reading adds
@@ -25,8 +26,10 @@ public:
     static constexpr int MaxValueLength = 36;
 
     /// Writes the table of model with dateText on the date line, through a temporary file that
-    /// replaces fileName only when all was written; false with errorString() otherwise.
-    bool write(const FreqTableModel &model, const QString &dateText, const QString &fileName);
+    /// replaces fileName only when all was written; false with errorString() otherwise. feedback
+    /// (if given) is told each group written; cancelled, nothing is written.
+    bool write(const FreqTableModel &model, const QString &dateText, const QString &fileName,
+               Feedback *feedback = nullptr);
 
     /// Adds the groups of fileName to *model as new columns on the right, after dropping the
     /// empty columns and rows at the end of the grid. Each line is put into the first row whose

@@ -3,10 +3,10 @@
 #include "analysis/pcordmatrixwriter.h"
 #include "analysis/valuematrixwriter.h"
 #include "platform/csv.h"
+#include "platform/feedback.h"
 #include "platform/savepathguard.h"
 #include "platform/userinterface.h"
 
-#include <QElapsedTimer>
 
 namespace Zelkor {
 
@@ -20,10 +20,6 @@ QString askMatrixFile(UserInterface &ui, const QString &proposed)
     request.fileName = proposed;
     return askSaveFile(ui, request);
 }
-
-// The lower line of a work message shows the position being written, but a repaint for every
-// row of a large table would cost more than the rows: a few times a second is enough.
-constexpr qint64 kProgressIntervalMs = 100;
 
 } // namespace
 
@@ -51,18 +47,12 @@ bool MatrixOutput::outputValueMatrix(const TableModel &model, const MatrixOutput
     const QString path = askMatrixFile(ui, valueMatrixFileName(options.title));
     if (path.isEmpty())
         return false;
-    ui.showWorkMessage(valueMatrixMessage());
-    QElapsedTimer shown;
+    // The lower line shows the position being written.
+    CancelableWork work(&ui, valueMatrixMessage());
     ValueMatrixWriter writer;
-    writer.setProgress([&](int position) {
-        if (shown.isValid() && shown.elapsed() < kProgressIntervalMs)
-            return;
-        ui.showWorkMessage(valueMatrixMessage(), QString::number(position));
-        shown.start();
-    });
-    const bool ok = writer.write(model, options, path);
-    ui.closeWorkMessage();
-    if (!ok)
+    const bool ok = writer.write(model, options, path, work.feedback());
+    work.close();
+    if (!ok && !work.isCanceled())
         ui.showError(QStringLiteral("エラー"), QStringLiteral("数値表を出力できませんでした。\n%1").arg(writer.errorString()));
     return ok;
 }
@@ -74,10 +64,11 @@ bool MatrixOutput::outputPCordCSV(const TableModel &model, const MatrixOutputOpt
         return false;
     // No work message here; the busy cursor tells that the program works.
     ui.setBusy(true);
+    Feedback feedback;
     PCordMatrixWriter writer;
-    const bool ok = writer.write(model, options, path);
+    const bool ok = writer.write(model, options, path, &feedback);
     ui.setBusy(false);
-    if (!ok)
+    if (!ok && !feedback.isCanceled())
         ui.showError(QStringLiteral("エラー"), QStringLiteral("PCord用の数値表を出力できませんでした。\n%1").arg(writer.errorString()));
     return ok;
 }

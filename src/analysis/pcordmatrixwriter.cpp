@@ -3,6 +3,7 @@
 #include "analysis/matrixvalues.h"
 #include "platform/cp932.h"
 #include "platform/csv.h"
+#include "platform/feedback.h"
 #include "platform/textfile.h"
 #include "table/tablemodel.h"
 
@@ -95,7 +96,8 @@ std::vector<QByteArray> PCordMatrixWriter::shortLabels(const TableModel &model, 
     return labels;
 }
 
-bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName)
+bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName,
+                              Feedback *feedback)
 {
     m_error.clear();
     const QString listName = listFileName(fileName);
@@ -138,6 +140,14 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         const MatrixValues values(model, options.method, releveIndex, speciesIndex, false);
         QByteArray line;
         for (std::size_t k = 0; k < releves.size(); ++k) {
+            if (feedback) {
+                feedback->setProgress(releves[k]);
+                if (feedback->isCanceled()) {
+                    out.cancel();
+                    m_error = Feedback::canceledMessage();
+                    return false;
+                }
+            }
             out.write(Csv::field(grid.cell(releves[k] + 3, kLabelRow)));
             line.clear();
             values.appendReleveLine(line, k);

@@ -8,6 +8,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class TableModel;
 
 /// The matrix for the multivariate-analysis package ("-pcm.csv") and its label list (".lst").
@@ -26,8 +27,10 @@ class PCordMatrixWriter
 public:
     /// Writes the matrix to fileName and then the list file beside it, each through a temporary
     /// file that replaces its target only when everything was written; false with errorString()
-    /// otherwise. The table is not changed.
-    bool write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName);
+    /// otherwise. The table is not changed. feedback (if given) is told the relevé position of
+    /// each line written; cancelled, nothing more is written (Feedback::canceledMessage()).
+    bool write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName,
+               Feedback *feedback = nullptr);
 
     /// The reason of the last failed write(), in Japanese.
     QString errorString() const { return m_error; }

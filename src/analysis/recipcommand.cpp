@@ -3,10 +3,10 @@
 #include "analysis/exchangesort.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/recipmatrix.h"
+#include "platform/feedback.h"
 #include "platform/userinterface.h"
 #include "table/tablemodel.h"
 
-#include <QElapsedTimer>
 
 namespace Zelkor {
 
@@ -14,37 +14,6 @@ namespace {
 
 // The label row of the relevés (the header item after item 1), as the matrices use it.
 constexpr int kLabelRow = 2;
-// The work message's second line changes at most this often: redrawing it costs more than an
-// iteration of a small table.
-constexpr qint64 kWorkLineInterval = 250;
-
-// A work message whose second line follows the progress a few times a second.
-class WorkLine
-{
-public:
-    WorkLine(UserInterface *ui, const QString &line1, const QString &line2)
-        : m_ui(ui)
-        , m_line1(line1)
-    {
-        if (m_ui)
-            m_ui->showWorkMessage(line1, line2);
-    }
-    void show(const QString &prefix, int n)
-    {
-        if (!m_ui || (m_shown && m_timer.elapsed() < kWorkLineInterval))
-            return;
-        m_ui->showWorkMessage(m_line1, prefix + QString::number(n));
-        m_timer.start();
-        m_shown = true;
-    }
-
-private:
-    UserInterface *m_ui;
-    QString m_line1;
-    QElapsedTimer m_timer;
-    bool m_shown = false;
-};
-
 // The new order of positions 1..n (as 0-based offsets from the first): the scored ones in the
 // order of the exchange sort of their scores, then the others in their order.
 std::vector<int> sortedPositions(const std::vector<float> &scores, const std::vector<bool> &scored, int n)
@@ -132,7 +101,9 @@ void RecipCommand::itemRecipClick()
     }
     const bool cover = m_ui->askYesNo(coverQuestion());
     const ReciprocalAveraging::Result scores = computeScores(*m_model, cover, m_ui);
-    m_ui->closeWorkMessage();
+    // Cancelled: neither the score table nor the table changes.
+    if (scores.canceled)
+        return;
     if (scores.iterations == 0) {
         m_ui->showMessage(nothingToScoreMessage());
         return;
@@ -152,16 +123,15 @@ void RecipCommand::itemRecipClick()
 
 ReciprocalAveraging::Result RecipCommand::computeScores(const TableModel &model, bool cover, UserInterface *ui)
 {
-    RecipMatrix matrix;
-    {
-        WorkLine work(ui, preparingMessage(), QString());
-        matrix = RecipMatrix::fromTable(model, cover ? 1 : 6,
-                                        [&](int releve) { work.show(QStringLiteral("Step 1: "), releve); });
+    CancelableWork work(ui, preparingMessage(), QStringLiteral("Step 1: "));
+    const RecipMatrix matrix = RecipMatrix::fromTable(model, cover ? 1 : 6, work.feedback());
+    if (work.isCanceled()) {
+        ReciprocalAveraging::Result canceled;
+        canceled.canceled = true;
+        return canceled;
     }
-    WorkLine work(ui, calculatingMessage(), QStringLiteral("   "));
-    return ReciprocalAveraging::run(
-        matrix, [&](int iteration) { work.show(QStringLiteral("Step 2: "), iteration); },
-        ReciprocalAveraging::threadsFor(matrix));
+    work.setStage(calculatingMessage(), QStringLiteral("Step 2: "), QStringLiteral("   "));
+    return ReciprocalAveraging::run(matrix, work.feedback(), ReciprocalAveraging::threadsFor(matrix));
 }
 
 QString RecipCommand::scoreText(float score)

@@ -53,7 +53,9 @@ public:
     int iterations() const { return m_iterations; }
 
     /// The scores of model's species rows and relevé columns, the cells converted with cover
-    /// classes (cover) or by presence. Asks nothing; ui, when given, shows the work messages.
+    /// classes (cover) or by presence. Asks nothing; ui, when given, shows the work messages with
+    /// their "中止" button. A cancelled computation (or an interrupted program) gives a result
+    /// marked so, with no scores.
     static ReciprocalAveraging::Result computeScores(const TableModel &model, bool cover, UserInterface *ui = nullptr);
     /// Puts the score table into freqTable: species names and relevé labels (grid row 2) in the
     /// table's order, each score with one decimal, no score where there is none.

@@ -1,6 +1,7 @@
 #include "analysis/recipmatrix.h"
 
 #include "analysis/covertovalue.h"
+#include "platform/feedback.h"
 #include "table/tablemodel.h"
 
 #include <algorithm>
@@ -94,7 +95,7 @@ RecipMatrix RecipMatrix::build(int releveCount, int speciesCount, const CellsOf 
     return m;
 }
 
-RecipMatrix RecipMatrix::fromTable(const TableModel &model, int method, const Progress &progress)
+RecipMatrix RecipMatrix::fromTable(const TableModel &model, int method, Feedback *feedback)
 {
     const int releves = std::max(model.releveCount(), 0);
     const int species = std::max(model.speciesCount(), 0);
@@ -130,8 +131,8 @@ RecipMatrix RecipMatrix::fromTable(const TableModel &model, int method, const Pr
         if (first) {
             counted = r;
             valuesFrom[std::size_t(r)] = values.size();
-            if (progress && (r & 255) == 0)
-                progress(r);
+            if (feedback && (r & 255) == 0)
+                feedback->setProgress(r);
         }
         if (index < 1)
             return;

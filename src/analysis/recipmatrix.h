@@ -8,6 +8,8 @@
 
 namespace Zelkor {
 
+class Feedback;
+
 class TableModel;
 
 /// The converted cover values of a composition table as reciprocal averaging reads them: only
@@ -25,8 +27,6 @@ public:
         int species = 0;
         int value = 0;
     };
-    /// Called now and then while the table is read, with the relevé position reached.
-    using Progress = std::function<void(int releve)>;
 
     /// An empty matrix: no relevés, no species.
     RecipMatrix() = default;
@@ -35,8 +35,9 @@ public:
     /// 1..releveCount() (hidden rows and columns included), converted by method (1: relative
     /// class scores 0..10, 6: presence 1 or 0; any other method as coverToTenths() / 10). The
     /// cover codes are reached through the hidden indexes of row 0 and column 0; cells whose
-    /// index cell holds no number count as absent.
-    static RecipMatrix fromTable(const TableModel &model, int method, const Progress &progress = {});
+    /// index cell holds no number count as absent. feedback (if given) is told the relevé
+    /// position reached now and then.
+    static RecipMatrix fromTable(const TableModel &model, int method, Feedback *feedback = nullptr);
     /// The matrix of a table with the given counts and cells (each cell at most once; values of
     /// 0 or less count as absent, larger ones than 255 as 255; positions outside the counts are
     /// ignored).

@@ -1,6 +1,7 @@
 #include "analysis/reciprocalaveraging.h"
 
 #include "analysis/recipmatrix.h"
+#include "platform/feedback.h"
 
 #include <algorithm>
 #include <atomic>
@@ -287,7 +288,7 @@ const Index *indexesOf(const RecipMatrix::Layout &layout)
 }
 
 template<typename SpeciesIndex, typename ReleveIndex, bool Unit>
-ReciprocalAveraging::Result iterate(const RecipMatrix &m, const ReciprocalAveraging::Progress &progress, int threads,
+ReciprocalAveraging::Result iterate(const RecipMatrix &m, Feedback *feedback, int threads,
                                     int maxIterations)
 {
     const std::size_t nr = m.scoredReleves().size();
@@ -330,8 +331,14 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const ReciprocalAverag
     double releveShift = 0.0;
     while (k < maxIterations) {
         ++k;
-        if (progress)
-            progress(k);
+        if (feedback) {
+            feedback->setProgress(k);
+            if (feedback->isCanceled()) {
+                ReciprocalAveraging::Result canceled;
+                canceled.canceled = true;
+                return canceled;
+            }
+        }
         const bool odd = (k % 2) == 1;
         std::vector<float> &speciesOld = odd ? speciesA : speciesB;
         std::vector<float> &speciesNew = odd ? speciesB : speciesA;
@@ -425,12 +432,12 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, const ReciprocalAverag
 }
 
 template<typename SpeciesIndex, typename ReleveIndex>
-ReciprocalAveraging::Result iterateWith(const RecipMatrix &m, const ReciprocalAveraging::Progress &progress,
+ReciprocalAveraging::Result iterateWith(const RecipMatrix &m, Feedback *feedback,
                                         int threads, int maxIterations)
 {
     return m.byReleve().values.empty()
-               ? iterate<SpeciesIndex, ReleveIndex, true>(m, progress, threads, maxIterations)
-               : iterate<SpeciesIndex, ReleveIndex, false>(m, progress, threads, maxIterations);
+               ? iterate<SpeciesIndex, ReleveIndex, true>(m, feedback, threads, maxIterations)
+               : iterate<SpeciesIndex, ReleveIndex, false>(m, feedback, threads, maxIterations);
 }
 
 } // namespace
@@ -441,7 +448,7 @@ int ReciprocalAveraging::threadsFor(const RecipMatrix &matrix)
     return int(std::min<std::size_t>(useful, std::size_t(std::max(1u, std::thread::hardware_concurrency()))));
 }
 
-ReciprocalAveraging::Result ReciprocalAveraging::run(const RecipMatrix &matrix, const Progress &progress, int threads,
+ReciprocalAveraging::Result ReciprocalAveraging::run(const RecipMatrix &matrix, Feedback *feedback, int threads,
                                                      int maxIterations)
 {
     if (matrix.scoredReleves().empty() || matrix.scoredSpecies().empty()) {
@@ -455,10 +462,10 @@ ReciprocalAveraging::Result ReciprocalAveraging::run(const RecipMatrix &matrix, 
     const bool wideSpecies = matrix.byReleve().wide;
     const bool wideReleves = matrix.bySpecies().wide;
     if (wideSpecies)
-        return wideReleves ? iterateWith<quint32, quint32>(matrix, progress, threads, maxIterations)
-                           : iterateWith<quint32, quint16>(matrix, progress, threads, maxIterations);
-    return wideReleves ? iterateWith<quint16, quint32>(matrix, progress, threads, maxIterations)
-                       : iterateWith<quint16, quint16>(matrix, progress, threads, maxIterations);
+        return wideReleves ? iterateWith<quint32, quint32>(matrix, feedback, threads, maxIterations)
+                           : iterateWith<quint32, quint16>(matrix, feedback, threads, maxIterations);
+    return wideReleves ? iterateWith<quint16, quint32>(matrix, feedback, threads, maxIterations)
+                       : iterateWith<quint16, quint16>(matrix, feedback, threads, maxIterations);
 }
 
 } // namespace Zelkor

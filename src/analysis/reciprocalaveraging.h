@@ -6,6 +6,8 @@
 
 namespace Zelkor {
 
+class Feedback;
+
 class RecipMatrix;
 
 /// Reciprocal averaging: species and relevé scores that order a composition table along its
@@ -39,16 +41,17 @@ public:
         /// The change totals of the last iteration (SpeciesScoreShift, ReleveScoreShift).
         double speciesScoreShift = 0.0;
         double releveScoreShift = 0.0;
+        /// The averaging was cancelled: there are no scores.
+        bool canceled = false;
     };
-    /// Called with the number of each iteration as it starts.
-    using Progress = std::function<void(int iteration)>;
 
     /// Runs the averaging over matrix, stopping after maxIterations at the latest. threads > 1
     /// lets that many threads (at most one for each relevé and species) share each pass over
     /// the cells, each sum still added up by one thread in table order, so the scores are the
     /// same with any number. A matrix without relevés or species that take part gives a result
-    /// with no scores and no iterations.
-    static Result run(const RecipMatrix &matrix, const Progress &progress = {}, int threads = 1,
+    /// with no scores and no iterations. feedback (if given) is told the number of each iteration
+    /// as it starts; cancelled, the loop stops there with a result that has no scores.
+    static Result run(const RecipMatrix &matrix, Feedback *feedback = nullptr, int threads = 1,
                       int maxIterations = MaxIterations);
     /// The threads worth using for matrix on this machine: one for each 100,000 filled cells,
     /// at most as many as the processor runs at once.

@@ -2,6 +2,7 @@
 
 #include "analysis/matrixvalues.h"
 #include "platform/csv.h"
+#include "platform/feedback.h"
 #include "platform/textfile.h"
 #include "platform/texthelpers.h"
 #include "table/tablemodel.h"
@@ -16,7 +17,7 @@ constexpr int kLabelRow = 2;
 } // namespace
 
 bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions &options,
-                              const QString &fileName)
+                              const QString &fileName, Feedback *feedback)
 {
     m_error.clear();
     const CellGrid &grid = model.grid();
@@ -47,8 +48,11 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         out.writeLine(header);
         std::size_t next = 0;
         for (int j = options.firstSpeciesIn(model); j <= options.lastSpeciesIn(model); ++j) {
-            if (m_progress)
-                m_progress(j);
+            if (feedback) {
+                feedback->setProgress(j);
+                if (feedback->isCanceled())
+                    break;
+            }
             if (next >= species.size() || species[next] != j)
                 continue;
             out.write(Csv::quoted(trimBlanks(grid.cell(2, j + h))));
@@ -62,8 +66,11 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         out.writeLine(header);
         std::size_t next = 0;
         for (int i = options.firstReleveIn(model); i <= options.lastReleveIn(model); ++i) {
-            if (m_progress)
-                m_progress(i);
+            if (feedback) {
+                feedback->setProgress(i);
+                if (feedback->isCanceled())
+                    break;
+            }
             if (next >= releves.size() || releves[next] != i)
                 continue;
             out.write(Csv::field(grid.cell(i + 3, kLabelRow)));
@@ -71,6 +78,11 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
             values.appendReleveLine(line, next++);
             out.writeBytes(line + "\r\n");
         }
+    }
+    if (feedback && feedback->isCanceled()) {
+        out.cancel();
+        m_error = Feedback::canceledMessage();
+        return false;
     }
     if (!out.commit()) {
         m_error = out.errorString();

@@ -7,6 +7,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class TableModel;
 
 /// The value matrix ("-vm.csv"): the converted cover values of the listed species and relevés
@@ -21,21 +22,18 @@ class TableModel;
 class ValueMatrixWriter
 {
 public:
-    /// Told each table position (species row or relevé column) of the output range before its
-    /// line is written.
-    using Progress = std::function<void(int position)>;
-    void setProgress(Progress progress) { m_progress = std::move(progress); }
-
     /// Writes the matrix of model to fileName through a temporary file that replaces the target
     /// only when everything was written; false with errorString() otherwise, any old file then
-    /// unchanged. The table is not changed.
-    bool write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName);
+    /// unchanged. The table is not changed. feedback (if given) is told each table position
+    /// (species row or relevé column) of the output range before its line is written;
+    /// cancelled, nothing is written (Feedback::canceledMessage()).
+    bool write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName,
+               Feedback *feedback = nullptr);
 
     /// The reason of the last failed write(), in Japanese.
     QString errorString() const { return m_error; }
 
 private:
-    Progress m_progress;
     QString m_error;
 };
 

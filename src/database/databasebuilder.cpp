@@ -3,6 +3,7 @@
 #include "database/vegdatabase.h"
 #include "platform/cp932.h"
 #include "platform/csv.h"
+#include "platform/feedback.h"
 #include "platform/fileaccess.h"
 #include "platform/safesavefile.h"
 #include "platform/texthelpers.h"
@@ -474,6 +475,8 @@ bool DatabaseBuilder::readSpeciesCsv(const QString &fileName)
     const bool firstIsData = first.size() >= 4 && layerLabels().contains(first.at(2).toUpper())
                              && codeField(first.at(3), &field);
     for (std::size_t i = firstIsData ? 0 : 1; i < rows.size(); ++i) {
+        if ((i & 0xFFFF) == 0 && Feedback::interrupted())
+            return fail(Feedback::canceledMessage());
         const CsvRow &row = rows[i];
         if (row.fields.size() < 4)
             return failAt(fileName, row.line, QString(),
@@ -566,6 +569,9 @@ bool DatabaseBuilder::write(const QString &zkiFileName)
         qToLittleEndian<quint16>(header.at(i).unicode(), record.data() + 2 * i);
     zkd.write(record);
     for (std::size_t i = 0; i < m_sites.size(); ++i) {
+        // An interrupted build leaves no pair, nor a half of one.
+        if (Feedback::interrupted())
+            return fail(Feedback::canceledMessage());
         const std::vector<Entry> &entries = m_sites[i].entries;
         qint64 block = firstBlock[i];
         for (std::size_t at = 0; at < entries.size(); at += VegDatabase::EntriesPerBlock, ++block) {

@@ -3,6 +3,7 @@
 #include "database/synonymdictionary.h"
 #include "database/vegdatabase.h"
 #include "platform/cp932.h"
+#include "platform/feedback.h"
 #include "platform/texthelpers.h"
 #include "table/covercode.h"
 #include "table/headeritems.h"
@@ -359,11 +360,15 @@ bool Extraction::findSpeciesCover(const VegDatabase &db, const SynonymDictionary
     return conditions.found(db) & 1u;
 }
 
-void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const RetrievalQuery &query,
-                      bool newExtraction, const Progress &progress)
+bool Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const RetrievalQuery &query,
+                      bool newExtraction, Feedback *feedback)
 {
     if (int(m_recordHit.size()) != db.recordCount() + 1)
         reset(db.recordCount());
+    // A cancelled scan leaves the selection as it was.
+    const std::vector<char> hitsBefore = feedback ? m_recordHit : std::vector<char>();
+    const int fitBefore = m_fitCount;
+    const int unreadableBefore = m_unreadable;
     if (newExtraction) {
         m_fitCount = 0;
         std::fill(m_recordHit.begin(), m_recordHit.end(), 0);
@@ -374,8 +379,15 @@ void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
     const int first = std::max(query.firstRecord, 1);
     const int last = std::min(query.lastRecord, db.recordCount());
     for (int i = first; i <= last; ++i) {
-        if (progress)
-            progress(i, m_fitCount);
+        if (feedback) {
+            feedback->setProgress(i, m_fitCount);
+            if (feedback->isCanceled()) {
+                m_recordHit = hitsBefore;
+                m_fitCount = fitBefore;
+                m_unreadable = unreadableBefore;
+                return false;
+            }
+        }
         // A record that cannot be read or misses the mesh prefix keeps its earlier selection,
         // which an additional extraction counts again like any other.
         if (!db.readReleveBlocks(i))
@@ -385,8 +397,9 @@ void Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
         if (m_recordHit[std::size_t(i)])
             ++m_fitCount;
     }
-    if (progress)
-        progress(last, m_fitCount);
+    if (feedback)
+        feedback->setProgress(last, m_fitCount);
+    return true;
 }
 
 void Extraction::note(const QString &text)
@@ -410,7 +423,8 @@ QString Extraction::insertReport(int shown) const
     return lines.join(QLatin1Char('\n'));
 }
 
-int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items)
+int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items,
+                       Feedback *feedback)
 {
     // The header rows say which item each holds; the layout flags are not needed.
     Q_UNUSED(items);
@@ -421,10 +435,22 @@ int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableMode
     SpeciesRows rows(model);
     const auto noteIt = [this](const QString &text) { note(text); };
     int inserted = 0;
+    // Only a cancellable insertion needs to know the table from before.
+    const TableModel::AppendMark before = feedback ? model.markAppend() : TableModel::AppendMark();
     const int last = std::min(recordCount(), db.recordCount());
     for (int i = 1; i <= last; ++i) {
         if (!m_recordHit[std::size_t(i)])
             continue;
+        if (feedback) {
+            feedback->setProgress(inserted + 1);
+            if (feedback->isCanceled()) {
+                model.takeOutAppended(before);
+                m_notes.clear();
+                m_noteCount = 0;
+                m_notInserted = 0;
+                return 0;
+            }
+        }
         if (!db.readReleve(i)) {
             ++m_notInserted;
             note(QStringLiteral("レコード %1: 読めないため組み込めませんでした").arg(i));

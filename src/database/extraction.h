@@ -9,6 +9,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class HeaderItems;
 class SynonymDictionary;
 class TableModel;
@@ -44,9 +45,6 @@ struct RetrievalQuery
 class Extraction
 {
 public:
-    /// Called while scanning, with the record being examined and the number selected so far.
-    using Progress = std::function<void(int record, int fitCount)>;
-
     /// Forgets every selection and sizes the selection to the database's records; call it
     /// whenever the record count changes.
     void reset(int recordCount);
@@ -59,9 +57,11 @@ public:
 
     /// Scans the query's record range of the open database. A new extraction ("新規抽出") starts
     /// from no selection; an additional one ("追加抽出") keeps the earlier selections. The
-    /// database's last relevé read and its scales follow the scan.
-    void scan(VegDatabase &db, const SynonymDictionary &dict, const RetrievalQuery &query,
-              bool newExtraction, const Progress &progress = {});
+    /// database's last relevé read and its scales follow the scan. feedback (if given) is told
+    /// each record examined and the number selected so far; cancelled, the scan stops and the
+    /// selection and its count are those from before it. False when cancelled.
+    bool scan(VegDatabase &db, const SynonymDictionary &dict, const RetrievalQuery &query,
+              bool newExtraction, Feedback *feedback = nullptr);
 
     /// Records of the last scan's range that could not be read (cut short, a damaged block
     /// chain, no species list, marked unreadable): neither examined nor selected by it.
@@ -73,7 +73,10 @@ public:
     /// of the relevés written. What the table file could not hold is mended and noted (notes()):
     /// a character of a name or header value that does not read as Shift-JIS, or a control
     /// character, becomes "?"; a species entry whose code a table cannot store is left out.
-    int insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items);
+    /// feedback (if given) is told each relevé inserted; cancelled, the relevés and species rows
+    /// inserted so far are taken out again, the table is as before and 0 is returned.
+    int insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items,
+               Feedback *feedback = nullptr);
     /// What the last insert() mended or left out, one sentence per case naming the database
     /// record; at most the first 100 (noteCount() counts them all).
     const QStringList &notes() const { return m_notes; }

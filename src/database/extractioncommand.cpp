@@ -1,11 +1,17 @@
 #include "database/extractioncommand.h"
 
 #include "database/databasesession.h"
+#include "platform/feedback.h"
 #include "platform/texthelpers.h"
 #include "platform/userinterface.h"
 #include "table/tabledocument.h"
 
 namespace Zelkor {
+
+QString ExtractionCommand::insertingMessage()
+{
+    return QStringLiteral("　測定を表に組み込んでいます　");
+}
 
 ExtractionCommand::ExtractionCommand(TableDocument *doc, DatabaseSession *session, UserInterface *ui,
                                      QObject *parent)
@@ -30,21 +36,27 @@ void ExtractionCommand::resetSelection()
     m_extraction.reset(m_session->recordCount());
 }
 
-bool ExtractionCommand::scanDatabase(const RetrievalQuery &query, bool newExtraction,
-                                     const Extraction::Progress &progress)
+bool ExtractionCommand::scanDatabase(const RetrievalQuery &query, bool newExtraction, Feedback *feedback)
 {
+    const int fitBefore = m_extraction.fitCount();
     if (newExtraction)
         m_extraction.setFitCount(0);
     if (!m_session->openDataFile())
         return false;
     VegDatabase &db = m_session->database();
+    // Without a watcher of its own the scan still stops on an interrupt.
+    Feedback own;
     m_ui->setBusy(true);
-    m_extraction.scan(db, m_session->dictionary(), query, newExtraction, progress);
-    m_doc->model().setDataScaleK(db.dataScaleK());
-    m_doc->model().setDataScaleD(db.dataScaleD());
+    const bool scanned = m_extraction.scan(db, m_session->dictionary(), query, newExtraction, feedback ? feedback : &own);
+    if (scanned) {
+        m_doc->model().setDataScaleK(db.dataScaleK());
+        m_doc->model().setDataScaleD(db.dataScaleD());
+    } else {
+        m_extraction.setFitCount(fitBefore);
+    }
     m_session->closeDataFile();
     m_ui->setBusy(false);
-    return true;
+    return scanned;
 }
 
 int ExtractionCommand::insertSelected()
@@ -53,11 +65,14 @@ int ExtractionCommand::insertSelected()
     if (m_session->openDataFile()) {
         VegDatabase &db = m_session->database();
         TableModel &model = m_doc->model();
-        m_ui->setBusy(true);
-        inserted = m_extraction.insert(db, m_session->dictionary(), model, m_doc->items());
+        CancelableWork work(m_ui, insertingMessage());
+        inserted = m_extraction.insert(db, m_session->dictionary(), model, m_doc->items(), work.feedback());
+        if (work.isCanceled()) {
+            m_session->closeDataFile();
+            return -1;
+        }
         model.setDataScaleK(db.dataScaleK());
         model.setDataScaleD(db.dataScaleD());
-        m_ui->setBusy(false);
         if (inserted > 0)
             model.setModified(true);
     }

@@ -9,6 +9,7 @@
 namespace Zelkor {
 
 class DatabaseSession;
+class Feedback;
 class TableDocument;
 class UserInterface;
 
@@ -21,6 +22,9 @@ class ExtractionCommand : public QObject
     Q_OBJECT
 
 public:
+    /// The work message of the insertion.
+    static QString insertingMessage();
+
     /// doc, session and ui must outlive the command.
     ExtractionCommand(TableDocument *doc, DatabaseSession *session, UserInterface *ui, QObject *parent = nullptr);
 
@@ -38,12 +42,15 @@ public:
     /// "初期化": forgets the selection (the count shown stays until the next new extraction).
     void resetSelection();
     /// "新規抽出" (newExtraction) or "追加抽出": scans the query's record range of the current
-    /// database. False when the database cannot be opened (the message has been shown).
-    bool scanDatabase(const RetrievalQuery &query, bool newExtraction, const Extraction::Progress &progress = {});
-    /// "表へ組み込む": puts the selected relevés into the table in record order, recomputes the
-    /// numbers, tells what was left out or mended (Extraction::notes()), lets the user edit the
-    /// title and updates the status. Returns the number inserted, -1 when the database could not
-    /// be opened (the message has been shown).
+    /// database; feedback (if given) follows the records examined and the number selected. False
+    /// when the database cannot be opened (the message has been shown) or the scan was cancelled
+    /// (the selection then stays as it was).
+    bool scanDatabase(const RetrievalQuery &query, bool newExtraction, Feedback *feedback = nullptr);
+    /// "表へ組み込む": puts the selected relevés into the table in record order, with a work
+    /// message that can cancel it, recomputes the numbers, tells what was left out or mended
+    /// (Extraction::notes()), lets the user edit the title and updates the status. Returns the
+    /// number inserted, -1 when the database could not be opened (the message has been shown) or
+    /// the insertion was cancelled (the table then is as it was).
     int insertSelected();
     /// "標準名に変換": each non-empty name, trimmed, replaced by its standard name.
     QStringList standardNames(const QStringList &names) const;

@@ -1,6 +1,7 @@
 #include "output/simpletablelayout.h"
 
 #include "platform/cp932.h"
+#include "platform/feedback.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 
@@ -76,17 +77,23 @@ std::vector<TableLayout::Page> SimpleTableLayout::pages(int wc) const
     return TableLayout(m_model, m_items, m_options).pages(wc);
 }
 
-void SimpleTableLayout::printTable(LineSink &sink, int wc) const
+void SimpleTableLayout::printTable(LineSink &sink, int wc, Feedback *feedback) const
 {
     const std::vector<TableLayout::Page> all = pages(wc);
     for (std::size_t p = 0; p < all.size(); ++p) {
-        writePage(sink, all[p], p == 0);
+        if (feedback) {
+            feedback->setProgress(int(p) + 1);
+            if (feedback->isCanceled())
+                return;
+        }
+        writePage(sink, all[p], p == 0, feedback);
         if (p + 1 < all.size())
             sink.writeLine(QStringLiteral("\f"));
     }
 }
 
-void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page, bool firstPage) const
+void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page, bool firstPage,
+                                  Feedback *feedback) const
 {
     const int p1 = page.first;
     const int p2 = page.last;
@@ -132,6 +139,8 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     const int first = std::max(m_options.range.firstSpecies, 1);
     const int last = std::min(m_options.range.lastSpecies, m_model.speciesCount());
     for (int j = first; j <= last; ++j) {
+        if (feedback && feedback->isCanceled())
+            return;
         const int row = headerRows + j;
         line.clear();
         if (firstPage) {

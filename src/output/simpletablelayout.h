@@ -8,6 +8,8 @@
 
 namespace Zelkor {
 
+class Feedback;
+
 class HeaderItems;
 class TableModel;
 
@@ -29,15 +31,16 @@ public:
     /// relevés, later pages wc + 7.
     std::vector<TableLayout::Page> pages(int wc) const;
 
-    /// Writes every page to sink; pages are separated by a form-feed line.
-    void printTable(LineSink &sink, int wc) const;
+    /// Writes every page to sink; pages are separated by a form-feed line. feedback (if given)
+    /// is told each page's number; cancelled, the layout stops where it is.
+    void printTable(LineSink &sink, int wc, Feedback *feedback = nullptr) const;
 
     /// The mark of a cover cell's text: "e" when a layer shows "e", else its highest cover-class
     /// digit, else "+" for the classes + and r, else the dot "･" (nothing or blanks).
     static QChar cellMark(const QString &cellText);
 
 private:
-    void writePage(LineSink &sink, const TableLayout::Page &page, bool firstPage) const;
+    void writePage(LineSink &sink, const TableLayout::Page &page, bool firstPage, Feedback *feedback) const;
 
     const TableModel &m_model;
     const HeaderItems &m_items;

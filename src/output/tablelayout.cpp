@@ -1,6 +1,7 @@
 #include "output/tablelayout.h"
 
 #include "platform/cp932.h"
+#include "platform/feedback.h"
 #include "platform/texthelpers.h"
 #include "table/covercode.h"
 #include "table/headeritems.h"
@@ -63,6 +64,9 @@ struct TableLayout::Context
     std::vector<SpeciesRow> species;
     std::array<QString, 256> cells; // the five characters of each code in a relevé column
     int serial = 0;
+    Feedback *feedback = nullptr;
+
+    bool canceled() const { return feedback && feedback->isCanceled(); }
 
     const Releve &releve(int i, int first) const { return releves[std::size_t(i - first)]; }
 };
@@ -131,9 +135,10 @@ QString TableLayout::coverText(quint8 code) const
     return coverPrintText(code, d == 1 ? 1 : 2);
 }
 
-void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastSpecies) const
+void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastSpecies, Feedback *feedback) const
 {
     Context context;
+    context.feedback = feedback;
     const OutputRange &range = m_options.range;
     const int releveCount = m_model.releveCount();
     const CoverTable &cover = m_model.coverData();
@@ -179,6 +184,11 @@ void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastS
     context.serial = range.firstReleve - 1;
     const std::vector<Page> all = pages(wc);
     for (std::size_t p = 0; p < all.size(); ++p) {
+        if (feedback) {
+            feedback->setProgress(int(p) + 1);
+            if (feedback->isCanceled())
+                return;
+        }
         writePage(sink, context, all[p], p == 0);
         if (p + 1 < all.size())
             sink.writeLine(QStringLiteral("\f"));
@@ -247,6 +257,8 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
     const bool frequencyColumn = m_options.frequency && p2 == m_model.releveCount();
     std::vector<ByteDataSet> codes(static_cast<std::size_t>(columns));
     for (const Context::SpeciesRow &row : context.species) {
+        if (context.canceled())
+            return;
         if (row.freq == 0) {
             // A comment row, or a species in no relevé: its text on the first page only.
             sink.writeLine(p1 == firstReleve ? grid.cell(2, headerRows + row.row) : QString());

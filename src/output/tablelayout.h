@@ -9,6 +9,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class HeaderItems;
 class TableModel;
 struct Settings;
@@ -62,7 +63,8 @@ public:
     /// Writes every page of the table to sink: title, rules, the running numbers, the selected
     /// header items, the species rows firstSpecies..lastSpecies (table row numbers) and, on the
     /// first page, the list of species found once. Pages are separated by a form-feed line.
-    void printTable(LineSink &sink, int wc, int firstSpecies, int lastSpecies) const;
+    /// feedback (if given) is told each page's number; cancelled, the layout stops where it is.
+    void printTable(LineSink &sink, int wc, int firstSpecies, int lastSpecies, Feedback *feedback = nullptr) const;
 
     /// The rule line of a layout width w: w / 2 (halves to the even number) characters "─".
     static QString ruleLine(int width);

@@ -5,13 +5,13 @@
 #include "output/tableprinter.h"
 #include "output/tabletextfile.h"
 #include "output/tableworkbook.h"
+#include "platform/feedback.h"
 #include "platform/printerstream.h"
 #include "platform/savepathguard.h"
 #include "platform/userinterface.h"
 #include "table/settings.h"
 #include "table/tablemodel.h"
 
-#include <QElapsedTimer>
 
 namespace Zelkor {
 
@@ -52,12 +52,12 @@ bool TableOutputs::outputTextFile(const OutputRange &range)
     if (path.isEmpty())
         return false;
 
-    m_ui.showWorkMessage(QStringLiteral("　組成表をテキスト出力しています　"));
+    CancelableWork work(&m_ui, QStringLiteral("　組成表をテキスト出力しています　"));
     const TableLayout layout(m_model, m_items, layoutOptions(range));
     TableTextFile file;
-    const bool ok = file.write(layout, range.firstSpecies, range.lastSpecies, path);
-    m_ui.closeWorkMessage();
-    if (!ok)
+    const bool ok = file.write(layout, range.firstSpecies, range.lastSpecies, path, work.feedback());
+    work.close();
+    if (!ok && !work.isCanceled())
         m_ui.showError(QStringLiteral("エラー"),
                        QStringLiteral("組成表をテキスト出力できませんでした。\n%1").arg(file.errorString()));
     return ok;
@@ -69,28 +69,18 @@ bool TableOutputs::outputExcelFile(const OutputRange &range)
     if (path.isEmpty())
         return false;
 
-    const QString working = QStringLiteral("　エクセル形式データに変換中　");
-    m_ui.showWorkMessage(working, QStringLiteral("   "));
+    CancelableWork work(&m_ui, QStringLiteral("　エクセル形式データに変換中　"), QString(), QStringLiteral("   "));
     m_model.recomputeFrequencies();
-    // The second line counts the rows written; a few times a second is enough to see it move.
-    QElapsedTimer shown;
-    shown.start();
-    int lastShown = -1;
-    auto progress = [&](int number) {
-        if (number == lastShown || (lastShown > 30 && shown.elapsed() < 200))
-            return;
-        lastShown = number;
-        shown.restart();
-        m_ui.showWorkMessage(working, QString::number(number));
-    };
+    // The second line counts the rows written.
     TableWorkbook workbook(m_model, m_items, layoutOptions(range));
-    const bool ok = workbook.write(path, progress);
-    if (!ok) {
+    const bool ok = workbook.write(path, work.feedback());
+    work.close();
+    if (!ok && !work.isCanceled()) {
         const QString failed = QStringLiteral("　MS Excelへ書き込めませんでした　");
         m_ui.showWorkMessage(failed);
         m_ui.showError(QStringLiteral("エラー"), failed.trimmed() + QLatin1Char('\n') + workbook.errorString());
+        m_ui.closeWorkMessage();
     }
-    m_ui.closeWorkMessage();
     return ok;
 }
 
@@ -99,13 +89,14 @@ bool TableOutputs::outPutPrinter(const OutputRange &range)
     std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter();
     if (!printer)
         return false;
-    m_ui.showWorkMessage(QStringLiteral("　組成表を印刷しています　"));
+    CancelableWork work(&m_ui, QStringLiteral("　組成表を印刷しています　"));
     m_model.recomputeFrequencies();
     const TableLayout layout(m_model, m_items, layoutOptions(range));
     TablePrinter print;
-    const bool ok = print.printFull(layout, range.firstSpecies, range.lastSpecies, m_settings.printFont, *printer);
-    m_ui.closeWorkMessage();
-    if (!ok)
+    const bool ok = print.printFull(layout, range.firstSpecies, range.lastSpecies, m_settings.printFont, *printer,
+                                    work.feedback());
+    work.close();
+    if (!ok && !work.isCanceled())
         m_ui.showError(QStringLiteral("エラー"), QStringLiteral("組成表を印刷できませんでした。\n%1").arg(print.errorString()));
     return ok;
 }
@@ -115,13 +106,13 @@ bool TableOutputs::outPutPrinter2(const OutputRange &range)
     std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter();
     if (!printer)
         return false;
-    m_ui.showWorkMessage(QStringLiteral("　組成表の簡易印刷をしています　"));
+    CancelableWork work(&m_ui, QStringLiteral("　組成表の簡易印刷をしています　"));
     m_model.recomputeFrequencies();
     const SimpleTableLayout layout(m_model, m_items, layoutOptions(range));
     TablePrinter print;
-    const bool ok = print.printSimple(layout, m_settings.printFont, *printer);
-    m_ui.closeWorkMessage();
-    if (!ok)
+    const bool ok = print.printSimple(layout, m_settings.printFont, *printer, work.feedback());
+    work.close();
+    if (!ok && !work.isCanceled())
         m_ui.showError(QStringLiteral("エラー"), QStringLiteral("組成表を印刷できませんでした。\n%1").arg(print.errorString()));
     return ok;
 }

@@ -2,6 +2,7 @@
 
 #include "output/simpletablelayout.h"
 #include "output/tablelayout.h"
+#include "platform/feedback.h"
 #include "platform/printerstream.h"
 
 #include <algorithm>
@@ -29,8 +30,13 @@ bool TablePrinter::begin(PrinterStream &stream, const FontSpec &font)
     return true;
 }
 
-bool TablePrinter::end(PrinterStream &stream)
+bool TablePrinter::end(PrinterStream &stream, const Feedback *feedback)
 {
+    if (feedback && feedback->isCanceled()) {
+        stream.abort();
+        m_error = Feedback::canceledMessage();
+        return false;
+    }
     if (stream.close())
         return true;
     m_error = stream.errorString();
@@ -38,22 +44,23 @@ bool TablePrinter::end(PrinterStream &stream)
 }
 
 bool TablePrinter::printFull(const TableLayout &layout, int firstSpecies, int lastSpecies, const FontSpec &font,
-                             PrinterStream &stream)
+                             PrinterStream &stream, Feedback *feedback)
 {
     if (!begin(stream, font))
         return false;
     const int w = fullAllowance(stream.pageWidth(), stream.textWidth(QStringLiteral("01234")));
-    layout.printTable(stream, w, firstSpecies, lastSpecies);
-    return end(stream);
+    layout.printTable(stream, w, firstSpecies, lastSpecies, feedback);
+    return end(stream, feedback);
 }
 
-bool TablePrinter::printSimple(const SimpleTableLayout &layout, const FontSpec &font, PrinterStream &stream)
+bool TablePrinter::printSimple(const SimpleTableLayout &layout, const FontSpec &font, PrinterStream &stream,
+                               Feedback *feedback)
 {
     if (!begin(stream, font))
         return false;
     const int w = simpleAllowance(stream.pageWidth(), stream.textWidth(QStringLiteral("04")));
-    layout.printTable(stream, w);
-    return end(stream);
+    layout.printTable(stream, w, feedback);
+    return end(stream, feedback);
 }
 
 } // namespace Zelkor

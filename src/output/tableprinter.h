@@ -6,6 +6,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class PrinterStream;
 class SimpleTableLayout;
 class TableLayout;
@@ -26,11 +27,13 @@ public:
     static int simpleAllowance(int pageWidth, int columnWidth);
 
     /// Prints layout's table, species rows firstSpecies..lastSpecies, in font on stream. False
-    /// with errorString() when the printer could not be opened or printing failed.
+    /// with errorString() when the printer could not be opened or printing failed. feedback (if
+    /// given) follows the pages; cancelled, the job is dropped (Feedback::canceledMessage()).
     bool printFull(const TableLayout &layout, int firstSpecies, int lastSpecies, const FontSpec &font,
-                   PrinterStream &stream);
+                   PrinterStream &stream, Feedback *feedback = nullptr);
     /// Prints the simplified layout in font on stream; false with errorString() as printFull().
-    bool printSimple(const SimpleTableLayout &layout, const FontSpec &font, PrinterStream &stream);
+    bool printSimple(const SimpleTableLayout &layout, const FontSpec &font, PrinterStream &stream,
+                     Feedback *feedback = nullptr);
 
     /// Why the last print failed, in Japanese.
     QString errorString() const { return m_error; }
@@ -38,8 +41,9 @@ public:
 private:
     /// Opens stream and sets the printer font; false with the error when it cannot be opened.
     bool begin(PrinterStream &stream, const FontSpec &font);
-    /// Closes stream; false with the error when printing failed.
-    bool end(PrinterStream &stream);
+    /// Closes stream, or drops the job when feedback was cancelled; false with the error when
+    /// printing failed or was cancelled.
+    bool end(PrinterStream &stream, const Feedback *feedback);
 
     QString m_error;
 };

@@ -1,6 +1,7 @@
 #include "output/tabletextfile.h"
 
 #include "output/tablelayout.h"
+#include "platform/feedback.h"
 #include "platform/textfile.h"
 
 namespace Zelkor {
@@ -19,7 +20,8 @@ private:
 
 } // namespace
 
-bool TableTextFile::write(const TableLayout &layout, int firstSpecies, int lastSpecies, const QString &fileName)
+bool TableTextFile::write(const TableLayout &layout, int firstSpecies, int lastSpecies, const QString &fileName,
+                          Feedback *feedback)
 {
     m_error.clear();
     TextFileWriter writer(fileName);
@@ -28,7 +30,12 @@ bool TableTextFile::write(const TableLayout &layout, int firstSpecies, int lastS
         return false;
     }
     TextFileSink sink(&writer);
-    layout.printTable(sink, TableLayout::TextFileAllowance, firstSpecies, lastSpecies);
+    layout.printTable(sink, TableLayout::TextFileAllowance, firstSpecies, lastSpecies, feedback);
+    if (feedback && feedback->isCanceled()) {
+        writer.cancel();
+        m_error = Feedback::canceledMessage();
+        return false;
+    }
     if (!writer.commit()) {
         m_error = writer.errorString();
         return false;

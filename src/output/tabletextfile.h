@@ -4,6 +4,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class TableLayout;
 
 /// The composition table as a text file in the publication layout: CP932 text with CR LF line
@@ -18,7 +19,10 @@ public:
 
     /// Writes layout's table, species rows firstSpecies..lastSpecies, to fileName. False with
     /// errorString() when the file cannot be written; an existing file then stays as it was.
-    bool write(const TableLayout &layout, int firstSpecies, int lastSpecies, const QString &fileName);
+    /// feedback (if given) follows the pages; cancelled, nothing is written
+    /// (Feedback::canceledMessage()).
+    bool write(const TableLayout &layout, int firstSpecies, int lastSpecies, const QString &fileName,
+               Feedback *feedback = nullptr);
 
     /// Why the last write failed, in Japanese.
     QString errorString() const { return m_error; }

@@ -1,5 +1,6 @@
 #include "output/tableworkbook.h"
 
+#include "platform/feedback.h"
 #include "platform/xlsxworkbook.h"
 #include "table/covercode.h"
 #include "table/headeritems.h"
@@ -30,7 +31,7 @@ TableWorkbook::TableWorkbook(const TableModel &model, const HeaderItems &items, 
 {
 }
 
-bool TableWorkbook::write(const QString &fileName, const Progress &progress)
+bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
 {
     m_error.clear();
     const OutputRange &range = m_options.range;
@@ -64,8 +65,8 @@ bool TableWorkbook::write(const QString &fileName, const Progress &progress)
     // The header rows: item 1 as numbers, the selected items of the layout, the species numbers.
     if (m_items[1].selected) {
         ++sheetRow;
-        if (progress)
-            progress(1);
+        if (feedback)
+            feedback->setProgress(1);
         book.setValue(sheetRow, 1, grid.cell(2, 1));
         for (int i = firstReleve; i <= lastReleve; ++i)
             book.setValue(sheetRow, i + 2, i);
@@ -81,16 +82,16 @@ bool TableWorkbook::write(const QString &fileName, const Progress &progress)
         if (r < 0 || !m_items[n].layout || !m_items[n].selected)
             continue;
         ++sheetRow;
-        if (progress)
-            progress(n);
+        if (feedback)
+            feedback->setProgress(n);
         book.setValue(sheetRow, 1, grid.cell(2, r));
         for (int i = firstReleve; i <= lastReleve; ++i)
             book.setValue(sheetRow, i + 2, releveCell(i, r));
     }
     // The species numbers counted in the table, under item 30's label (its row's, when laid out).
     ++sheetRow;
-    if (progress)
-        progress(HeaderItems::Count);
+    if (feedback)
+        feedback->setProgress(HeaderItems::Count);
     const int row30 = rowOfItem[HeaderItems::Count];
     book.setValue(sheetRow, 1, row30 > 0 ? grid.cell(2, row30) : m_items[HeaderItems::Count].label);
     for (int i = firstReleve; i <= lastReleve; ++i)
@@ -123,8 +124,14 @@ bool TableWorkbook::write(const QString &fileName, const Progress &progress)
     for (int j = firstSpecies; j <= lastSpecies && !book.failed(); ++j) {
         const int row = headerRows + j;
         ++sheetRow;
-        if (progress)
-            progress(sheetRow);
+        if (feedback) {
+            feedback->setProgress(sheetRow);
+            // The workbook is built in a folder of its own: dropping it leaves no file.
+            if (feedback->isCanceled()) {
+                m_error = Feedback::canceledMessage();
+                return false;
+            }
+        }
         const int s = m_model.speciesIndexAt(row);
         const std::vector<Entry> &entries = s > 0 && std::size_t(s) < bySpecies.size() ? bySpecies[std::size_t(s)] : none;
         int layers[7];

@@ -8,6 +8,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class HeaderItems;
 class TableModel;
 
@@ -30,10 +31,6 @@ public:
     /// The file type of the save dialog ("label|pattern").
     static QString nameFilter() { return QStringLiteral("エクセル・ファイル(*.xlsx)|*.xlsx"); }
 
-    /// Told the sheet row being written: the header item's number while the header rows are
-    /// written, then the sheet row of each species row.
-    using Progress = std::function<void(int number)>;
-
     /// A workbook of model's table with the items' labels and selection; the options give the
     /// title, the range, the frequency column and the layer names. model and items must outlive
     /// the object.
@@ -41,8 +38,10 @@ public:
 
     /// Writes the workbook to fileName; an existing file is replaced only when the workbook was
     /// written whole. False with errorString() (the old file left as it was) when the range does
-    /// not fit a sheet or the file cannot be written.
-    bool write(const QString &fileName, const Progress &progress = {});
+    /// not fit a sheet or the file cannot be written. feedback (if given) is told the sheet row
+    /// being written: the header item's number while the header rows are written, then the sheet
+    /// row of each species row; cancelled, nothing is written (Feedback::canceledMessage()).
+    bool write(const QString &fileName, Feedback *feedback = nullptr);
 
     /// Why the last write failed, in Japanese.
     QString errorString() const { return m_error; }

@@ -71,6 +71,12 @@ void CellGrid::clearCells()
         Row().swap(row);
 }
 
+void CellGrid::clearColumnsFrom(int c)
+{
+    for (Row &row : m_rows)
+        row.erase(lowerCol(row, std::max(c, 0)), row.end());
+}
+
 void CellGrid::clearRow(int r)
 {
     if (r >= 0 && r < rowCount())

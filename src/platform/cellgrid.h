@@ -39,6 +39,8 @@ public:
     /// Empties every cell of row r / column c.
     void clearRow(int r);
     void clearColumn(int c);
+    /// Empties the cells of columns c and beyond, in every row; the sizes stay.
+    void clearColumnsFrom(int c);
 
     /// Moves the cells of row `from` to position `to`; the rows between shift by one. With
     /// withSize the row height travels too (a user's drag), otherwise heights stay by position.

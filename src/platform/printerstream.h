@@ -28,6 +28,8 @@ public:
     virtual int textWidth(const QString &text) const = 0;
     /// Ends the job and sends it to the printer; false with errorString() when printing failed.
     virtual bool close() = 0;
+    /// Ends the job without sending it: nothing is printed and no file written.
+    virtual void abort() = 0;
     /// Why the job could not be opened or printed, in Japanese.
     virtual QString errorString() const = 0;
 

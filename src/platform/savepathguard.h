@@ -47,6 +47,10 @@ public:
         m_inner->showWorkMessage(line1, line2);
     }
     void showGuideMessage(const QString &line1, const QString &line2) override { m_inner->showGuideMessage(line1, line2); }
+    void showCancelableWork(const QString &line1, const QString &line2, Feedback *work) override
+    {
+        m_inner->showCancelableWork(line1, line2, work);
+    }
     void closeWorkMessage() override { m_inner->closeWorkMessage(); }
     void setBusy(bool busy) override { m_inner->setBusy(busy); }
 

@@ -1,5 +1,7 @@
 #include "platform/scripteduserinterface.h"
 
+#include "platform/feedback.h"
+
 namespace Zelkor {
 
 QStringList ScriptedUserInterface::messages() const
@@ -133,10 +135,33 @@ void ScriptedUserInterface::showGuideMessage(const QString &line1, const QString
     m_workShown = true;
 }
 
+void ScriptedUserInterface::showCancelableWork(const QString &line1, const QString &line2, Feedback *work)
+{
+    showWorkMessage(line1, line2);
+    if (m_work != work)
+        m_reports = 0;
+    m_work = work;
+    if (!work)
+        return;
+    work->setWatcher([this, line1](Feedback &f) {
+        ++m_reports;
+        if (m_logProgress)
+            m_log << QStringLiteral("work:") + line1 + QLatin1Char('|') + f.progressText();
+        if (m_cancelAt > 0 && m_reports == m_cancelAt) {
+            m_cancelAt = 0;
+            m_log << QStringLiteral("cancel");
+            f.cancel();
+        }
+    });
+}
+
 void ScriptedUserInterface::closeWorkMessage()
 {
     m_log << QStringLiteral("work-closed");
     m_workShown = false;
+    if (m_work)
+        m_work->setWatcher({});
+    m_work = nullptr;
 }
 
 } // namespace Zelkor

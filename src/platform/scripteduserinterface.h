@@ -38,11 +38,18 @@ public:
     /// dialog unless set. When set, questions get Yes and the input and font dialogs OK with
     /// their values unchanged; file and print dialogs still cancel.
     void setDefaultYes(bool yes) { m_defaultYes = yes; }
+    /// Presses "中止" in the next cancellable work message at its report-th progress report
+    /// (1 the first), as a user would.
+    void cancelWorkAt(int report) { m_cancelAt = report; }
+    /// Whether the progress reports of a cancellable work message are logged (by default they
+    /// are, each as "work:LINE1|PROGRESS").
+    void setLogProgress(bool on) { m_logProgress = on; }
 
     /// What was asked or shown, one entry each: "yesno:TEXT", "yesnocancel:TEXT",
     /// "yesabort:TEXT", "message:TEXT",
     /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "open:TITLE", "save:TITLE",
-    /// "font", "print", "work:LINE1|LINE2", "guide:LINE1|LINE2", "work-closed".
+    /// "font", "print", "work:LINE1|LINE2", "guide:LINE1|LINE2", "work-closed", "cancel" (the
+    /// press of "中止").
     const QStringList &log() const { return m_log; }
     void clearLog() { m_log.clear(); m_unanswered.clear(); }
     /// The last file dialog request.
@@ -68,6 +75,7 @@ public:
     std::unique_ptr<PrinterStream> choosePrinter() override;
     void showWorkMessage(const QString &line1, const QString &line2) override;
     void showGuideMessage(const QString &line1, const QString &line2) override;
+    void showCancelableWork(const QString &line1, const QString &line2, Feedback *work) override;
     void closeWorkMessage() override;
     void setBusy(bool) override {}
 
@@ -88,6 +96,10 @@ private:
     FileDialogRequest m_lastRequest;
     bool m_defaultYes = false;
     bool m_workShown = false;
+    Feedback *m_work = nullptr;
+    int m_reports = 0;
+    int m_cancelAt = 0;
+    bool m_logProgress = true;
 };
 
 } // namespace Zelkor

@@ -7,6 +7,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class PrinterStream;
 
 /// A font as the settings and the logic know it: face name and size in points.
@@ -81,6 +82,15 @@ public:
     /// Shows the two lines in the work message's panel as a guide to what the user does next
     /// (a mouse drag), without the busy cursor; closeWorkMessage() hides it.
     virtual void showGuideMessage(const QString &line1, const QString &line2) { showWorkMessage(line1, line2); }
+    /// Shows the work message of a long piece of work with a "中止" button that cancels work: the
+    /// second line starts as line2 and then follows work's progress, and a press on the button (or Esc) reaches work
+    /// although the work does not return to the event loop; nothing else of the window takes
+    /// input meanwhile. closeWorkMessage() ends it; work must live until then.
+    virtual void showCancelableWork(const QString &line1, const QString &line2, Feedback *work)
+    {
+        (void)work;
+        showWorkMessage(line1, line2);
+    }
     /// Hides the work message; normal cursor.
     virtual void closeWorkMessage() = 0;
     /// Busy cursor on or off, for short work without a message.

@@ -259,6 +259,53 @@ void TableModel::recomputeFrequencies()
     checkSpeciesNumber();
 }
 
+TableModel::AppendMark TableModel::markAppend() const
+{
+    AppendMark mark;
+    mark.releveCount = m_releveCount;
+    mark.speciesCount = m_speciesCount;
+    mark.maxReleves = m_maxReleves;
+    mark.maxSpecies = m_maxSpecies;
+    mark.colCount = m_grid.colCount();
+    mark.rowCount = m_grid.rowCount();
+    const int firstSpareCol = m_releveCount + 4;
+    const int firstSpareRow = m_headerRows + m_speciesCount + 1;
+    for (int r = 0; r < m_grid.rowCount(); ++r) {
+        const int from = r >= firstSpareRow ? 0 : firstSpareCol;
+        m_grid.forEachInRow(r, [&](int c, const QString &text) {
+            if (c >= from)
+                mark.spareCells.push_back({c, r, text});
+        });
+    }
+    return mark;
+}
+
+void TableModel::takeOutAppended(const AppendMark &mark)
+{
+    // The codes of the relevés appended; the species rows appended have codes in them only.
+    for (int i = mark.releveCount + 1; i <= m_releveCount; ++i) {
+        const int r = releveIndexAt(i + 3);
+        if (r >= 1)
+            m_cover.clearReleve(r);
+    }
+    m_grid.clearColumnsFrom(mark.releveCount + 4);
+    for (int r = m_headerRows + mark.speciesCount + 1; r < m_grid.rowCount(); ++r)
+        m_grid.clearRow(r);
+    m_grid.setColCount(mark.colCount);
+    m_grid.setRowCount(mark.rowCount);
+    for (const AppendMark::Cell &cell : mark.spareCells)
+        m_grid.setCell(cell.col, cell.row, cell.text);
+
+    m_maxReleves = mark.maxReleves;
+    m_maxSpecies = mark.maxSpecies;
+    m_speciesFreq.resize(std::size_t(m_maxSpecies) + 1);
+    m_releveSpCount.resize(std::size_t(m_maxReleves) + 1);
+    m_releveLayerLine.resize(std::size_t(m_maxReleves) + 1);
+    m_cover.resize(m_maxReleves, m_maxSpecies);
+    m_releveCount = mark.releveCount;
+    m_speciesCount = mark.speciesCount;
+}
+
 bool TableModel::deleteRow(int srow)
 {
     const int last = m_headerRows + m_speciesCount;

@@ -99,6 +99,32 @@ public:
     void checkSpeciesNumber();
     /// Both recomputations, relevés first.
     void recomputeFrequencies();
+    /// What appending relevés and species rows (an extraction) may change in the table, kept to
+    /// take them out again: the counts and capacities, the grid's size and the cells of the
+    /// spare columns and rows.
+    struct AppendMark
+    {
+        int releveCount = 0;
+        int speciesCount = 0;
+        int maxReleves = 0;
+        int maxSpecies = 0;
+        int colCount = 0;
+        int rowCount = 0;
+        struct Cell
+        {
+            int col;
+            int row;
+            QString text;
+        };
+        std::vector<Cell> spareCells;
+    };
+    /// The table before relevés are appended to it.
+    AppendMark markAppend() const;
+    /// Takes out what was appended since mark: the relevé columns and species rows after the
+    /// counts of then, with their cells, names and cover codes. The spare columns and rows, the
+    /// capacities and the counts are as they were, so the table is the one of mark again.
+    void takeOutAppended(const AppendMark &mark);
+
     /// Removes the species row srow; its index goes to the first spare row with zeroed codes.
     /// False (nothing done) when srow is not a species row in use.
     bool deleteRow(int srow);

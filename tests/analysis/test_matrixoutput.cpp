@@ -34,7 +34,8 @@ TEST_F(MatrixOutputTest, DialogOverwriteQuestionAndWorkMessage)
     const Case cases[] = {
         {"value matrix", &MatrixOutput::outputValueMatrix, QStringLiteral("砂丘-vm.csv"),
          {QStringLiteral("work:　数値表として出力中　|"), QStringLiteral("work:　数値表として出力中　|1"),
-          QStringLiteral("work-closed")}},
+          QStringLiteral("work:　数値表として出力中　|2"), QStringLiteral("work:　数値表として出力中　|3"),
+          QStringLiteral("work:　数値表として出力中　|4"), QStringLiteral("work-closed")}},
         {"package matrix", &MatrixOutput::outputPCordCSV, QStringLiteral("砂丘-pcm.csv"), {}},
     };
     for (const Case &c : cases) {
@@ -52,7 +53,7 @@ TEST_F(MatrixOutputTest, DialogOverwriteQuestionAndWorkMessage)
         EXPECT_EQ(request.fileName, c.proposed);
         EXPECT_EQ(ui.log(), QStringList{QStringLiteral("save:")});
 
-        // Written; the work message (value matrix only) shows the first row being written.
+        // Written; the work message (value matrix only) shows each row being written.
         ui.clearLog();
         ui.answerFile(path);
         ASSERT_TRUE(c.command(model, options, ui));

@@ -373,3 +373,33 @@ TEST(RecipCommand, ScoreTextHasOneDecimalAndNeverAMinusZero)
     for (const Case &c : cases)
         EXPECT_EQ(RecipCommand::scoreText(c.score), QString::fromLatin1(c.text)) << c.score;
 }
+
+TEST_F(RecipTable, CancelledAveragingChangesNeitherTheScoresNorTheTable)
+{
+    // The score window holds the scores of an earlier run.
+    ui.answerYes();
+    ui.answerNo();
+    command.itemRecipClick();
+    const QString shownScores = scores.clipboardText();
+    const QStringList before = gridText(model);
+    int built = 0;
+    int changed = 0;
+    QObject::connect(&command, &RecipCommand::scoreTableBuilt, [&] { ++built; });
+    QObject::connect(&command, &RecipCommand::tableChanged, [&] { ++changed; });
+
+    // "中止" at the second iteration.
+    ui.clearLog();
+    ui.answerYes();
+    ui.cancelWorkAt(2);
+    command.itemRecipClick();
+    const QStringList log = ui.log();
+    EXPECT_TRUE(log.contains(QStringLiteral("cancel")));
+    EXPECT_FALSE(log.contains(QStringLiteral("yesno:組成表の並びを変えますか？")));
+    EXPECT_EQ(log.last(), QStringLiteral("work-closed"));
+    EXPECT_TRUE(ui.messages().isEmpty());
+    EXPECT_EQ(built, 0);
+    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(scores.clipboardText(), shownScores);
+    EXPECT_EQ(gridText(model), before);
+    EXPECT_FALSE(model.isModified());
+}

@@ -1,5 +1,6 @@
-#include "analysis/reciprocalaveraging.h"
 #include "analysis/recipmatrix.h"
+#include "analysis/reciprocalaveraging.h"
+#include "platform/feedback.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +162,9 @@ TEST(ReciprocalAveraging, OneReleveEndsAfterTheSecondIterationWithAllScoresZero)
 {
     const RecipMatrix matrix = RecipMatrix::fromCells(1, 3, {{1, 1, 5}, {1, 2, 1}, {1, 3, 8}});
     std::vector<int> seen;
-    const ReciprocalAveraging::Result r = ReciprocalAveraging::run(matrix, [&](int k) { seen.push_back(k); });
+    Feedback feedback;
+    feedback.setWatcher([&](Feedback &f) { seen.push_back(f.position()); });
+    const ReciprocalAveraging::Result r = ReciprocalAveraging::run(matrix, &feedback);
     EXPECT_EQ(r.iterations, 2);
     EXPECT_EQ(seen, (std::vector<int>{1, 2}));
     EXPECT_EQ(r.releveScores[1], 0.0f);

@@ -1,5 +1,6 @@
 #include "analysis/matrixtable.h"
 #include "analysis/valuematrixwriter.h"
+#include "platform/feedback.h"
 #include "support/testsupport.h"
 #include "table/tablefile.h"
 
@@ -56,8 +57,9 @@ TEST_F(ValueMatrix, BothOrientationsListOnlyRelevesAndSpeciesWithEntries)
         const QString path = dir.path(QStringLiteral("m-vm.csv"));
         std::vector<int> progress;
         ValueMatrixWriter writer;
-        writer.setProgress([&](int p) { progress.push_back(p); });
-        ASSERT_TRUE(writer.write(model, c.o, path)) << writer.errorString().toStdString();
+        Feedback feedback;
+        feedback.setWatcher([&](Feedback &f) { progress.push_back(f.position()); });
+        ASSERT_TRUE(writer.write(model, c.o, path, &feedback)) << writer.errorString().toStdString();
         EXPECT_EQ(Zelkor::Test::readLines(path), c.lines);
         EXPECT_EQ(progress, c.progress);
         EXPECT_TRUE(Zelkor::Test::readBytes(path).endsWith("\r\n"));

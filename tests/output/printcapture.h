@@ -13,6 +13,7 @@ struct PrintCapture
 {
     bool opened = false;
     bool closed = false;
+    bool aborted = false;
     FontSpec font;
     int fontHeight = 0;
     QStringList lines;
@@ -47,6 +48,7 @@ public:
         m_capture->closed = true;
         return true;
     }
+    void abort() override { m_capture->aborted = true; }
     QString errorString() const override { return m_failOpen ? QStringLiteral("プリンターがありません") : QString(); }
 
     /// The job cannot be started.

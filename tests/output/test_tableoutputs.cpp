@@ -158,6 +158,21 @@ TEST_F(TableOutputsTest, WorkbookAsksForAnXlsxFileAndShowsItsProgress)
     EXPECT_FALSE(t.model.isModified());
 }
 
+TEST_F(TableOutputsTest, CancelledWorkbookLeavesTheOldFileAndNoOther)
+{
+    const QString existing = dir.writeBytes(QStringLiteral("old.xlsx"), "the old workbook");
+    ui.answerFile(existing);
+    ui.answerYes();
+    ui.cancelWorkAt(1);
+    EXPECT_FALSE(outputs.outputExcelFile(range));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("cancel")));
+    EXPECT_EQ(ui.log().last(), QStringLiteral("work-closed"));
+    EXPECT_TRUE(ui.messages().isEmpty()); // cancelling is no failure to report
+    EXPECT_EQ(Zelkor::Test::readBytes(existing), QByteArray("the old workbook"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("old.xlsx")});
+}
+
 TEST_F(TableOutputsTest, WorkbookDeclinedOrFailedLeavesTheOldFile)
 {
     const QString existing = dir.writeBytes(QStringLiteral("old.xlsx"), "the old workbook");
@@ -201,7 +216,9 @@ TEST_F(TableOutputsTest, PrintsGoToThePrinterTheDialogChose)
         PrintCapture capture;
         ui.answerPrinter(capturingPrinter(&capture)); // 4800 pixels wide, 24 a character
         ASSERT_TRUE((outputs.*c.command)(range)) << c.name;
+        // The work message follows the pages of the layout: one here.
         EXPECT_EQ(ui.log(), (QStringList{QStringLiteral("print"), QStringLiteral("work:") + c.work + QLatin1Char('|'),
+                                         QStringLiteral("work:") + c.work + QStringLiteral("|1"),
                                          QStringLiteral("work-closed")}))
             << c.name;
         EXPECT_EQ(capture.font, settings.printFont) << c.name;

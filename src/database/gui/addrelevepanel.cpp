@@ -2,6 +2,7 @@
 
 #include "database/databasesession.h"
 #include "database/extractioncommand.h"
+#include "platform/feedback.h"
 #include "platform/gui/floatingpanel.h"
 #include "table/tabledocument.h"
 
@@ -352,17 +353,18 @@ void AddRelevePanel::btnRetrNewClick(bool newExtraction)
     bool fitShown = false;
     QElapsedTimer clock;
     clock.start();
-    const auto progress = [&](int i, int fitCount) {
-        if (i >= firstRecord)
-            record = i; // the closing call of an empty range names no record
-        fit = fitCount;
-        fitShown = fitShown || fitCount != startFit;
+    Feedback feedback;
+    feedback.setWatcher([&](Feedback &f) {
+        if (f.position() >= firstRecord)
+            record = f.position(); // the closing report of an empty range names no record
+        fit = f.found();
+        fitShown = fitShown || f.found() != startFit;
         if (clock.elapsed() >= CounterRepaintInterval) {
             showCounters(record, fit, fitShown);
             clock.restart();
         }
-    };
-    const bool scanned = m_command->scanDatabase(q, newExtraction, progress);
+    });
+    const bool scanned = m_command->scanDatabase(q, newExtraction, &feedback);
     showCounters(record, fit, fitShown);
     showUnreadable(scanned ? m_command->selection().unreadableCount() : 0);
 }

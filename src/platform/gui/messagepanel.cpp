@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace Zelkor {
@@ -10,6 +11,7 @@ MessagePanel::MessagePanel(QWidget *parent)
     : QFrame(parent)
     , m_label1(new QLabel(this))
     , m_label2(new QLabel(this))
+    , m_cancel(new QPushButton(QStringLiteral("中止"), this))
 {
     setObjectName(QStringLiteral("MessagePanel"));
     setFixedSize(Width, Height);
@@ -33,6 +35,11 @@ MessagePanel::MessagePanel(QWidget *parent)
     }
     m_label1->setObjectName(QStringLiteral("MessageLabel1"));
     m_label2->setObjectName(QStringLiteral("MessageLabel2"));
+    m_cancel->setObjectName(QStringLiteral("BtnCancelWork"));
+    m_cancel->setToolTip(QStringLiteral("作業を中止します。表とファイルは元のままです"));
+    m_cancel->setFocusPolicy(Qt::NoFocus);
+    m_cancel->hide();
+    layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
     hide();
 }
 
@@ -46,6 +53,13 @@ void MessagePanel::showMessage(const QString &line1, const QString &line2)
     show();
     // The operation keeps the event loop waiting: paint now.
     repaint();
+}
+
+void MessagePanel::setCancelable(bool cancelable)
+{
+    m_cancel->setVisible(cancelable);
+    m_cancel->setEnabled(cancelable);
+    setFixedSize(Width, cancelable ? CancelableHeight : Height);
 }
 
 QString MessagePanel::line1() const { return m_label1->text(); }

@@ -3,6 +3,7 @@
 #include <QFrame>
 
 class QLabel;
+class QPushButton;
 
 namespace Zelkor {
 
@@ -14,9 +15,10 @@ class MessagePanel : public QFrame
     Q_OBJECT
 
 public:
-    /// The panel's fixed size in pixels.
+    /// The panel's fixed size in pixels; the cancel button makes it taller.
     static constexpr int Width = 297;
     static constexpr int Height = 69;
+    static constexpr int CancelableHeight = 103;
 
     explicit MessagePanel(QWidget *parent = nullptr);
 
@@ -25,10 +27,15 @@ public:
     /// The upper and lower line shown.
     QString line1() const;
     QString line2() const;
+    /// Shows or hides the "中止" button under the lines.
+    void setCancelable(bool cancelable);
+    /// The "中止" button.
+    QPushButton *cancelButton() const { return m_cancel; }
 
 private:
     QLabel *m_label1;
     QLabel *m_label2;
+    QPushButton *m_cancel;
 };
 
 } // namespace Zelkor

@@ -1,19 +1,80 @@
 #include "platform/gui/qtuserinterface.h"
 
+#include "platform/feedback.h"
 #include "platform/gui/messagepanel.h"
 #include "platform/print/qtprinterstream.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+
+#include <cstdio>
 
 namespace Zelkor {
+
+// While a cancellable work runs, the events it lets through reach only the "中止" button: a
+// press anywhere else, a key (Esc cancels), a drop or closing a window would run another command
+// in the middle of the work.
+class WorkInputFilter : public QObject
+{
+public:
+    WorkInputFilter(QWidget *cancelButton, std::function<void()> cancel)
+        : m_button(cancelButton)
+        , m_cancel(std::move(cancel))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // A dialog the work itself opens takes its input as usual.
+        if (const QWidget *modal = QApplication::activeModalWidget()) {
+            const auto *widget = qobject_cast<const QWidget *>(watched);
+            if (widget && modal->isAncestorOf(widget))
+                return false;
+            if (watched == modal || (widget && widget->window() == modal))
+                return false;
+        }
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+                m_cancel();
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return watched != m_button;
+        case QEvent::Close:
+            event->ignore();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget *m_button;
+    std::function<void()> m_cancel;
+};
 
 QtUserInterface::QtUserInterface(QWidget *window)
 {
@@ -22,6 +83,7 @@ QtUserInterface::QtUserInterface(QWidget *window)
 
 QtUserInterface::~QtUserInterface()
 {
+    closeWorkMessage();
     if (m_workCursor)
         QApplication::restoreOverrideCursor();
     for (; m_busyDepth > 0; --m_busyDepth)
@@ -33,8 +95,10 @@ void QtUserInterface::setWindow(QWidget *window)
     if (m_panel)
         delete m_panel.data();
     m_window = window;
-    if (window)
+    if (window) {
         m_panel = new MessagePanel(window);
+        QObject::connect(m_panel->cancelButton(), &QPushButton::clicked, m_panel, [this] { cancelWork(); });
+    }
 }
 
 MessagePanel *QtUserInterface::messagePanel() const
@@ -215,6 +279,9 @@ bool QtUserInterface::chooseFont(FontSpec *font)
 namespace {
 
 // A print job on the shared printer, which also tells a failure the printer reports.
+// A print job on the program's printer. Printed to a PDF file, the job is drawn into a file
+// beside it that replaces the file only when the job ended well: a cancelled or failed print
+// leaves no half-written file and keeps an old one.
 class PrinterJobStream : public QtPrinterStream
 {
 public:
@@ -223,17 +290,58 @@ public:
         , m_printer(printer)
     {
     }
+    ~PrinterJobStream() override { dropPartFile(); }
+
+    bool open() override
+    {
+        if (m_printer->outputFormat() == QPrinter::PdfFormat && !m_printer->outputFileName().isEmpty()) {
+            m_target = m_printer->outputFileName();
+            m_part = m_target + QStringLiteral(".part");
+            m_printer->setOutputFileName(m_part);
+        }
+        return QtPrinterStream::open();
+    }
 
     bool close() override
     {
         const bool ended = QtPrinterStream::close();
         if (m_printer->printerState() == QPrinter::Error)
             fail(QStringLiteral("印刷中にプリンターで誤りが起きました。"));
-        return ended && m_printer->printerState() != QPrinter::Error;
+        const bool ok = ended && m_printer->printerState() != QPrinter::Error;
+        if (!m_part.isEmpty()) {
+            m_printer->setOutputFileName(m_target);
+            if (ok && std::rename(QFile::encodeName(m_part).constData(), QFile::encodeName(m_target).constData()) != 0) {
+                fail(QStringLiteral("PDF ファイル %1 を書き込めませんでした。").arg(QDir::toNativeSeparators(m_target)));
+                dropPartFile();
+                return false;
+            }
+            if (!ok)
+                dropPartFile();
+            m_part.clear();
+        }
+        return ok;
+    }
+
+    void abort() override
+    {
+        m_printer->abort();
+        QtPrinterStream::abort();
+        if (!m_part.isEmpty())
+            m_printer->setOutputFileName(m_target);
+        dropPartFile();
     }
 
 private:
+    void dropPartFile()
+    {
+        if (!m_part.isEmpty())
+            QFile::remove(m_part);
+        m_part.clear();
+    }
+
     QPrinter *m_printer;
+    QString m_target;
+    QString m_part;
 };
 
 } // namespace
@@ -267,14 +375,63 @@ void QtUserInterface::showGuideMessage(const QString &line1, const QString &line
         m_panel->showMessage(line1, line2);
 }
 
+void QtUserInterface::showCancelableWork(const QString &line1, const QString &line2, Feedback *work)
+{
+    showWorkMessage(line1, line2);
+    if (!m_panel || !work)
+        return;
+    m_work = work;
+    // The pointer with the busy mark: the button can be pressed.
+    QApplication::changeOverrideCursor(Qt::BusyCursor);
+    m_panel->setCancelable(true);
+    m_panel->showMessage(line1, line2);
+    if (!m_inputFilter) {
+        m_inputFilter = new WorkInputFilter(m_panel->cancelButton(), [this] { cancelWork(); });
+        qApp->installEventFilter(m_inputFilter);
+    }
+    m_progressShown.invalidate();
+    // The progress shows a few times a second, and only then do the events get through (the
+    // press on "中止"): a repaint per step would cost more than most steps.
+    work->setWatcher([this, line1](Feedback &f) {
+        if (m_progressShown.isValid() && m_progressShown.elapsed() < 100)
+            return;
+        m_progressShown.start();
+        if (m_panel && !f.isCanceled())
+            m_panel->showMessage(line1, f.progressText());
+        QCoreApplication::processEvents();
+    });
+}
+
+void QtUserInterface::cancelWork()
+{
+    if (!m_work || m_work->isCanceled())
+        return;
+    m_work->cancel();
+    if (m_panel) {
+        m_panel->cancelButton()->setEnabled(false);
+        m_panel->showMessage(m_panel->line1(), QStringLiteral("中止しています"));
+    }
+}
+
 void QtUserInterface::closeWorkMessage()
 {
     if (m_workCursor) {
         QApplication::restoreOverrideCursor();
         m_workCursor = false;
     }
-    if (m_panel)
+    if (m_work) {
+        m_work->setWatcher({});
+        m_work = nullptr;
+    }
+    if (m_inputFilter) {
+        qApp->removeEventFilter(m_inputFilter);
+        delete m_inputFilter;
+        m_inputFilter = nullptr;
+    }
+    if (m_panel) {
+        m_panel->setCancelable(false);
         m_panel->hide();
+    }
 }
 
 void QtUserInterface::setBusy(bool busy)

@@ -2,6 +2,7 @@
 
 #include "platform/userinterface.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
@@ -11,6 +12,7 @@ class QWidget;
 namespace Zelkor {
 
 class MessagePanel;
+class WorkInputFilter;
 
 /// The UserInterface of the desktop program: message boxes, the input, file and font dialogs,
 /// and the work message panel over the main window, each owned by the window given.
@@ -44,11 +46,14 @@ public:
     std::unique_ptr<PrinterStream> choosePrinter() override;
     void showWorkMessage(const QString &line1, const QString &line2 = QString()) override;
     void showGuideMessage(const QString &line1, const QString &line2) override;
+    void showCancelableWork(const QString &line1, const QString &line2, Feedback *work) override;
     void closeWorkMessage() override;
     void setBusy(bool busy) override;
 
 private:
     QString runFileDialog(const FileDialogRequest &request, bool save);
+    /// "中止" pressed (or Esc): the work is asked to stop.
+    void cancelWork();
 
     QPointer<QWidget> m_window;
     QPointer<MessagePanel> m_panel;
@@ -58,6 +63,11 @@ private:
     QString m_saveDirectory;
     int m_busyDepth = 0;
     bool m_workCursor = false;
+    // The cancellable work shown, the filter that keeps other input from the program meanwhile,
+    // and when its progress was last shown.
+    Feedback *m_work = nullptr;
+    WorkInputFilter *m_inputFilter = nullptr;
+    QElapsedTimer m_progressShown;
 };
 
 } // namespace Zelkor

@@ -162,6 +162,12 @@ bool QtPrinterStream::close()
     return m_error.isEmpty();
 }
 
+void QtPrinterStream::abort()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
 int QtPrinterStream::sheetCount() const
 {
     return m_flow ? m_flow->sheetCount() : 0;

@@ -38,6 +38,9 @@ public:
     int textWidth(const QString &text) const override;
     void writeLine(const QString &line) override;
     bool close() override;
+    /// Ends the painting; what a printer does with the pages drawn is its own (a subclass over a
+    /// printer drops the job).
+    void abort() override;
     QString errorString() const override { return m_error; }
 
     /// Sheets with something printed on them so far.

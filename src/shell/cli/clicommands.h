@@ -9,8 +9,9 @@ namespace Zelkor::Cli {
 
 struct CommandSpec;
 
-/// Exit statuses of the batch front end.
-enum ExitCode { Success = 0, UserError = 1, BadUsage = 2 };
+/// Exit statuses of the batch front end; Interrupted (128 + SIGINT, as shells report it) when
+/// an interrupt stopped the command before it finished, with nothing written.
+enum ExitCode { Success = 0, UserError = 1, BadUsage = 2, Interrupted = 130 };
 
 /// Each subcommand takes its arguments (without the command name), writes its report to out and
 /// its messages to err, and returns an ExitCode.

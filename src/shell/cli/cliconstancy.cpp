@@ -4,6 +4,7 @@
 #include "analysis/freqtablecsvfile.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/freqtabletextfile.h"
+#include "platform/feedback.h"
 #include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
@@ -76,13 +77,15 @@ int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err)
     FreqTableModel constancy;
     ConstancyTable::build(model, options, title, &constancy);
 
+    Feedback feedback;
     if (suffix == QLatin1String("txt")) {
         FreqTableTextFile file;
-        if (!file.write(constancy, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat), output))
+        if (!file.write(constancy, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat), output,
+                        &feedback))
             return cmd.userError(err, file.errorString());
     } else {
         FreqTableCsvFile file;
-        if (!file.write(constancy, output))
+        if (!file.write(constancy, output, &feedback))
             return cmd.userError(err, file.errorString());
     }
     return Success;

@@ -1,5 +1,6 @@
 // zelkor-cli export: the outputs of a table file, as the output panel and the site-data menu
 // write them.
+#include "platform/feedback.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 
@@ -60,7 +61,9 @@ bool writeText(ExportJob &job, QString *error)
 {
     const TableLayoutOptions options = layoutOptions(job);
     TableTextFile file;
-    if (file.write(TableLayout(job.model, job.items, options), job.range.firstSpecies, job.range.lastSpecies, job.output))
+    Feedback feedback;
+    if (file.write(TableLayout(job.model, job.items, options), job.range.firstSpecies, job.range.lastSpecies, job.output,
+                   &feedback))
         return true;
     *error = file.errorString();
     return false;
@@ -69,7 +72,8 @@ bool writeText(ExportJob &job, QString *error)
 bool writeWorkbook(ExportJob &job, QString *error)
 {
     TableWorkbook workbook(job.model, job.items, layoutOptions(job));
-    if (workbook.write(job.output))
+    Feedback feedback;
+    if (workbook.write(job.output, &feedback))
         return true;
     *error = workbook.errorString();
     return false;
@@ -91,7 +95,7 @@ private:
 
 // The prints as a PDF file: A4 landscape with margins of 15 mm, in the print font (the table
 // font of the settings). The file appears under its name only when it was written whole.
-using PrintRoutine = std::function<bool(TablePrinter &, PrinterStream &)>;
+using PrintRoutine = std::function<bool(TablePrinter &, PrinterStream &, Feedback *)>;
 
 bool writePdf(ExportJob &job, const PrintRoutine &print, QString *error)
 {
@@ -110,7 +114,8 @@ bool writePdf(ExportJob &job, const PrintRoutine &print, QString *error)
                                       QPageLayout::Millimeter));
         QtPrinterStream stream(&pdf);
         TablePrinter printer;
-        ok = print(printer, stream);
+        Feedback feedback;
+        ok = print(printer, stream, &feedback);
         if (!ok)
             *error = printer.errorString();
     }
@@ -128,16 +133,17 @@ bool writePdf(ExportJob &job, const PrintRoutine &print, QString *error)
 bool writePrint(ExportJob &job, QString *error)
 {
     const TableLayout layout(job.model, job.items, layoutOptions(job));
-    return writePdf(job, [&](TablePrinter &printer, PrinterStream &stream) {
-        return printer.printFull(layout, job.range.firstSpecies, job.range.lastSpecies, job.settings.printFont, stream);
+    return writePdf(job, [&](TablePrinter &printer, PrinterStream &stream, Feedback *feedback) {
+        return printer.printFull(layout, job.range.firstSpecies, job.range.lastSpecies, job.settings.printFont, stream,
+                                 feedback);
     }, error);
 }
 
 bool writeSimplePrint(ExportJob &job, QString *error)
 {
     const SimpleTableLayout layout(job.model, job.items, layoutOptions(job));
-    return writePdf(job, [&](TablePrinter &printer, PrinterStream &stream) {
-        return printer.printSimple(layout, job.settings.printFont, stream);
+    return writePdf(job, [&](TablePrinter &printer, PrinterStream &stream, Feedback *feedback) {
+        return printer.printSimple(layout, job.settings.printFont, stream, feedback);
     }, error);
 }
 
@@ -149,7 +155,8 @@ MatrixOutputOptions matrixOptions(const ExportJob &job)
 bool writeValueMatrix(ExportJob &job, QString *error)
 {
     ValueMatrixWriter writer;
-    if (writer.write(job.model, matrixOptions(job), job.output))
+    Feedback feedback;
+    if (writer.write(job.model, matrixOptions(job), job.output, &feedback))
         return true;
     *error = writer.errorString();
     return false;
@@ -158,7 +165,8 @@ bool writeValueMatrix(ExportJob &job, QString *error)
 bool writePCord(ExportJob &job, QString *error)
 {
     PCordMatrixWriter writer;
-    if (writer.write(job.model, matrixOptions(job), job.output))
+    Feedback feedback;
+    if (writer.write(job.model, matrixOptions(job), job.output, &feedback))
         return true;
     *error = writer.errorString();
     return false;

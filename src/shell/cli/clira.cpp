@@ -2,6 +2,7 @@
 #include "analysis/freqtablecsvfile.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/recipcommand.h"
+#include "platform/feedback.h"
 #include "platform/fileaccess.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
@@ -62,6 +63,8 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
 
     const ReciprocalAveraging::Result scores =
         RecipCommand::computeScores(model, !cmd.isSet(QStringLiteral("presence")));
+    if (scores.canceled)
+        return cmd.userError(err, Feedback::canceledMessage());
     if (scores.iterations == 0)
         return cmd.userError(err, RecipCommand::nothingToScoreMessage().replace(QLatin1Char('\n'), QString()));
     out << QStringLiteral("反復回数＝%1").arg(scores.iterations) << Qt::endl;

@@ -1,5 +1,6 @@
 #include "shell/cli/commandline.h"
 
+#include "platform/feedback.h"
 #include "shell/cli/clicommands.h"
 
 #include <QRegularExpression>
@@ -126,6 +127,9 @@ int CommandLine::usageError(QTextStream &err, const QString &message) const
 
 int CommandLine::userError(QTextStream &err, const QString &message) const
 {
+    // The program says it was interrupted, once, whatever failed after the interrupt.
+    if (Feedback::interrupted())
+        return Interrupted;
     err << prefix() << message << "\n";
     return UserError;
 }

@@ -1,11 +1,14 @@
 // The desktop user interface: message boxes, file dialogs, the font dialog and the work message.
+#include "platform/feedback.h"
 #include "platform/gui/messagepanel.h"
 #include "platform/gui/qtuserinterface.h"
 #include "platform/printerstream.h"
 #include "support/testsupport.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
@@ -13,7 +16,9 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -271,7 +276,20 @@ TEST_F(QtUserInterfaceTest, PrintDialogChoosesTheSharedPrinter)
     EXPECT_EQ(job->dotsPerInch(), 1200);
     job->writeLine(QStringLiteral("組成表"));
     EXPECT_TRUE(job->close()) << job->errorString().toStdString();
-    EXPECT_TRUE(Zelkor::Test::readBytes(dir.path(QStringLiteral("print.pdf"))).startsWith("%PDF-"));
+    const QByteArray printed = Zelkor::Test::readBytes(dir.path(QStringLiteral("print.pdf")));
+    EXPECT_TRUE(printed.startsWith("%PDF-"));
+
+    // A job dropped half-way leaves the PDF file printed before, and nothing beside it.
+    onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->accept(); });
+    job = ui.choosePrinter();
+    ASSERT_NE(job, nullptr);
+    ASSERT_TRUE(job->open());
+    job->writeLine(QStringLiteral("途中まで"));
+    job->abort();
+    job.reset();
+    EXPECT_EQ(Zelkor::Test::readBytes(dir.path(QStringLiteral("print.pdf"))), printed);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("print.pdf")});
+    EXPECT_EQ(printer.outputFileName(), dir.path(QStringLiteral("print.pdf")));
 }
 
 TEST_F(QtUserInterfaceTest, WorkMessageShowsTwoLinesAndTheBusyCursorUntilClosed)
@@ -295,6 +313,72 @@ TEST_F(QtUserInterfaceTest, WorkMessageShowsTwoLinesAndTheBusyCursorUntilClosed)
     ui.closeWorkMessage();
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A work that runs without returning to the event loop, reporting its progress; true when it
+// was cancelled before its last step.
+bool runWork(Feedback *work, int steps)
+{
+    for (int i = 1; i <= steps; ++i) {
+        work->setProgress(i);
+        if (work->isCanceled())
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+TEST_F(QtUserInterfaceTest, CancelButtonStopsTheWorkAndNothingElseTakesInput)
+{
+    MessagePanel *panel = ui.messagePanel();
+    auto *other = new QPushButton(QStringLiteral("other"), &window);
+    other->setGeometry(0, 0, 80, 30);
+    other->show();
+    int otherClicks = 0;
+    QObject::connect(other, &QPushButton::clicked, [&] { ++otherClicks; });
+    auto post = [](QWidget *target, QEvent::Type type) {
+        const QPointF at(target->width() / 2.0, target->height() / 2.0);
+        QCoreApplication::postEvent(target, new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                                                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                            Qt::NoModifier));
+    };
+
+    // A press on another button while the work runs reaches nothing; the work goes on to its end.
+    Feedback first;
+    ui.showCancelableWork(QStringLiteral("　エクセル形式データに変換中　"), QStringLiteral("   "), &first);
+    ASSERT_TRUE(panel->cancelButton()->isVisible());
+    EXPECT_EQ(panel->height(), MessagePanel::CancelableHeight);
+    post(other, QEvent::MouseButtonPress);
+    post(other, QEvent::MouseButtonRelease);
+    EXPECT_FALSE(runWork(&first, 15));
+    EXPECT_EQ(otherClicks, 0);
+    // The second line follows the steps a few times a second.
+    const int shown = panel->line2().toInt();
+    EXPECT_TRUE(shown >= 1 && shown <= 15) << panel->line2().toStdString();
+    ui.closeWorkMessage();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // "中止" stops the work at its next step.
+    Feedback second;
+    ui.showCancelableWork(QStringLiteral("　組成表を印刷しています　"), QString(), &second);
+    post(panel->cancelButton(), QEvent::MouseButtonPress);
+    post(panel->cancelButton(), QEvent::MouseButtonRelease);
+    EXPECT_TRUE(runWork(&second, 200));
+    EXPECT_EQ(panel->line2(), QStringLiteral("中止しています"));
+    ui.closeWorkMessage();
+    EXPECT_FALSE(panel->cancelButton()->isVisible());
+
+    // So does Esc.
+    Feedback third;
+    ui.showCancelableWork(QStringLiteral("　組成表を印刷しています　"), QString(), &third);
+    QCoreApplication::postEvent(&window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_TRUE(runWork(&third, 200));
+    ui.closeWorkMessage();
+
+    // With the work over, the other button takes presses again.
+    QTest::mouseClick(other, Qt::LeftButton);
+    EXPECT_EQ(otherClicks, 1);
 }
 
 TEST_F(QtUserInterfaceTest, BusyCursorNests)
