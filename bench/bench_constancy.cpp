@@ -83,7 +83,7 @@ void BM_ConstancyCommand(benchmark::State &state)
     FreqTableModel window;
     ConstancyCommand command(&t.model, &window, &ui, [] { return QStringLiteral("大きな表"); });
     for (auto _ : state)
-        command.btnFreqTableClick(QStringLiteral("大きな表常在度表"), ConstancyOptions{});
+        command.build(QStringLiteral("大きな表常在度表"), ConstancyOptions{});
     state.counters["groups"] = window.grid().colCount() - 1;
     state.counters["rows"] = window.grid().rowCount();
 }

@@ -49,7 +49,7 @@ void BM_LoadDictionary(benchmark::State &state)
     const QString path = writeDictionary(dir);
     for (auto _ : state) {
         SynonymDictionary dict;
-        benchmark::DoNotOptimize(dict.setDictionary(path));
+        benchmark::DoNotOptimize(dict.load(path));
     }
     state.SetItemsProcessed(state.iterations() * kLines);
 }
@@ -59,7 +59,7 @@ void BM_MillionLookUps(benchmark::State &state)
 {
     QTemporaryDir dir;
     SynonymDictionary dict;
-    dict.setDictionary(writeDictionary(dir));
+    dict.load(writeDictionary(dir));
     const QStringList names = probes();
     for (auto _ : state) {
         qsizetype hits = 0;
@@ -81,7 +81,7 @@ void BM_LoadAndMillionLookUps(benchmark::State &state)
     const QStringList names = probes();
     for (auto _ : state) {
         SynonymDictionary dict;
-        dict.setDictionary(path);
+        dict.load(path);
         qsizetype total = 0;
         for (int i = 0; i < kLookUps; ++i)
             total += dict.synToCommonName(names.at(i & 4095)).size();

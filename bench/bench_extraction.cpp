@@ -39,7 +39,7 @@ int main()
     const QString dicFile = dir.filePath(QStringLiteral("big.dic"));
     writeDictionary(dicFile);
     SynonymDictionary dict;
-    dict.setDictionary(dicFile);
+    dict.load(dicFile);
 
     VegDatabase db;
     if (!db.openDataFile(zki)) {

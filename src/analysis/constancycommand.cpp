@@ -22,7 +22,7 @@ void ConstancyCommand::recompute()
     Q_EMIT tableChanged();
 }
 
-ConstancyCommand::PanelState ConstancyCommand::itemMakeFreqTableClick()
+ConstancyCommand::PanelState ConstancyCommand::prepare()
 {
     m_ui->setBusy(true);
     recompute();
@@ -35,7 +35,7 @@ ConstancyCommand::PanelState ConstancyCommand::itemMakeFreqTableClick()
     return state;
 }
 
-void ConstancyCommand::btnFreqTableClick(const QString &title, const ConstancyOptions &options)
+void ConstancyCommand::build(const QString &title, const ConstancyOptions &options)
 {
     m_ui->setBusy(true);
     // The table may have been edited since the panel opened: the groups follow it as it is now.

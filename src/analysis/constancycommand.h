@@ -36,10 +36,10 @@ public:
 
     /// Menu "常在度表を作成する": recomputes the frequencies so that the empty columns are known
     /// and returns the panel's counts and title.
-    PanelState itemMakeFreqTableClick();
+    PanelState prepare();
     /// "出力する": builds the constancy table with the options into the second window's table,
     /// with title as its caption.
-    void btnFreqTableClick(const QString &title, const ConstancyOptions &options);
+    void build(const QString &title, const ConstancyOptions &options);
 
 Q_SIGNALS:
     /// The frequencies and running numbers of the composition table were recomputed.

@@ -32,7 +32,7 @@ FreqTableCommands::FreqTableCommands(FreqTableModel *model, UserInterface *ui)
 {
 }
 
-bool FreqTableCommands::btnPrintClick()
+bool FreqTableCommands::print()
 {
     std::unique_ptr<PrinterStream> printer = m_ui->choosePrinter();
     if (!printer)
@@ -52,7 +52,7 @@ bool FreqTableCommands::btnPrintClick()
     return ok;
 }
 
-void FreqTableCommands::btnFontClick(const FreqTableModel::TextWidth &width)
+void FreqTableCommands::chooseFont(const FreqTableModel::TextWidth &width)
 {
     FontSpec font = m_model->font();
     if (m_ui->chooseFont(&font))
@@ -67,7 +67,7 @@ QString FreqTableCommands::askSaveFile(const QString &filter, const QString &ext
     return Zelkor::askSaveFile(*m_ui, request);
 }
 
-bool FreqTableCommands::btnTextOutClick()
+bool FreqTableCommands::writeTextFile()
 {
     const QString path = askSaveFile(FreqTableTextFile::nameFilter(), QStringLiteral(".txt"));
     if (path.isEmpty())
@@ -83,7 +83,7 @@ bool FreqTableCommands::btnTextOutClick()
     return ok;
 }
 
-bool FreqTableCommands::btnCSVWriteClick()
+bool FreqTableCommands::writeCsvFile()
 {
     const QString path = askSaveFile(FreqTableCsvFile::nameFilter(), QStringLiteral(".csv"));
     if (path.isEmpty())
@@ -98,7 +98,7 @@ bool FreqTableCommands::btnCSVWriteClick()
     return ok;
 }
 
-bool FreqTableCommands::btnTxreadClick()
+bool FreqTableCommands::readTextFile()
 {
     FileDialogRequest request = FileDialogRequest::forType(FreqTableTextFile::openNameFilter());
     request.fileName = QStringLiteral("*.txt");
@@ -115,7 +115,7 @@ bool FreqTableCommands::btnTxreadClick()
     return ok;
 }
 
-bool FreqTableCommands::btnCSVReadClick()
+bool FreqTableCommands::readCsvFile()
 {
     FileDialogRequest request = FileDialogRequest::forType(FreqTableCsvFile::openNameFilter());
     request.title = QStringLiteral("組成表の読込");

@@ -24,21 +24,21 @@ public:
 
     /// "印　刷": the print dialog, then the window's caption and table on the printer in the
     /// grid's font. True when printed; a printer failure is reported.
-    bool btnPrintClick();
+    bool print();
     /// "全コピー": the table as clipboard text.
-    QString btnToClipText() const { return m_model->clipboardText(); }
+    QString clipboardText() const { return m_model->clipboardText(); }
     /// "フォント": the font dialog; on OK the grid takes the font. Either way the sizes follow
     /// the grid's font, measured with width.
-    void btnFontClick(const FreqTableModel::TextWidth &width);
+    void chooseFont(const FreqTableModel::TextWidth &width);
     /// "テキスト書出": asks for a ".txt" file and writes the table in the block text format.
     /// True when a file was written.
-    bool btnTextOutClick();
+    bool writeTextFile();
     /// "テキスト読込": asks for a ".txt" file and adds its groups to the table. True when read.
-    bool btnTxreadClick();
+    bool readTextFile();
     /// "CSV書出": asks for a ".csv" file and writes the caption and the grid. True when written.
-    bool btnCSVWriteClick();
+    bool writeCsvFile();
     /// "CSV読込": asks for a ".csv" file and replaces the caption and the grid. True when read.
-    bool btnCSVReadClick();
+    bool readCsvFile();
 
     /// The date the text file carries (today, unless set; tests fix it).
     void setDate(const QDate &date) { m_date = date; }

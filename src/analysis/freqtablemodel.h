@@ -10,7 +10,7 @@
 
 namespace Zelkor {
 
-/// The contents of the second window (Form2): its grid FreqTable with cells, sizes and fixed
+/// The contents of the second window (ConstancyWindow): its grid FreqTable with cells, sizes and fixed
 /// areas, the window caption (the title of the table shown), the grid's font, and whether the
 /// tool panel Panel1 shows. The grid holds either a constancy table (labels in column 0, one
 /// group per further column, rows 0..2 the group headings; Panel1 shown) or a reciprocal

@@ -92,7 +92,7 @@ RecipCommand::RecipCommand(TableModel *model, FreqTableModel *freqTable, UserInt
 {
 }
 
-void RecipCommand::itemRecipClick()
+void RecipCommand::run()
 {
     // Without a species row and a relevé column there is nothing to ask about.
     if (m_model->speciesCount() <= 0 || m_model->releveCount() <= 0) {

@@ -44,7 +44,7 @@ public:
     RecipCommand(TableModel *model, FreqTableModel *freqTable, UserInterface *ui, QObject *parent = nullptr);
 
     /// The menu command, with its two questions.
-    void itemRecipClick();
+    void run();
 
     /// The change totals (SpeciesScoreShift, ReleveScoreShift) and the iterations of the last
     /// averaging.

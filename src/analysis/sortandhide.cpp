@@ -38,19 +38,19 @@ void SortAndHide::hidePanel()
     Q_EMIT panelChanged();
 }
 
-void SortAndHide::itemSortPlantClick()
+void SortAndHide::beginSpeciesSort()
 {
     m_rangeMode.set(RangeMode::SortSpecies);
-    getTableRange();
+    proposeWholeTable();
 }
 
-void SortAndHide::itemSortReleveClick()
+void SortAndHide::beginReleveSort()
 {
     m_rangeMode.set(RangeMode::SortReleves);
-    getTableRange();
+    proposeWholeTable();
 }
 
-void SortAndHide::getTableRange()
+void SortAndHide::proposeWholeTable()
 {
     if (m_awaitingDrag) {
         m_ui->closeWorkMessage();
@@ -91,7 +91,7 @@ void SortAndHide::getTableRange()
     Q_EMIT panelChanged();
 }
 
-void SortAndHide::btnSortGoClick()
+void SortAndHide::sortRange()
 {
     hidePanel();
     switch (m_rangeMode.value()) {
@@ -117,7 +117,7 @@ void SortAndHide::btnSortGoClick()
     m_rangeMode.set(RangeMode::None);
 }
 
-void SortAndHide::btnSortStpClick()
+void SortAndHide::cancelSort()
 {
     hidePanel();
     Q_EMIT mouseModeRequested(false);
@@ -131,7 +131,7 @@ void SortAndHide::btnSortStpClick()
     Q_EMIT tableChanged();
 }
 
-void SortAndHide::itemHideSiteClick()
+void SortAndHide::toggleSiteRows()
 {
     if (!m_siteChecked) {
         m_rangeMode.set(RangeMode::SiteHidden);
@@ -146,7 +146,7 @@ void SortAndHide::itemHideSiteClick()
     Q_EMIT checksChanged();
 }
 
-void SortAndHide::itemHideRCClick()
+void SortAndHide::toggleBlockHiding()
 {
     if (!m_blockChecked) {
         // A range panel still open for a sort would otherwise run the hiding with the sort's range.
@@ -180,7 +180,7 @@ void SortAndHide::rangeReleased(int left, int top, int right, int bottom)
     m_panel.ss1 = top - h;
     m_panel.ss2 = bottom - h;
     Q_EMIT mouseModeRequested(false);
-    getTableRange();
+    proposeWholeTable();
 }
 
 } // namespace Zelkor

@@ -66,20 +66,20 @@ public:
 
     /// "植物を頻度順で並べ替え" / "測定を種数順で並べ替え": the range panel for a species or
     /// relevé sort, proposing the whole table.
-    void itemSortPlantClick();
-    void itemSortReleveClick();
+    void beginSpeciesSort();
+    void beginReleveSort();
     /// Prepares and shows the range panel for the present range mode (GetTableRange).
-    void getTableRange();
+    void proposeWholeTable();
     /// "実行": hides the panel and sorts or hides the range of the panel; the range mode ends.
-    void btnSortGoClick();
+    void sortRange();
     /// "中止": hides the panel, the grid back in its normal mouse mode; the range mode ends. A
     /// cancelled block hiding loses its check mark; a cancelled sort leaves it.
-    void btnSortStpClick();
+    void cancelSort();
     /// "立地情報を一時的に隠す": hides the site-attribute rows, or shows them when checked.
-    void itemHideSiteClick();
+    void toggleSiteRows();
     /// "行・列を部分的に隠す": asks for a block to be dragged (the grid selects ranges; the
     /// guide is shown), or, when checked, shows every hidden row and column again.
-    void itemHideRCClick();
+    void toggleBlockHiding();
     /// The left button was released on the grid after a drag over the grid columns left..right
     /// and rows top..bottom. While the block hiding waits for its drag, the range becomes the
     /// panel's fields, the grid goes back to its normal mouse mode and the panel is shown;

@@ -106,7 +106,7 @@ void DatabaseSession::askUseDataItems()
 
 bool DatabaseSession::loadDictionary(const QString &path)
 {
-    const bool loaded = m_dictionary.setDictionary(path);
+    const bool loaded = m_dictionary.load(path);
     const QString shown = QDir::toNativeSeparators(path);
     if (!loaded) {
         // A missing dictionary only leaves its name unset; one that is there but cannot be

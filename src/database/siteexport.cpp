@@ -96,7 +96,7 @@ bool SiteExport::meshDataLines(QStringList *lines) const
     return true;
 }
 
-void SiteExport::noOutPutData()
+void SiteExport::reportMissingData()
 {
     m_ui.showMessage(QStringLiteral("必要なデータが表にありません"));
 }
@@ -117,26 +117,26 @@ void SiteExport::save(const QStringList &lines, const QString &filter, const QSt
         m_ui.showError(QStringLiteral("エラー"), QStringLiteral("ファイルを書き出せませんでした。\n%1").arg(error));
 }
 
-void SiteExport::itemPlotDataClick()
+void SiteExport::exportPlotData()
 {
     save(plotDataLines(), Csv::nameFilter(), QStringLiteral("-plot.csv"), QStringLiteral("　立地環境データの出力中　"));
 }
 
-void SiteExport::itemGPSPOTClick()
+void SiteExport::exportGpsPoints()
 {
     QStringList lines;
     if (!gpsPotLines(&lines)) {
-        noOutPutData();
+        reportMissingData();
         return;
     }
     save(lines, gpsNameFilter(), QStringLiteral(".pot"), QStringLiteral("　ＧＰＳ形式の分布データの出力中　"));
 }
 
-void SiteExport::itemMeshDataClick()
+void SiteExport::exportMeshData()
 {
     QStringList lines;
     if (!meshDataLines(&lines)) {
-        noOutPutData();
+        reportMissingData();
         return;
     }
     save(lines, meshNameFilter(), QStringLiteral(".grd"), QStringLiteral("　分布メッシュコードの出力中　"));

@@ -34,13 +34,13 @@ public:
     bool meshDataLines(QStringList *lines) const;
 
     /// Menu "立地環境データ": asks for the file and writes the site CSV.
-    void itemPlotDataClick();
+    void exportPlotData();
     /// Menu "GPS　POTデータ": the GPS point file, or the message that the items are missing.
-    void itemGPSPOTClick();
+    void exportGpsPoints();
     /// Menu "メッシュ分布データ": the mesh file, or the message that the items are missing.
-    void itemMeshDataClick();
+    void exportMeshData();
     /// The message that the table lacks the header items an export needs.
-    void noOutPutData();
+    void reportMissingData();
 
 private:
     /// The header row holding item n; -1 when the item is no row of the table.

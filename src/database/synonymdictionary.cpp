@@ -39,7 +39,7 @@ void SynonymDictionary::append(const QString &synonym, const QString &commonName
         m_index.insert(key, commonName);
 }
 
-bool SynonymDictionary::setDictionary(const QString &dicFile)
+bool SynonymDictionary::load(const QString &dicFile)
 {
     m_skippedLines = 0;
     m_emptyNameLines = 0;

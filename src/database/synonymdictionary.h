@@ -22,7 +22,7 @@ public:
     /// empty (counted in emptyNameLines()). CR LF, LF and a lone CR all end a line. False when the file does not
     /// exist or cannot be opened; true once it was read (also when a read error cut it short,
     /// keeping the entries read so far; errorString() then says so).
-    bool setDictionary(const QString &dicFile);
+    bool load(const QString &dicFile);
 
     /// The standard name of synName, or synName itself when it is no synonym. The standard name
     /// is not looked up again (A → B and B → C give B for A).
@@ -30,11 +30,11 @@ public:
 
     /// Number of entries loaded (duplicates included).
     int entryCount() const { return m_entryCount; }
-    /// Lines of the last setDictionary() that were skipped because they are not Shift-JIS.
+    /// Lines of the last load() that were skipped because they are not Shift-JIS.
     int skippedLines() const { return m_skippedLines; }
-    /// Lines of the last setDictionary() that were skipped because their standard name is empty.
+    /// Lines of the last load() that were skipped because their standard name is empty.
     int emptyNameLines() const { return m_emptyNameLines; }
-    /// Why the last setDictionary() failed or stopped early; empty when it read everything.
+    /// Why the last load() failed or stopped early; empty when it read everything.
     QString errorString() const { return m_error; }
 
 private:

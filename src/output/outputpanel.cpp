@@ -100,7 +100,7 @@ int OutputPanel::printFontSize() const
 
 // --- The outputs -----------------------------------------------------------------------------
 
-void OutputPanel::itemOutputClick(int mode)
+void OutputPanel::openForOutput(int mode)
 {
     if (mode < TextFile || mode > PCordCSV)
         return;
@@ -108,10 +108,10 @@ void OutputPanel::itemOutputClick(int mode)
     if (m_visible && m_mode == ChangeItem)
         cancelItemChange();
     m_mode = mode;
-    getPrintItems();
+    prepareForOutput();
 }
 
-void OutputPanel::getPrintItems()
+void OutputPanel::prepareForOutput()
 {
     m_visible = true;
     m_editedItem = 0;
@@ -165,11 +165,11 @@ void OutputPanel::getPrintItems()
     Q_EMIT changed();
 }
 
-void OutputPanel::btnToPrintClick()
+void OutputPanel::confirm()
 {
     m_visible = false;
     if (m_mode == ChangeItem) {
-        changeItemSelect();
+        applyItemChange();
         return;
     }
     if (*m_tableTitle != m_settings.title) {
@@ -186,7 +186,7 @@ void OutputPanel::btnToPrintClick()
     }
 }
 
-void OutputPanel::btnCancelPrintClick()
+void OutputPanel::cancel()
 {
     m_visible = false;
     if (m_mode == ChangeItem)
@@ -206,7 +206,7 @@ void OutputPanel::cancelItemChange()
     leaveItemChangeMode();
 }
 
-void OutputPanel::btnFontClick()
+void OutputPanel::choosePrintFont()
 {
     if (m_hooks.chooseFont)
         m_hooks.chooseFont();
@@ -215,7 +215,7 @@ void OutputPanel::btnFontClick()
 
 // --- Changing the table's header items ------------------------------------------------------
 
-void OutputPanel::itemChangeItemClick()
+void OutputPanel::beginItemChange()
 {
     if (m_visible && m_mode == ChangeItem)
         return;
@@ -248,7 +248,7 @@ void OutputPanel::itemChangeItemClick()
     Q_EMIT changed();
 }
 
-void OutputPanel::changeItemSelect()
+void OutputPanel::applyItemChange()
 {
     for (int n = 1; n <= HeaderItems::Count; ++n)
         m_items[n].layout = m_items[n].selected;
@@ -269,7 +269,7 @@ void OutputPanel::leaveItemChangeMode()
     m_editedItem = 0;
 }
 
-void OutputPanel::chkBoxMouseDown(int n, bool rightButton)
+void OutputPanel::pressItem(int n, bool rightButton)
 {
     m_editedItem = 0;
     if (rightButton && n >= 1 && n <= HeaderItems::Count) {
@@ -279,7 +279,7 @@ void OutputPanel::chkBoxMouseDown(int n, bool rightButton)
     Q_EMIT changed();
 }
 
-void OutputPanel::btnItemEdtClick()
+void OutputPanel::renameItem()
 {
     if (m_editedItem < 1 || m_editedItem > HeaderItems::Count)
         return;

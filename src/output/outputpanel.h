@@ -71,29 +71,29 @@ public:
     // --- Commands --------------------------------------------------------------------------
     /// The menu command of output mode 0..5: records the mode and prepares and shows the panel
     /// (Get_PrintItems).
-    void itemOutputClick(int mode);
+    void openForOutput(int mode);
     /// Prepares the panel for the recorded mode and shows it: heading, title, item ticks (every
     /// item of the table's layout ticked again in modes 0..3, all greyed in modes 4 and 5), the
     /// enabled options, and the range fields bounded by the table's counts.
-    void getPrintItems();
+    void prepareForOutput();
     /// "出力する" / "設定する": hides the panel; in item-change mode applies the ticks to the
     /// layout; otherwise stores the title and the ranges and runs the output of the mode.
-    void btnToPrintClick();
+    void confirm();
     /// "取止める": hides the panel; in item-change mode the items go back to the layout and the
     /// ticks they had before the mode began.
-    void btnCancelPrintClick();
+    void cancel();
     /// "変更": the font dialog for the print font.
-    void btnFontClick();
+    void choosePrintFont();
     /// Menu "表組み項目の変更": asks, when the table has relevés, whether it may be blanked, then
     /// opens the panel in item-change mode with every item available.
-    void itemChangeItemClick();
+    void beginItemChange();
     /// Applies the ticks to the layout and blanks the table, which lays the new header rows out.
-    void changeItemSelect();
+    void applyItemChange();
     /// A mouse press on item n's check box: a right press picks the item's label into the title
     /// box for correction, any other press forgets the picked item.
-    void chkBoxMouseDown(int n, bool rightButton);
+    void pressItem(int n, bool rightButton);
     /// "修正": the picked item takes the title box's text as its label.
-    void btnItemEdtClick();
+    void renameItem();
 
     // --- State shown by the widget ---------------------------------------------------------
     bool isVisible() const { return m_visible; }

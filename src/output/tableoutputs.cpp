@@ -33,9 +33,9 @@ TableLayoutOptions TableOutputs::layoutOptions(const OutputRange &range) const
 void TableOutputs::registerWith(OutputPanel &panel)
 {
     panel.setOutput(OutputPanel::TextFile, [this](const OutputRange &range) { outputTextFile(range); });
-    panel.setOutput(OutputPanel::ExcelFile, [this](const OutputRange &range) { outputExcelFile(range); });
-    panel.setOutput(OutputPanel::PrintTable, [this](const OutputRange &range) { outPutPrinter(range); });
-    panel.setOutput(OutputPanel::PrintKanni, [this](const OutputRange &range) { outPutPrinter2(range); });
+    panel.setOutput(OutputPanel::ExcelFile, [this](const OutputRange &range) { outputWorkbook(range); });
+    panel.setOutput(OutputPanel::PrintTable, [this](const OutputRange &range) { printTable(range); });
+    panel.setOutput(OutputPanel::PrintKanni, [this](const OutputRange &range) { printSimpleTable(range); });
 }
 
 QString TableOutputs::askOutputFile(const QString &filter, const QString &extension)
@@ -63,7 +63,7 @@ bool TableOutputs::outputTextFile(const OutputRange &range)
     return ok;
 }
 
-bool TableOutputs::outputExcelFile(const OutputRange &range)
+bool TableOutputs::outputWorkbook(const OutputRange &range)
 {
     const QString path = askOutputFile(TableWorkbook::nameFilter(), QStringLiteral(".xlsx"));
     if (path.isEmpty())
@@ -84,7 +84,7 @@ bool TableOutputs::outputExcelFile(const OutputRange &range)
     return ok;
 }
 
-bool TableOutputs::outPutPrinter(const OutputRange &range)
+bool TableOutputs::printTable(const OutputRange &range)
 {
     std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter();
     if (!printer)
@@ -101,7 +101,7 @@ bool TableOutputs::outPutPrinter(const OutputRange &range)
     return ok;
 }
 
-bool TableOutputs::outPutPrinter2(const OutputRange &range)
+bool TableOutputs::printSimpleTable(const OutputRange &range)
 {
     std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter();
     if (!printer)

@@ -35,15 +35,15 @@ public:
     /// replace an existing one), recomputes the frequencies and writes range, with the progress
     /// in the work message's second line. A failure is reported and leaves an existing file as
     /// it was. Returns whether the workbook was written.
-    bool outputExcelFile(const OutputRange &range);
+    bool outputWorkbook(const OutputRange &range);
 
     /// The full print (OutPut_Printer): the print dialog, then the publication layout of range
     /// in the print font, as many relevés across as the paper and the font allow. Returns
     /// whether the table was printed; a printer failure is reported.
-    bool outPutPrinter(const OutputRange &range);
+    bool printTable(const OutputRange &range);
     /// The simplified print (OutPut_Printer2): the print dialog, then the overview of range,
     /// one mark per relevé and species, in the print font. Returns whether it was printed.
-    bool outPutPrinter2(const OutputRange &range);
+    bool printSimpleTable(const OutputRange &range);
 
     /// The publication layout's options for range: the title, the frequency and
     /// single-occurrence boxes and the layer names.

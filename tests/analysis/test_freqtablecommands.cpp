@@ -36,8 +36,8 @@ TEST_F(FreqTableCommandsTest, SaveDialogsAndTheOverwriteQuestion)
 {
     struct Case { const char *name; bool (FreqTableCommands::*command)(); QString filter; QString extension; };
     const Case cases[] = {
-        {"text", &FreqTableCommands::btnTextOutClick, QStringLiteral("テキストで保存 (*.txt)|*.txt"), QStringLiteral(".txt")},
-        {"csv", &FreqTableCommands::btnCSVWriteClick, QStringLiteral("CSVファイルで保存 (*.csv)|*.csv"), QStringLiteral(".csv")},
+        {"text", &FreqTableCommands::writeTextFile, QStringLiteral("テキストで保存 (*.txt)|*.txt"), QStringLiteral(".txt")},
+        {"csv", &FreqTableCommands::writeCsvFile, QStringLiteral("CSVファイルで保存 (*.csv)|*.csv"), QStringLiteral(".csv")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -77,18 +77,18 @@ TEST_F(FreqTableCommandsTest, OpenDialogsAndFailedReads)
 {
     // Text: the text type, "*.txt"; CSV: the CSV type, "*.csv", titled "組成表の読込".
     ui.answerFile(QString());
-    EXPECT_FALSE(commands.btnTxreadClick());
+    EXPECT_FALSE(commands.readTextFile());
     EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("テキスト形式 (*.txt)|*.txt"));
     EXPECT_EQ(ui.lastFileRequest().fileName, QStringLiteral("*.txt"));
     ui.answerFile(QString());
-    EXPECT_FALSE(commands.btnCSVReadClick());
+    EXPECT_FALSE(commands.readCsvFile());
     EXPECT_EQ(ui.lastFileRequest().title, QStringLiteral("組成表の読込"));
     EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("CSV常在度表 (*.csv)|*.csv"));
     EXPECT_EQ(ui.lastFileRequest().fileName, QStringLiteral("*.csv"));
 
     const QString clip = model.clipboardText();
     const QString bad = dir.writeBytes(QStringLiteral("bad.txt"), "title only\r\n");
-    for (bool (FreqTableCommands::*command)() : {&FreqTableCommands::btnTxreadClick, &FreqTableCommands::btnCSVReadClick}) {
+    for (bool (FreqTableCommands::*command)() : {&FreqTableCommands::readTextFile, &FreqTableCommands::readCsvFile}) {
         ui.clearLog();
         ui.answerFile(bad);
         EXPECT_FALSE((commands.*command)());
@@ -102,20 +102,20 @@ TEST_F(FreqTableCommandsTest, TextAndCsvFilesBackIntoTheWindow)
     const QString text = dir.path(QStringLiteral("t.txt"));
     const QString csv = dir.path(QStringLiteral("t.csv"));
     ui.answerFile(text);
-    ASSERT_TRUE(commands.btnTextOutClick());
+    ASSERT_TRUE(commands.writeTextFile());
     EXPECT_EQ(Zelkor::Test::readLines(text).mid(1, 2),
               (QStringList{QLocale::system().toString(QDate(2024, 6, 1), QLocale::ShortFormat), QStringLiteral("砂丘/常在度表")}));
     ui.answerFile(csv);
-    ASSERT_TRUE(commands.btnCSVWriteClick());
+    ASSERT_TRUE(commands.writeCsvFile());
 
     const QString clip = model.clipboardText();
     const int cols = model.grid().colCount();
     ui.answerFile(text);
-    ASSERT_TRUE(commands.btnTxreadClick());
+    ASSERT_TRUE(commands.readTextFile());
     EXPECT_EQ(model.grid().colCount(), 2 * cols - 1);
     ui.answerFile(csv);
     model.setCaption(QStringLiteral("changed"));
-    ASSERT_TRUE(commands.btnCSVReadClick());
+    ASSERT_TRUE(commands.readCsvFile());
     EXPECT_EQ(model.clipboardText(), clip);
     EXPECT_EQ(model.caption(), QStringLiteral("砂丘/常在度表"));
 }
@@ -124,7 +124,7 @@ TEST_F(FreqTableCommandsTest, FontCommand)
 {
     const auto width = [](const FontSpec &, const QString &text) { return 10 * int(text.size()); };
     ui.cancelFont();
-    commands.btnFontClick(width);
+    commands.chooseFont(width);
     EXPECT_EQ(model.font().name, QStringLiteral("ＭＳ 明朝"));
     // Cancelled or not, the sizes follow the font: the first species row's cells are "１ 1"
     // and "１ 2", three characters.
@@ -132,7 +132,7 @@ TEST_F(FreqTableCommandsTest, FontCommand)
     EXPECT_EQ(model.grid().colWidth(0), 180);
 
     ui.answerFont(FontSpec{QStringLiteral("IPAGothic"), 14});
-    commands.btnFontClick(width);
+    commands.chooseFont(width);
     EXPECT_EQ(model.font(), (FontSpec{QStringLiteral("IPAGothic"), 14}));
     EXPECT_EQ(model.grid().defaultRowHeight(), 21);
     EXPECT_EQ(model.grid().colWidth(0), 280);

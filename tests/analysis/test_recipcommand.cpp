@@ -102,7 +102,7 @@ TEST_F(RecipTable, AsksShowsTheScoresInTableOrderAndNoKeepsTheTable)
     QObject::connect(&command, &RecipCommand::tableChanged, [&] { ++changed; });
     ui.answerYes();
     ui.answerNo();
-    command.itemRecipClick();
+    command.run();
 
     const QStringList log = ui.log();
     ASSERT_FALSE(log.isEmpty());
@@ -165,13 +165,13 @@ TEST_F(RecipTable, YesMovesRowsAndColumnsIntoScoreOrderWithTheirCodes)
         ScriptedUserInterface quiet;
         quiet.answerYes();
         RecipCommand first(&model, &shownScores, &quiet);
-        first.itemRecipClick();
+        first.run();
     }
     int changed = 0;
     QObject::connect(&command, &RecipCommand::tableChanged, [&] { ++changed; });
     ui.answerYes();
     ui.answerYes();
-    command.itemRecipClick();
+    command.run();
     EXPECT_EQ(changed, 1);
     EXPECT_TRUE(model.isModified());
     EXPECT_FALSE(ui.workMessageShown());
@@ -276,7 +276,7 @@ TEST(RecipCommand, PresenceCountsClassFiveLikePlus)
     FreqTableModel byCommand;
     ScriptedUserInterface ui;
     ui.answerNo();
-    RecipCommand(five.get(), &byCommand, &ui).itemRecipClick();
+    RecipCommand(five.get(), &byCommand, &ui).run();
     FreqTableModel byPresence;
     RecipCommand::buildScoreTable(*five, RecipCommand::computeScores(*plus, false), &byPresence);
     EXPECT_EQ(byCommand.clipboardText(), byPresence.clipboardText());
@@ -310,7 +310,7 @@ TEST(RecipCommand, OrdersABandTableAlongItsGradient)
     ScriptedUserInterface ui;
     ui.answerYes();
     ui.answerYes();
-    RecipCommand(&model, &scores, &ui).itemRecipClick();
+    RecipCommand(&model, &scores, &ui).run();
 
     auto positions = [](const QStringList &texts) {
         std::vector<int> v;
@@ -352,7 +352,7 @@ TEST(RecipCommand, NothingToAverageIsSaidAndChangesNothing)
         RecipCommand command(&model, &scores, &ui);
         int built = 0;
         QObject::connect(&command, &RecipCommand::scoreTableBuilt, [&] { ++built; });
-        command.itemRecipClick();
+        command.run();
         EXPECT_EQ(ui.messages(), QStringList{RecipCommand::nothingToScoreMessage()});
         EXPECT_EQ(ui.log().first().startsWith(QLatin1String("yesno:")), c.asks);
         EXPECT_FALSE(ui.workMessageShown());
@@ -379,7 +379,7 @@ TEST_F(RecipTable, CancelledAveragingChangesNeitherTheScoresNorTheTable)
     // The score window holds the scores of an earlier run.
     ui.answerYes();
     ui.answerNo();
-    command.itemRecipClick();
+    command.run();
     const QString shownScores = scores.clipboardText();
     const QStringList before = gridText(model);
     int built = 0;
@@ -391,7 +391,7 @@ TEST_F(RecipTable, CancelledAveragingChangesNeitherTheScoresNorTheTable)
     ui.clearLog();
     ui.answerYes();
     ui.cancelWorkAt(2);
-    command.itemRecipClick();
+    command.run();
     const QStringList log = ui.log();
     EXPECT_TRUE(log.contains(QStringLiteral("cancel")));
     EXPECT_FALSE(log.contains(QStringLiteral("yesno:組成表の並びを変えますか？")));

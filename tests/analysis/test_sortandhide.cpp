@@ -49,7 +49,7 @@ struct SortAndHideTest : ::testing::Test
 
 TEST_F(SortAndHideTest, SortPanelProposesTheWholeTableAndRunsTheSort)
 {
-    commands.itemSortPlantClick();
+    commands.beginSpeciesSort();
     const SortAndHide::RangePanel &p = commands.panel();
     EXPECT_EQ(commands.rangeMode().value(), RangeMode::SortSpecies);
     EXPECT_TRUE(p.visible);
@@ -66,7 +66,7 @@ TEST_F(SortAndHideTest, SortPanelProposesTheWholeTableAndRunsTheSort)
     commands.setPanelRange(1, 1, 2, 9);
     EXPECT_EQ(p.ss2, 6);
     commands.setPanelRange(1, 1, 2, 5);
-    commands.btnSortGoClick();
+    commands.sortRange();
     EXPECT_FALSE(p.visible);
     EXPECT_EQ(commands.rangeMode().value(), RangeMode::None);
     EXPECT_EQ(QStringList({species(1), species(2), species(3), species(4), species(5), species(6)}),
@@ -76,7 +76,7 @@ TEST_F(SortAndHideTest, SortPanelProposesTheWholeTableAndRunsTheSort)
 
     // The relevés, few species first; the direction chosen stays for the next use.
     ui.clearLog();
-    commands.itemSortReleveClick();
+    commands.beginReleveSort();
     EXPECT_EQ(p.heading, QStringLiteral("並べ替えをする範囲の指定"));
     EXPECT_TRUE(p.releveFields);
     EXPECT_FALSE(p.speciesFields);
@@ -84,25 +84,25 @@ TEST_F(SortAndHideTest, SortPanelProposesTheWholeTableAndRunsTheSort)
     EXPECT_EQ(p.sn2, 5);
     EXPECT_EQ(p.releveMax, 5);
     commands.setDescending(false);
-    commands.btnSortGoClick();
+    commands.sortRange();
     EXPECT_EQ(QStringList({releve(1), releve(2), releve(3), releve(4), releve(5)}),
               QStringList({"R5", "R4", "R3", "R2", "R1"}));
     EXPECT_EQ(ui.log().value(0), QStringLiteral("work:　測定を並べ替えています　|"));
-    commands.itemSortPlantClick();
+    commands.beginSpeciesSort();
     EXPECT_FALSE(commands.panel().descending);
 }
 
 TEST_F(SortAndHideTest, CancellingEndsTheRangeModeAndOnlyAHidingLosesItsCheck)
 {
-    commands.itemHideRCClick();
+    commands.toggleBlockHiding();
     commands.rangeReleased(5, h() + 1, 8, h() + 4);
-    commands.btnSortGoClick();
+    commands.sortRange();
     ASSERT_TRUE(commands.blockHidingChecked());
     mouseModes.clear();
 
     // A cancelled sort: nothing sorted, the grid back to moving, the hiding still checked.
-    commands.itemSortPlantClick();
-    commands.btnSortStpClick();
+    commands.beginSpeciesSort();
+    commands.cancelSort();
     EXPECT_FALSE(commands.panel().visible);
     EXPECT_EQ(commands.rangeMode().value(), RangeMode::None);
     EXPECT_EQ(mouseModes, std::vector<bool>{false});
@@ -110,18 +110,18 @@ TEST_F(SortAndHideTest, CancellingEndsTheRangeModeAndOnlyAHidingLosesItsCheck)
     EXPECT_TRUE(commands.blockHidingChecked());
 
     // Showing all, then a cancelled hiding: the check goes.
-    commands.itemHideRCClick();
+    commands.toggleBlockHiding();
     ASSERT_FALSE(commands.blockHidingChecked());
-    commands.itemHideRCClick();
+    commands.toggleBlockHiding();
     commands.rangeReleased(5, h() + 1, 8, h() + 4);
-    commands.btnSortStpClick();
+    commands.cancelSort();
     EXPECT_FALSE(commands.blockHidingChecked());
     EXPECT_EQ(model.grid().rowHeight(h() + 2), model.grid().defaultRowHeight());
 }
 
 TEST_F(SortAndHideTest, HidingADraggedBlock)
 {
-    commands.itemHideRCClick();
+    commands.toggleBlockHiding();
     EXPECT_TRUE(commands.blockHidingChecked());
     EXPECT_EQ(commands.rangeMode().value(), RangeMode::HideBlock);
     EXPECT_EQ(ui.log(), QStringList{QStringLiteral("guide:行・列の範囲指定は、マウスの|左ボタンを押しながらドラッグする")});
@@ -140,7 +140,7 @@ TEST_F(SortAndHideTest, HidingADraggedBlock)
     EXPECT_EQ(ui.log().value(1), QStringLiteral("work-closed"));
     EXPECT_EQ(mouseModes, (std::vector<bool>{true, false}));
 
-    commands.btnSortGoClick();
+    commands.sortRange();
     EXPECT_EQ(model.grid().rowHeight(h() + 3), 1);
     EXPECT_EQ(model.grid().rowHeight(h() + 4), -1);
     EXPECT_EQ(model.grid().rowHeight(h() + 5), 0);
@@ -153,15 +153,15 @@ TEST_F(SortAndHideTest, HidingADraggedBlock)
     EXPECT_FALSE(p.visible);
 
     // The command again shows everything.
-    commands.itemHideRCClick();
+    commands.toggleBlockHiding();
     EXPECT_FALSE(commands.blockHidingChecked());
     EXPECT_EQ(model.grid().rowHeight(h() + 4), model.grid().defaultRowHeight());
 }
 
 TEST_F(SortAndHideTest, ChoosingTheHidingAgainBeforeADragGivesItUp)
 {
-    commands.itemHideRCClick();
-    commands.itemHideRCClick();
+    commands.toggleBlockHiding();
+    commands.toggleBlockHiding();
     EXPECT_FALSE(commands.blockHidingChecked());
     EXPECT_EQ(commands.rangeMode().value(), RangeMode::None);
     EXPECT_EQ(ui.log().value(1), QStringLiteral("work-closed"));
@@ -171,7 +171,7 @@ TEST_F(SortAndHideTest, ChoosingTheHidingAgainBeforeADragGivesItUp)
 
 TEST_F(SortAndHideTest, HidingAndShowingTheSiteRows)
 {
-    commands.itemHideSiteClick();
+    commands.toggleSiteRows();
     EXPECT_TRUE(commands.siteRowsHidden());
     EXPECT_EQ(commands.rangeMode().value(), RangeMode::SiteHidden);
     EXPECT_TRUE(commands.rangeMode().selectsRange());
@@ -179,7 +179,7 @@ TEST_F(SortAndHideTest, HidingAndShowingTheSiteRows)
     EXPECT_EQ(model.grid().rowHeight(h() - 1), -1);
     EXPECT_EQ(model.grid().rowHeight(2), model.grid().defaultRowHeight());
 
-    commands.itemHideSiteClick();
+    commands.toggleSiteRows();
     EXPECT_FALSE(commands.siteRowsHidden());
     EXPECT_EQ(commands.rangeMode().value(), RangeMode::None);
     EXPECT_EQ(model.grid().rowHeight(3), model.grid().defaultRowHeight());

@@ -70,7 +70,7 @@ struct ExtractionTest : ::testing::Test
 
     void loadDictionary(const QStringList &lines)
     {
-        ASSERT_TRUE(dict.setDictionary(dir.writeLines(QStringLiteral("d.dic"), lines)));
+        ASSERT_TRUE(dict.load(dir.writeLines(QStringLiteral("d.dic"), lines)));
     }
 
     RetrievalQuery query(std::initializer_list<SpeciesCondition> conditions, const QString &mesh = QString())
@@ -429,7 +429,7 @@ TEST(ExtractionScan, SelectsWhatTheEntryByEntryReadingSelects)
     }
     const QString zki = writeRawDatabase(dir, releves);
     SynonymDictionary dict;
-    ASSERT_TRUE(dict.setDictionary(dir.writeLines(QStringLiteral("d.dic"),
+    ASSERT_TRUE(dict.load(dir.writeLines(QStringLiteral("d.dic"),
                                                   {QStringLiteral("poa vulgaris,Poa annua"),
                                                    QStringLiteral("Trifolium repens,Trifolium"),
                                                    QStringLiteral("Juncus,Luzula")})));

@@ -53,7 +53,7 @@ TEST_F(SiteExportTest, GpsPointFileByteForByte)
               QStringLiteral("850"));
     addReleve(QStringLiteral(" 13 "), QStringLiteral("0353045"), QString(), QString(), QStringLiteral("1200"));
     addReleve(QStringLiteral("14"), QStringLiteral("353045"), QStringLiteral("1394530199"), QString(), QString());
-    EXPECT_EQ(exported(&SiteExport::itemGPSPOTClick, QStringLiteral("a.pot")),
+    EXPECT_EQ(exported(&SiteExport::exportGpsPoints, QStringLiteral("a.pot")),
               QByteArray("DAT=WGS84/WGS84/0.000/0.00000000/0/0/0 \r\n"
                          "ORD=POI/tex=12/ido=035'30'45'5/kei=139'45'30'1/alt=+850/col=12\r\n"
                          "ORD=POI/tex=13/ido=035'30'45'0/kei=000'00'00'0/alt=+1200/col=12\r\n"
@@ -82,7 +82,7 @@ TEST_F(SiteExportTest, MeshFileWithAltitudeClasses)
         if (mesh.size() > 3) // a mesh code of three characters or fewer is left out
             expected += (mesh.contains('.') ? mesh : mesh + ".00") + "; R\r\n";
     }
-    EXPECT_EQ(exported(&SiteExport::itemMeshDataClick, QStringLiteral("a.grd")), expected);
+    EXPECT_EQ(exported(&SiteExport::exportMeshData, QStringLiteral("a.grd")), expected);
     EXPECT_EQ(ui.lastFileRequest().selectedFilter(), QStringLiteral("メッシュ分布データ (*.grd)|*.grd"));
 }
 
@@ -91,8 +91,8 @@ TEST_F(SiteExportTest, MissingItemsAreReportedWithoutADialog)
     SampleTable noCoordinates{2, 8};
     noCoordinates.setReleves(1);
     SiteExport other(noCoordinates.model, &title, ui);
-    other.itemGPSPOTClick();
-    other.itemMeshDataClick();
+    other.exportGpsPoints();
+    other.exportMeshData();
     EXPECT_EQ(ui.log(), (QStringList{QStringLiteral("message:必要なデータが表にありません"),
                                      QStringLiteral("message:必要なデータが表にありません")}));
 }
@@ -102,7 +102,7 @@ TEST_F(SiteExportTest, SiteCsvOfEveryHeaderRowAndOfItemOneAlone)
     addReleve(QStringLiteral("12"), QStringLiteral("3530455"), QStringLiteral("1394530"), QStringLiteral("5339"),
               QStringLiteral(" 850"));
     addReleve(QStringLiteral("Ash, wet"), QString(), QString(), QString(), QStringLiteral("9\"9"));
-    const QByteArray csv = exported(&SiteExport::itemPlotDataClick, QStringLiteral("a-plot.csv"));
+    const QByteArray csv = exported(&SiteExport::exportPlotData, QStringLiteral("a-plot.csv"));
     EXPECT_TRUE(csv.endsWith("\"9\"\"9\"\r\n"));
     const QStringList lines = Zelkor::Test::readLines(dir.path(QStringLiteral("a-plot.csv")));
     EXPECT_EQ(lines, (QStringList{QStringLiteral("識別記号,地点緯度（度分秒）,地点経度（度分秒）,地理区画コード,調査地標高(m)"),
@@ -124,7 +124,7 @@ TEST_F(SiteExportTest, CancelledDialogWritesNothing)
 {
     addReleve(QStringLiteral("12"), QString(), QString(), QString(), QString());
     ui.answerFile(QString());
-    site.itemPlotDataClick();
+    site.exportPlotData();
     EXPECT_FALSE(ui.log().join(QLatin1Char('\n')).contains(QStringLiteral("work:")));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }

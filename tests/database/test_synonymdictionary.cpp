@@ -23,7 +23,7 @@ struct Dict : ::testing::Test
 
 TEST_F(Dict, CaseInsensitiveExactNames)
 {
-    ASSERT_TRUE(dict.setDictionary(file(QStringLiteral("a.dic"), {QStringLiteral("ABC,XYZ")})));
+    ASSERT_TRUE(dict.load(file(QStringLiteral("a.dic"), {QStringLiteral("ABC,XYZ")})));
     EXPECT_EQ(map(QStringLiteral("abc")), QStringLiteral("XYZ"));
     EXPECT_EQ(map(QStringLiteral("aBc")), QStringLiteral("XYZ"));
     EXPECT_EQ(map(QStringLiteral("ABC ")), QStringLiteral("ABC "));
@@ -48,19 +48,19 @@ TEST_F(Dict, LineForms)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line.toStdString());
         SynonymDictionary d;
-        ASSERT_TRUE(d.setDictionary(file(QStringLiteral("l.dic"), {c.line})));
+        ASSERT_TRUE(d.load(file(QStringLiteral("l.dic"), {c.line})));
         EXPECT_EQ(d.synToCommonName(c.lookUp), c.result);
     }
     SynonymDictionary d;
-    ASSERT_TRUE(d.setDictionary(file(QStringLiteral("n.dic"), {QStringLiteral(",X"), QStringLiteral("NoComma")})));
+    ASSERT_TRUE(d.load(file(QStringLiteral("n.dic"), {QStringLiteral(",X"), QStringLiteral("NoComma")})));
     EXPECT_EQ(d.entryCount(), 0);
 }
 
 TEST_F(Dict, FirstDefinitionWins)
 {
-    ASSERT_TRUE(dict.setDictionary(file(QStringLiteral("1.dic"), {QStringLiteral("A,first"), QStringLiteral("a,second"),
+    ASSERT_TRUE(dict.load(file(QStringLiteral("1.dic"), {QStringLiteral("A,first"), QStringLiteral("a,second"),
                                                                   QStringLiteral("B,one")})));
-    ASSERT_TRUE(dict.setDictionary(file(QStringLiteral("2.dic"), {QStringLiteral("A,third"), QStringLiteral("B,two"),
+    ASSERT_TRUE(dict.load(file(QStringLiteral("2.dic"), {QStringLiteral("A,third"), QStringLiteral("B,two"),
                                                                   QStringLiteral("C,three")})));
     EXPECT_EQ(map(QStringLiteral("A")), QStringLiteral("first"));
     EXPECT_EQ(map(QStringLiteral("b")), QStringLiteral("one"));
@@ -70,20 +70,20 @@ TEST_F(Dict, FirstDefinitionWins)
 
 TEST_F(Dict, NoChaining)
 {
-    ASSERT_TRUE(dict.setDictionary(file(QStringLiteral("c.dic"), {QStringLiteral("A,B"), QStringLiteral("B,C")})));
+    ASSERT_TRUE(dict.load(file(QStringLiteral("c.dic"), {QStringLiteral("A,B"), QStringLiteral("B,C")})));
     EXPECT_EQ(map(QStringLiteral("A")), QStringLiteral("B"));
     EXPECT_EQ(map(QStringLiteral("B")), QStringLiteral("C"));
 }
 
 TEST_F(Dict, EmptyAndMissingFiles)
 {
-    EXPECT_TRUE(dict.setDictionary(dir.writeBytes(QStringLiteral("e.dic"), QByteArray())));
+    EXPECT_TRUE(dict.load(dir.writeBytes(QStringLiteral("e.dic"), QByteArray())));
     EXPECT_EQ(dict.entryCount(), 0);
-    EXPECT_FALSE(dict.setDictionary(dir.path(QStringLiteral("none.dic"))));
+    EXPECT_FALSE(dict.load(dir.path(QStringLiteral("none.dic"))));
     EXPECT_FALSE(dict.errorString().isEmpty());
-    EXPECT_FALSE(dict.setDictionary(dir.path()));
+    EXPECT_FALSE(dict.load(dir.path()));
     // A device never ends; it is refused instead of read for ever.
-    EXPECT_FALSE(dict.setDictionary(QStringLiteral("/dev/zero")));
+    EXPECT_FALSE(dict.load(QStringLiteral("/dev/zero")));
     EXPECT_EQ(dict.entryCount(), 0);
 }
 
@@ -92,7 +92,7 @@ TEST_F(Dict, LineEndsAndUndecodableLines)
     // LF-only and CR LF ends, a last line without an end; a line that is no Shift-JIS is skipped
     // and counted, the lines around it count.
     const QByteArray bytes = QByteArray("a,1\nb,2\r\n") + QByteArray("\x81\x20x,bad\r\n", 9) + "c,3";
-    ASSERT_TRUE(dict.setDictionary(dir.writeBytes(QStringLiteral("m.dic"), bytes)));
+    ASSERT_TRUE(dict.load(dir.writeBytes(QStringLiteral("m.dic"), bytes)));
     EXPECT_EQ(map(QStringLiteral("a")), QStringLiteral("1"));
     EXPECT_EQ(map(QStringLiteral("b")), QStringLiteral("2"));
     EXPECT_EQ(map(QStringLiteral("c")), QStringLiteral("3"));
@@ -103,7 +103,7 @@ TEST_F(Dict, LineEndsAndUndecodableLines)
 TEST_F(Dict, OverlongLineIsSkipped)
 {
     const QByteArray bytes = QByteArray("a,1\r\n") + QByteArray(200000, 'x') + ",y\r\nb,2\r\n";
-    ASSERT_TRUE(dict.setDictionary(dir.writeBytes(QStringLiteral("o.dic"), bytes)));
+    ASSERT_TRUE(dict.load(dir.writeBytes(QStringLiteral("o.dic"), bytes)));
     EXPECT_EQ(dict.skippedLines(), 1);
     EXPECT_EQ(map(QStringLiteral("b")), QStringLiteral("2"));
     EXPECT_EQ(dict.entryCount(), 2);
@@ -130,7 +130,7 @@ TEST_F(Dict, SameResultsAsFirstMatchSearch)
     QStringList lines;
     for (qsizetype i = 0; i < cased.size(); ++i)
         lines << QStringLiteral("x%1,%2").arg(cased.at(i)).arg(i);
-    ASSERT_TRUE(dict.setDictionary(file(QStringLiteral("u.dic"), lines)));
+    ASSERT_TRUE(dict.load(file(QStringLiteral("u.dic"), lines)));
     EXPECT_EQ(dict.skippedLines(), 0);
 
     for (const QString &c : std::as_const(cased)) {
@@ -153,7 +153,7 @@ TEST_F(Dict, SameResultsAsFirstMatchSearch)
 TEST_F(Dict, LoneCrEndsALineAndEmptyStandardNamesAreSkipped)
 {
     const QString name = dir.writeBytes(QStringLiteral("cr.dic"), "A,B\rC,D\r\nE,\rF,G\nH,\r\nI,J");
-    ASSERT_TRUE(dict.setDictionary(name));
+    ASSERT_TRUE(dict.load(name));
     EXPECT_EQ(map(QStringLiteral("A")), QStringLiteral("B"));
     EXPECT_EQ(map(QStringLiteral("C")), QStringLiteral("D"));
     EXPECT_EQ(map(QStringLiteral("E")), QStringLiteral("E"));

@@ -68,7 +68,7 @@ TEST_F(OutputPanelTest, EachModeGreysWhatItDoesNotRead)
     const auto layoutBefore = flags();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.mode);
-        panel.itemOutputClick(c.mode);
+        panel.openForOutput(c.mode);
         EXPECT_TRUE(panel.isVisible());
         EXPECT_EQ(panel.heading(), QString::fromUtf8(c.heading));
         EXPECT_EQ(panel.confirmCaption(), QStringLiteral("出力する"));
@@ -88,16 +88,16 @@ TEST_F(OutputPanelTest, EachModeGreysWhatItDoesNotRead)
 
 TEST_F(OutputPanelTest, RangesFollowTheTableAndItemsAreTickedAgain)
 {
-    panel.itemOutputClick(OutputPanel::TextFile);
+    panel.openForOutput(OutputPanel::TextFile);
     EXPECT_EQ(panel.speciesTo().value(), 20);
     panel.setItemChecked(3, false);
-    panel.btnCancelPrintClick();
+    panel.cancel();
     EXPECT_FALSE(panel.isVisible());
     EXPECT_FALSE(t.items[3].selected);
 
     for (int k = 21; k <= 35; ++k)
         t.addSpecies(QStringLiteral("Species %1").arg(k), {{1, layer(5, 10)}});
-    panel.itemOutputClick(OutputPanel::TextFile);
+    panel.openForOutput(OutputPanel::TextFile);
     EXPECT_TRUE(panel.itemChecked(3));
     EXPECT_EQ(panel.speciesFrom().value(), 1);
     EXPECT_EQ(panel.speciesTo().value(), 35);
@@ -111,19 +111,19 @@ TEST_F(OutputPanelTest, RangesFollowTheTableAndItemsAreTickedAgain)
 
 TEST_F(OutputPanelTest, OutputTakesTheTitleAndRangesCancelKeepsThem)
 {
-    panel.itemOutputClick(OutputPanel::TextFile);
+    panel.openForOutput(OutputPanel::TextFile);
     EXPECT_EQ(panel.titleText(), QStringLiteral("Dunes"));
     panel.setTitleText(QStringLiteral("Dune meadows"));
     panel.releveFrom().setValue(2);
     panel.speciesTo().setValue(5);
-    panel.btnToPrintClick();
+    panel.confirm();
     EXPECT_EQ(title, QStringLiteral("Dune meadows"));
     ASSERT_EQ(ran.size(), 1u);
     EXPECT_EQ(ran[0], (OutputRange{2, 3, 1, 5}));
 
-    panel.itemOutputClick(OutputPanel::TextFile);
+    panel.openForOutput(OutputPanel::TextFile);
     panel.setTitleText(QStringLiteral("Something else"));
-    panel.btnCancelPrintClick();
+    panel.cancel();
     EXPECT_EQ(title, QStringLiteral("Dune meadows"));
     EXPECT_EQ(panel.range(), (OutputRange{2, 3, 1, 5}));
     EXPECT_EQ(ran.size(), 1u);
@@ -133,7 +133,7 @@ TEST_F(OutputPanelTest, ItemChangeAnsweredNoLeavesEverything)
 {
     const auto before = flags();
     ui.answerNo();
-    panel.itemChangeItemClick();
+    panel.beginItemChange();
     EXPECT_TRUE(ui.log().contains(QStringLiteral("yesno:表が初期化されます、続けますか？")));
     EXPECT_FALSE(panel.isVisible());
     EXPECT_EQ(flags(), before);
@@ -146,7 +146,7 @@ TEST_F(OutputPanelTest, ItemChangeCancelledPutsTheLayoutBack)
 {
     const auto before = flags();
     ui.answerYes();
-    panel.itemChangeItemClick();
+    panel.beginItemChange();
     EXPECT_TRUE(panel.isVisible());
     EXPECT_TRUE(panel.itemChangeMode());
     EXPECT_EQ(panel.confirmCaption(), QStringLiteral("設定する"));
@@ -159,7 +159,7 @@ TEST_F(OutputPanelTest, ItemChangeCancelledPutsTheLayoutBack)
     EXPECT_FALSE(panel.methodEnabled());
     panel.setItemChecked(4, true);
 
-    panel.btnCancelPrintClick();
+    panel.cancel();
     EXPECT_EQ(flags(), before);
     EXPECT_TRUE(settings.useDataItem);
     EXPECT_EQ(cleared, 0);
@@ -168,21 +168,21 @@ TEST_F(OutputPanelTest, ItemChangeCancelledPutsTheLayoutBack)
 TEST_F(OutputPanelTest, ItemChangeAppliesTheTicksAndKeepsItemOne)
 {
     ui.answerYes();
-    panel.itemChangeItemClick();
+    panel.beginItemChange();
     for (int n = 1; n <= HeaderItems::Count; ++n)
         panel.setItemChecked(n, n == 4 || n == 8);
     // A right click picks item 9's label; "修正" renames it; a left click forgets the pick.
-    panel.chkBoxMouseDown(9, true);
+    panel.pressItem(9, true);
     EXPECT_EQ(panel.titleText(), QStringLiteral("傾斜方位"));
     panel.setTitleText(QStringLiteral("方位"));
-    panel.btnItemEdtClick();
+    panel.renameItem();
     EXPECT_EQ(t.items[9].label, QStringLiteral("方位"));
-    panel.chkBoxMouseDown(10, false);
+    panel.pressItem(10, false);
     panel.setTitleText(QStringLiteral("nothing"));
-    panel.btnItemEdtClick();
+    panel.renameItem();
     EXPECT_EQ(t.items[10].label, QStringLiteral("傾斜角度"));
 
-    panel.btnToPrintClick();
+    panel.confirm();
     EXPECT_EQ(cleared, 1);
     EXPECT_FALSE(panel.isVisible());
     // Item 1 stays: row 1 carries the relevés' running numbers.

@@ -47,9 +47,9 @@ struct TextOutputTest : ::testing::Test
 
     void output(const QString &title)
     {
-        ws.outputPanel().itemOutputClick(OutputPanel::TextFile);
+        ws.outputPanel().openForOutput(OutputPanel::TextFile);
         ws.outputPanel().setTitleText(title);
-        ws.outputPanel().btnToPrintClick();
+        ws.outputPanel().confirm();
     }
 };
 
@@ -141,7 +141,7 @@ TEST_F(TableOutputsTest, WorkbookAsksForAnXlsxFileAndShowsItsProgress)
 {
     const QString path = dir.path(QStringLiteral("Dunes.xlsx"));
     ui.answerFile(path);
-    ASSERT_TRUE(outputs.outputExcelFile(range));
+    ASSERT_TRUE(outputs.outputWorkbook(range));
 
     const FileDialogRequest &request = ui.lastFileRequest();
     EXPECT_EQ(request.selectedFilter(), QStringLiteral("エクセル・ファイル(*.xlsx)|*.xlsx"));
@@ -164,7 +164,7 @@ TEST_F(TableOutputsTest, CancelledWorkbookLeavesTheOldFileAndNoOther)
     ui.answerFile(existing);
     ui.answerYes();
     ui.cancelWorkAt(1);
-    EXPECT_FALSE(outputs.outputExcelFile(range));
+    EXPECT_FALSE(outputs.outputWorkbook(range));
     EXPECT_TRUE(ui.log().contains(QStringLiteral("cancel")));
     EXPECT_EQ(ui.log().last(), QStringLiteral("work-closed"));
     EXPECT_TRUE(ui.messages().isEmpty()); // cancelling is no failure to report
@@ -178,17 +178,17 @@ TEST_F(TableOutputsTest, WorkbookDeclinedOrFailedLeavesTheOldFile)
     const QString existing = dir.writeBytes(QStringLiteral("old.xlsx"), "the old workbook");
     // Cancelled dialog, then Abort on the overwrite question: nothing written, nothing shown.
     ui.answerFile(QString());
-    EXPECT_FALSE(outputs.outputExcelFile(range));
+    EXPECT_FALSE(outputs.outputWorkbook(range));
     ui.answerFile(existing);
     ui.answerNo();
-    EXPECT_FALSE(outputs.outputExcelFile(range));
+    EXPECT_FALSE(outputs.outputWorkbook(range));
     EXPECT_EQ(ui.log(), (QStringList{QStringLiteral("save:"), QStringLiteral("save:"), QStringLiteral("yesabort:") + kOverwrite}));
 
     // A range beyond the sheet's columns: the failure message, and the old file kept.
     ui.clearLog();
     ui.answerFile(existing);
     ui.answerYes();
-    EXPECT_FALSE(outputs.outputExcelFile(OutputRange{1, 20000, 1, 2}));
+    EXPECT_FALSE(outputs.outputWorkbook(OutputRange{1, 20000, 1, 2}));
     EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　MS Excelへ書き込めませんでした　|")));
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_TRUE(ui.messages()[0].startsWith(QStringLiteral("MS Excelへ書き込めませんでした\n")));
@@ -207,8 +207,8 @@ TEST_F(TableOutputsTest, PrintsGoToThePrinterTheDialogChose)
         int allowance;
     };
     const Case cases[] = {
-        {"full print", &TableOutputs::outPutPrinter, QStringLiteral("　組成表を印刷しています　"), 32},
-        {"simplified print", &TableOutputs::outPutPrinter2, QStringLiteral("　組成表の簡易印刷をしています　"), 96},
+        {"full print", &TableOutputs::printTable, QStringLiteral("　組成表を印刷しています　"), 32},
+        {"simplified print", &TableOutputs::printSimpleTable, QStringLiteral("　組成表の簡易印刷をしています　"), 96},
     };
     TableLayoutOptions options = outputs.layoutOptions(range);
     for (const Case &c : cases) {
@@ -224,7 +224,7 @@ TEST_F(TableOutputsTest, PrintsGoToThePrinterTheDialogChose)
         EXPECT_EQ(capture.font, settings.printFont) << c.name;
         EXPECT_EQ(capture.fontHeight, -83) << c.name;  // 10 points at 600 pixels per inch
         LineListSink expected;
-        if (c.command == &TableOutputs::outPutPrinter)
+        if (c.command == &TableOutputs::printTable)
             TableLayout(t.model, t.items, options).printTable(expected, c.allowance, 1, 2);
         else
             SimpleTableLayout(t.model, t.items, options).printTable(expected, c.allowance);
@@ -236,7 +236,7 @@ TEST_F(TableOutputsTest, PrintsGoToThePrinterTheDialogChose)
 TEST_F(TableOutputsTest, CancelledOrFailedPrint)
 {
     ui.cancelPrinter();
-    EXPECT_FALSE(outputs.outPutPrinter(range));
+    EXPECT_FALSE(outputs.printTable(range));
     EXPECT_EQ(ui.log(), QStringList{QStringLiteral("print")});
 
     ui.clearLog();
@@ -244,7 +244,7 @@ TEST_F(TableOutputsTest, CancelledOrFailedPrint)
     auto printer = std::make_unique<Zelkor::Test::CapturingPrinterStream>(&capture, 4800, 24);
     printer->failToOpen();
     ui.answerPrinter(std::move(printer));
-    EXPECT_FALSE(outputs.outPutPrinter2(range));
+    EXPECT_FALSE(outputs.printSimpleTable(range));
     EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("組成表を印刷できませんでした。\nプリンターがありません")});
     EXPECT_TRUE(ui.log().contains(QStringLiteral("work-closed")));
     EXPECT_TRUE(capture.lines.isEmpty());
@@ -270,18 +270,18 @@ TEST(TableOutputsInWorkspace, OutputButtonRunsTheWorkbookAndThePrints)
 
     const QString workbook = dir.path(QStringLiteral("Dunes.xlsx"));
     ui.answerFile(workbook);
-    ws.outputPanel().itemOutputClick(OutputPanel::ExcelFile);
-    ws.outputPanel().btnToPrintClick();
+    ws.outputPanel().openForOutput(OutputPanel::ExcelFile);
+    ws.outputPanel().confirm();
     EXPECT_EQ(Zelkor::Test::readWorkbookCells(workbook).value("A5").toObject().value("value"), QJsonValue("Poa annua"));
 
     PrintCapture full;
     PrintCapture simple;
     ui.answerPrinter(capturingPrinter(&full));
-    ws.outputPanel().itemOutputClick(OutputPanel::PrintTable);
-    ws.outputPanel().btnToPrintClick();
+    ws.outputPanel().openForOutput(OutputPanel::PrintTable);
+    ws.outputPanel().confirm();
     ui.answerPrinter(capturingPrinter(&simple));
-    ws.outputPanel().itemOutputClick(OutputPanel::PrintKanni);
-    ws.outputPanel().btnToPrintClick();
+    ws.outputPanel().openForOutput(OutputPanel::PrintKanni);
+    ws.outputPanel().confirm();
     ASSERT_GT(full.lines.size(), 6);
     EXPECT_EQ(full.lines[1], QStringLiteral("Dunes"));
     EXPECT_TRUE(full.lines.contains(QStringLiteral("Poa annua") + QString(19, QLatin1Char(' '))

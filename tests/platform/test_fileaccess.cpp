@@ -71,7 +71,7 @@ TEST(FileAccessTest, ReadersRefusePipesAndDevicesAtOnce)
         {"table file", [](const QString &f, QString *e) {
              TableModel m; HeaderItems items; QString title; TableFile t;
              const bool ok = t.read(f, &m, &items, &title); *e = t.errorString(); return ok; }},
-        {"dictionary", [](const QString &f, QString *e) { SynonymDictionary d; const bool ok = d.setDictionary(f); *e = d.errorString(); return ok; }},
+        {"dictionary", [](const QString &f, QString *e) { SynonymDictionary d; const bool ok = d.load(f); *e = d.errorString(); return ok; }},
         {"settings file", [](const QString &f, QString *e) { IniFile i; const bool ok = i.load(f); *e = i.errorString(); return ok; }},
         {"site list", [](const QString &f, QString *e) { DatabaseBuilder b; const bool ok = b.readSitesCsv(f); *e = b.errorString(); return ok; }},
     };

@@ -115,7 +115,7 @@ FreqTablePanel::FreqTablePanel(ConstancyCommand *command, QWidget *parent)
 
 void FreqTablePanel::itemMakeFreqTableClick()
 {
-    const ConstancyCommand::PanelState state = m_command->itemMakeFreqTableClick();
+    const ConstancyCommand::PanelState state = m_command->prepare();
     m_numReleve->setText(QString::number(state.releves));
     m_numGroup->setText(QString::number(state.groups));
     m_title->setText(state.title);
@@ -132,7 +132,7 @@ void FreqTablePanel::btnCancFreqClick()
 void FreqTablePanel::btnFreqTableClick()
 {
     hide();
-    m_command->btnFreqTableClick(m_title->text(), options());
+    m_command->build(m_title->text(), options());
 }
 
 ConstancyOptions FreqTablePanel::options() const

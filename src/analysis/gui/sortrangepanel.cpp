@@ -94,11 +94,11 @@ SortRangePanel::SortRangePanel(SortAndHide *commands, QWidget *parent)
     connect(m_des, &QRadioButton::toggled, this, [this](bool on) { m_commands->setDescending(on); });
     connect(m_go, &QPushButton::clicked, this, [this] {
         giveFields();
-        m_commands->btnSortGoClick();
+        m_commands->sortRange();
     });
     connect(m_stop, &QPushButton::clicked, this, [this] {
         giveFields();
-        m_commands->btnSortStpClick();
+        m_commands->cancelSort();
     });
     connect(m_commands, &SortAndHide::panelChanged, this, &SortRangePanel::takeFields);
     hide();

@@ -1,11 +1,11 @@
 #include "shell/gui/mainwindow.h"
 
 #include "analysis/freqtablemodel.h"
-#include "analysis/gui/form2.h"
+#include "analysis/gui/constancywindow.h"
 #include "analysis/gui/freqtablepanel.h"
 #include "analysis/gui/sortrangepanel.h"
 #include "database/gui/addrelevepanel.h"
-#include "output/gui/paneltoprint.h"
+#include "output/gui/outputpanelwidget.h"
 #include "platform/gui/gridwidget.h"
 #include "platform/print/qtfont.h"
 #include "shell/gui/aboutbox.h"
@@ -54,9 +54,9 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     m_addReleve = new AddRelevePanel(&m_ws->extraction(), this);
     m_freqPanel = new FreqTablePanel(&m_ws->constancy(), this);
     // The second window lives as long as the main window; hiding it keeps its table.
-    m_form2 = new Form2(&m_ws->freqTable(), &m_ws->ui(), this);
+    m_constancyWindow = new ConstancyWindow(&m_ws->freqTable(), &m_ws->ui(), this);
     m_sortRange = new SortRangePanel(&m_ws->sortAndHide(), this);
-    m_panelToPrint = new PanelToPrint(&m_ws->outputPanel(), this);
+    m_outputPanelWidget = new OutputPanelWidget(&m_ws->outputPanel(), this);
     buildMenus();
     buildStatusBar();
 
@@ -68,14 +68,14 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
         if (m_useFI)
             m_useFI->setChecked(m_ws->settings().useDataItem);
     });
-    connect(&m_ws->constancy(), &ConstancyCommand::freqTableBuilt, m_form2, &Form2::showTable);
+    connect(&m_ws->constancy(), &ConstancyCommand::freqTableBuilt, m_constancyWindow, &ConstancyWindow::showTable);
     // A score table takes the second window; the constancy settings panel goes.
     connect(&m_ws->recip(), &RecipCommand::scoreTableBuilt, this, [this] {
         m_freqPanel->btnCancFreqClick();
-        m_form2->showTable();
+        m_constancyWindow->showTable();
     });
     // The menu command names the kind of table the second window holds.
-    connect(m_form2, &Form2::tableShown, this, [this] {
+    connect(m_constancyWindow, &ConstancyWindow::tableShown, this, [this] {
         m_showFreqTable->setText(m_ws->freqTable().isToolPanelVisible() ? QStringLiteral("常在度表を再表示する")
                                                                         : QStringLiteral("スコア表を再表示する"));
     });
@@ -145,7 +145,7 @@ void MainWindow::buildMenus()
     auto output = [panel](int mode) -> std::function<void()> {
         if (!panel->hasOutput(mode))
             return {};
-        return [panel, mode] { panel->itemOutputClick(mode); };
+        return [panel, mode] { panel->openForOutput(mode); };
     };
     addCommand(table, QStringLiteral("Item_TextFile"), QStringLiteral("表をテキスト出力(&F)"), output(OutputPanel::TextFile))
         ->setToolTip(QStringLiteral("表をﾃｷｽﾄファイルとして出力する"));
@@ -160,9 +160,9 @@ void MainWindow::buildMenus()
     addCommand(file, QStringLiteral("Item_PCordCSV"), QStringLiteral("PCord用にCSV出力する"), output(OutputPanel::PCordCSV), true);
     QMenu *dist = addSubMenu(file, QStringLiteral("Item_OutDistribution"), QStringLiteral("分布データ等を出力する"), true);
     SiteExport *site = &ws->siteExport();
-    addCommand(dist, QStringLiteral("Item_PlotData"), QStringLiteral("立地環境データ"), [site] { site->itemPlotDataClick(); });
-    addCommand(dist, QStringLiteral("Item_GPSPOT"), QStringLiteral("GPS　POTデータ"), [site] { site->itemGPSPOTClick(); });
-    addCommand(dist, QStringLiteral("Item_MeshData"), QStringLiteral("メッシュ分布データ"), [site] { site->itemMeshDataClick(); });
+    addCommand(dist, QStringLiteral("Item_PlotData"), QStringLiteral("立地環境データ"), [site] { site->exportPlotData(); });
+    addCommand(dist, QStringLiteral("Item_GPSPOT"), QStringLiteral("GPS　POTデータ"), [site] { site->exportGpsPoints(); });
+    addCommand(dist, QStringLiteral("Item_MeshData"), QStringLiteral("メッシュ分布データ"), [site] { site->exportMeshData(); });
     file->addSeparator();
     addCommand(file, QStringLiteral("Btn_Quit"), QStringLiteral("終了(&X)"), [this] { btnQuitClick(); });
 
@@ -189,18 +189,18 @@ void MainWindow::buildMenus()
     tools->addSeparator();
     SortAndHide *sh = &ws->sortAndHide();
     addCommand(tools, QStringLiteral("Item_SortPlant"), QStringLiteral("植物を頻度順で並べ替え"),
-               [sh] { sh->itemSortPlantClick(); });
+               [sh] { sh->beginSpeciesSort(); });
     addCommand(tools, QStringLiteral("Item_SortReleve"), QStringLiteral("測定を種数順で並べ替え"),
-               [sh] { sh->itemSortReleveClick(); });
+               [sh] { sh->beginReleveSort(); });
     tools->addSeparator();
     addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"),
-               [ws] { ws->recip().itemRecipClick(); });
+               [ws] { ws->recip().run(); });
     tools->addSeparator();
     // The check marks follow the commands' state (checksChanged), not the click.
     QAction *hideSite = addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"),
-                                   [sh] { sh->itemHideSiteClick(); });
+                                   [sh] { sh->toggleSiteRows(); });
     QAction *hideRC = addCommand(tools, QStringLiteral("Item_HideRC"), QStringLiteral("行・列を部分的に隠す"),
-                                 [sh] { sh->itemHideRCClick(); });
+                                 [sh] { sh->toggleBlockHiding(); });
     for (QAction *a : {hideSite, hideRC})
         a->setCheckable(true);
     auto showChecks = [sh, hideSite, hideRC] {
@@ -214,7 +214,7 @@ void MainWindow::buildMenus()
     addCommand(tools, QStringLiteral("Item_MakeFreqTable"), QStringLiteral("常在度表を作成する"),
                [this] { m_freqPanel->itemMakeFreqTableClick(); });
     m_showFreqTable = addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"),
-                                 [this] { m_form2->itemShowFreqTableClick(); });
+                                 [this] { m_constancyWindow->itemShowFreqTableClick(); });
 
     QMenu *settings = menuBar()->addMenu(QStringLiteral("設定変更(&C)"));
     settings->setObjectName(QStringLiteral("Menu_Settings"));
@@ -230,7 +230,7 @@ void MainWindow::buildMenus()
                [ws] { ws->session().chooseDictionary(); });
     settings->addSeparator();
     addCommand(settings, QStringLiteral("Item_ChangeItem"), QStringLiteral("表組み項目の変更"),
-               [panel] { panel->itemChangeItemClick(); });
+               [panel] { panel->beginItemChange(); });
     addCommand(settings, QStringLiteral("Item_SetFont"), QStringLiteral("表のフォント変更"),
                [ws] { ws->settingsCommand().chooseTableFont(); });
 

@@ -13,10 +13,10 @@ class QMenu;
 namespace Zelkor {
 
 class AddRelevePanel;
-class Form2;
+class ConstancyWindow;
 class FreqTablePanel;
 class GridWidget;
-class PanelToPrint;
+class OutputPanelWidget;
 class SortRangePanel;
 class VegTableController;
 class Workspace;
@@ -46,13 +46,13 @@ public:
     /// The range panel (PanelofSortRange) of the sorting and hiding commands.
     SortRangePanel *sortRangePanel() const { return m_sortRange; }
     /// The output panel (PaneltoPrint) of the output commands and the item change.
-    PanelToPrint *panelToPrint() const { return m_panelToPrint; }
+    OutputPanelWidget *outputPanelWidget() const { return m_outputPanelWidget; }
     /// The grid's mouse, tints, pop-up panels, cell tip and search panel.
     VegTableController *tableController() const { return m_tableController; }
     /// The settings panel (Panel_Freq_Table) of "常在度表を作成する".
     FreqTablePanel *freqTablePanel() const { return m_freqPanel; }
-    /// The second window (Form2) with the constancy or score table.
-    Form2 *form2() const { return m_form2; }
+    /// The second window (ConstancyWindow) with the constancy or score table.
+    ConstancyWindow *constancyWindow() const { return m_constancyWindow; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
     QAction *action(const QString &name) const;
     /// The texts of the ten status panels, left to right.
@@ -103,10 +103,10 @@ private:
     QAction *m_useFI = nullptr;
     AddRelevePanel *m_addReleve = nullptr;
     FreqTablePanel *m_freqPanel = nullptr;
-    Form2 *m_form2 = nullptr;
+    ConstancyWindow *m_constancyWindow = nullptr;
     QAction *m_showFreqTable = nullptr;
     SortRangePanel *m_sortRange = nullptr;
-    PanelToPrint *m_panelToPrint = nullptr;
+    OutputPanelWidget *m_outputPanelWidget = nullptr;
     QAction *m_fileChg = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand

@@ -1,7 +1,7 @@
 // Reciprocal averaging from the main window's menu, offscreen: the score table in the second
 // window and the reordered grid.
 #include "analysis/codedtable.h"
-#include "analysis/gui/form2.h"
+#include "analysis/gui/constancywindow.h"
 #include "analysis/gui/freqtablepanel.h"
 #include "platform/gui/gridwidget.h"
 #include "platform/scripteduserinterface.h"
@@ -30,7 +30,7 @@ TEST(RecipWindow, MenuShowsTheScoresInTheSecondWindowAndReordersTheGrid)
                                  {{30, 10, 0}, {0, 10, 30}, {10, 30, 10}});
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    Form2 *form2 = window.form2();
+    ConstancyWindow *form2 = window.constancyWindow();
     QAction *recip = window.action(QStringLiteral("Item_Recip"));
     ASSERT_TRUE(recip->isEnabled());
 

@@ -42,8 +42,8 @@ TEST(MainWindowPrint, ExampleTablePrintsToAPdfFileWithItsJapaneseFont)
         const QString pdf = dir.path(QStringLiteral("%1.pdf").arg(QLatin1String(c.name)));
         printer->setOutputFileName(pdf);
         ui.answerPrinter(std::make_unique<QtPrinterStream>(printer));
-        ws.outputPanel().itemOutputClick(c.mode);
-        ws.outputPanel().btnToPrintClick();
+        ws.outputPanel().openForOutput(c.mode);
+        ws.outputPanel().confirm();
         const QByteArray bytes = Zelkor::Test::readBytes(pdf);
         EXPECT_TRUE(bytes.startsWith("%PDF-")) << c.name;
         EXPECT_GE(QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))), 1) << c.name;

@@ -20,14 +20,14 @@ class OutputPanel;
 /// title, the relevé and species ranges, the options of the output at hand and the print font.
 /// It shows the state of an OutputPanel and hands every click and edit to it; its controls carry
 /// the names of the program's components ("ChkBox1", "TN1", "RG_Method" …).
-class PanelToPrint : public QFrame
+class OutputPanelWidget : public QFrame
 {
     Q_OBJECT
 
 public:
     /// A hidden panel over panel's logic, a child of parent (the main window); panel must outlive
     /// the widget.
-    PanelToPrint(OutputPanel *panel, QWidget *parent);
+    OutputPanelWidget(OutputPanel *panel, QWidget *parent);
 
     /// Shows the logic's state: visibility, heading, ticks, enabled controls, fields.
     void refresh();

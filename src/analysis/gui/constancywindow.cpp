@@ -1,4 +1,4 @@
-#include "analysis/gui/form2.h"
+#include "analysis/gui/constancywindow.h"
 
 #include "analysis/freqtablemodel.h"
 #include "platform/gui/gridwidget.h"
@@ -31,7 +31,7 @@ QPushButton *toolButton(const QString &name, const QString &caption, const QStri
 
 } // namespace
 
-Form2::Form2(FreqTableModel *model, UserInterface *ui, QWidget *parent)
+ConstancyWindow::ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_model(model)
     , m_commands(model, ui)
@@ -79,23 +79,23 @@ Form2::Form2(FreqTableModel *model, UserInterface *ui, QWidget *parent)
     m_grid->setFrameStyle(QFrame::NoFrame);
     m_grid->setGrid(&m_model->grid());
 
-    connect(m_print, &QPushButton::clicked, this, &Form2::btnPrintClick);
-    connect(m_toClip, &QPushButton::clicked, this, &Form2::btnToClipClick);
-    connect(m_close, &QPushButton::clicked, this, &Form2::btnCloseFreqClick);
-    connect(font, &QPushButton::clicked, this, &Form2::bTnFontClick);
-    connect(textOut, &QPushButton::clicked, this, &Form2::btnTextOutClick);
-    connect(csvWrite, &QPushButton::clicked, this, &Form2::btnCSVWriteClick);
-    connect(txRead, &QPushButton::clicked, this, &Form2::btnTxreadClick);
-    connect(csvRead, &QPushButton::clicked, this, &Form2::btnCSVReadClick);
+    connect(m_print, &QPushButton::clicked, this, &ConstancyWindow::btnPrintClick);
+    connect(m_toClip, &QPushButton::clicked, this, &ConstancyWindow::btnToClipClick);
+    connect(m_close, &QPushButton::clicked, this, &ConstancyWindow::btnCloseFreqClick);
+    connect(font, &QPushButton::clicked, this, &ConstancyWindow::bTnFontClick);
+    connect(textOut, &QPushButton::clicked, this, &ConstancyWindow::btnTextOutClick);
+    connect(csvWrite, &QPushButton::clicked, this, &ConstancyWindow::btnCSVWriteClick);
+    connect(txRead, &QPushButton::clicked, this, &ConstancyWindow::btnTxreadClick);
+    connect(csvRead, &QPushButton::clicked, this, &ConstancyWindow::btnCSVReadClick);
 
     takeUpModel();
     resize(InitialWidth, InitialHeight);
     hide();
 }
 
-Form2::~Form2() = default;
+ConstancyWindow::~ConstancyWindow() = default;
 
-void Form2::takeUpModel()
+void ConstancyWindow::takeUpModel()
 {
     setWindowTitle(m_model->caption());
     m_grid->setFont(toQFont(m_model->font()));
@@ -103,7 +103,7 @@ void Form2::takeUpModel()
     m_grid->gridChanged();
 }
 
-void Form2::showTable()
+void ConstancyWindow::showTable()
 {
     takeUpModel();
     m_grid->setTopRow(m_model->grid().fixedRows());
@@ -112,12 +112,12 @@ void Form2::showTable()
     Q_EMIT tableShown();
 }
 
-void Form2::itemShowFreqTableClick()
+void ConstancyWindow::itemShowFreqTableClick()
 {
     showOverMainWindow();
 }
 
-void Form2::showOverMainWindow()
+void ConstancyWindow::showOverMainWindow()
 {
     const QWidget *main = parentWidget();
     if (!m_placed && main) {
@@ -135,48 +135,48 @@ void Form2::showOverMainWindow()
     raise();
 }
 
-void Form2::btnCloseFreqClick()
+void ConstancyWindow::btnCloseFreqClick()
 {
     hide();
 }
 
-void Form2::btnPrintClick()
+void ConstancyWindow::btnPrintClick()
 {
-    m_commands.btnPrintClick();
+    m_commands.print();
 }
 
-void Form2::btnToClipClick()
+void ConstancyWindow::btnToClipClick()
 {
-    QGuiApplication::clipboard()->setText(m_commands.btnToClipText());
+    QGuiApplication::clipboard()->setText(m_commands.clipboardText());
 }
 
-void Form2::bTnFontClick()
+void ConstancyWindow::bTnFontClick()
 {
-    m_commands.btnFontClick([](const FontSpec &font, const QString &text) {
+    m_commands.chooseFont([](const FontSpec &font, const QString &text) {
         return QFontMetrics(toQFont(font)).horizontalAdvance(text);
     });
     takeUpModel();
 }
 
-void Form2::btnTextOutClick()
+void ConstancyWindow::btnTextOutClick()
 {
-    m_commands.btnTextOutClick();
+    m_commands.writeTextFile();
 }
 
-void Form2::btnTxreadClick()
+void ConstancyWindow::btnTxreadClick()
 {
-    if (m_commands.btnTxreadClick())
+    if (m_commands.readTextFile())
         takeUpModel();
 }
 
-void Form2::btnCSVWriteClick()
+void ConstancyWindow::btnCSVWriteClick()
 {
-    m_commands.btnCSVWriteClick();
+    m_commands.writeCsvFile();
 }
 
-void Form2::btnCSVReadClick()
+void ConstancyWindow::btnCSVReadClick()
 {
-    if (m_commands.btnCSVReadClick())
+    if (m_commands.readCsvFile())
         takeUpModel();
 }
 

@@ -1,7 +1,7 @@
 // The constancy-table panel and the second window, offscreen: building a table from the menu,
 // closing and showing the window again, the tool bar, the score table, and the files.
 #include "analysis/freqtableprint.h"
-#include "analysis/gui/form2.h"
+#include "analysis/gui/constancywindow.h"
 #include "analysis/gui/freqtablepanel.h"
 #include "analysis/sampletable.h"
 #include "output/printcapture.h"
@@ -35,7 +35,7 @@ struct Form2Test : ::testing::Test
     ScriptedUserInterface ui;
     Workspace ws{&ui};
     MainWindow window{&ws};
-    Form2 *form2 = nullptr;
+    ConstancyWindow *form2 = nullptr;
     FreqTablePanel *panel = nullptr;
 
     void SetUp() override
@@ -48,7 +48,7 @@ struct Form2Test : ::testing::Test
         ws.setTableTitle(QStringLiteral("砂丘"));
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        form2 = window.form2();
+        form2 = window.constancyWindow();
         panel = window.freqTablePanel();
         ui.clearLog();
     }
@@ -146,7 +146,7 @@ TEST_F(Form2Test, ToolBarAndPanelButtons)
 
 TEST_F(Form2Test, CopyPutsTheWholeTableOnTheClipboard)
 {
-    ws.constancy().btnFreqTableClick(QStringLiteral("T"), ConstancyOptions{});
+    ws.constancy().build(QStringLiteral("T"), ConstancyOptions{});
     QGuiApplication::clipboard()->clear();
     QTest::mouseClick(in<QPushButton>(form2, "BtntoClip"), Qt::LeftButton);
     const QString text = QGuiApplication::clipboard()->text();
@@ -156,7 +156,7 @@ TEST_F(Form2Test, CopyPutsTheWholeTableOnTheClipboard)
 
 TEST_F(Form2Test, PrintSendsCaptionAndTableInTheGridFont)
 {
-    ws.constancy().btnFreqTableClick(QStringLiteral("砂丘"), ConstancyOptions{});
+    ws.constancy().build(QStringLiteral("砂丘"), ConstancyOptions{});
     Zelkor::Test::PrintCapture capture;
     ui.answerPrinter(Zelkor::Test::capturingPrinter(&capture));
     QTest::mouseClick(in<QPushButton>(form2, "Btn_Print"), Qt::LeftButton);
@@ -184,7 +184,7 @@ TEST_F(Form2Test, ScoreTableHidesThePanelUntilTheNextConstancyTable)
     EXPECT_EQ(form2->grid()->grid()->colCount(), 5);
     EXPECT_EQ(showCaption(), QStringLiteral("スコア表を再表示する"));
 
-    ws.constancy().btnFreqTableClick(QStringLiteral("T"), ConstancyOptions{});
+    ws.constancy().build(QStringLiteral("T"), ConstancyOptions{});
     EXPECT_TRUE(form2->toolPanel()->isVisible());
     EXPECT_EQ(form2->grid()->grid()->colCount(), 3);
     EXPECT_EQ(showCaption(), QStringLiteral("常在度表を再表示する"));
@@ -192,7 +192,7 @@ TEST_F(Form2Test, ScoreTableHidesThePanelUntilTheNextConstancyTable)
 
 TEST_F(Form2Test, FilesThroughThePanelButtons)
 {
-    ws.constancy().btnFreqTableClick(QStringLiteral("砂丘常在度表"), ConstancyOptions{});
+    ws.constancy().build(QStringLiteral("砂丘常在度表"), ConstancyOptions{});
     const QString text = dir.path(QStringLiteral("t.txt"));
     const QString csv = dir.path(QStringLiteral("t.csv"));
     ui.answerFile(text);

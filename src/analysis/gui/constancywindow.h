@@ -18,7 +18,7 @@ class UserInterface;
 /// window, is created once and hidden and shown again with its grid kept. The tool bar prints,
 /// copies and closes; the tool panel Panel1 (shown with a constancy table only) changes the font
 /// and writes and reads the text and CSV files.
-class Form2 : public QWidget
+class ConstancyWindow : public QWidget
 {
     Q_OBJECT
 
@@ -28,8 +28,8 @@ public:
     static constexpr int InitialHeight = 513;
 
     /// A hidden window over model, asking through ui; both must outlive it.
-    Form2(FreqTableModel *model, UserInterface *ui, QWidget *parent = nullptr);
-    ~Form2() override;
+    ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidget *parent = nullptr);
+    ~ConstancyWindow() override;
 
     /// The grid FreqTable.
     GridWidget *grid() const { return m_grid; }

@@ -1,4 +1,4 @@
-#include "output/gui/paneltoprint.h"
+#include "output/gui/outputpanelwidget.h"
 
 #include "output/outputpanel.h"
 #include "platform/gui/floatingpanel.h"
@@ -74,7 +74,7 @@ void setSpin(QSpinBox *spin, const NumberField &field)
 
 } // namespace
 
-PanelToPrint::PanelToPrint(OutputPanel *panel, QWidget *parent)
+OutputPanelWidget::OutputPanelWidget(OutputPanel *panel, QWidget *parent)
     : QFrame(parent)
     , m_panel(panel)
     , m_heading(label(QStringLiteral("LabelOut"), QString(), this))
@@ -193,19 +193,19 @@ PanelToPrint::PanelToPrint(OutputPanel *panel, QWidget *parent)
     connect(m_directButtons, &QButtonGroup::idClicked, this, [this](int id) { m_panel->setDirection(id); });
     connect(m_methodButtons, &QButtonGroup::idClicked, this, [this](int id) { m_panel->setMethod(id); });
     for (QSpinBox *spin : {m_tn1, m_tn2, m_pn1, m_pn2})
-        connect(spin, &QSpinBox::editingFinished, this, &PanelToPrint::takeRanges);
-    connect(fontButton, &QPushButton::clicked, this, [this] { m_panel->btnFontClick(); });
-    connect(m_itemEdit, &QPushButton::clicked, this, [this] { m_panel->btnItemEdtClick(); });
+        connect(spin, &QSpinBox::editingFinished, this, &OutputPanelWidget::takeRanges);
+    connect(fontButton, &QPushButton::clicked, this, [this] { m_panel->choosePrintFont(); });
+    connect(m_itemEdit, &QPushButton::clicked, this, [this] { m_panel->renameItem(); });
     connect(m_toPrint, &QPushButton::clicked, this, [this] {
         takeRanges();
-        m_panel->btnToPrintClick();
+        m_panel->confirm();
     });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { m_panel->btnCancelPrintClick(); });
-    connect(m_panel, &OutputPanel::changed, this, &PanelToPrint::refresh);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_panel->cancel(); });
+    connect(m_panel, &OutputPanel::changed, this, &OutputPanelWidget::refresh);
     refresh();
 }
 
-void PanelToPrint::takeRanges()
+void OutputPanelWidget::takeRanges()
 {
     if (m_refreshing)
         return;
@@ -221,14 +221,14 @@ void PanelToPrint::takeRanges()
     }
 }
 
-bool PanelToPrint::eventFilter(QObject *watched, QEvent *event)
+bool OutputPanelWidget::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         for (int n = 1; n <= HeaderItems::Count; ++n) {
             if (watched != m_items[std::size_t(n)])
                 continue;
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            m_panel->chkBoxMouseDown(n, mouse->button() == Qt::RightButton);
+            m_panel->pressItem(n, mouse->button() == Qt::RightButton);
             // The right button picks the label; only the left one ticks.
             return mouse->button() == Qt::RightButton;
         }
@@ -236,7 +236,7 @@ bool PanelToPrint::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-void PanelToPrint::refresh()
+void OutputPanelWidget::refresh()
 {
     m_refreshing = true;
     const bool wasVisible = isVisible();

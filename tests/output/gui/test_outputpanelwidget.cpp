@@ -1,6 +1,6 @@
 // The output panel over the main window, offscreen: opened by the output commands, driven by
 // its controls, writing the text file.
-#include "output/gui/paneltoprint.h"
+#include "output/gui/outputpanelwidget.h"
 
 #include "output/sampletable.h"
 #include "platform/scripteduserinterface.h"
@@ -29,7 +29,7 @@ struct PanelToPrintTest : ::testing::Test
     ScriptedUserInterface ui;
     Workspace ws{&ui};
     MainWindow window{&ws};
-    PanelToPrint *panel = window.panelToPrint();
+    OutputPanelWidget *panel = window.outputPanelWidget();
 
     void SetUp() override
     {
