@@ -60,8 +60,8 @@ public:
     /// and highest cover characters seen; the range is shown only for the contents with cover.
     static QString cellText(ConstancyContent content, int n, int count, QChar low, QChar high);
 
-    /// Builds the constancy table of model into *out: caption title, the table's font, Panel1
-    /// shown, the label column and one column per group, the heading rows "　群落区分",
+    /// Builds the constancy table of model into *out: caption title, the table's font, the tool
+    /// panel shown, the label column and one column per group, the heading rows "　群落区分",
     /// "　測定数", "　平均種数", then every species row of the table (comment rows included).
     static void build(const TableModel &model, const ConstancyOptions &options,
                       const QString &title, FreqTableModel *out);

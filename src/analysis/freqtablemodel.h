@@ -12,9 +12,9 @@ namespace Zelkor {
 
 /// The contents of the second window (ConstancyWindow): its grid FreqTable with cells, sizes and fixed
 /// areas, the window caption (the title of the table shown), the grid's font, and whether the
-/// tool panel Panel1 shows. The grid holds either a constancy table (labels in column 0, one
-/// group per further column, rows 0..2 the group headings; Panel1 shown) or a reciprocal
-/// averaging score table (five columns, row 0 the headings; Panel1 hidden). It is not linked to
+/// tool panel shows. The grid holds either a constancy table (labels in column 0, one
+/// group per further column, rows 0..2 the group headings; tool panel shown) or a reciprocal
+/// averaging score table (five columns, row 0 the headings; tool panel hidden). It is not linked to
 /// the composition table.
 class FreqTableModel
 {
@@ -29,8 +29,8 @@ public:
     using TextWidth = std::function<int(const FontSpec &font, const QString &text)>;
 
     /// The window before it ever held a table: caption "常在度表", "ＭＳ 明朝" at 9 points, five
-    /// columns of width 40 and five rows of height 15, one fixed row, no fixed column, Panel1
-    /// shown.
+    /// columns of width 40 and five rows of height 15, one fixed row, no fixed column, the tool
+    /// panel shown.
     FreqTableModel();
 
     CellGrid &grid() { return m_grid; }
@@ -41,7 +41,7 @@ public:
     /// The grid's font.
     const FontSpec &font() const { return m_font; }
     void setFont(const FontSpec &font) { m_font = font; }
-    /// True while the tool panel Panel1 (font, text and CSV commands) shows: a constancy table.
+    /// True while the tool panel (font, text and CSV commands) shows: a constancy table.
     bool isToolPanelVisible() const { return m_toolPanelVisible; }
     void setToolPanelVisible(bool visible) { m_toolPanelVisible = visible; }
 
@@ -57,7 +57,7 @@ public:
     void applyFontSizes(const TextWidth &width);
 
     /// Replaces the contents by the score table of reciprocal averaging: caption "Reciprocal
-    /// Averaging Score", the font, Panel1 hidden, five columns (species name, score, nothing,
+    /// Averaging Score", the font, tool panel hidden, five columns (species name, score, nothing,
     /// relevé label, score) sized from the font's point size, headings in the fixed row 0, and
     /// the species and relevé lists from row 1 down, in the order given. Every other cell is
     /// empty.

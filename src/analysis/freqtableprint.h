@@ -17,7 +17,7 @@ public:
     /// Width of the label field.
     static constexpr int LabelBytes = 28;
 
-    /// The lines to print: the caption, then the grid. A constancy table (Panel1 shown) prints
+    /// The lines to print: the caption, then the grid. A constancy table (tool panel shown) prints
     /// each row as the label in 28 bytes and every group cell in columnBytes(); a score table
     /// prints the species name in 28 bytes, its score right-aligned in 5, three blanks, the
     /// relevé label in 7 and its score in 5.

@@ -11,7 +11,7 @@ class FreqTableModel;
 class TableModel;
 class UserInterface;
 
-/// The command "反復平均法で行列並べ替え" (Item_Recip): orders the species rows and relevé
+/// The menu command "反復平均法で行列並べ替え": orders the species rows and relevé
 /// columns of the whole table along its main gradient by reciprocal averaging. It converts the
 /// cells (relative class scores 1..10, or presence), iterates, shows both score lists in the
 /// second window in the table's order, and, when the user agrees, moves the rows and columns

@@ -24,21 +24,21 @@ public:
     struct RangePanel
     {
         bool visible = false;
-        /// Label13, the heading of the panel.
+        /// The heading of the panel.
         QString heading = QStringLiteral("並べ替え");
-        /// SN1 → SN2 (first and last relevé) and SS1 ↓ SS2 (first and last species) shown.
+        /// The fields of the first and last relevé and of the first and last species shown.
         bool releveFields = true;
         bool speciesFields = true;
-        /// GBox1, the sort direction, shown.
+        /// The choice of the sort direction shown.
         bool directionBox = true;
         int sn1 = 1;
         int sn2 = 1;
         int ss1 = 1;
         int ss2 = 1;
-        /// Upper bounds of SN1, SN2 and of SS1, SS2 (the lower bound is 1).
+        /// Upper bounds of the relevé fields and of the species fields (the lower bound is 1).
         int releveMax = 1;
         int speciesMax = 1;
-        /// RB_des ("多順", many first) rather than RB_asc ("少順"); kept from one use to the next.
+        /// "多順" (many first) rather than "少順"; kept from one use to the next.
         bool descending = true;
     };
 

@@ -69,8 +69,7 @@ public:
     bool hasOutput(int mode) const;
 
     // --- Commands --------------------------------------------------------------------------
-    /// The menu command of output mode 0..5: records the mode and prepares and shows the panel
-    /// (Get_PrintItems).
+    /// The menu command of output mode 0..5: records the mode and prepares and shows the panel.
     void openForOutput(int mode);
     /// Prepares the panel for the recorded mode and shows it: heading, title, item ticks (every
     /// item of the table's layout ticked again in modes 0..3, all greyed in modes 4 and 5), the

@@ -26,22 +26,22 @@ public:
     /// Sets these outputs as the routines of the panel's modes 0..3.
     void registerWith(OutputPanel &panel);
 
-    /// The text file in the publication layout (Output_TextFile): recomputes the frequencies,
+    /// The text file in the publication layout: recomputes the frequencies,
     /// asks for the file (and whether to replace an existing one), writes range. A failure is
     /// reported and leaves an existing file as it was. Returns whether a file was written.
     bool outputTextFile(const OutputRange &range);
 
-    /// The spreadsheet workbook (Output_ExcelFile): asks for the ".xlsx" file (and whether to
+    /// The spreadsheet workbook: asks for the ".xlsx" file (and whether to
     /// replace an existing one), recomputes the frequencies and writes range, with the progress
     /// in the work message's second line. A failure is reported and leaves an existing file as
     /// it was. Returns whether the workbook was written.
     bool outputWorkbook(const OutputRange &range);
 
-    /// The full print (OutPut_Printer): the print dialog, then the publication layout of range
+    /// The full print: the print dialog, then the publication layout of range
     /// in the print font, as many relevés across as the paper and the font allow. Returns
     /// whether the table was printed; a printer failure is reported.
     bool printTable(const OutputRange &range);
-    /// The simplified print (OutPut_Printer2): the print dialog, then the overview of range,
+    /// The simplified print: the print dialog, then the overview of range,
     /// one mark per relevé and species, in the print font. Returns whether it was printed.
     bool printSimpleTable(const OutputRange &range);
 

@@ -95,7 +95,7 @@ public:
     const SortAndHide &sortAndHide() const { return m_sortAndHide; }
 
 Q_SIGNALS:
-    /// The title, status panels or output enabling changed (UpdateStatus).
+    /// The title, status panels or output enabling changed.
     void statusChanged();
     /// A short note for the status bar (a search that found nothing).
     void statusMessage(const QString &text);

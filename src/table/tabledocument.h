@@ -71,7 +71,7 @@ public:
 Q_SIGNALS:
     /// Cells, sizes or the layout of the table changed; the grid must repaint.
     void tableChanged();
-    /// The title, the counts or a file name changed (UpdateStatus).
+    /// The title, the counts or a file name changed: the title bar and status bar show them anew.
     void statusChanged();
     /// A settings file was read: the window takes its size and position, the menu its check.
     void settingsRead();

@@ -1,5 +1,5 @@
 // The table file commands of the workspace: "現在の表を保存する", "保存した表を読込む" and
-// LoadTable with the settings file beside the table.
+// loading a table file with the settings file beside it.
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"

@@ -13,7 +13,7 @@ class FreqTableModel;
 class GridWidget;
 class UserInterface;
 
-/// The second window (class TForm2, default caption "常在度表"): the grid FreqTable over a
+/// The second window (default caption "常在度表"): the grid FreqTable over a
 /// FreqTableModel, with a constancy table or a score table. It stays over its parent, the main
 /// window, is created once and hidden and shown again with its grid kept. The tool bar prints,
 /// copies and closes; the tool panel Panel1 (shown with a constancy table only) changes the font

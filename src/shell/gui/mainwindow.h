@@ -63,7 +63,7 @@ public:
     void setUrlOpener(std::function<bool(const QUrl &)> opener) { m_openUrl = std::move(opener); }
 
 public Q_SLOTS:
-    /// Title, status panels and the enabling of the output commands (UpdateStatus).
+    /// Shows the title, the status panels and the enabling of the output commands anew.
     void updateStatus();
     /// Takes up the table's cells, sizes and font and repaints the grid.
     void tableChanged();
