@@ -141,7 +141,6 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
     const std::vector<ReleveGroup> groups = findGroups(model);
     const int groupCount = int(groups.size());
     const int speciesCount = std::max(model.speciesCount(), 0);
-    const int h = model.headerRows();
     const int size = model.tableFont().pointSize;
     const bool withCover = options.content == ConstancyContent::Classes5WithCover
                            || options.content == ConstancyContent::Classes10WithCover;
@@ -167,10 +166,10 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
 
     // The group of each grid column; -1 for the empty separator columns and the fixed columns.
     const int releves = std::max(model.releveCount(), 0);
-    std::vector<int> groupOfColumn(std::size_t(releves) + 4, -1);
+    std::vector<int> groupOfColumn(std::size_t(TableModel::releveColumn(releves)) + 1, -1);
     for (int j = 0; j < groupCount; ++j)
         for (int p = groups[std::size_t(j)].first; p <= groups[std::size_t(j)].last; ++p)
-            groupOfColumn[std::size_t(p) + 3] = j;
+            groupOfColumn[std::size_t(TableModel::releveColumn(p))] = j;
 
     const QString absent = options.blankEmpty ? QString() : kAbsent;
     std::vector<int> found(std::size_t(groupCount), 0);
@@ -182,7 +181,7 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
         std::fill(low.begin(), low.end(), QLatin1Char('5'));
         std::fill(high.begin(), high.end(), QLatin1Char('+'));
         // Only the cells that hold text are visited: an empty cell contributes nothing.
-        table.forEachInRow(h + s, [&](int col, const QString &text) {
+        table.forEachInRow(model.speciesRow(s), [&](int col, const QString &text) {
             if (col >= int(groupOfColumn.size()) || groupOfColumn[std::size_t(col)] < 0)
                 return;
             const std::size_t j = std::size_t(groupOfColumn[std::size_t(col)]);
@@ -200,7 +199,7 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
             }
         });
         const int row = s + 2;
-        grid.setCell(0, row, table.cell(2, h + s));
+        grid.setCell(0, row, table.cell(TableModel::NameColumn, model.speciesRow(s)));
         for (int j = 0; j < groupCount; ++j) {
             const int n = found[std::size_t(j)];
             grid.setCell(j + 1, row,

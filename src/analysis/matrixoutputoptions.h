@@ -11,7 +11,7 @@ class TableModel;
 struct Settings;
 
 /// What the output panel hands to the numeric matrix outputs: the title, the four output ranges
-/// (inclusive table positions: relevé i is grid column i + 3, species j grid row headerRows() + j),
+/// (inclusive table positions: relevé i is grid column releveColumn(i), species j grid row speciesRow(j)),
 /// the cover conversion method (0..6) and the orientation of the value matrix.
 struct MatrixOutputOptions
 {

@@ -15,7 +15,6 @@ namespace Zelkor {
 namespace {
 
 constexpr int kLabelBytes = 8;
-constexpr int kLabelRow = 2;
 
 bool isLeadByte(uchar b)
 {
@@ -56,9 +55,8 @@ std::vector<QByteArray> PCordMatrixWriter::shortLabels(const TableModel &model, 
     std::vector<QByteArray> labels(std::size_t(count) + 1);
     const int first = std::max(firstSpecies, 1);
     const int last = std::min(lastSpecies, count);
-    const int h = model.headerRows();
     for (int j = first; j <= last; ++j)
-        labels[std::size_t(j)] = Cp932::encodeLossy(Cp932::cutToBytes(model.grid().cell(2, j + h), kLabelBytes));
+        labels[std::size_t(j)] = Cp932::encodeLossy(Cp932::cutToBytes(model.grid().cell(TableModel::NameColumn, model.speciesRow(j)), kLabelBytes));
 
     // Each label numbers the later labels equal to it; a label changed so is not compared with
     // the earlier ones again.
@@ -107,7 +105,6 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         return false;
     }
     const CellGrid &grid = model.grid();
-    const int h = model.headerRows();
     const std::vector<int> releves = options.listedReleves(model);
     const std::vector<int> species = options.listedSpecies(model);
     const std::vector<QByteArray> labels = shortLabels(model, options.firstSpecies, options.lastSpecies);
@@ -116,7 +113,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
     std::vector<int> speciesIndex;
     speciesIndex.reserve(species.size());
     for (int j : species)
-        speciesIndex.push_back(model.speciesIndexAt(j + h));
+        speciesIndex.push_back(model.speciesIndexAt(model.speciesRow(j)));
 
     {
         TextFileWriter out(fileName);
@@ -136,7 +133,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         std::vector<int> releveIndex;
         releveIndex.reserve(releves.size());
         for (int i : releves)
-            releveIndex.push_back(model.releveIndexAt(i + 3));
+            releveIndex.push_back(model.releveIndexAt(TableModel::releveColumn(i)));
         const MatrixValues values(model, options.method, releveIndex, speciesIndex, false);
         QByteArray line;
         for (std::size_t k = 0; k < releves.size(); ++k) {
@@ -148,7 +145,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
                     return false;
                 }
             }
-            out.write(Csv::field(grid.cell(releves[k] + 3, kLabelRow)));
+            out.write(Csv::field(grid.cell(TableModel::releveColumn(releves[k]), TableModel::LabelRow)));
             line.clear();
             values.appendReleveLine(line, k);
             out.writeBytes(line + "\r\n");
@@ -166,7 +163,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
     }
     for (int j = 1; j <= model.speciesCount(); ++j) {
         list.writeBytes(labels[std::size_t(j)] + ' ');
-        list.writeLine(grid.cell(2, j + h));
+        list.writeLine(grid.cell(TableModel::NameColumn, model.speciesRow(j)));
     }
     if (!list.commit()) {
         m_error = list.errorString();

@@ -12,8 +12,6 @@ namespace Zelkor {
 
 namespace {
 
-// The label row of the relevés (the header item after item 1), as the matrices use it.
-constexpr int kLabelRow = 2;
 // The new order of positions 1..n (as 0-based offsets from the first): the scored ones in the
 // order of the exchange sort of their scores, then the others in their order.
 std::vector<int> sortedPositions(const std::vector<float> &scores, const std::vector<bool> &scored, int n)
@@ -147,18 +145,17 @@ void RecipCommand::buildScoreTable(const TableModel &model, const ReciprocalAver
                                    FreqTableModel *freqTable)
 {
     const CellGrid &grid = model.grid();
-    const int h = model.headerRows();
     std::vector<FreqTableModel::ScoreRow> species;
     species.reserve(std::size_t(std::max(model.speciesCount(), 0)));
     for (int k = 1; k <= model.speciesCount(); ++k) {
         const bool scored = std::size_t(k) < scores.speciesScored.size() && scores.speciesScored[std::size_t(k)];
-        species.push_back({grid.cell(2, h + k), scored ? scoreText(scores.speciesScores[std::size_t(k)]) : QString()});
+        species.push_back({grid.cell(TableModel::NameColumn, model.speciesRow(k)), scored ? scoreText(scores.speciesScores[std::size_t(k)]) : QString()});
     }
     std::vector<FreqTableModel::ScoreRow> releves;
     releves.reserve(std::size_t(std::max(model.releveCount(), 0)));
     for (int r = 1; r <= model.releveCount(); ++r) {
         const bool scored = std::size_t(r) < scores.releveScored.size() && scores.releveScored[std::size_t(r)];
-        releves.push_back({grid.cell(r + 3, kLabelRow), scored ? scoreText(scores.releveScores[std::size_t(r)]) : QString()});
+        releves.push_back({grid.cell(TableModel::releveColumn(r), TableModel::LabelRow), scored ? scoreText(scores.releveScores[std::size_t(r)]) : QString()});
     }
     freqTable->setScoreTable(model.tableFont(), species, releves);
 }
@@ -167,7 +164,6 @@ void RecipCommand::reorderTable(TableModel &model, const ReciprocalAveraging::Re
 {
     const int species = std::min(model.speciesCount(), int(scores.speciesScored.size()) - 1);
     const int releves = std::min(model.releveCount(), int(scores.releveScored.size()) - 1);
-    const int h = model.headerRows();
     bool moved = false;
 
     if (ui)
@@ -176,9 +172,9 @@ void RecipCommand::reorderTable(TableModel &model, const ReciprocalAveraging::Re
         std::vector<int> order = sortedPositions(scores.speciesScores, scores.speciesScored, species);
         if (!isIdentity(order)) {
             for (int &row : order)
-                row += h + 1;
+                row += model.speciesRow(1);
             // Rows keep their heights by place: a row hidden before stays hidden at its place.
-            model.grid().permuteRows(h + 1, order, false);
+            model.grid().permuteRows(model.speciesRow(1), order, false);
             moved = true;
         }
     }
@@ -190,8 +186,8 @@ void RecipCommand::reorderTable(TableModel &model, const ReciprocalAveraging::Re
         std::vector<int> order = sortedPositions(scores.releveScores, scores.releveScored, releves);
         if (!isIdentity(order)) {
             for (int &col : order)
-                col += 4;
-            model.grid().permuteColumns(4, order, false);
+                col += TableModel::FirstReleveColumn;
+            model.grid().permuteColumns(TableModel::FirstReleveColumn, order, false);
             moved = true;
         }
     }

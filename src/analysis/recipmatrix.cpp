@@ -99,7 +99,6 @@ RecipMatrix RecipMatrix::fromTable(const TableModel &model, int method, Feedback
 {
     const int releves = std::max(model.releveCount(), 0);
     const int species = std::max(model.speciesCount(), 0);
-    const int h = model.headerRows();
     const CoverTable &cover = model.coverData();
 
     // The species rows of each species index: firstRow[index], then nextRow[row] ... (an index
@@ -109,7 +108,7 @@ RecipMatrix RecipMatrix::fromTable(const TableModel &model, int method, Feedback
     std::vector<int> firstRow(std::size_t(maxIndex) + 1, 0);
     std::vector<int> nextRow(std::size_t(species) + 1, 0);
     for (int k = species; k >= 1; --k) {
-        const int index = model.speciesIndexAt(h + k);
+        const int index = model.speciesIndexAt(model.speciesRow(k));
         if (index >= 1 && index <= maxIndex) {
             nextRow[std::size_t(k)] = firstRow[std::size_t(index)];
             firstRow[std::size_t(index)] = k;
@@ -117,7 +116,7 @@ RecipMatrix RecipMatrix::fromTable(const TableModel &model, int method, Feedback
     }
     std::vector<int> releveIndex(std::size_t(releves) + 1, -1);
     for (int r = 1; r <= releves; ++r)
-        releveIndex[std::size_t(r)] = model.releveIndexAt(r + 3);
+        releveIndex[std::size_t(r)] = model.releveIndexAt(TableModel::releveColumn(r));
 
     // The table is read twice, counting, then placing the cells; the first reading keeps the
     // converted value of every cell for the second. The progress follows the first.

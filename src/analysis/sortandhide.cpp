@@ -175,8 +175,8 @@ void SortAndHide::rangeReleased(int left, int top, int right, int bottom)
     if (!m_awaitingDrag || !m_rangeMode.selectsRange())
         return;
     const int h = m_model->headerRows();
-    m_panel.sn1 = left - 3;
-    m_panel.sn2 = right - 3;
+    m_panel.sn1 = TableModel::releveOfColumn(left);
+    m_panel.sn2 = TableModel::releveOfColumn(right);
     m_panel.ss1 = top - h;
     m_panel.ss2 = bottom - h;
     Q_EMIT mouseModeRequested(false);

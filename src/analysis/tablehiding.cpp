@@ -8,7 +8,6 @@ namespace Zelkor {
 
 namespace {
 // The first relevé column of the grid.
-constexpr int kFirstReleveColumn = 4;
 // A hidden row or column takes no room at all; height 0 leaves its grid line.
 constexpr int kHidden = -1;
 } // namespace
@@ -21,17 +20,17 @@ void TableHiding::hideTableRC(TableModel &model, int c1, int c2, int r1, int r2)
     r1 = std::max(r1, 1);
     r2 = std::min(r2, grid.rowCount() - 1 - h);
     c1 = std::max(c1, 1);
-    c2 = std::min(c2, grid.colCount() - kFirstReleveColumn);
+    c2 = std::min(c2, TableModel::releveOfColumn(grid.colCount() - 1));
     if (r2 - r1 >= 2) {
-        grid.setRowHeight(r1 + h, 1);
+        grid.setRowHeight(model.speciesRow(r1), 1);
         for (int r = r1 + 1; r <= r2 - 1; ++r)
-            grid.setRowHeight(r + h, kHidden);
-        grid.setRowHeight(r2 + h, 0);
+            grid.setRowHeight(model.speciesRow(r), kHidden);
+        grid.setRowHeight(model.speciesRow(r2), 0);
     }
     if (c2 - c1 >= 2) {
-        grid.setColWidth(c1 + 3, 1);
+        grid.setColWidth(TableModel::releveColumn(c1), 1);
         for (int c = c1 + 1; c <= c2; ++c)
-            grid.setColWidth(c + 3, kHidden);
+            grid.setColWidth(TableModel::releveColumn(c), kHidden);
     }
 }
 
@@ -41,9 +40,9 @@ void TableHiding::showAllRC(TableModel &model)
     // hide leave their sizes behind at the end of the table: those come back too, so that a
     // species or relevé put there later is never out of sight.
     CellGrid &grid = model.grid();
-    for (int r = model.headerRows() + 1; r < grid.rowCount(); ++r)
+    for (int r = model.speciesRow(1); r < grid.rowCount(); ++r)
         grid.setRowHeight(r, grid.defaultRowHeight());
-    for (int c = kFirstReleveColumn; c < grid.colCount(); ++c)
+    for (int c = TableModel::FirstReleveColumn; c < grid.colCount(); ++c)
         grid.setColWidth(c, grid.defaultColWidth());
 }
 

@@ -43,11 +43,11 @@ void TableSort::sortPlants(TableModel &model, int s1, int s2, bool descending)
     s2 = std::min(s2, model.speciesCount());
     if (s1 < s2) {
         CellGrid &grid = model.grid();
-        const int first = s1 + model.headerRows();
+        const int first = model.speciesRow(s1);
         std::vector<QString> keys;
         keys.reserve(std::size_t(s2 - s1 + 1));
-        for (int g = first; g <= s2 + model.headerRows(); ++g)
-            keys.push_back(grid.cell(3, g));
+        for (int g = first; g <= model.speciesRow(s2); ++g)
+            keys.push_back(grid.cell(TableModel::FrequencyColumn, g));
         std::vector<int> order = stableOrder(keys, descending);
         for (int &k : order)
             k += first;
@@ -66,12 +66,11 @@ void TableSort::sortReleve(TableModel &model, int s1, int s2, bool descending)
     s2 = std::min(s2, model.releveCount());
     if (s1 < s2) {
         CellGrid &grid = model.grid();
-        const int first = s1 + 3;
-        const int h = model.headerRows();
+        const int first = TableModel::releveColumn(s1);
         std::vector<QString> keys;
         keys.reserve(std::size_t(s2 - s1 + 1));
-        for (int g = first; g <= s2 + 3; ++g)
-            keys.push_back(grid.cell(g, h));
+        for (int g = first; g <= TableModel::releveColumn(s2); ++g)
+            keys.push_back(grid.cell(g, model.speciesNumberRow()));
         std::vector<int> order = stableOrder(keys, descending);
         for (int &k : order)
             k += first;

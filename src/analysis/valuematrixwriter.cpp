@@ -9,29 +9,21 @@
 
 namespace Zelkor {
 
-namespace {
-
-// The grid row that labels the relevés: the header-item row after the running numbers.
-constexpr int kLabelRow = 2;
-
-} // namespace
-
 bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions &options,
                               const QString &fileName, Feedback *feedback)
 {
     m_error.clear();
     const CellGrid &grid = model.grid();
-    const int h = model.headerRows();
     const std::vector<int> releves = options.listedReleves(model);
     const std::vector<int> species = options.listedSpecies(model);
     std::vector<int> releveIndex;
     releveIndex.reserve(releves.size());
     for (int i : releves)
-        releveIndex.push_back(model.releveIndexAt(i + 3));
+        releveIndex.push_back(model.releveIndexAt(TableModel::releveColumn(i)));
     std::vector<int> speciesIndex;
     speciesIndex.reserve(species.size());
     for (int j : species)
-        speciesIndex.push_back(model.speciesIndexAt(j + h));
+        speciesIndex.push_back(model.speciesIndexAt(model.speciesRow(j)));
 
     TextFileWriter out(fileName);
     if (!out.open()) {
@@ -44,7 +36,7 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
     QByteArray line;
     if (speciesRows) {
         for (int i : releves)
-            header += QLatin1Char(',') + Csv::field(grid.cell(i + 3, kLabelRow));
+            header += QLatin1Char(',') + Csv::field(grid.cell(TableModel::releveColumn(i), TableModel::LabelRow));
         out.writeLine(header);
         std::size_t next = 0;
         for (int j = options.firstSpeciesIn(model); j <= options.lastSpeciesIn(model); ++j) {
@@ -55,14 +47,14 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
             }
             if (next >= species.size() || species[next] != j)
                 continue;
-            out.write(Csv::quoted(trimBlanks(grid.cell(2, j + h))));
+            out.write(Csv::quoted(trimBlanks(grid.cell(TableModel::NameColumn, model.speciesRow(j)))));
             line.clear();
             values.appendSpeciesLine(line, next++);
             out.writeBytes(line + "\r\n");
         }
     } else {
         for (int j : species)
-            header += QLatin1Char(',') + Csv::quoted(trimBlanks(grid.cell(2, j + h)));
+            header += QLatin1Char(',') + Csv::quoted(trimBlanks(grid.cell(TableModel::NameColumn, model.speciesRow(j))));
         out.writeLine(header);
         std::size_t next = 0;
         for (int i = options.firstReleveIn(model); i <= options.lastReleveIn(model); ++i) {
@@ -73,7 +65,7 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
             }
             if (next >= releves.size() || releves[next] != i)
                 continue;
-            out.write(Csv::field(grid.cell(i + 3, kLabelRow)));
+            out.write(Csv::field(grid.cell(TableModel::releveColumn(i), TableModel::LabelRow)));
             line.clear();
             values.appendReleveLine(line, next++);
             out.writeBytes(line + "\r\n");

@@ -217,9 +217,8 @@ public:
     explicit SpeciesRows(const TableModel &model)
     {
         // Going upwards, the first row of a name is inserted last and wins.
-        const int H = model.headerRows();
         for (int k = model.speciesCount(); k >= 1; --k)
-            m_rows.insert(model.grid().cell(2, H + k), k);
+            m_rows.insert(model.grid().cell(TableModel::NameColumn, model.speciesRow(k)), k);
     }
     int find(const QString &name) const { return m_rows.value(name, 0); }
     void add(const QString &name, int k)
@@ -255,7 +254,7 @@ QString storableText(const QString &text, bool *mended)
     return out;
 }
 
-// Writes the relevé read last (database record recNo) as table column pcol + 3. On failure (the
+// Writes the relevé read last (database record recNo) as relevé pcol of the table. On failure (the
 // table cannot grow) the relevé's cells, codes and the species rows it appended are taken out
 // again, so the table is as before the call. What the table cannot hold is mended or left out
 // and told to note.
@@ -265,16 +264,15 @@ bool putTable(TableModel &model, const VegDatabase &db, CommonNames &names, Spec
     if (pcol > model.maxReleves() && !model.addCol(pcol))
         return false;
     CellGrid &grid = model.grid();
-    const int c = pcol + 3;
+    const int c = TableModel::releveColumn(pcol);
     const int r = model.releveIndexAt(c);
     if (r < 1)
         return false;
-    const int H = model.headerRows();
 
     // Each value goes into the header row of its item, whatever order the rows are in.
-    for (int row = 2; row < H; ++row) {
+    for (int row = TableModel::LabelRow; row < model.headerRows(); ++row) {
         bool isNumber = false;
-        const int k = grid.cell(0, row).left(4).toInt(&isNumber);
+        const int k = grid.cell(TableModel::IndexColumn, row).left(4).toInt(&isNumber);
         if (!isNumber || k < 2 || k > HeaderItems::Count)
             continue;
         bool mended = false;
@@ -318,21 +316,21 @@ bool putTable(TableModel &model, const VegDatabase &db, CommonNames &names, Spec
             if (k > model.maxSpecies() && !model.addRow(k)) {
                 // Take the partly written relevé out again.
                 for (int q = speciesBefore + 1; q <= model.speciesCount(); ++q) {
-                    rows.remove(grid.cell(2, H + q), q);
-                    grid.setCell(2, H + q, QString());
+                    rows.remove(grid.cell(TableModel::NameColumn, model.speciesRow(q)), q);
+                    grid.setCell(TableModel::NameColumn, model.speciesRow(q), QString());
                 }
                 grid.clearColumn(c);
-                grid.setCell(c, 0, QString::number(r));
+                grid.setCell(c, TableModel::IndexRow, QString::number(r));
                 model.coverData().clearReleve(r);
                 model.setSpeciesCount(speciesBefore);
                 return false;
             }
-            grid.setCell(2, H + k, name);
+            grid.setCell(TableModel::NameColumn, model.speciesRow(k), name);
             rows.add(name, k);
             model.setSpeciesCount(k);
         }
-        grid.setCell(c, H + k, dataToCellText(entry.dby));
-        const int s = model.speciesIndexAt(H + k);
+        grid.setCell(c, model.speciesRow(k), dataToCellText(entry.dby));
+        const int s = model.speciesIndexAt(model.speciesRow(k));
         if (s >= 1)
             model.coverData().set(r, s, entry.dby);
     }

@@ -19,7 +19,7 @@ SiteExport::SiteExport(const TableModel &model, const QString *tableTitle, UserI
 int SiteExport::rowOfItem(int n) const
 {
     for (int q = 1; q < m_model.headerRows(); ++q)
-        if (TableModel::indexFromText(m_model.grid().cell(0, q)) == n)
+        if (TableModel::indexFromText(m_model.grid().cell(TableModel::IndexColumn, q)) == n)
             return q;
     return -1;
 }
@@ -33,15 +33,15 @@ QStringList SiteExport::plotDataLines() const
 {
     // Row 1 (the running numbers) is left out; row 2 is written even when it is the
     // species-number row of a layout with item 1 alone.
-    const int last = std::max(2, m_model.headerRows() - 1);
+    const int last = std::max(int(TableModel::LabelRow), m_model.headerRows() - 1);
     auto line = [&](int c) {
         QStringList fields;
-        for (int q = 2; q <= last; ++q)
+        for (int q = TableModel::LabelRow; q <= last; ++q)
             fields << Csv::field(value(c, q));
         return fields.join(QLatin1Char(','));
     };
-    QStringList lines{line(2)};
-    for (int c = 4; c <= m_model.releveCount() + 3; ++c)
+    QStringList lines{line(TableModel::NameColumn)};
+    for (int c = TableModel::FirstReleveColumn; c <= TableModel::releveColumn(m_model.releveCount()); ++c)
         lines << line(c);
     return lines;
 }
@@ -61,13 +61,13 @@ bool SiteExport::gpsPotLines(QStringList *lines) const
     const QString zeros = QStringLiteral("00000000");
     lines->clear();
     *lines << QStringLiteral("DAT=WGS84/WGS84/0.000/0.00000000/0/0/0 ");
-    for (int c = 4; c <= m_model.releveCount() + 3; ++c) {
+    for (int c = TableModel::FirstReleveColumn; c <= TableModel::releveColumn(m_model.releveCount()); ++c) {
         QString lat = value(c, latRow) + zeros;
         // A two-digit degree becomes three digits like the longitude's.
         if (!lat.startsWith(QLatin1Char('0')))
             lat.prepend(QLatin1Char('0'));
         const QString lon = value(c, lonRow) + zeros;
-        *lines << QStringLiteral("ORD=POI/tex=") + value(c, 2) + QStringLiteral("/ido=") + dms(lat)
+        *lines << QStringLiteral("ORD=POI/tex=") + value(c, TableModel::LabelRow) + QStringLiteral("/ido=") + dms(lat)
                       + QStringLiteral("/kei=") + dms(lon) + QStringLiteral("/alt=+") + value(c, altRow)
                       + QStringLiteral("/col=12");
     }
@@ -82,7 +82,7 @@ bool SiteExport::meshDataLines(QStringList *lines) const
         return false;
     lines->clear();
     *lines << *m_tableTitle;
-    for (int c = 4; c <= m_model.releveCount() + 3; ++c) {
+    for (int c = TableModel::FirstReleveColumn; c <= TableModel::releveColumn(m_model.releveCount()); ++c) {
         // Hundreds of metres, truncated toward zero, in at least two characters; "99" when the
         // altitude is no whole number.
         bool ok = false;
@@ -91,7 +91,7 @@ bool SiteExport::meshDataLines(QStringList *lines) const
                                          : QStringLiteral("99");
         const QString mesh = value(c, meshRow);
         if (mesh.size() > 3)
-            *lines << mesh + QLatin1Char('.') + altitudeClass + QStringLiteral("; ") + value(c, 2);
+            *lines << mesh + QLatin1Char('.') + altitudeClass + QStringLiteral("; ") + value(c, TableModel::LabelRow);
     }
     return true;
 }

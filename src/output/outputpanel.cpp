@@ -129,7 +129,7 @@ void OutputPanel::prepareForOutput()
         // Every item of the table's layout is ticked again, whatever was ticked before.
         const CellGrid &grid = m_model.grid();
         for (int q = 1; q < m_model.headerRows(); ++q) {
-            const int n = TableModel::indexFromText(grid.cell(0, q));
+            const int n = TableModel::indexFromText(grid.cell(TableModel::IndexColumn, q));
             if (n >= 1 && n <= HeaderItems::Count) {
                 m_items[n].layout = true;
                 m_items[n].selected = true;

@@ -105,7 +105,7 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     auto labelField = [](const QString &label) { return label.leftJustified(kLabelWidth, QLatin1Char(' '), true); };
     // Relevé columns outside the table have no cells.
     auto cell = [&](int releve, int row) {
-        return releve >= 1 && releve <= m_model.releveCount() && row >= 0 ? grid.cell(releve + 3, row) : QString();
+        return releve >= 1 && releve <= m_model.releveCount() && row >= 0 ? grid.cell(TableModel::releveColumn(releve), row) : QString();
     };
 
     sink.writeLine(QString());
@@ -122,7 +122,7 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     // The relevé numbers, two characters on each of four lines, from the row that holds item 2.
     int numberRow = -1;
     for (int q = 1; q < headerRows; ++q) {
-        if (TableModel::indexFromText(grid.cell(0, q)) == kReleveNumberItem) {
+        if (TableModel::indexFromText(grid.cell(TableModel::IndexColumn, q)) == kReleveNumberItem) {
             numberRow = q;
             break;
         }
@@ -141,10 +141,10 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     for (int j = first; j <= last; ++j) {
         if (feedback && feedback->isCanceled())
             return;
-        const int row = headerRows + j;
+        const int row = m_model.speciesRow(j);
         line.clear();
         if (firstPage) {
-            line = Cp932::cutToBytes(grid.cell(2, row), kNameBytes);
+            line = Cp932::cutToBytes(grid.cell(TableModel::NameColumn, row), kNameBytes);
             line += QString(kLabelWidth - Cp932::byteCount(line), QLatin1Char(' '));
         }
         for (int i = p1; i <= p2; ++i) {

@@ -149,7 +149,7 @@ void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastS
     for (int i = range.firstReleve; i <= range.lastReleve; ++i) {
         Context::Releve r;
         if (i >= 1 && i <= releveCount) {
-            r.index = m_model.releveIndexAt(i + 3);
+            r.index = m_model.releveIndexAt(TableModel::releveColumn(i));
             r.species = m_model.releveSpCount(i);
             cover.forEachInReleve(r.index, [&](int s, const ByteDataSet &codes) {
                 if (s <= 0 || std::size_t(s) >= layersOfIndex.size())
@@ -162,18 +162,17 @@ void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastS
         context.releves.push_back(r);
     }
 
-    const int headerRows = m_model.headerRows();
     const int first = std::max(firstSpecies, 1);
     const int last = std::min(lastSpecies, m_model.speciesCount());
     for (int j = first; j <= last; ++j) {
         Context::SpeciesRow row;
         row.row = j;
-        row.index = m_model.speciesIndexAt(headerRows + j);
+        row.index = m_model.speciesIndexAt(m_model.speciesRow(j));
         row.freq = m_model.speciesFreq(j);
         if (row.index > 0 && std::size_t(row.index) < layersOfIndex.size())
             row.layers = layersOfIndex[std::size_t(row.index)];
         if (row.freq > 0) {
-            const QString name = Cp932::cutToBytes(m_model.grid().cell(2, headerRows + j), kNameBytes);
+            const QString name = Cp932::cutToBytes(m_model.grid().cell(TableModel::NameColumn, m_model.speciesRow(j)), kNameBytes);
             row.nameField = name + QString(kNameBytes - Cp932::byteCount(name), QLatin1Char(' '));
         }
         context.species.push_back(std::move(row));
@@ -227,7 +226,7 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
     // The selected header items, each from the row that holds its number.
     std::vector<int> rowOfItem(HeaderItems::Count + 1, -1);
     for (int q = 1; q < headerRows; ++q) {
-        const int n = TableModel::indexFromText(grid.cell(0, q));
+        const int n = TableModel::indexFromText(grid.cell(TableModel::IndexColumn, q));
         if (n >= 1 && n <= HeaderItems::Count && rowOfItem[std::size_t(n)] < 0)
             rowOfItem[std::size_t(n)] = q;
     }
@@ -236,7 +235,7 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
         if (!item.layout || !item.selected)
             continue;
         // Item 30 prints the species numbers counted in the table, not the stored values.
-        const int r = n == HeaderItems::Count ? headerRows : rowOfItem[std::size_t(n)];
+        const int r = n == HeaderItems::Count ? m_model.speciesNumberRow() : rowOfItem[std::size_t(n)];
         const int valueWidth = n <= 7 ? 8 : 4;
         const int lines = n <= 7 ? 2 : 1;
         for (int part = 0; part < lines; ++part) {
@@ -244,7 +243,7 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
             if (firstPage)
                 line += part == 0 ? labelField(item.label) : QString(kLabelWidth, QLatin1Char(' '));
             for (int i = p1; i <= p2; ++i) {
-                const QString value = r > 0 ? grid.cell(i + 3, r) : QString();
+                const QString value = r > 0 ? grid.cell(TableModel::releveColumn(i), r) : QString();
                 line += QLatin1Char(' ');
                 line += (value + QString(valueWidth, QLatin1Char(' '))).mid(4 * part, 4);
             }
@@ -261,7 +260,7 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
             return;
         if (row.freq == 0) {
             // A comment row, or a species in no relevé: its text on the first page only.
-            sink.writeLine(p1 == firstReleve ? grid.cell(2, headerRows + row.row) : QString());
+            sink.writeLine(p1 == firstReleve ? grid.cell(TableModel::NameColumn, m_model.speciesRow(row.row)) : QString());
             continue;
         }
         if (row.freq == 1 && m_options.oneTimeApart)
@@ -316,7 +315,6 @@ void TableLayout::printOneTimeSp(LineSink &sink, const Context &context) const
 
     // The relevés of the output range, numbered as in the body.
     const OutputRange &range = m_options.range;
-    const int headerRows = m_model.headerRows();
     int c = range.firstReleve - 1;
     std::vector<std::pair<int, ByteDataSet>> found;
     for (int i = range.firstReleve; i <= range.lastReleve; ++i) {
@@ -333,7 +331,7 @@ void TableLayout::printOneTimeSp(LineSink &sink, const Context &context) const
         std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         QString line = QStringLiteral("No.") + QString::number(c);
         for (const auto &[row, codes] : found) {
-            line += QStringLiteral(", ") + trimBlanks(m_model.grid().cell(2, headerRows + row));
+            line += QStringLiteral(", ") + trimBlanks(m_model.grid().cell(TableModel::NameColumn, m_model.speciesRow(row)));
             for (int k = 0; k < 7; ++k) {
                 const quint8 code = codes[std::size_t(k)];
                 if (code == 0)

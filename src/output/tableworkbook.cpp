@@ -51,7 +51,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
     const CellGrid &grid = m_model.grid();
     const int headerRows = m_model.headerRows();
     auto releveCell = [&](int i, int row) {
-        return i >= 1 && i <= releveCount && row >= 0 ? grid.cell(i + 3, row) : QString();
+        return i >= 1 && i <= releveCount && row >= 0 ? grid.cell(TableModel::releveColumn(i), row) : QString();
     };
 
     XlsxWorkbook book;
@@ -67,13 +67,13 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         ++sheetRow;
         if (feedback)
             feedback->setProgress(1);
-        book.setValue(sheetRow, 1, grid.cell(2, 1));
+        book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, TableModel::NumberRow));
         for (int i = firstReleve; i <= lastReleve; ++i)
             book.setValue(sheetRow, i + 2, i);
     }
     std::vector<int> rowOfItem(HeaderItems::Count + 1, -1);
     for (int q = 1; q < headerRows; ++q) {
-        const int n = TableModel::indexFromText(grid.cell(0, q));
+        const int n = TableModel::indexFromText(grid.cell(TableModel::IndexColumn, q));
         if (n >= 1 && n <= HeaderItems::Count && rowOfItem[std::size_t(n)] < 0)
             rowOfItem[std::size_t(n)] = q;
     }
@@ -84,7 +84,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         ++sheetRow;
         if (feedback)
             feedback->setProgress(n);
-        book.setValue(sheetRow, 1, grid.cell(2, r));
+        book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, r));
         for (int i = firstReleve; i <= lastReleve; ++i)
             book.setValue(sheetRow, i + 2, releveCell(i, r));
     }
@@ -93,9 +93,9 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
     if (feedback)
         feedback->setProgress(HeaderItems::Count);
     const int row30 = rowOfItem[HeaderItems::Count];
-    book.setValue(sheetRow, 1, row30 > 0 ? grid.cell(2, row30) : m_items[HeaderItems::Count].label);
+    book.setValue(sheetRow, 1, row30 > 0 ? grid.cell(TableModel::NameColumn, row30) : m_items[HeaderItems::Count].label);
     for (int i = firstReleve; i <= lastReleve; ++i)
-        book.setValue(sheetRow, i + 2, releveCell(i, headerRows));
+        book.setValue(sheetRow, i + 2, releveCell(i, m_model.speciesNumberRow()));
 
     // The codes of the range by species index: relevé positions in increasing order.
     struct Entry
@@ -107,7 +107,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
     for (int i = firstReleve; i <= lastReleve; ++i) {
         if (i < 1 || i > releveCount)
             continue;
-        m_model.coverData().forEachInReleve(m_model.releveIndexAt(i + 3), [&](int s, const ByteDataSet &codes) {
+        m_model.coverData().forEachInReleve(m_model.releveIndexAt(TableModel::releveColumn(i)), [&](int s, const ByteDataSet &codes) {
             if (s > 0 && std::size_t(s) < bySpecies.size())
                 bySpecies[std::size_t(s)].push_back(Entry{i, codes});
         });
@@ -122,7 +122,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
     const int lastSpecies = std::min(range.lastSpecies, m_model.speciesCount());
     QString text;
     for (int j = firstSpecies; j <= lastSpecies && !book.failed(); ++j) {
-        const int row = headerRows + j;
+        const int row = m_model.speciesRow(j);
         ++sheetRow;
         if (feedback) {
             feedback->setProgress(sheetRow);
@@ -152,7 +152,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
             return out;
         };
 
-        book.setValue(sheetRow, 1, grid.cell(2, row));
+        book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, row));
         book.setVerticalAlignmentTop(sheetRow, 1);
         book.setValue(sheetRow, 2, joined([&](int k) { return m_options.layerNames.mid(2 * k, 2).leftJustified(2); }));
         // A relevé without the species shows the text of code 0 in each of its layers.
@@ -173,7 +173,8 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         if (frequency) {
             // The relevés of the range the species is found in, counted as the table counts its
             // frequencies: a count of the whole table over the range's relevés could pass 100 %.
-            const int found = grid.countInRow(row, std::max(firstReleve, 1) + 3, std::min(lastReleve, releveCount) + 3);
+            const int found = grid.countInRow(row, TableModel::releveColumn(std::max(firstReleve, 1)),
+                                            TableModel::releveColumn(std::min(lastReleve, releveCount)));
             const int percent = TableLayout::roundedPercent(found, releves);
             book.setValue(sheetRow, lastReleve + 3, QString::number(percent).rightJustified(4, QLatin1Char(' ')));
             book.setHorizontalAlignmentCenter(sheetRow, lastReleve + 3);

@@ -3,8 +3,9 @@
 namespace Zelkor {
 
 /// The part of the table an output covers: relevés as table column numbers (relevé i is grid
-/// column i + 3) and species as table row numbers (species j is grid row HeaderRows + j), both
-/// 1-based and inclusive. A range given backwards (first after last) covers nothing.
+/// column TableModel::releveColumn(i)) and species as table row numbers (species j is grid row
+/// TableModel::speciesRow(j)), both 1-based and inclusive. A range given backwards (first after
+/// last) covers nothing.
 struct OutputRange
 {
     int firstReleve = 1;

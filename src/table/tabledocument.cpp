@@ -37,13 +37,13 @@ void TableDocument::reNewTable()
     // New labels of the header rows of a table change what is saved with it.
     QStringList labels;
     for (int q = 1; q < m_model.headerRows(); ++q)
-        labels << m_model.grid().cell(2, q);
+        labels << m_model.grid().cell(TableModel::NameColumn, q);
     const bool hadRows = m_model.releveCount() > 0 || m_model.speciesCount() > 0;
     m_model.setTableFont(m_settings.tableFont);
     m_model.reNewTable(m_items);
     if (hadRows) {
         for (int q = 1; q < m_model.headerRows(); ++q)
-            if (q > labels.size() || labels.at(q - 1) != m_model.grid().cell(2, q))
+            if (q > labels.size() || labels.at(q - 1) != m_model.grid().cell(TableModel::NameColumn, q))
                 m_model.setModified(true);
     }
     Q_EMIT tableChanged();

@@ -58,24 +58,26 @@ bool askAbout(UserInterface &ui, const TintHook &tint, EditTarget target, const 
 
 bool TableEditing::canDeleteRow(const TableModel &model, int row)
 {
-    const int h = model.headerRows();
-    return row > h && row <= h + model.speciesCount() && row < model.grid().rowCount();
+    return row >= model.speciesRow(1) && row <= model.speciesRow(model.speciesCount())
+           && row < model.grid().rowCount();
 }
 
 bool TableEditing::canDeleteColumn(const TableModel &model, int col)
 {
-    return col >= 4 && col <= model.releveCount() + 3 && col < model.grid().colCount();
+    return col >= TableModel::FirstReleveColumn && col <= TableModel::releveColumn(model.releveCount())
+           && col < model.grid().colCount();
 }
 
 bool TableEditing::canInsertRow(const TableModel &model, int row)
 {
-    const int h = model.headerRows();
-    return row > h && row <= h + model.speciesCount() + 1 && row < model.grid().rowCount();
+    return row >= model.speciesRow(1) && row <= model.speciesRow(model.speciesCount() + 1)
+           && row < model.grid().rowCount();
 }
 
 bool TableEditing::canInsertColumn(const TableModel &model, int col)
 {
-    return col >= 4 && col <= model.releveCount() + 4 && col < model.grid().colCount();
+    return col >= TableModel::FirstReleveColumn && col <= TableModel::releveColumn(model.releveCount() + 1)
+           && col < model.grid().colCount();
 }
 
 bool TableEditing::canComment(const TableModel &model, int row)
@@ -125,17 +127,16 @@ bool TableEditing::deleteColumn(TableModel &model, UserInterface &ui, int col, c
 std::vector<int> TableEditing::columnsEmptiedByRow(const TableModel &model, int row)
 {
     const CellGrid &g = model.grid();
-    const int h = model.headerRows();
-    const int lastCol = model.releveCount() + 3;
+    const int lastCol = TableModel::releveColumn(model.releveCount());
     std::vector<int> entries(std::size_t(std::max(lastCol + 1, 0)), 0);
-    for (int r = h + 1; r <= h + model.speciesCount(); ++r) {
+    for (int r = model.speciesRow(1); r <= model.speciesRow(model.speciesCount()); ++r) {
         g.forEachInRow(r, [&](int c, const QString &) {
-            if (c >= 4 && c <= lastCol)
+            if (c >= TableModel::FirstReleveColumn && c <= lastCol)
                 ++entries[std::size_t(c)];
         });
     }
     std::vector<int> emptied;
-    for (int c = 4; c <= lastCol; ++c)
+    for (int c = TableModel::FirstReleveColumn; c <= lastCol; ++c)
         if (entries[std::size_t(c)] == 1 && !g.isCellEmpty(c, row))
             emptied.push_back(c);
     return emptied;
@@ -144,10 +145,10 @@ std::vector<int> TableEditing::columnsEmptiedByRow(const TableModel &model, int 
 std::vector<int> TableEditing::rowsEmptiedByColumn(const TableModel &model, int col)
 {
     const CellGrid &g = model.grid();
-    const int h = model.headerRows();
+    const int lastCol = TableModel::releveColumn(model.releveCount());
     std::vector<int> emptied;
-    for (int r = h + 1; r <= h + model.speciesCount(); ++r)
-        if (!g.isCellEmpty(col, r) && g.countInRow(r, 4, model.releveCount() + 3) == 1)
+    for (int r = model.speciesRow(1); r <= model.speciesRow(model.speciesCount()); ++r)
+        if (!g.isCellEmpty(col, r) && g.countInRow(r, TableModel::FirstReleveColumn, lastCol) == 1)
             emptied.push_back(r);
     return emptied;
 }
@@ -163,12 +164,12 @@ bool TableEditing::insertRow(TableModel &model, UserInterface &ui, int row, cons
         return false;
     model.setSpeciesCount(count);
     // The first spare row (now the last row in use) gives its index to the new row.
-    const int last = model.headerRows() + count;
-    const QString index = model.grid().cell(0, last);
+    const int last = model.speciesRow(count);
+    const QString index = model.grid().cell(TableModel::IndexColumn, last);
     const int s = TableModel::indexFromText(index);
     model.grid().moveRow(last, row, false);
     model.grid().clearRow(row);
-    model.grid().setCell(0, row, index);
+    model.grid().setCell(TableModel::IndexColumn, row, index);
     if (s >= 1)
         model.coverData().clearSpecies(s);
     model.checkSpeciesNumber();
@@ -187,12 +188,12 @@ bool TableEditing::insertColumn(TableModel &model, UserInterface &ui, int col, c
         return false;
     model.setReleveCount(count);
     // The first spare column (now the last column in use) gives its index to the new column.
-    const int last = count + 3;
-    const QString index = model.grid().cell(last, 0);
+    const int last = TableModel::releveColumn(count);
+    const QString index = model.grid().cell(last, TableModel::IndexRow);
     const int r = TableModel::indexFromText(index);
     model.grid().moveColumn(last, col, false);
     model.grid().clearColumn(col);
-    model.grid().setCell(col, 0, index);
+    model.grid().setCell(col, TableModel::IndexRow, index);
     if (r >= 1)
         model.coverData().clearReleve(r);
     model.checkTableNumber();
@@ -208,11 +209,11 @@ bool TableEditing::writeComment(TableModel &model, UserInterface &ui, int row, c
     bool ok;
     {
         TintScope scope(tint, EditTarget{EditTarget::Row, row});
-        ok = ui.getText(commentCaption(), model.grid().cell(2, row), &text);
+        ok = ui.getText(commentCaption(), model.grid().cell(TableModel::NameColumn, row), &text);
     }
-    if (!ok || text == model.grid().cell(2, row))
+    if (!ok || text == model.grid().cell(TableModel::NameColumn, row))
         return false;
-    model.grid().setCell(2, row, text);
+    model.grid().setCell(TableModel::NameColumn, row, text);
     model.setModified(true);
     return true;
 }
@@ -248,16 +249,14 @@ int TableEditing::clampRowMove(const TableModel &model, int from, int to)
     // stays: the species would vanish from outputs and a spare row would be counted instead.
     if (!canDeleteRow(model, from))
         return from;
-    const int first = model.headerRows() + 1;
-    const int last = model.headerRows() + model.speciesCount();
-    return std::clamp(to, first, last);
+    return std::clamp(to, model.speciesRow(1), model.speciesRow(model.speciesCount()));
 }
 
 int TableEditing::clampColumnMove(const TableModel &model, int from, int to)
 {
     if (!canDeleteColumn(model, from))
         return from;
-    return std::clamp(to, 4, model.releveCount() + 3);
+    return std::clamp(to, TableModel::FirstReleveColumn, TableModel::releveColumn(model.releveCount()));
 }
 
 bool TableEditing::applyCellEdit(TableModel &model, int c, int r, const QString &text, QString *error,

@@ -87,21 +87,21 @@ QString cellPlace(const TableModel &model, int col, int row)
 {
     const int h = model.headerRows();
     const CellGrid &grid = model.grid();
+    const QString label = grid.cell(TableModel::NameColumn, row);
     QString rowText;
-    if (row > h && row <= h + model.speciesCount()) {
-        const QString name = grid.cell(2, row);
-        if (col == 2 || hasLineBreak(name))
+    if (row >= model.speciesRow(1) && row <= model.speciesRow(model.speciesCount())) {
+        if (col == TableModel::NameColumn || hasLineBreak(label))
             rowText = QStringLiteral("%1 番目の種").arg(row - h);
         else
-            rowText = QStringLiteral("%1 番目の種「%2」").arg(QString::number(row - h), name);
-    } else if (row >= 1 && row < h && col != 2 && !hasLineBreak(grid.cell(2, row))) {
-        rowText = QStringLiteral("見出し「%1」").arg(grid.cell(2, row));
+            rowText = QStringLiteral("%1 番目の種「%2」").arg(QString::number(row - h), label);
+    } else if (row >= TableModel::NumberRow && row < h && col != TableModel::NameColumn && !hasLineBreak(label)) {
+        rowText = QStringLiteral("見出し「%1」").arg(label);
     } else {
         rowText = QStringLiteral("表の %1 行目").arg(row);
     }
-    if (col >= 4)
-        return QStringLiteral("%1の %2 番目の測定").arg(rowText, QString::number(col - 3));
-    if (col == 2)
+    if (col >= TableModel::FirstReleveColumn)
+        return QStringLiteral("%1の %2 番目の測定").arg(rowText, QString::number(TableModel::releveOfColumn(col)));
+    if (col == TableModel::NameColumn)
         return QStringLiteral("%1の名前").arg(rowText);
     return QStringLiteral("%1の %2 列目").arg(rowText, QString::number(col));
 }
@@ -114,7 +114,7 @@ QString cellPlace(const TableModel &model, int col, int row)
 bool appendRow(QByteArray *out, const TableModel &model, int row, const QString *firstField, QString *error)
 {
     const CellGrid &grid = model.grid();
-    const int colCount = model.releveCount() + 4;
+    const int colCount = TableModel::releveColumn(model.releveCount()) + 1;
     int at = 0; // the column whose cell comes next
     bool ok = true;
     QString cellError;
@@ -129,9 +129,9 @@ bool appendRow(QByteArray *out, const TableModel &model, int row, const QString 
         }
     };
     if (firstField)
-        put(0, *firstField);
+        put(TableModel::IndexColumn, *firstField);
     grid.forEachInRow(row, [&](int col, const QString &text) {
-        if (!(firstField && col == 0))
+        if (!(firstField && col == TableModel::IndexColumn))
             put(col, text);
     });
     if (ok && colCount > 0)
@@ -146,7 +146,6 @@ bool writeCoverLines(const TableModel &model, TextFileWriter *writer, QString *e
 {
     const int s = model.speciesCount();
     const int r = model.releveCount();
-    const int h = model.headerRows();
     const CoverTable &cover = model.coverData();
     const int maxR = cover.maxReleves();
     const int maxS = cover.maxSpecies();
@@ -155,7 +154,7 @@ bool writeCoverLines(const TableModel &model, TextFileWriter *writer, QString *e
     // one; the chains keep the result right even if an index should appear twice).
     std::vector<int> firstCol(std::size_t(maxR) + 1, -1), nextCol(std::size_t(r) + 1, -1);
     for (int j = r; j >= 0; --j) {
-        const int idx = model.releveIndexAt(j + 3);
+        const int idx = model.releveIndexAt(TableModel::releveColumn(j));
         if (idx >= 0 && idx <= maxR) {
             nextCol[std::size_t(j)] = firstCol[std::size_t(idx)];
             firstCol[std::size_t(idx)] = j;
@@ -163,7 +162,7 @@ bool writeCoverLines(const TableModel &model, TextFileWriter *writer, QString *e
     }
     std::vector<int> firstLine(std::size_t(maxS) + 1, -1), nextLine(std::size_t(s) + 1, -1);
     for (int i = s; i >= 0; --i) {
-        const int idx = i == 0 ? 0 : model.speciesIndexAt(h + i);
+        const int idx = i == 0 ? 0 : model.speciesIndexAt(model.speciesRow(i));
         if (idx >= 0 && idx <= maxS) {
             nextLine[std::size_t(i)] = firstLine[std::size_t(idx)];
             firstLine[std::size_t(idx)] = i;
@@ -206,7 +205,7 @@ bool writeCoverLines(const TableModel &model, TextFileWriter *writer, QString *e
                                                  .arg(QString::number(j), QString::number(v), QString::number(k + 1), tail);
                                 else
                                     *error = QStringLiteral("%1、第 %2 層の被度の値 %3 %4")
-                                                 .arg(cellPlace(model, j + 3, h + i), QString::number(k + 1), QString::number(v), tail);
+                                                 .arg(cellPlace(model, TableModel::releveColumn(j), model.speciesRow(i)), QString::number(k + 1), QString::number(v), tail);
                                 ok = false;
                                 return;
                             }
@@ -400,8 +399,8 @@ bool Reader::read(const char *data, qsizetype size, TableModel *model, HeaderIte
     fresh.setHeaderRows(h);
     fresh.setDataScaleK(model->dataScaleK());
     fresh.setDataScaleD(2);
-    grid.setRowCount(s + h + 1);
-    grid.setColCount(r + 4);
+    grid.setRowCount(fresh.speciesRow(s) + 1);
+    grid.setColCount(TableModel::releveColumn(r) + 1);
 
     // Cover lines: group j of line i is CoverData[j][i].
     CoverTable &cover = fresh.coverData();
@@ -429,12 +428,12 @@ bool Reader::read(const char *data, qsizetype size, TableModel *model, HeaderIte
     }
 
     // The index line into row 0: the relevés are numbered 0..R by column.
-    if (!nextLine(&line, QStringLiteral("測定の番号の行")) || !readRow(line, &grid, 0))
+    if (!nextLine(&line, QStringLiteral("測定の番号の行")) || !readRow(line, &grid, TableModel::IndexRow))
         return false;
     for (int j = 0; j <= r; ++j) {
-        if (fresh.releveIndexAt(j + 3) != j)
+        if (fresh.releveIndexAt(TableModel::releveColumn(j)) != j)
             return fail(QStringLiteral("測定の番号の行の %1 番目の欄が %2 ではありません")
-                            .arg(QString::number(j + 4), QString::number(j)));
+                            .arg(QString::number(TableModel::releveColumn(j) + 1), QString::number(j)));
     }
 
     // Header-item rows 1..H-1: field 0 the item number, field 2 its label.
@@ -446,28 +445,29 @@ bool Reader::read(const char *data, qsizetype size, TableModel *model, HeaderIte
     for (int q = 1; q < h; ++q) {
         if (!nextLine(&line, QStringLiteral("見出しの行")) || !readRow(line, &grid, q))
             return false;
-        const int n = TableModel::indexFromText(grid.cell(0, q));
-        if (grid.cell(0, q).isEmpty())
+        const QString &number = grid.cell(TableModel::IndexColumn, q);
+        const int n = TableModel::indexFromText(number);
+        if (number.isEmpty())
             return fail(QStringLiteral("見出し項目の番号がありません"));
         if (n < 1 || n > HeaderItems::Count)
             return fail(QStringLiteral("見出し項目の番号「%1」が 1～%2 の範囲にありません")
-                            .arg(grid.cell(0, q).left(20), QString::number(HeaderItems::Count)));
+                            .arg(number.left(20), QString::number(HeaderItems::Count)));
         newItems[n].layout = true;
         newItems[n].selected = true;
-        newItems[n].label = grid.cell(2, q);
+        newItems[n].label = grid.cell(TableModel::NameColumn, q);
     }
 
     // The species-number row H, then species rows H+1..H+S numbered 1..S in field 0.
     for (int i = 0; i <= s; ++i) {
         if (!nextLine(&line, i == 0 ? QStringLiteral("種数の行") : QStringLiteral("種の行"))
-            || !readRow(line, &grid, h + i))
+            || !readRow(line, &grid, fresh.speciesRow(i)))
             return false;
-        if (i > 0 && fresh.speciesIndexAt(h + i) != i)
+        if (i > 0 && fresh.speciesIndexAt(fresh.speciesRow(i)) != i)
             return fail(QStringLiteral("種の番号が %1 ではありません").arg(i));
     }
 
-    grid.setFixedCols(4);
-    grid.setFixedRows(h + 1);
+    grid.setFixedCols(TableModel::FirstReleveColumn);
+    grid.setFixedRows(fresh.speciesRow(1));
     fresh.recomputeFrequencies();
 
     *model = std::move(fresh);
@@ -529,7 +529,7 @@ bool TableFile::write(const TableModel &model, const QString &title, const QStri
     for (int i = 1; i <= s; ++i) {
         text.clear();
         const QString number = QString::number(i);
-        if (!appendRow(&text, model, h + i, &number, &error)) {
+        if (!appendRow(&text, model, model.speciesRow(i), &number, &error)) {
             writer.cancel();
             m_error = error;
             return false;

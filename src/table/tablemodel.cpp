@@ -77,14 +77,14 @@ void TableModel::clearTable(HeaderItems &items)
     m_cover.clear();
     initTableArrays();
     m_grid.setRowCount(m_maxSpecies + 32);
-    m_grid.setColCount(m_maxReleves + 4);
-    m_grid.setCell(0, 1, QStringLiteral("0"));
+    m_grid.setColCount(releveColumn(m_maxReleves) + 1);
+    m_grid.setCell(IndexColumn, NumberRow, QStringLiteral("0"));
     for (int i = 0; i <= m_maxReleves; ++i) {
         m_releveSpCount[std::size_t(i)] = 0;
-        m_grid.setCell(i + 3, 0, QString::number(i));
-        m_grid.setCell(i + 3, 1, num4Text(i));
+        m_grid.setCell(releveColumn(i), IndexRow, QString::number(i));
+        m_grid.setCell(releveColumn(i), NumberRow, num4Text(i));
     }
-    m_grid.setCell(3, 1, QString());
+    m_grid.setCell(FrequencyColumn, NumberRow, QString());
     reNewTable(items);
     m_modified = false;
 }
@@ -94,9 +94,9 @@ void TableModel::reNewTable(HeaderItems &items)
     const int colWidth = defaultColWidthFor(m_tableFont.pointSize);
     m_grid.setDefaultColWidth(colWidth);
     m_grid.setDefaultRowHeight(defaultRowHeightFor(m_tableFont.pointSize));
-    m_grid.setRowHeight(0, 1);
-    m_grid.setColWidth(0, 1);
-    m_grid.setColWidth(2, 7 * colWidth);
+    m_grid.setRowHeight(IndexRow, 1);
+    m_grid.setColWidth(IndexColumn, 1);
+    m_grid.setColWidth(NameColumn, 7 * colWidth);
 
     if (m_releveCount != 0 || m_speciesCount != 0) {
         // A table exists: its header rows stay, they only take the items' current labels. Rows
@@ -108,10 +108,10 @@ void TableModel::reNewTable(HeaderItems &items)
             items[n].selected = false;
         }
         for (int q = 1; q < m_headerRows; ++q) {
-            const int n = indexFromText(m_grid.cell(0, q));
+            const int n = indexFromText(m_grid.cell(IndexColumn, q));
             if (n < 1 || n > HeaderItems::Count)
                 continue;
-            m_grid.setCell(2, q, items[n].label);
+            m_grid.setCell(NameColumn, q, items[n].label);
             items[n].layout = true;
             items[n].selected = true;
         }
@@ -122,26 +122,26 @@ void TableModel::reNewTable(HeaderItems &items)
     for (int q = 1; q <= HeaderItems::Count; ++q) {
         if (!items[q].layout)
             continue;
-        m_grid.setCell(0, p, QString::number(q));
-        m_grid.setCell(2, p, items[q].label);
+        m_grid.setCell(IndexColumn, p, QString::number(q));
+        m_grid.setCell(NameColumn, p, items[q].label);
         ++p;
     }
     m_headerRows = p;
-    if (m_grid.rowCount() < m_headerRows + m_maxSpecies + 1) {
+    if (m_grid.rowCount() < speciesRow(m_maxSpecies) + 1) {
         const int old = m_grid.rowCount();
-        m_grid.setRowCount(m_headerRows + m_maxSpecies + 1);
+        m_grid.setRowCount(speciesRow(m_maxSpecies) + 1);
         for (int r = old; r < m_grid.rowCount(); ++r)
             m_grid.setRowHeight(r, m_grid.defaultRowHeight());
     }
-    m_grid.setCell(3, m_headerRows, kFreqHeading);
-    m_grid.setCell(2, m_headerRows, kSpeciesNumberLabel);
+    m_grid.setCell(FrequencyColumn, speciesNumberRow(), kFreqHeading);
+    m_grid.setCell(NameColumn, speciesNumberRow(), kSpeciesNumberLabel);
     for (int k = 1; k <= m_maxSpecies; ++k) {
         m_speciesFreq[std::size_t(k)] = 0;
-        m_grid.setCell(0, m_headerRows + k, QString::number(k));
-        m_grid.setCell(1, m_headerRows + k, num4Text(k));
+        m_grid.setCell(IndexColumn, speciesRow(k), QString::number(k));
+        m_grid.setCell(NumberColumn, speciesRow(k), num4Text(k));
     }
-    m_grid.setFixedCols(4);
-    m_grid.setFixedRows(m_headerRows + 1);
+    m_grid.setFixedCols(FirstReleveColumn);
+    m_grid.setFixedRows(speciesRow(1));
 }
 
 bool TableModel::addCol(int mc)
@@ -157,12 +157,12 @@ bool TableModel::addCol(int mc)
         m_releveSpCount.resize(std::size_t(newMax) + 1, 0);
         m_releveLayerLine.resize(std::size_t(newMax) + 1, ByteDataSet{});
         m_cover.resize(newMax, m_maxSpecies);
-        m_grid.setColCount(newMax + 4);
+        m_grid.setColCount(releveColumn(newMax) + 1);
         for (int i = mc; i <= newMax; ++i) {
             m_releveSpCount[std::size_t(i)] = 0;
-            m_grid.clearColumn(i + 3);
-            m_grid.setCell(i + 3, 0, QString::number(i));
-            m_grid.setCell(i + 3, 1, num4Text(i));
+            m_grid.clearColumn(releveColumn(i));
+            m_grid.setCell(releveColumn(i), IndexRow, QString::number(i));
+            m_grid.setCell(releveColumn(i), NumberRow, num4Text(i));
         }
     } catch (const std::bad_alloc &) {
         m_releveSpCount.resize(std::size_t(oldMax) + 1);
@@ -187,12 +187,12 @@ bool TableModel::addRow(int mr)
     try {
         m_speciesFreq.resize(std::size_t(newMax) + 1, 0);
         m_cover.resize(m_maxReleves, newMax);
-        m_grid.setRowCount(newMax + m_headerRows + 1);
+        m_grid.setRowCount(speciesRow(newMax) + 1);
         for (int i = mr; i <= newMax; ++i) {
             m_speciesFreq[std::size_t(i)] = 0;
-            m_grid.clearRow(m_headerRows + i);
-            m_grid.setCell(0, m_headerRows + i, QString::number(i));
-            m_grid.setCell(1, m_headerRows + i, num4Text(i));
+            m_grid.clearRow(speciesRow(i));
+            m_grid.setCell(IndexColumn, speciesRow(i), QString::number(i));
+            m_grid.setCell(NumberColumn, speciesRow(i), num4Text(i));
         }
     } catch (const std::bad_alloc &) {
         m_speciesFreq.resize(std::size_t(oldMax) + 1);
@@ -209,11 +209,11 @@ void TableModel::checkTableNumber()
     if (m_releveCount <= 0)
         return;
     std::vector<int> counts(std::size_t(m_releveCount) + 1, 0);
-    const int lastCol = m_releveCount + 3;
-    for (int r = m_headerRows + 1; r <= m_headerRows + m_speciesCount; ++r) {
+    const int lastCol = releveColumn(m_releveCount);
+    for (int r = speciesRow(1); r <= speciesRow(m_speciesCount); ++r) {
         m_grid.forEachInRow(r, [&](int c, const QString &) {
-            if (c >= 4 && c <= lastCol)
-                ++counts[std::size_t(c - 3)];
+            if (c >= FirstReleveColumn && c <= lastCol)
+                ++counts[std::size_t(releveOfColumn(c))];
         });
     }
     int running = 0;
@@ -223,11 +223,11 @@ void TableModel::checkTableNumber()
             m_releveSpCount[std::size_t(k)] = n;
         if (n > 0) {
             ++running;
-            m_grid.setCell(k + 3, 1, num4Text(running));
-            m_grid.setCell(k + 3, m_headerRows, num4Text(n));
+            m_grid.setCell(releveColumn(k), NumberRow, num4Text(running));
+            m_grid.setCell(releveColumn(k), speciesNumberRow(), num4Text(n));
         } else {
-            m_grid.setCell(k + 3, 1, QString());
-            m_grid.setCell(k + 3, m_headerRows, QString());
+            m_grid.setCell(releveColumn(k), NumberRow, QString());
+            m_grid.setCell(releveColumn(k), speciesNumberRow(), QString());
         }
     }
 }
@@ -238,17 +238,17 @@ void TableModel::checkSpeciesNumber()
         return;
     int running = 0;
     for (int k = 1; k <= m_speciesCount; ++k) {
-        const int row = m_headerRows + k;
-        const int n = m_grid.countInRow(row, 4, m_releveCount + 3);
+        const int row = speciesRow(k);
+        const int n = m_grid.countInRow(row, FirstReleveColumn, releveColumn(m_releveCount));
         if (k < int(m_speciesFreq.size()))
             m_speciesFreq[std::size_t(k)] = n;
         if (n > 0) {
             ++running;
-            m_grid.setCell(1, row, num4Text(running));
-            m_grid.setCell(3, row, num4Text(n));
+            m_grid.setCell(NumberColumn, row, num4Text(running));
+            m_grid.setCell(FrequencyColumn, row, num4Text(n));
         } else {
-            m_grid.setCell(1, row, QString());
-            m_grid.setCell(3, row, QString());
+            m_grid.setCell(NumberColumn, row, QString());
+            m_grid.setCell(FrequencyColumn, row, QString());
         }
     }
 }
@@ -268,8 +268,8 @@ TableModel::AppendMark TableModel::markAppend() const
     mark.maxSpecies = m_maxSpecies;
     mark.colCount = m_grid.colCount();
     mark.rowCount = m_grid.rowCount();
-    const int firstSpareCol = m_releveCount + 4;
-    const int firstSpareRow = m_headerRows + m_speciesCount + 1;
+    const int firstSpareCol = releveColumn(m_releveCount + 1);
+    const int firstSpareRow = speciesRow(m_speciesCount + 1);
     for (int r = 0; r < m_grid.rowCount(); ++r) {
         const int from = r >= firstSpareRow ? 0 : firstSpareCol;
         m_grid.forEachInRow(r, [&](int c, const QString &text) {
@@ -284,12 +284,12 @@ void TableModel::takeOutAppended(const AppendMark &mark)
 {
     // The codes of the relevés appended; the species rows appended have codes in them only.
     for (int i = mark.releveCount + 1; i <= m_releveCount; ++i) {
-        const int r = releveIndexAt(i + 3);
+        const int r = releveIndexAt(releveColumn(i));
         if (r >= 1)
             m_cover.clearReleve(r);
     }
-    m_grid.clearColumnsFrom(mark.releveCount + 4);
-    for (int r = m_headerRows + mark.speciesCount + 1; r < m_grid.rowCount(); ++r)
+    m_grid.clearColumnsFrom(releveColumn(mark.releveCount + 1));
+    for (int r = speciesRow(mark.speciesCount + 1); r < m_grid.rowCount(); ++r)
         m_grid.clearRow(r);
     m_grid.setColCount(mark.colCount);
     m_grid.setRowCount(mark.rowCount);
@@ -308,14 +308,14 @@ void TableModel::takeOutAppended(const AppendMark &mark)
 
 bool TableModel::deleteRow(int srow)
 {
-    const int last = m_headerRows + m_speciesCount;
-    if (srow <= m_headerRows || srow > last)
+    const int last = speciesRow(m_speciesCount);
+    if (srow < speciesRow(1) || srow > last)
         return false;
-    const QString x = m_grid.cell(0, srow);
+    const QString x = m_grid.cell(IndexColumn, srow);
     const int s = indexFromText(x);
     m_grid.moveRow(srow, last, false);
     m_grid.clearRow(last);
-    m_grid.setCell(0, last, x);
+    m_grid.setCell(IndexColumn, last, x);
     --m_speciesCount;
     // Index 0 carries the relevés' scale bytes, never a species: an unreadable index must not
     // wipe them.
@@ -326,14 +326,14 @@ bool TableModel::deleteRow(int srow)
 
 bool TableModel::deleteColumn(int scol)
 {
-    const int last = m_releveCount + 3;
-    if (scol < 4 || scol > last)
+    const int last = releveColumn(m_releveCount);
+    if (scol < FirstReleveColumn || scol > last)
         return false;
-    const QString x = m_grid.cell(scol, 0);
+    const QString x = m_grid.cell(scol, IndexRow);
     const int r = indexFromText(x);
     m_grid.moveColumn(scol, last, false);
     m_grid.clearColumn(last);
-    m_grid.setCell(last, 0, x);
+    m_grid.setCell(last, IndexRow, x);
     --m_releveCount;
     if (r >= 1)
         m_cover.clearReleve(r);
@@ -342,12 +342,12 @@ bool TableModel::deleteColumn(int scol)
 
 int TableModel::releveIndexAt(int col) const
 {
-    return indexFromText(m_grid.cell(col, 0));
+    return indexFromText(m_grid.cell(col, IndexRow));
 }
 
 int TableModel::speciesIndexAt(int row) const
 {
-    return indexFromText(m_grid.cell(0, row));
+    return indexFromText(m_grid.cell(IndexColumn, row));
 }
 
 QString TableModel::num4Text(int n)

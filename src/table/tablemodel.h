@@ -30,6 +30,28 @@ public:
 
     TableModel();
 
+    // --- Grid positions ---------------------------------------------------------------------
+    /// Column 0 holds the species' hidden indexes and the header rows' item numbers, column 1
+    /// the species' running numbers, column 2 the names and labels, column 3 the frequencies.
+    static constexpr int IndexColumn = 0;
+    static constexpr int NumberColumn = 1;
+    static constexpr int NameColumn = 2;
+    static constexpr int FrequencyColumn = 3;
+    /// Row 0 holds the relevés' hidden indexes, row 1 their running numbers (header item 1),
+    /// row 2 the values of the next header item, which label the relevés in the matrices and
+    /// the score table.
+    static constexpr int IndexRow = 0;
+    static constexpr int NumberRow = 1;
+    static constexpr int LabelRow = 2;
+    /// The grid column of relevé i (from 1), and the relevé of grid column c.
+    static constexpr int FirstReleveColumn = FrequencyColumn + 1;
+    static constexpr int releveColumn(int i) { return FirstReleveColumn - 1 + i; }
+    static constexpr int releveOfColumn(int c) { return c - (FirstReleveColumn - 1); }
+    /// The grid row of species j (from 1); the species numbers ("F＼N") are in the row above
+    /// the first.
+    int speciesRow(int j) const { return m_headerRows + j; }
+    int speciesNumberRow() const { return m_headerRows; }
+
     CellGrid &grid() { return m_grid; }
     const CellGrid &grid() const { return m_grid; }
     CoverTable &coverData() { return m_cover; }

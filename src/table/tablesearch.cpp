@@ -23,10 +23,11 @@ int TableSearch::search(TableModel &model, const QString &text, bool exact)
     };
 
     const int h = model.headerRows();
-    for (int r = h + 1; r <= h + model.speciesCount() && !full(); ++r)
-        test(2, r);
-    for (int c = 4; c <= model.maxReleves() + 3 && !full(); ++c) {
-        for (int r = 2; r <= h - 1 && !full(); ++r)
+    for (int r = model.speciesRow(1); r <= model.speciesRow(model.speciesCount()) && !full(); ++r)
+        test(TableModel::NameColumn, r);
+    // Header rows from 2: the running numbers of row 1 are no values.
+    for (int c = TableModel::FirstReleveColumn; c <= TableModel::releveColumn(model.maxReleves()) && !full(); ++c) {
+        for (int r = TableModel::LabelRow; r <= h - 1 && !full(); ++r)
             test(c, r);
     }
     return int(model.searchHits().size());

@@ -8,9 +8,6 @@ namespace Zelkor {
 
 namespace {
 
-// The columns left of the relevés: index, running number, name, frequency.
-constexpr int kFixedColumns = 4;
-
 // Where the panels appear against the mouse.
 const QPoint kRowPanelOffset(6, -40);
 const QPoint kColumnPanelOffset(-135, -20);
@@ -95,7 +92,7 @@ void VegTableController::paintTints(QPainter &painter, const QRect &area)
         else if (t.kind == EditTarget::Column)
             tint(m_grid->columnTintRect(t.index), targetTint());
     };
-    tint(m_grid->rowTintRect(m.headerRows()), speciesNumberRowTint());
+    tint(m_grid->rowTintRect(m.speciesNumberRow()), speciesNumberRowTint());
     for (const GridCell &hit : m.searchHits())
         tint(m_grid->cellTintRect(hit.col, hit.row), searchHitTint());
     tintTarget(m_ws->editing().pendingTint());
@@ -120,7 +117,7 @@ QPoint VegTableController::toPanelParent(const QPoint &canvasPos) const
 
 void VegTableController::showCellTip(int col, int row, int minLength, const QPoint &canvasPos)
 {
-    if (col < kFixedColumns || row < 0 || !m_grid->grid())
+    if (col < TableModel::FirstReleveColumn || row < 0 || !m_grid->grid())
         return;
     const QString &text = m_grid->grid()->cell(col, row);
     if (text.size() > minLength)
@@ -139,12 +136,12 @@ void VegTableController::vegTableMouseDown(int col, int row, Qt::MouseButton but
     const int headerRows = m_ws->model().headerRows();
 
     if (button == Qt::RightButton) {
-        if (col < kFixedColumns && row > headerRows) {
+        if (col < TableModel::FirstReleveColumn && row > headerRows) {
             setPressTint(EditTarget{EditTarget::Row, row});
             m_colPanel->hidePanel();
             m_rowPanel->popUp(toPanelParent(pos) + kRowPanelOffset);
             m_grid->setCurrentCell(m_grid->currentCol(), row);
-        } else if (row < headerRows && col >= kFixedColumns) {
+        } else if (row < headerRows && col >= TableModel::FirstReleveColumn) {
             setPressTint(EditTarget{EditTarget::Column, col});
             m_rowPanel->hidePanel();
             m_colPanel->popUp(toPanelParent(pos) + kColumnPanelOffset);
@@ -156,9 +153,9 @@ void VegTableController::vegTableMouseDown(int col, int row, Qt::MouseButton but
     m_grid->viewport()->setCursor(Qt::DragMoveCursor);
     showCellTip(col, row, 2, pos);
     // Show the row or column a drag will move.
-    if (col < kFixedColumns && row > headerRows)
+    if (col < TableModel::FirstReleveColumn && row > headerRows)
         setPressTint(EditTarget{EditTarget::Row, row});
-    else if (row <= headerRows && col >= kFixedColumns)
+    else if (row <= headerRows && col >= TableModel::FirstReleveColumn)
         setPressTint(EditTarget{EditTarget::Column, col});
 }
 
