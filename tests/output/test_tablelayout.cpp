@@ -13,15 +13,8 @@ using Zelkor::Test::SampleTable;
 
 namespace {
 
-QString blanks(int n)
-{
-    return QString(n, QLatin1Char(' '));
-}
-
-QString rule(int n)
-{
-    return QString(n, QChar(0x2500));
-}
+using Zelkor::Test::blanks;
+using Zelkor::Test::rule;
 
 QString pad(const QString &text, int width)
 {

@@ -19,10 +19,7 @@ QString writeTable(const Zelkor::Test::TempDir &dir, TableModel *model)
     Zelkor::Test::fillTable(model, {QStringLiteral("Festuca rubra"), QStringLiteral("Poa annua")},
                             {{QStringLiteral("  1 "), QStringLiteral(" +  ")}, {QStringLiteral(" 2+ ")}, {},
                              {QStringLiteral("  3 ")}});
-    const QString path = dir.path(QStringLiteral("dune.vtb"));
-    TableFile file;
-    EXPECT_TRUE(file.write(*model, QStringLiteral("砂丘"), path)) << file.errorString().toStdString();
-    return path;
+    return Zelkor::Test::writeTableFile(dir, *model, QStringLiteral("dune.vtb"));
 }
 
 } // namespace

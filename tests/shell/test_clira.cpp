@@ -24,10 +24,7 @@ QString writeTable(const Zelkor::Test::TempDir &dir, const std::vector<std::vect
                                  {QStringLiteral("A1"), QStringLiteral("A2"), QString(), QStringLiteral("B1"),
                                   QStringLiteral("B2")},
                                  codes);
-    const QString path = dir.path(name);
-    TableFile file;
-    EXPECT_TRUE(file.write(model, QStringLiteral("砂丘"), path)) << file.errorString().toStdString();
-    return path;
+    return Zelkor::Test::writeTableFile(dir, model, name);
 }
 
 const std::vector<std::vector<quint8>> kGradient{

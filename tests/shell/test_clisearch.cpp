@@ -28,10 +28,7 @@ QString writeTable(const Zelkor::Test::TempDir &dir)
     }
     model.setSpeciesCount(23);
     model.recomputeFrequencies();
-    const QString path = dir.path(QStringLiteral("t.vtb"));
-    TableFile file;
-    EXPECT_TRUE(file.write(model, QStringLiteral("砂丘"), path)) << file.errorString().toStdString();
-    return path;
+    return Zelkor::Test::writeTableFile(dir, model, QStringLiteral("t.vtb"));
 }
 
 } // namespace

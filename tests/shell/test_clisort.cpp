@@ -32,10 +32,7 @@ QString writeTable(const Zelkor::Test::TempDir &dir)
         }
     }
     model.recomputeFrequencies();
-    const QString path = dir.path(QStringLiteral("in.vtb"));
-    TableFile file;
-    EXPECT_TRUE(file.write(model, QStringLiteral("砂丘"), path));
-    return path;
+    return Zelkor::Test::writeTableFile(dir, model, QStringLiteral("in.vtb"));
 }
 
 QStringList order(const QString &path, bool species)

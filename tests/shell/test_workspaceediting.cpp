@@ -1,5 +1,6 @@
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
+#include "support/testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -44,15 +45,7 @@ struct WorkspaceEditing : ::testing::Test
     {
         ui.workspace = &ws;
         ws.document().clearTable();
-        TableModel &m = ws.model();
-        m.setReleveCount(2);
-        const int h = m.headerRows();
-        m.grid().setCell(2, h + 1, QStringLiteral("ススキ"));
-        m.grid().setCell(4, h + 1, QStringLiteral("   1"));
-        m.grid().setCell(2, h + 2, QStringLiteral("ヨモギ"));
-        m.grid().setCell(5, h + 2, QStringLiteral("   1"));
-        m.setSpeciesCount(2);
-        m.recomputeFrequencies();
+        Zelkor::Test::fillTwoSpecies(ws.model());
         ui.clearLog();
     }
     int h() const { return ws.model().headerRows(); }

@@ -23,17 +23,9 @@ const QString kQuestion = QStringLiteral("yesnocancel:現在の表は保存さ�
 // Two relevés and two species under the title "今の表", as if just loaded.
 void fillTable(Workspace &ws)
 {
-    TableModel &m = ws.model();
-    m.setReleveCount(2);
-    const int h = m.headerRows();
-    m.grid().setCell(2, h + 1, QStringLiteral("ススキ"));
-    m.grid().setCell(4, h + 1, QStringLiteral("   1"));
-    m.grid().setCell(2, h + 2, QStringLiteral("ヨモギ"));
-    m.grid().setCell(5, h + 2, QStringLiteral("   1"));
-    m.setSpeciesCount(2);
-    m.recomputeFrequencies();
+    Zelkor::Test::fillTwoSpecies(ws.model());
     ws.setTableTitle(QStringLiteral("今の表"));
-    m.setModified(false);
+    ws.model().setModified(false);
 }
 
 // A workspace started in a folder of its own, its table filled, and another table file beside

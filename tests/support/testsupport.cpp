@@ -1,6 +1,8 @@
 #include "testsupport.h"
 
 #include "platform/cp932.h"
+#include "table/tablefile.h"
+#include "table/tablemodel.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <gtest/gtest.h>
 
 void PrintTo(const QString &text, std::ostream *os)
 {
@@ -174,6 +178,35 @@ FileSizeLimit::~FileSizeLimit()
 bool makeFifo(const QString &path)
 {
     return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+void fillTwoSpecies(TableModel &model)
+{
+    model.setReleveCount(2);
+    model.grid().setCell(TableModel::NameColumn, model.speciesRow(1), QStringLiteral("ススキ"));
+    model.grid().setCell(TableModel::releveColumn(1), model.speciesRow(1), QStringLiteral("   1"));
+    model.grid().setCell(TableModel::NameColumn, model.speciesRow(2), QStringLiteral("ヨモギ"));
+    model.grid().setCell(TableModel::releveColumn(2), model.speciesRow(2), QStringLiteral("   1"));
+    model.setSpeciesCount(2);
+    model.recomputeFrequencies();
+}
+
+QString writeTableFile(const TempDir &dir, const TableModel &model, const QString &name, const QString &title)
+{
+    const QString path = dir.path(name);
+    TableFile file;
+    EXPECT_TRUE(file.write(model, title, path)) << file.errorString().toStdString();
+    return path;
+}
+
+QString blanks(int n)
+{
+    return QString(n, QLatin1Char(' '));
+}
+
+QString rule(int n)
+{
+    return QString(n, QChar(0x2500));
 }
 
 } // namespace Zelkor::Test

@@ -12,6 +12,10 @@
 /// Texts in test failures as text, not as arrays of UTF-16 units.
 void PrintTo(const QString &text, std::ostream *os);
 
+namespace Zelkor {
+class TableModel;
+}
+
 namespace Zelkor::Test {
 
 /// A fresh temporary folder for one test; removed with the object.
@@ -88,5 +92,22 @@ private:
 
 /// Makes a named pipe at path; false when the system has none.
 bool makeFifo(const QString &path);
+
+// --- Tables -------------------------------------------------------------------------------
+
+/// Fills a freshly laid out table with two relevés and two species: "ススキ" in relevé 1 and
+/// "ヨモギ" in relevé 2 (cell texts "   1", no cover codes); the numbers are recomputed.
+void fillTwoSpecies(TableModel &model);
+/// Saves model with title as the table file `name` in dir and returns its path; a failed save
+/// fails the test.
+QString writeTableFile(const TempDir &dir, const TableModel &model, const QString &name,
+                       const QString &title = QStringLiteral("砂丘"));
+
+// --- Fixed-pitch layouts ------------------------------------------------------------------
+
+/// n blanks.
+QString blanks(int n);
+/// A rule of n characters "─".
+QString rule(int n);
 
 } // namespace Zelkor::Test
