@@ -438,6 +438,12 @@ const QStaticText &GridWidget::staticText(const QString &text)
 
 void GridWidget::paintEvent(QPaintEvent *event)
 {
+    // A long command lets the window paint while it works, before it tells that the grid grew
+    // or shrank: the offsets follow the grid's size first.
+    if (m_colPos.size() != std::size_t(colCount()) + 1 || m_rowPos.size() != std::size_t(rowCount()) + 1) {
+        rebuildOffsets();
+        clampCurrent();
+    }
     QPainter painter(viewport());
     paintGrid(painter, event->rect());
 }

@@ -228,6 +228,23 @@ TEST_F(GridWidgetTest, TintsLastUntilTheNextRefresh)
     EXPECT_EQ(image.pixelColor(inColumn), kCell);
 }
 
+TEST_F(GridWidgetTest, PaintsAGridThatChangedSizeBeforeItWasTold)
+{
+    // A long command lets the window paint while it grows the grid, and tells only at its end.
+    grid.setRowCount(400);
+    grid.setColCount(60);
+    widget.tintRow(350, QColor(174, 255, 170));
+    widget.tintColumn(55, QColor(174, 255, 170));
+    widget.viewport()->repaint();
+    // A cancelled command shrinks it again, below where the tints and the current cell are.
+    widget.setCurrentCell(4, 30);
+    grid.setRowCount(10);
+    grid.setColCount(3);
+    widget.viewport()->repaint();
+    EXPECT_LT(widget.currentRow(), 10);
+    EXPECT_LT(widget.currentCol(), 3);
+}
+
 TEST(GridWidgetLarge, PaintingLooksOnlyAtTheCellsInView)
 {
     CellGrid grid;
