@@ -65,7 +65,7 @@ int ExtractionCommand::insertSelected()
     if (m_session->openDataFile()) {
         VegDatabase &db = m_session->database();
         TableModel &model = m_doc->model();
-        CancelableWork work(m_ui, insertingMessage());
+        CancelableWork work(m_ui, insertingMessage(), QStringLiteral("測定 "));
         inserted = m_extraction.insert(db, m_session->dictionary(), model, m_doc->items(), work.feedback());
         if (work.isCanceled()) {
             m_session->closeDataFile();

@@ -53,7 +53,9 @@ protected:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
-            return watched != m_button;
+            // The window passes a press on to the widget under the mouse; only there is it
+            // decided.
+            return watched->isWidgetType() && watched != m_button;
         case QEvent::Close:
             event->ignore();
             return true;
