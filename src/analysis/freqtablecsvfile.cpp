@@ -21,13 +21,10 @@ bool FreqTableCsvFile::write(const FreqTableModel &model, const QString &fileNam
     out.writeLine(model.caption());
     QStringList cells;
     for (int r = 0; r < grid.rowCount(); ++r) {
-        if (feedback) {
-            feedback->setProgress(r);
-            if (feedback->isCanceled()) {
-                out.cancel();
-                m_error = Feedback::canceledMessage();
-                return false;
-            }
+        if (!Feedback::advance(feedback, r)) {
+            out.cancel();
+            m_error = Feedback::canceledMessage();
+            return false;
         }
         cells.clear();
         for (int c = 0; c < grid.colCount(); ++c)

@@ -40,13 +40,10 @@ bool FreqTableTextFile::write(const FreqTableModel &model, const QString &dateTe
     out.writeLine(dateText);
     out.writeLine(model.caption());
     for (int c = 1; c < grid.colCount(); ++c) {
-        if (feedback) {
-            feedback->setProgress(c);
-            if (feedback->isCanceled()) {
-                out.cancel();
-                m_error = Feedback::canceledMessage();
-                return false;
-            }
+        if (!Feedback::advance(feedback, c)) {
+            out.cancel();
+            m_error = Feedback::canceledMessage();
+            return false;
         }
         out.writeLine(QStringLiteral("#S"));
         for (int r = 0; r < grid.rowCount(); ++r) {

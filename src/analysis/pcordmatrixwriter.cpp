@@ -137,13 +137,10 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         const MatrixValues values(model, options.method, releveIndex, speciesIndex, false);
         QByteArray line;
         for (std::size_t k = 0; k < releves.size(); ++k) {
-            if (feedback) {
-                feedback->setProgress(releves[k]);
-                if (feedback->isCanceled()) {
-                    out.cancel();
-                    m_error = Feedback::canceledMessage();
-                    return false;
-                }
+            if (!Feedback::advance(feedback, releves[k])) {
+                out.cancel();
+                m_error = Feedback::canceledMessage();
+                return false;
             }
             out.write(Csv::field(grid.cell(TableModel::releveColumn(releves[k]), TableModel::LabelRow)));
             line.clear();

@@ -130,8 +130,8 @@ RecipMatrix RecipMatrix::fromTable(const TableModel &model, int method, Feedback
         if (first) {
             counted = r;
             valuesFrom[std::size_t(r)] = values.size();
-            if (feedback && (r & 255) == 0)
-                feedback->setProgress(r);
+            if ((r & 255) == 0)
+                Feedback::advance(feedback, r);
         }
         if (index < 1)
             return;

@@ -331,13 +331,10 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, Feedback *feedback, in
     double releveShift = 0.0;
     while (k < maxIterations) {
         ++k;
-        if (feedback) {
-            feedback->setProgress(k);
-            if (feedback->isCanceled()) {
-                ReciprocalAveraging::Result canceled;
-                canceled.canceled = true;
-                return canceled;
-            }
+        if (!Feedback::advance(feedback, k)) {
+            ReciprocalAveraging::Result canceled;
+            canceled.canceled = true;
+            return canceled;
         }
         const bool odd = (k % 2) == 1;
         std::vector<float> &speciesOld = odd ? speciesA : speciesB;

@@ -40,11 +40,8 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         out.writeLine(header);
         std::size_t next = 0;
         for (int j = options.firstSpeciesIn(model); j <= options.lastSpeciesIn(model); ++j) {
-            if (feedback) {
-                feedback->setProgress(j);
-                if (feedback->isCanceled())
-                    break;
-            }
+            if (!Feedback::advance(feedback, j))
+                break;
             if (next >= species.size() || species[next] != j)
                 continue;
             out.write(Csv::quoted(trimBlanks(grid.cell(TableModel::NameColumn, model.speciesRow(j)))));
@@ -58,11 +55,8 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         out.writeLine(header);
         std::size_t next = 0;
         for (int i = options.firstReleveIn(model); i <= options.lastReleveIn(model); ++i) {
-            if (feedback) {
-                feedback->setProgress(i);
-                if (feedback->isCanceled())
-                    break;
-            }
+            if (!Feedback::advance(feedback, i))
+                break;
             if (next >= releves.size() || releves[next] != i)
                 continue;
             out.write(Csv::field(grid.cell(TableModel::releveColumn(i), TableModel::LabelRow)));
@@ -71,7 +65,7 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
             out.writeBytes(line + "\r\n");
         }
     }
-    if (feedback && feedback->isCanceled()) {
+    if (Feedback::canceled(feedback)) {
         out.cancel();
         m_error = Feedback::canceledMessage();
         return false;

@@ -377,14 +377,11 @@ bool Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
     const int first = std::max(query.firstRecord, 1);
     const int last = std::min(query.lastRecord, db.recordCount());
     for (int i = first; i <= last; ++i) {
-        if (feedback) {
-            feedback->setProgress(i, m_fitCount);
-            if (feedback->isCanceled()) {
-                m_recordHit = hitsBefore;
-                m_fitCount = fitBefore;
-                m_unreadable = unreadableBefore;
-                return false;
-            }
+        if (!Feedback::advance(feedback, i, m_fitCount)) {
+            m_recordHit = hitsBefore;
+            m_fitCount = fitBefore;
+            m_unreadable = unreadableBefore;
+            return false;
         }
         // A record that cannot be read or misses the mesh prefix keeps its earlier selection,
         // which an additional extraction counts again like any other.
@@ -395,8 +392,7 @@ bool Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
         if (m_recordHit[std::size_t(i)])
             ++m_fitCount;
     }
-    if (feedback)
-        feedback->setProgress(last, m_fitCount);
+    Feedback::advance(feedback, last, m_fitCount);
     return true;
 }
 
@@ -439,15 +435,12 @@ int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableMode
     for (int i = 1; i <= last; ++i) {
         if (!m_recordHit[std::size_t(i)])
             continue;
-        if (feedback) {
-            feedback->setProgress(inserted + 1);
-            if (feedback->isCanceled()) {
-                model.takeOutAppended(before);
-                m_notes.clear();
-                m_noteCount = 0;
-                m_notInserted = 0;
-                return 0;
-            }
+        if (!Feedback::advance(feedback, inserted + 1)) {
+            model.takeOutAppended(before);
+            m_notes.clear();
+            m_noteCount = 0;
+            m_notInserted = 0;
+            return 0;
         }
         if (!db.readReleve(i)) {
             ++m_notInserted;

@@ -81,11 +81,8 @@ void SimpleTableLayout::printTable(LineSink &sink, int wc, Feedback *feedback) c
 {
     const std::vector<TableLayout::Page> all = pages(wc);
     for (std::size_t p = 0; p < all.size(); ++p) {
-        if (feedback) {
-            feedback->setProgress(int(p) + 1);
-            if (feedback->isCanceled())
-                return;
-        }
+        if (!Feedback::advance(feedback, int(p) + 1))
+            return;
         writePage(sink, all[p], p == 0, feedback);
         if (p + 1 < all.size())
             sink.writeLine(QStringLiteral("\f"));
@@ -139,7 +136,7 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     const int first = std::max(m_options.range.firstSpecies, 1);
     const int last = std::min(m_options.range.lastSpecies, m_model.speciesCount());
     for (int j = first; j <= last; ++j) {
-        if (feedback && feedback->isCanceled())
+        if (Feedback::canceled(feedback))
             return;
         const int row = m_model.speciesRow(j);
         line.clear();

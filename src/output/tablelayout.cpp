@@ -66,7 +66,7 @@ struct TableLayout::Context
     int serial = 0;
     Feedback *feedback = nullptr;
 
-    bool canceled() const { return feedback && feedback->isCanceled(); }
+    bool canceled() const { return Feedback::canceled(feedback); }
 
     const Releve &releve(int i, int first) const { return releves[std::size_t(i - first)]; }
 };
@@ -183,11 +183,8 @@ void TableLayout::printTable(LineSink &sink, int wc, int firstSpecies, int lastS
     context.serial = range.firstReleve - 1;
     const std::vector<Page> all = pages(wc);
     for (std::size_t p = 0; p < all.size(); ++p) {
-        if (feedback) {
-            feedback->setProgress(int(p) + 1);
-            if (feedback->isCanceled())
-                return;
-        }
+        if (!Feedback::advance(feedback, int(p) + 1))
+            return;
         writePage(sink, context, all[p], p == 0);
         if (p + 1 < all.size())
             sink.writeLine(QStringLiteral("\f"));

@@ -32,7 +32,7 @@ bool TablePrinter::begin(PrinterStream &stream, const FontSpec &font)
 
 bool TablePrinter::end(PrinterStream &stream, const Feedback *feedback)
 {
-    if (feedback && feedback->isCanceled()) {
+    if (Feedback::canceled(feedback)) {
         stream.abort();
         m_error = Feedback::canceledMessage();
         return false;

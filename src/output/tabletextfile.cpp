@@ -31,7 +31,7 @@ bool TableTextFile::write(const TableLayout &layout, int firstSpecies, int lastS
     }
     TextFileSink sink(&writer);
     layout.printTable(sink, TableLayout::TextFileAllowance, firstSpecies, lastSpecies, feedback);
-    if (feedback && feedback->isCanceled()) {
+    if (Feedback::canceled(feedback)) {
         writer.cancel();
         m_error = Feedback::canceledMessage();
         return false;

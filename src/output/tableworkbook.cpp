@@ -65,8 +65,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
     // The header rows: item 1 as numbers, the selected items of the layout, the species numbers.
     if (m_items[1].selected) {
         ++sheetRow;
-        if (feedback)
-            feedback->setProgress(1);
+        Feedback::advance(feedback, 1);
         book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, TableModel::NumberRow));
         for (int i = firstReleve; i <= lastReleve; ++i)
             book.setValue(sheetRow, i + 2, i);
@@ -82,16 +81,14 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         if (r < 0 || !m_items[n].layout || !m_items[n].selected)
             continue;
         ++sheetRow;
-        if (feedback)
-            feedback->setProgress(n);
+        Feedback::advance(feedback, n);
         book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, r));
         for (int i = firstReleve; i <= lastReleve; ++i)
             book.setValue(sheetRow, i + 2, releveCell(i, r));
     }
     // The species numbers counted in the table, under item 30's label (its row's, when laid out).
     ++sheetRow;
-    if (feedback)
-        feedback->setProgress(HeaderItems::Count);
+    Feedback::advance(feedback, HeaderItems::Count);
     const int row30 = rowOfItem[HeaderItems::Count];
     book.setValue(sheetRow, 1, row30 > 0 ? grid.cell(TableModel::NameColumn, row30) : m_items[HeaderItems::Count].label);
     for (int i = firstReleve; i <= lastReleve; ++i)
@@ -124,13 +121,10 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
     for (int j = firstSpecies; j <= lastSpecies && !book.failed(); ++j) {
         const int row = m_model.speciesRow(j);
         ++sheetRow;
-        if (feedback) {
-            feedback->setProgress(sheetRow);
-            // The workbook is built in a folder of its own: dropping it leaves no file.
-            if (feedback->isCanceled()) {
-                m_error = Feedback::canceledMessage();
-                return false;
-            }
+        // The workbook is built in a folder of its own: dropping it leaves no file.
+        if (!Feedback::advance(feedback, sheetRow)) {
+            m_error = Feedback::canceledMessage();
+            return false;
         }
         const int s = m_model.speciesIndexAt(row);
         const std::vector<Entry> &entries = s > 0 && std::size_t(s) < bySpecies.size() ? bySpecies[std::size_t(s)] : none;

@@ -54,6 +54,18 @@ public:
     /// The progress as the work message's second line: the label and the position.
     QString progressText() const { return m_label + QString::number(m_position); }
 
+    /// Reports position (and found) to feedback when there is one; false when the work is to
+    /// stop there.
+    static bool advance(Feedback *feedback, int position, int found = 0)
+    {
+        if (!feedback)
+            return true;
+        feedback->setProgress(position, found);
+        return !feedback->isCanceled();
+    }
+    /// Whether feedback is there and cancelled.
+    static bool canceled(const Feedback *feedback) { return feedback && feedback->isCanceled(); }
+
     /// Sets the watcher (an empty one: none).
     void setWatcher(Watcher watcher) { m_watcher = std::move(watcher); }
 
