@@ -99,7 +99,8 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     const CellGrid &grid = m_model.grid();
     const int headerRows = m_model.headerRows();
     const QString labelBlanks(kLabelWidth, QLatin1Char(' '));
-    auto labelField = [](const QString &label) { return label.leftJustified(kLabelWidth, QLatin1Char(' '), true); };
+    // Fields are cut and padded by their width: a full-width character takes two columns.
+    auto labelField = [](const QString &label) { return Cp932::fieldOfWidth(label, kLabelWidth); };
     // Relevé columns outside the table have no cells.
     auto cell = [&](int releve, int row) {
         return releve >= 1 && releve <= m_model.releveCount() && row >= 0 ? grid.cell(TableModel::releveColumn(releve), row) : QString();
@@ -109,14 +110,18 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     sink.writeLine(firstPage ? m_options.title : QStringLiteral("続き"));
     sink.writeLine(rule);
 
-    // The last two digits of the running numbers; a relevé without species has none.
+    // The last two digits of the running numbers; a relevé without species has none and keeps
+    // its columns blank.
     QString line = firstPage ? labelField(m_items[1].label) : QString();
-    for (int i = p1; i <= p2; ++i)
-        line += lastBytes(cell(i, 1), kColumnWidth);
+    for (int i = p1; i <= p2; ++i) {
+        const QString digits = lastBytes(cell(i, TableModel::NumberRow), kColumnWidth);
+        line += QString(kColumnWidth - Cp932::byteCount(digits), QLatin1Char(' ')) + digits;
+    }
     sink.writeLine(line);
     sink.writeLine(rule);
 
-    // The relevé numbers, two characters on each of four lines, from the row that holds item 2.
+    // The relevé numbers, two columns on each of four lines, from the row that holds item 2; a
+    // full-width character goes whole to the next line rather than be split.
     int numberRow = -1;
     for (int q = 1; q < headerRows; ++q) {
         if (TableModel::indexFromText(grid.cell(TableModel::IndexColumn, q)) == kReleveNumberItem) {
@@ -126,8 +131,12 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     }
     for (int part = 0; part < 4; ++part) {
         line = firstPage ? (part == 0 ? labelField(m_items[kReleveNumberItem].label) : labelBlanks) : QString();
-        for (int i = p1; i <= p2; ++i)
-            line += cell(i, numberRow).mid(kColumnWidth * part, kColumnWidth);
+        for (int i = p1; i <= p2; ++i) {
+            QString value = cell(i, numberRow);
+            for (int before = 0; before < part; ++before)
+                value.remove(0, Cp932::cutToBytes(value, kColumnWidth).size());
+            line += Cp932::fieldOfWidth(value, kColumnWidth);
+        }
         sink.writeLine(line);
     }
     sink.writeLine(rule);

@@ -29,6 +29,7 @@ namespace {
 constexpr int kLabelWidth = 32;
 constexpr int kNameBytes = 28;
 constexpr int kColumnWidth = 5;
+constexpr int kValueWidth = 4;
 const QString kBlank5 = QStringLiteral("     ");
 
 // Layers whose only entries are the marks "*" (7) and "e" (8) get no line of their own.
@@ -37,9 +38,11 @@ bool countsForLayer(quint8 code)
     return code != 0 && code != 7 && code != 8;
 }
 
+// Fields are cut and padded by their width in the listing: a full-width character takes two
+// columns, as it takes two bytes in the file.
 QString labelField(const QString &label)
 {
-    return label.leftJustified(kLabelWidth, QLatin1Char(' '), true);
+    return Cp932::fieldOfWidth(label, kLabelWidth);
 }
 
 } // namespace
@@ -233,16 +236,19 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
             continue;
         // Item 30 prints the species numbers counted in the table, not the stored values.
         const int r = n == HeaderItems::Count ? m_model.speciesNumberRow() : rowOfItem[std::size_t(n)];
-        const int valueWidth = n <= 7 ? 8 : 4;
+        // Values of items 2..7 take two lines of four columns, the others one.
         const int lines = n <= 7 ? 2 : 1;
         for (int part = 0; part < lines; ++part) {
             line.clear();
             if (firstPage)
                 line += part == 0 ? labelField(item.label) : QString(kLabelWidth, QLatin1Char(' '));
             for (int i = p1; i <= p2; ++i) {
-                const QString value = r > 0 ? grid.cell(TableModel::releveColumn(i), r) : QString();
+                QString value = r > 0 ? grid.cell(TableModel::releveColumn(i), r) : QString();
+                // A character that would straddle the two halves goes whole to the second.
+                if (part == 1)
+                    value.remove(0, Cp932::cutToBytes(value, kValueWidth).size());
                 line += QLatin1Char(' ');
-                line += (value + QString(valueWidth, QLatin1Char(' '))).mid(4 * part, 4);
+                line += Cp932::fieldOfWidth(value, kValueWidth);
             }
             sink.writeLine(line);
         }

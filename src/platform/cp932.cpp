@@ -2,6 +2,7 @@
 
 #include <QSysInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -353,6 +354,12 @@ QString cutToBytes(const QString &text, int maxBytes)
         i += len;
     }
     return text.left(i);
+}
+
+QString fieldOfWidth(const QString &text, int width)
+{
+    const QString cut = cutToBytes(text, width);
+    return cut + QString(std::max(0, width - byteCount(cut)), QLatin1Char(' '));
 }
 
 } // namespace Cp932

@@ -32,5 +32,10 @@ int byteCount(const QString &text);
 /// two-byte character.
 QString cutToBytes(const QString &text, int maxBytes);
 
+/// text as a field of exactly width columns of a fixed-pitch listing, where a character takes as
+/// many columns as it has CP932 bytes (a full-width character two): cut to width without
+/// splitting a character, then padded with blanks.
+QString fieldOfWidth(const QString &text, int width);
+
 } // namespace Cp932
 } // namespace Zelkor

@@ -67,11 +67,11 @@ struct WorkedExample : ::testing::Test
         return {QString(),
                 QStringLiteral("Sample"),
                 rule(22),
-                QStringLiteral("表番号") + blanks(29) + QStringLiteral("    1    2"),
+                QStringLiteral("表番号") + blanks(26) + QStringLiteral("    1    2"),
                 rule(22),
-                QStringLiteral("識別記号") + blanks(28) + QStringLiteral(" ABCD XY  "),
+                QStringLiteral("識別記号") + blanks(24) + QStringLiteral(" ABCD XY  "),
                 blanks(32) + QStringLiteral(" EFGH     "),
-                QStringLiteral("出現種数") + blanks(28) + QStringLiteral("    2    1"),
+                QStringLiteral("出現種数") + blanks(24) + QStringLiteral("    2    1"),
                 rule(22)};
     }
 };
@@ -163,8 +163,8 @@ TEST(TableLayout, RangeNotFromTheFirstRelevé)
     options.oneTimeApart = true;
     options.frequency = true;
     const QStringList lines = layoutLines(t, options);
-    EXPECT_EQ(lines[3], QStringLiteral("表番号") + blanks(29) + QStringLiteral("    2         3"));
-    EXPECT_EQ(lines[5], QStringLiteral("出現種数") + blanks(28) + QStringLiteral("    1") + blanks(5) + QStringLiteral("    2"));
+    EXPECT_EQ(lines[3], QStringLiteral("表番号") + blanks(26) + QStringLiteral("    2         3"));
+    EXPECT_EQ(lines[5], QStringLiteral("出現種数") + blanks(24) + QStringLiteral("    1") + blanks(5) + QStringLiteral("    2"));
     EXPECT_EQ(lines[7], pad(QStringLiteral("Poa annua"), 28) + QStringLiteral(" H1:   2 ") + blanks(5)
                             + QStringLiteral("   +    75"));
     const qsizetype list = lines.indexOf(QStringLiteral("出現回数１回の種"));
@@ -208,7 +208,7 @@ TEST(TableLayout, BackwardsRangeWritesOnePageWithoutRelevés)
     options.title = QStringLiteral("T");
     options.range = OutputRange{3, 1, 1, 1};
     EXPECT_EQ(layoutLines(t, options),
-              (QStringList{QString(), QStringLiteral("T"), rule(16), QStringLiteral("表番号") + blanks(29), rule(16),
+              (QStringList{QString(), QStringLiteral("T"), rule(16), QStringLiteral("表番号") + blanks(26), rule(16),
                            rule(16), QString(), rule(16)}));
 }
 

@@ -6,6 +6,7 @@
 #include "output/sampletable.h"
 #include "output/simpletablelayout.h"
 #include "output/tablelayout.h"
+#include "platform/cp932.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,9 @@ std::vector<int> relevesPerPage(const QStringList &lines, int labelWidth, int co
     bool firstPage = true;
     for (int i = 0; i + 3 < lines.size(); ++i) {
         if (lines[i].isEmpty() && i + 1 < lines.size() && (i == 0 || lines[i - 1] == QLatin1String("\f"))) {
-            const QString numbers = lines[i + 3].mid(firstPage ? labelWidth : 0);
+            // The label field is labelWidth columns wide; a full-width character takes two.
+            const QString &line = lines[i + 3];
+            const QString numbers = line.mid(firstPage ? Cp932::cutToBytes(line, labelWidth).size() : 0);
             counts.push_back(int(numbers.size()) / columnWidth);
             firstPage = false;
         }
