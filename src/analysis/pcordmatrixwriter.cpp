@@ -158,7 +158,8 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         m_error = list.errorString();
         return false;
     }
-    for (int j = 1; j <= model.speciesCount(); ++j) {
+    // The list names the matrix's species, neither comment rows nor rows outside the range.
+    for (int j : species) {
         list.writeBytes(labels[std::size_t(j)] + ' ');
         list.writeLine(grid.cell(TableModel::NameColumn, model.speciesRow(j)));
     }

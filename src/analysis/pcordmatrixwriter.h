@@ -20,8 +20,8 @@ class TableModel;
 ///   LABEL,VALUE,VALUE,...    one line per listed relevé: its label, then the converted values
 /// A short label is the first 8 bytes of the species name in CP932, made unique over the species
 /// range ("Carex sp" three times gives "Carex sp", "Carex  2", "Carex  3"). The list file, named
-/// as the matrix with the extension ".lst", has one line per species row of the whole table:
-/// the short label (empty outside the species range), one blank and the name as it stands.
+/// as the matrix with the extension ".lst", has one line per species of the matrix, in its order:
+/// the short label, one blank and the name as it stands.
 class PCordMatrixWriter
 {
 public:

@@ -24,6 +24,15 @@ int SiteExport::rowOfItem(int n) const
     return -1;
 }
 
+std::vector<int> SiteExport::releveColumns() const
+{
+    std::vector<int> columns;
+    for (int i = 1; i <= m_model.releveCount(); ++i)
+        if (m_model.releveSpCount(i) > 0)
+            columns.push_back(TableModel::releveColumn(i));
+    return columns;
+}
+
 QString SiteExport::value(int c, int r) const
 {
     return trimBlanks(m_model.grid().cell(c, r));
@@ -33,16 +42,19 @@ QStringList SiteExport::plotDataLines() const
 {
     // Row 1 (the running numbers) is left out; row 2 is written even when it is the
     // species-number row of a layout with item 1 alone.
+    // The species number (item 30) is the one counted in the table, as the text layout prints it:
+    // the stored value is the database's, which a dictionary or a left-out entry can make differ.
     const int last = std::max(int(TableModel::LabelRow), m_model.headerRows() - 1);
-    auto line = [&](int c) {
+    const int speciesNumberRow = rowOfItem(HeaderItems::Count);
+    auto line = [&](int c, bool labels) {
         QStringList fields;
         for (int q = TableModel::LabelRow; q <= last; ++q)
-            fields << Csv::field(value(c, q));
+            fields << Csv::field(value(c, !labels && q == speciesNumberRow ? m_model.speciesNumberRow() : q));
         return fields.join(QLatin1Char(','));
     };
-    QStringList lines{line(TableModel::NameColumn)};
-    for (int c = TableModel::FirstReleveColumn; c <= TableModel::releveColumn(m_model.releveCount()); ++c)
-        lines << line(c);
+    QStringList lines{line(TableModel::NameColumn, true)};
+    for (int c : releveColumns())
+        lines << line(c, false);
     return lines;
 }
 
@@ -61,7 +73,7 @@ bool SiteExport::gpsPotLines(QStringList *lines) const
     const QString zeros = QStringLiteral("00000000");
     lines->clear();
     *lines << QStringLiteral("DAT=WGS84/WGS84/0.000/0.00000000/0/0/0 ");
-    for (int c = TableModel::FirstReleveColumn; c <= TableModel::releveColumn(m_model.releveCount()); ++c) {
+    for (int c : releveColumns()) {
         QString lat = value(c, latRow) + zeros;
         // A two-digit degree becomes three digits like the longitude's.
         if (!lat.startsWith(QLatin1Char('0')))
@@ -82,7 +94,7 @@ bool SiteExport::meshDataLines(QStringList *lines) const
         return false;
     lines->clear();
     *lines << *m_tableTitle;
-    for (int c = TableModel::FirstReleveColumn; c <= TableModel::releveColumn(m_model.releveCount()); ++c) {
+    for (int c : releveColumns()) {
         // Hundreds of metres, truncated toward zero, in at least two characters; "99" when the
         // altitude is no whole number.
         bool ok = false;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace Zelkor {
 
 class TableModel;
@@ -45,6 +47,9 @@ public:
 private:
     /// The header row holding item n; -1 when the item is no row of the table.
     int rowOfItem(int n) const;
+    /// The grid columns of the relevés that hold species; the empty columns between groups are
+    /// none.
+    std::vector<int> releveColumns() const;
     /// The trimmed value of relevé column c in header row r.
     QString value(int c, int r) const;
     /// Asks for the file (dialog type filter, name title + suffix) and writes lines to it with the

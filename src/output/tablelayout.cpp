@@ -294,7 +294,8 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
                                                                    : kBlank5;
             if (firstLine && frequencyColumn) {
                 line += QLatin1Char(' ');
-                line += QString::number(roundedPercent(row.freq, m_model.releveCount())).rightJustified(4, QLatin1Char(' '));
+                // Of the relevés, not of the columns: an empty column only separates groups.
+                line += QString::number(roundedPercent(row.freq, m_model.relevesWithSpecies())).rightJustified(4, QLatin1Char(' '));
             }
             firstLine = false;
             sink.writeLine(line);

@@ -48,6 +48,8 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         return false;
     }
     const int releveCount = m_model.releveCount();
+    // The frequency counts the relevés of the range, not its empty separator columns.
+    const int occupied = m_model.relevesWithSpecies(firstReleve, lastReleve);
     const CellGrid &grid = m_model.grid();
     const int headerRows = m_model.headerRows();
     auto releveCell = [&](int i, int row) {
@@ -67,8 +69,12 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         ++sheetRow;
         Feedback::advance(feedback, 1);
         book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, TableModel::NumberRow));
+        // Numbered as the text layout numbers them: an empty column separates groups and
+        // takes no number.
+        int serial = firstReleve - 1;
         for (int i = firstReleve; i <= lastReleve; ++i)
-            book.setValue(sheetRow, i + 2, i);
+            if (i >= 1 && i <= releveCount && m_model.releveSpCount(i) > 0)
+                book.setValue(sheetRow, i + 2, ++serial);
     }
     std::vector<int> rowOfItem(HeaderItems::Count + 1, -1);
     for (int q = 1; q < headerRows; ++q) {
@@ -169,7 +175,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
             // frequencies: a count of the whole table over the range's relevés could pass 100 %.
             const int found = grid.countInRow(row, TableModel::releveColumn(std::max(firstReleve, 1)),
                                             TableModel::releveColumn(std::min(lastReleve, releveCount)));
-            const int percent = TableLayout::roundedPercent(found, releves);
+            const int percent = TableLayout::roundedPercent(found, occupied);
             book.setValue(sheetRow, lastReleve + 3, QString::number(percent).rightJustified(4, QLatin1Char(' ')));
             book.setHorizontalAlignmentCenter(sheetRow, lastReleve + 3);
         }

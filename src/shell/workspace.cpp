@@ -64,8 +64,8 @@ QStringList Workspace::statusTexts() const
     const QString db = s.dataFileName == notSpecified() ? notSpecified() : QFileInfo(s.dataFileName).completeBaseName();
     const QString dict = s.dictFileName == notSpecified() ? notSpecified() : QFileInfo(s.dictFileName).fileName();
     return {QStringLiteral("DB"),       db,
-            QStringLiteral("測定数"),   QString::number(m_doc.model().releveCount()),
-            QStringLiteral("種数"),     QString::number(m_doc.model().speciesCount()),
+            QStringLiteral("測定数"),   QString::number(m_doc.model().relevesWithSpecies()),
+            QStringLiteral("種数"),     QString::number(m_doc.model().speciesWithEntries()),
             QStringLiteral("異名辞書"), dict,
             QStringLiteral("表ファイル"), QFileInfo(m_doc.tableFileName()).fileName()};
 }

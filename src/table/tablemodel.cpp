@@ -45,6 +45,22 @@ int TableModel::releveSpCount(int k) const
     return k >= 0 && k < int(m_releveSpCount.size()) ? m_releveSpCount[std::size_t(k)] : 0;
 }
 
+int TableModel::relevesWithSpecies(int first, int last) const
+{
+    int n = 0;
+    for (int k = std::max(first, 1); k <= std::min(last, m_releveCount); ++k)
+        n += releveSpCount(k) > 0 ? 1 : 0;
+    return n;
+}
+
+int TableModel::speciesWithEntries() const
+{
+    int n = 0;
+    for (int k = 1; k <= m_speciesCount; ++k)
+        n += speciesFreq(k) > 0 ? 1 : 0;
+    return n;
+}
+
 void TableModel::addSearchHit(int col, int row)
 {
     if (int(m_searchHits.size()) < MaxSearchHits)

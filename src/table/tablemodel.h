@@ -73,6 +73,13 @@ public:
     int speciesFreq(int k) const;
     /// Number of species of the relevé in display column k+3 (k = 1..maxReleves()).
     int releveSpCount(int k) const;
+    /// The relevés among positions first..last (within the table) that hold species, and the
+    /// species rows that hold entries: empty columns separate groups and rows without entries are
+    /// comments, neither is a relevé or a species. The counts come from the numbers last
+    /// recomputed.
+    int relevesWithSpecies(int first, int last) const;
+    int relevesWithSpecies() const { return relevesWithSpecies(1, m_releveCount); }
+    int speciesWithEntries() const;
     /// Scratch line of the outputs: codes of relevé k for the species row being written.
     std::vector<ByteDataSet> &releveLayerLine() { return m_releveLayerLine; }
 

@@ -128,3 +128,23 @@ TEST_F(SiteExportTest, CancelledDialogWritesNothing)
     EXPECT_FALSE(ui.log().join(QLatin1Char('\n')).contains(QStringLiteral("work:")));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
+
+TEST(SiteExportSeparators, SiteDataLeaveOutEmptyColumnsAndCountTheSpecies)
+{
+    // Relevé 2 is an empty column between groups; relevé 1 says it has 13 species (as its
+    // database did) but holds 2 in the table.
+    SampleTable t{2, 30};
+    t.setReleves(3);
+    t.setItem(1, 2, QStringLiteral("R1"));
+    t.setItem(3, 2, QStringLiteral("R3"));
+    t.setItem(1, 30, QStringLiteral("  13"));
+    t.setItem(3, 30, QStringLiteral("   1"));
+    t.addSpecies(QStringLiteral("Poa annua"), {{1, layer(5, 10)}, {3, layer(5, 10)}});
+    t.addSpecies(QStringLiteral("Carex nervata"), {{1, layer(5, 2)}});
+    t.finish();
+    const QString title = QStringLiteral("Hakone");
+    ScriptedUserInterface ui;
+    const SiteExport site(t.model, &title, ui);
+    EXPECT_EQ(site.plotDataLines(), (QStringList{QStringLiteral("識別記号,出現種数"), QStringLiteral("R1,2"),
+                                                 QStringLiteral("R3,1")}));
+}

@@ -124,14 +124,14 @@ TEST_F(SixReleves, ItemOneNotSelectedAndSpeciesFoundOnceStillWritten)
 TEST_F(SixReleves, FrequencyCountsTheRelevésOfTheRange)
 {
     // Quercus is found in relevés 1, 3 and 4 of the table: in one of 4..5 (50 %), in none of
-    // 5..6, never in more than the range holds.
+    // 5..6, never in more than the range holds; the empty columns 2 and 6 are no relevés (3 of 4).
     struct Case
     {
         OutputRange range;
         const char *cell;
         int percent;
     };
-    for (const Case &c : {Case{{4, 5, 1, 1}, "H5", 50}, Case{{5, 6, 1, 1}, "I5", 0}, Case{{1, 6, 1, 1}, "I5", 50}}) {
+    for (const Case &c : {Case{{4, 5, 1, 1}, "H5", 50}, Case{{5, 6, 1, 1}, "I5", 0}, Case{{1, 6, 1, 1}, "I5", 75}}) {
         options.range = c.range;
         EXPECT_EQ(written().value(QLatin1String(c.cell)).toObject(), number(c.percent, "center")) << c.cell;
     }
@@ -175,4 +175,16 @@ TEST_F(SixReleves, FailureLeavesAnExistingFileAsItWas)
     }
     EXPECT_EQ(Zelkor::Test::readBytes(existing), QByteArray("the old workbook"));
     EXPECT_FALSE(QFile::exists(other.path(QStringLiteral("gone"))));
+}
+
+TEST_F(SixReleves, EmptyColumnsTakeNoRunningNumber)
+{
+    // Relevés 2 and 6 hold no species: the numbers go on as in the text layout, 1 to 4.
+    options.range = OutputRange{1, 6, 1, 3};
+    const QJsonObject cells = written();
+    EXPECT_EQ(cells.value("C2").toObject(), number(1));
+    EXPECT_FALSE(cells.contains("D2"));
+    EXPECT_EQ(cells.value("E2").toObject(), number(2));
+    EXPECT_EQ(cells.value("G2").toObject(), number(4));
+    EXPECT_FALSE(cells.contains("H2"));
 }

@@ -112,10 +112,18 @@ TEST_F(MainWindowTest, StatusBarHasTheTenPanels)
         EXPECT_EQ(label->width(), MainWindow::StatusWidths[i]) << i;
         EXPECT_EQ(bool(label->alignment() & Qt::AlignRight), i % 2 == 0) << i;
     }
-    ws.model().setSpeciesCount(12);
+    // Two relevés and two species, an empty column after them that separates groups and a
+    // comment row: neither is counted.
+    TableModel &m = ws.model();
+    Zelkor::Test::fillTwoSpecies(m);
+    m.setReleveCount(3);
+    m.setSpeciesCount(3);
+    m.grid().setCell(TableModel::NameColumn, m.speciesRow(3), QStringLiteral("＜群落＞"));
+    m.recomputeFrequencies();
     ws.document().setTableFileName(QStringLiteral("/data/tables/hakone.vtb"));
     Q_EMIT ws.document().statusChanged();
-    EXPECT_EQ(window.statusTexts().at(5), QStringLiteral("12"));
+    EXPECT_EQ(window.statusTexts().at(3), QStringLiteral("2"));
+    EXPECT_EQ(window.statusTexts().at(5), QStringLiteral("2"));
     EXPECT_EQ(window.statusTexts().at(9), QStringLiteral("hakone.vtb"));
 }
 
