@@ -50,6 +50,13 @@ QString firstFourBytes(const QString &text)
 
 const QString kAbsent = QStringLiteral("・");
 
+// The order of the cover marks, as the cell texts rank them: r below "+", "+" below the
+// classes, the classes in their order, "e" above them.
+char16_t coverRank(QChar mark)
+{
+    return mark == QLatin1Char('r') ? u'(' : mark.unicode();
+}
+
 } // namespace
 
 std::vector<ReleveGroup> ConstancyTable::findGroups(const TableModel &model)
@@ -124,10 +131,12 @@ QString ConstancyTable::cellText(ConstancyContent content, int n, int count, QCh
     case ConstancyContent::Occurrences:
         return QString::number(n);
     }
-    if (content == ConstancyContent::Classes5WithCover || content == ConstancyContent::Classes10WithCover) {
+    // No cover mark was seen (cells of blanks alone): the class stands alone.
+    if ((content == ConstancyContent::Classes5WithCover || content == ConstancyContent::Classes10WithCover)
+        && !low.isNull()) {
         text += QLatin1Char(' ');
         text += low;
-        if (high > low) {
+        if (high != low) {
             text += QLatin1Char('-');
             text += high;
         }
@@ -178,8 +187,8 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
     const CellGrid &table = model.grid();
     for (int s = 1; s <= speciesCount; ++s) {
         std::fill(found.begin(), found.end(), 0);
-        std::fill(low.begin(), low.end(), QLatin1Char('5'));
-        std::fill(high.begin(), high.end(), QLatin1Char('+'));
+        std::fill(low.begin(), low.end(), QChar());
+        std::fill(high.begin(), high.end(), QChar());
         // Only the cells that hold text are visited: an empty cell contributes nothing.
         table.forEachInRow(model.speciesRow(s), [&](int col, const QString &text) {
             if (col >= int(groupOfColumn.size()) || groupOfColumn[std::size_t(col)] < 0)
@@ -192,9 +201,9 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
             for (QChar ch : cover) {
                 if (ch.unicode() <= 32)
                     continue;
-                if (ch > high[j])
+                if (high[j].isNull() || coverRank(ch) > coverRank(high[j]))
                     high[j] = ch;
-                if (ch < low[j])
+                if (low[j].isNull() || coverRank(ch) < coverRank(low[j]))
                     low[j] = ch;
             }
         });

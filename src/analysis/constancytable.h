@@ -57,7 +57,8 @@ public:
     /// shortest form ("11", "11.5"); empty for an empty group.
     static QString meanSpeciesNumber(long long speciesSum, int count);
     /// The cell of a species found in n of the group's count relevés (n > 0), with the lowest
-    /// and highest cover characters seen; the range is shown only for the contents with cover.
+    /// and highest cover characters seen in the order of the cover marks (r, +, the classes, e;
+    /// null when none was seen); the range is shown only for the contents with cover.
     static QString cellText(ConstancyContent content, int n, int count, QChar low, QChar high);
 
     /// Builds the constancy table of model into *out: caption title, the table's font, the tool

@@ -223,22 +223,28 @@ TEST_P(ConstancyClasses, CellsFollowTheShareOfRelevés)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConstancyClasses, ::testing::ValuesIn(kClassCases), Zelkor::Test::CaseNameOf());
 
-TEST(ConstancyTable, CoverRangesByCharacterCode)
+TEST(ConstancyTable, CoverRangesInTheOrderOfTheCoverMarks)
 {
     const QString star = dataToCellText(ByteDataSet{0, 0, 0, 0, 7, 0, 0});
     ASSERT_FALSE(star.isEmpty());
     TableModel model;
-    // Species: " 2+ " and "  1 "; r alone; "*" alone; "+", "5" and "r" together.
-    fillTable(&model, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
-              {{QStringLiteral(" 2+ "), QStringLiteral(" r  "), star, QStringLiteral("   +")},
-               {QStringLiteral("  1 "), QString(), QString(), QStringLiteral("  5 ")},
-               {QString(), QString(), QString(), QStringLiteral(" r  ")}});
+    // Species: " 2+ " and "  1 "; r alone; "*" alone (no cover mark); "+", "5" and "r" together;
+    // e alone; r, 1 and +.
+    fillTable(&model,
+              {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e"),
+               QStringLiteral("f")},
+              {{QStringLiteral(" 2+ "), QStringLiteral(" r  "), star, QStringLiteral("   +"), QStringLiteral("  e "),
+                QStringLiteral("   r")},
+               {QStringLiteral("  1 "), QString(), QString(), QStringLiteral("  5 "), QString(), QStringLiteral("   1")},
+               {QString(), QString(), QString(), QStringLiteral(" r  "), QString(), QStringLiteral("   +")}});
     for (const ConstancyContent content : {ConstancyContent::Classes5WithCover, ConstancyContent::Classes10WithCover}) {
         const CellGrid g = built(model, content).grid();
         EXPECT_EQ(g.cell(1, 3), QStringLiteral("２ +-2"));
-        EXPECT_EQ(g.cell(1, 4), QStringLiteral("１ 5-r"));
-        EXPECT_EQ(g.cell(1, 5), QStringLiteral("１ 5"));
-        EXPECT_EQ(g.cell(1, 6), QStringLiteral("３ +-r"));
+        EXPECT_EQ(g.cell(1, 4), QStringLiteral("１ r"));
+        EXPECT_EQ(g.cell(1, 5), QStringLiteral("１"));
+        EXPECT_EQ(g.cell(1, 6), QStringLiteral("３ r-5"));
+        EXPECT_EQ(g.cell(1, 7), QStringLiteral("１ e"));
+        EXPECT_EQ(g.cell(1, 8), QStringLiteral("３ r-1"));
     }
     // Without cover the same species show the class alone.
     EXPECT_EQ(built(model, ConstancyContent::Classes5).grid().cell(1, 5), QStringLiteral("１"));
