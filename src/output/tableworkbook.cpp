@@ -1,6 +1,7 @@
 #include "output/tableworkbook.h"
 
 #include "platform/feedback.h"
+#include "platform/texthelpers.h"
 #include "platform/xlsxworkbook.h"
 #include "table/covercode.h"
 #include "table/headeritems.h"
@@ -89,16 +90,28 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         ++sheetRow;
         Feedback::advance(feedback, n);
         book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, r));
-        for (int i = firstReleve; i <= lastReleve; ++i)
-            book.setValue(sheetRow, i + 2, releveCell(i, r));
+        // The values without the blanks that pad them in the grid; a blank value is no cell.
+        for (int i = firstReleve; i <= lastReleve; ++i) {
+            const QString value = trimBlanks(releveCell(i, r));
+            if (!value.isEmpty())
+                book.setValue(sheetRow, i + 2, value);
+        }
     }
     // The species numbers counted in the table, under item 30's label (its row's, when laid out).
     ++sheetRow;
     Feedback::advance(feedback, HeaderItems::Count);
     const int row30 = rowOfItem[HeaderItems::Count];
     book.setValue(sheetRow, 1, row30 > 0 ? grid.cell(TableModel::NameColumn, row30) : m_items[HeaderItems::Count].label);
-    for (int i = firstReleve; i <= lastReleve; ++i)
-        book.setValue(sheetRow, i + 2, releveCell(i, m_model.speciesNumberRow()));
+    for (int i = firstReleve; i <= lastReleve; ++i) {
+        const QString number = trimBlanks(releveCell(i, m_model.speciesNumberRow()));
+        if (!number.isEmpty())
+            book.setValue(sheetRow, i + 2, number);
+    }
+    // The frequency column's heading.
+    if (frequency) {
+        book.setValue(sheetRow, lastReleve + 3, QStringLiteral("出現頻度"));
+        book.setHorizontalAlignmentCenter(sheetRow, lastReleve + 3);
+    }
 
     // The codes of the range by species index: relevé positions in increasing order.
     struct Entry

@@ -72,12 +72,14 @@ bool XlsxWorkbook::add()
         close();
         return false;
     }
-    for (int i = 1; i < 4; ++i) {
+    for (int i = 1; i < 8; ++i) {
         m_formats[i] = workbook_add_format(m_workbook);
         if (i & 1)
             format_set_align(m_formats[i], LXW_ALIGN_VERTICAL_TOP);
         if (i & 2)
             format_set_align(m_formats[i], LXW_ALIGN_CENTER);
+        if (i & 4)
+            format_set_text_wrap(m_formats[i]);
     }
     return true;
 }
@@ -158,7 +160,10 @@ void XlsxWorkbook::storeCell()
 {
     if (m_cell.row < 1 || !m_sheet)
         return;
-    lxw_format *format = m_formats[(m_cell.top ? 1 : 0) | (m_cell.center ? 2 : 0)];
+    // A text of several lines wraps, as a spreadsheet sets a cell when a line break is typed
+    // into it; otherwise its lines are drawn over the cells below.
+    const bool lines = m_cell.kind == Cell::Text && m_cell.text.indexOf('\n', m_cell.textOffset) >= 0;
+    lxw_format *format = m_formats[(m_cell.top ? 1 : 0) | (m_cell.center ? 2 : 0) | (lines ? 4 : 0)];
     const lxw_row_t r = lxw_row_t(m_cell.row - 1);
     const lxw_col_t c = lxw_col_t(m_cell.column - 1);
     lxw_error error = LXW_NO_ERROR;

@@ -86,7 +86,7 @@ private:
     QByteArray m_dirName;
     lxw_workbook *m_workbook = nullptr;
     lxw_worksheet *m_sheet = nullptr;
-    lxw_format *m_formats[4] = {};
+    lxw_format *m_formats[8] = {}; // by top alignment (1), centring (2), wrapped lines (4)
     Cell m_cell;
     int m_lastRow = 0;
     QString m_lastText;

@@ -16,12 +16,17 @@ using Zelkor::Test::SampleTable;
 
 namespace {
 
+// A text cell; one of several lines wraps, as a spreadsheet would draw its lines over the rows
+// below otherwise.
 QJsonObject text(const QString &value, const char *horizontal = nullptr, const char *vertical = nullptr)
 {
-    return {{"value", value},
-            {"type", "s"},
-            {"horizontal", horizontal ? QJsonValue(QLatin1String(horizontal)) : QJsonValue()},
-            {"vertical", vertical ? QJsonValue(QLatin1String(vertical)) : QJsonValue()}};
+    QJsonObject cell{{"value", value},
+                     {"type", "s"},
+                     {"horizontal", horizontal ? QJsonValue(QLatin1String(horizontal)) : QJsonValue()},
+                     {"vertical", vertical ? QJsonValue(QLatin1String(vertical)) : QJsonValue()}};
+    if (value.contains(QLatin1Char('\n')))
+        cell.insert("wrap", true);
+    return cell;
 }
 
 QJsonObject number(int value, const char *horizontal = nullptr)
@@ -85,7 +90,7 @@ TEST_F(SixReleves, CellMapOfARangeInsideTheTable)
         {"E3", text(QStringLiteral("R3"))}, {"F3", text(QStringLiteral("R4"))}, {"G3", text(QStringLiteral("R5"))},
         // The species numbers counted in the table, under item 30's label.
         {"A4", text(QStringLiteral("出現種数"))},
-        {"E4", number(1)}, {"F4", number(1)}, {"G4", number(1)},
+        {"E4", number(1)}, {"F4", number(1)}, {"G4", number(1)}, {"H4", text(QStringLiteral("出現頻度"), "center")},
         // Layers T1 and H1, line by line; found in 3 and 4 of the range 3..5: 67 %.
         {"A5", text(QStringLiteral("Quercus serrata"), nullptr, "top")},
         {"B5", text(QStringLiteral("T1\nH1"))},
@@ -187,4 +192,15 @@ TEST_F(SixReleves, EmptyColumnsTakeNoRunningNumber)
     EXPECT_EQ(cells.value("E2").toObject(), number(2));
     EXPECT_EQ(cells.value("G2").toObject(), number(4));
     EXPECT_FALSE(cells.contains("H2"));
+}
+
+TEST_F(SixReleves, HeaderValuesWithoutTheirPadding)
+{
+    // The grid pads values to their field; the sheet has the value itself, and no cell for a
+    // blank one.
+    t.setItem(4, 2, QStringLiteral("  SF"));
+    t.setItem(5, 2, QStringLiteral("    "));
+    const QJsonObject cells = written();
+    EXPECT_EQ(cells.value("F3").toObject(), text(QStringLiteral("SF")));
+    EXPECT_FALSE(cells.contains("G3"));
 }

@@ -113,6 +113,8 @@ for row in book.worksheets[0].iter_rows():
             continue
         cells[c.coordinate] = {"value": c.value, "type": c.data_type,
                                "horizontal": a.horizontal, "vertical": a.vertical}
+        if a.wrap_text:
+            cells[c.coordinate]["wrap"] = True
 json.dump(cells, sys.stdout)
 )";
     QProcess p;

@@ -55,8 +55,8 @@ struct CaseNameOf
 };
 
 /// The cells of the first sheet of an ".xlsx" workbook as a spreadsheet reader (openpyxl) sees
-/// them: "C5" → {"value", "type" ("s" text, "n" number), "horizontal", "vertical"}, every cell
-/// that holds a value or an alignment. Empty, with *error, when the workbook cannot be read.
+/// them: "C5" → {"value", "type" ("s" text, "n" number), "horizontal", "vertical", and "wrap"
+/// (true) when its text wraps}, every cell that holds a value or an alignment. Empty, with *error, when the workbook cannot be read.
 QJsonObject readWorkbookCells(const QString &fileName, QString *error = nullptr);
 
 /// Result of running the batch front end.
