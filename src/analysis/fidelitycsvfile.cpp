@@ -31,10 +31,9 @@ bool FidelityCsvFile::write(const FidelityTable &table, const TableModel &model,
     const std::vector<ReleveGroup> &groups = table.groups();
     QStringList labels;
     for (std::size_t j = 0; j < groups.size(); ++j) {
-        QString label;
-        if (groups[j].count > 0)
-            label = model.grid().cell(TableModel::releveColumn(groups[j].first), TableModel::LabelRow).trimmed();
-        labels << (label.isEmpty() ? ConstancyTable::groupName(int(j) + 1) : label);
+        const int first = TableModel::releveColumn(groups[j].first);
+        const QString label = groups[j].count > 0 ? model.grid().cell(first, TableModel::LabelRow).trimmed() : QString();
+        labels << Csv::field(label.isEmpty() ? ConstancyTable::groupName(int(j) + 1) : label);
     }
 
     out.writeLine(QStringLiteral("species,group,N,N_g,n,n_g,constancy,phi,p,diagnostic"));
@@ -54,10 +53,17 @@ bool FidelityCsvFile::write(const FidelityTable &table, const TableModel &model,
             if (Ng == 0)
                 continue;
             const FidelityCell &c = table.cell(s, int(j));
-            out.writeLine(QStringList{name, Csv::field(labels[int(j)]), N, QString::number(Ng), QString::number(n),
-                                      QString::number(c.occurrences), number(c.occurrences * 100.0 / Ng),
-                                      number(c.phi), number(c.p), c.diagnostic ? QStringLiteral("1") : QStringLiteral("0")}
-                              .join(QLatin1Char(',')));
+            const QStringList fields = {name,
+                                        labels[int(j)],
+                                        N,
+                                        QString::number(Ng),
+                                        QString::number(n),
+                                        QString::number(c.occurrences),
+                                        number(c.occurrences * 100.0 / Ng),
+                                        number(c.phi),
+                                        number(c.p),
+                                        c.diagnostic ? QStringLiteral("1") : QStringLiteral("0")};
+            out.writeLine(fields.join(QLatin1Char(',')));
         }
     }
     if (!out.commit()) {

@@ -267,6 +267,7 @@ bool FidelityTable::compute(const TableModel &model, const FidelityOptions &opti
         const long long n = std::accumulate(found.begin(), found.end(), 0LL);
         m_frequency[std::size_t(s)] = int(n);
         int best = -1;
+        double bestPhi = 0.0;
         for (std::size_t j = 0; j < groupCount; ++j) {
             FidelityCell &c = m_cells[std::size_t(s - 1) * groupCount + j];
             c.occurrences = found[j];
@@ -279,8 +280,10 @@ bool FidelityTable::compute(const TableModel &model, const FidelityOptions &opti
             c.phiPercent = c.phi < 0.0 ? -percentOf(ratio, c.phi) : percentOf(ratio, c.phi);
             c.p = fisherP(N, Ng, n, c.occurrences);
             c.diagnostic = reaches(ratio, c.phi, options.phiThreshold) && c.p < options.alpha;
-            if (c.diagnostic && (best < 0 || c.phi > m_cells[std::size_t(s - 1) * groupCount + std::size_t(best)].phi))
+            if (c.diagnostic && (best < 0 || c.phi > bestPhi)) {
                 best = int(j);
+                bestPhi = c.phi;
+            }
         }
         m_diagnosticGroup[std::size_t(s)] = best;
     }

@@ -30,19 +30,19 @@ struct FidelityCell
 ///   phi = (N·n_g − n·N_g) / sqrt(n·N_g·(N − n)·(N − N_g)), 0 where the denominator is 0.
 /// Standardised, every group counts N_g' = N / G relevés (G groups with relevés), with
 /// n_g' = n_g·N_g'/N_g and n' = n_g' + (n − n_g)·(N − N_g')/(N − N_g) in the same formula. Both
-/// are computed from the integer counts: the standardised phi reduces to
+/// are computed from the integer counts (the standardised phi reduces to
 ///   sqrt(G − 1)·(N·n_g − n·N_g) / sqrt(X·(G·N_g·(N − N_g) − X)),
-///   X = n_g·(N − N_g) + (G − 1)·(n − n_g)·N_g,
-/// so the value, its rounding to a percentage and its comparison with the threshold are exact.
+///   X = n_g·(N − N_g) + (G − 1)·(n − n_g)·N_g),
+/// so that the rounding of phi to a percentage and its comparison with the threshold are
+/// decided on the exact value, not on a double that may lie a rounding below it.
 /// p = P(X ≥ n_g) for X hypergeometric (N relevés, n holding s, N_g drawn), from the
-/// unstandardised counts; the tail is summed in log space from an exact-to-rounding log of its
-/// first term, so p keeps about 13 significant digits for N up to 1,000,000 and does not fall
-/// to 0 above 1e-300.
+/// unstandardised counts: the log of the first term of the tail by a saddle-point expansion,
+/// the later terms relative to it, the sum taken back from log space; p keeps about 13
+/// significant digits for N up to 1,000,000 and does not fall to 0 above 1e-300.
 ///
 /// A group without relevés (two empty columns side by side, or one at either end) takes no part:
-/// it does not count in G, and every species has phi 0 and p 1 there. The results depend on the
-/// counts only: the same table gives the same numbers on every machine that rounds doubles as
-/// IEEE 754 prescribes.
+/// it does not count in G, and every species has phi 0 and p 1 there. Each phi and p depends on
+/// the counts alone, not on the order of the species rows.
 class FidelityTable
 {
 public:

@@ -104,7 +104,6 @@ TEST(CliFidelity, ErrorsAndUsage)
         {{table, QStringLiteral("-o"), out, QStringLiteral("--phi-min"), QStringLiteral("a lot")}, 2},
         {{table, QStringLiteral("-o"), out, QStringLiteral("--alpha"), QStringLiteral("0")}, 2},
         {{table, QStringLiteral("-o"), out, QStringLiteral("--alpha"), QStringLiteral("nan")}, 2},
-        {{table, QStringLiteral("-o"), out, QStringLiteral("--group-by"), QStringLiteral("13")}, 2},
         {{bad, QStringLiteral("-o"), out}, 1},
         {{dir.path(QStringLiteral("missing.vtb")), QStringLiteral("-o"), out}, 1},
         {{table, QStringLiteral("-o"), dir.path(QStringLiteral("no/such/folder/out.csv"))}, 1},
