@@ -76,6 +76,16 @@ std::vector<ReleveGroup> ConstancyTable::findGroups(const TableModel &model)
     return groups;
 }
 
+std::vector<int> ConstancyTable::groupOfColumns(const TableModel &model, const std::vector<ReleveGroup> &groups)
+{
+    const int releves = std::max(model.releveCount(), 0);
+    std::vector<int> groupOfColumn(std::size_t(TableModel::releveColumn(releves)) + 1, -1);
+    for (std::size_t j = 0; j < groups.size(); ++j)
+        for (int p = groups[j].first; p <= groups[j].last; ++p)
+            groupOfColumn[std::size_t(TableModel::releveColumn(p))] = int(j);
+    return groupOfColumn;
+}
+
 bool ConstancyTable::holdsSpecies(const QString &cellText)
 {
     return !firstFourBytes(cellText).isEmpty();
@@ -201,12 +211,7 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
     for (const auto &[row, text] : headings)
         grid.setCell(0, row, text);
 
-    // The group of each grid column; -1 for the empty separator columns and the fixed columns.
-    const int releves = std::max(model.releveCount(), 0);
-    std::vector<int> groupOfColumn(std::size_t(TableModel::releveColumn(releves)) + 1, -1);
-    for (int j = 0; j < groupCount; ++j)
-        for (int p = groups[std::size_t(j)].first; p <= groups[std::size_t(j)].last; ++p)
-            groupOfColumn[std::size_t(TableModel::releveColumn(p))] = j;
+    const std::vector<int> groupOfColumn = groupOfColumns(model, groups);
 
     const QString absent = options.blankEmpty ? QString() : kAbsent;
     std::vector<int> found(std::size_t(groupCount), 0);

@@ -56,6 +56,10 @@ public:
     /// and starts the next, so two adjacent empty columns, or one at either end, make an empty
     /// group. There is always at least one group.
     static std::vector<ReleveGroup> findGroups(const TableModel &model);
+    /// The group (index into groups, from 0) of each grid column of model, −1 for the empty
+    /// separator columns and the columns before the relevés; indexed by grid column up to the
+    /// last relevé's.
+    static std::vector<int> groupOfColumns(const TableModel &model, const std::vector<ReleveGroup> &groups);
     /// Whether a relevé holds the species whose cell text this is: its first four bytes in CP932
     /// are not empty (a cell with the mark "*" alone holds it).
     static bool holdsSpecies(const QString &cellText);

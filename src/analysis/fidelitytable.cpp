@@ -242,12 +242,7 @@ bool FidelityTable::compute(const TableModel &model, const FidelityOptions &opti
     m_diagnosticGroup.assign(std::size_t(m_speciesCount) + 1, -1);
     m_cells.assign(std::size_t(m_speciesCount) * groupCount, FidelityCell());
 
-    // The group of each grid column; -1 for the empty separator columns and the fixed columns.
-    const int releves = std::max(model.releveCount(), 0);
-    std::vector<int> groupOfColumn(std::size_t(TableModel::releveColumn(releves)) + 1, -1);
-    for (std::size_t j = 0; j < groupCount; ++j)
-        for (int p = m_groups[j].first; p <= m_groups[j].last; ++p)
-            groupOfColumn[std::size_t(TableModel::releveColumn(p))] = int(j);
+    const std::vector<int> groupOfColumn = ConstancyTable::groupOfColumns(model, m_groups);
 
     const long long N = m_releves;
     const int G = m_groupsWithReleves;
