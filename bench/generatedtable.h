@@ -73,14 +73,12 @@ inline bool makeLargeTable(TableModel &model, int releves = kTableReleves, int s
     return true;
 }
 
-/// A table of `releves` relevés and `species` species rows laid out from the default items, each
-/// relevé holding `perReleve` different species drawn at random with a cover class from + to 5
-/// in the herb layer, its cover text, a label in the header rows, and names in the species rows.
-/// The frequencies are recomputed. False when the table cannot grow.
-inline bool makeGeneratedTable(TableModel &model, int releves, int species, int perReleve, unsigned seed = 42)
+namespace Detail {
+
+// Fills the relevés at the given positions as makeGeneratedTable() describes, in order.
+inline void fillGeneratedReleves(TableModel &model, const std::vector<int> &positions, int species, int perReleve,
+                                 unsigned seed)
 {
-    if (!growLargeTable(model, releves, species))
-        return false;
     const int h = model.headerRows();
     std::mt19937 rng(seed);
     std::vector<int> drawn(static_cast<std::size_t>(species));
@@ -89,8 +87,8 @@ inline bool makeGeneratedTable(TableModel &model, int releves, int species, int 
     QString texts[6];
     for (int c = 0; c < 6; ++c)
         texts[c] = codes[c] == 1 ? QStringLiteral("   +") : QStringLiteral("%1").arg(codes[c] / 10, 4);
-    for (int k = 1; k <= releves; ++k) {
-        const int col = k + 3;
+    for (const int k : positions) {
+        const int col = TableModel::releveColumn(k);
         for (int q = 2; q < h; ++q)
             model.grid().setCell(col, q, QStringLiteral("%1").arg(k % 997, 4));
         for (int i = 0; i < perReleve && i < species; ++i) {
@@ -103,8 +101,48 @@ inline bool makeGeneratedTable(TableModel &model, int releves, int species, int 
         }
     }
     for (int s = 1; s <= species; ++s)
-        model.grid().setCell(2, h + s, QStringLiteral("Species number %1").arg(s));
+        model.grid().setCell(TableModel::NameColumn, model.speciesRow(s), QStringLiteral("Species number %1").arg(s));
+}
+
+} // namespace Detail
+
+/// A table of `releves` relevés and `species` species rows laid out from the default items, each
+/// relevé holding `perReleve` different species drawn at random with a cover class from + to 5
+/// in the herb layer, its cover text, a label in the header rows, and names in the species rows.
+/// The frequencies are recomputed. False when the table cannot grow.
+inline bool makeGeneratedTable(TableModel &model, int releves, int species, int perReleve, unsigned seed = 42)
+{
+    if (!growLargeTable(model, releves, species))
+        return false;
+    std::vector<int> positions(static_cast<std::size_t>(releves));
+    std::iota(positions.begin(), positions.end(), 1);
+    Detail::fillGeneratedReleves(model, positions, species, perReleve, seed);
     model.setReleveCount(releves);
+    model.setSpeciesCount(species);
+    model.recomputeFrequencies();
+    return true;
+}
+
+/// The table of makeGeneratedTable() with its relevés in `groups` groups of releves / groups
+/// (the last one takes what is left), an empty relevé column between two groups, as a user marks
+/// the vegetation units of a constancy table: releves + groups − 1 columns. False when the table
+/// cannot grow.
+inline bool makeGroupedTable(TableModel &model, int releves, int species, int perReleve, int groups,
+                             unsigned seed = 42)
+{
+    const int columns = releves + groups - 1;
+    if (groups < 1 || !growLargeTable(model, columns, species))
+        return false;
+    const int size = releves / groups;
+    std::vector<int> positions;
+    positions.reserve(static_cast<std::size_t>(releves));
+    for (int k = 0, p = 1; k < releves; ++k, ++p) {
+        if (k > 0 && k % size == 0 && k / size < groups)
+            ++p; // the separator before the next group
+        positions.push_back(p);
+    }
+    Detail::fillGeneratedReleves(model, positions, species, perReleve, seed);
+    model.setReleveCount(columns);
     model.setSpeciesCount(species);
     model.recomputeFrequencies();
     return true;

@@ -1,5 +1,6 @@
 #include "analysis/constancycommand.h"
 
+#include "analysis/fidelitytable.h"
 #include "analysis/freqtablemodel.h"
 #include "platform/userinterface.h"
 #include "table/tablemodel.h"
@@ -43,6 +44,24 @@ void ConstancyCommand::build(const QString &title, const ConstancyOptions &optio
     ConstancyTable::build(*m_model, options, title, m_freqTable);
     m_ui->setBusy(false);
     Q_EMIT freqTableBuilt();
+}
+
+QString ConstancyCommand::noDiagnosticSpeciesMessage()
+{
+    return QStringLiteral("診断種がありません。組成表は並べ替えませんでした。\n"
+                          "測定の群を空の列で区切り、φ の下限と有意水準を確かめて下さい。");
+}
+
+void ConstancyCommand::sortTableByFidelity(const FidelityOptions &options)
+{
+    m_ui->setBusy(true);
+    // The groups follow the table as it is now.
+    m_model->recomputeFrequencies();
+    const int diagnostic = FidelityTable::sortSpeciesRows(*m_model, options);
+    m_ui->setBusy(false);
+    Q_EMIT tableChanged();
+    if (diagnostic == 0)
+        m_ui->showMessage(noDiagnosticSpeciesMessage());
 }
 
 } // namespace Zelkor

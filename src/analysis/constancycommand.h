@@ -15,8 +15,9 @@ class UserInterface;
 
 /// The constancy-table commands of the main window: "常在度表を作成する" opens the settings
 /// panel Panel_Freq_Table with the table's counts, and its "出力する" builds the constancy table
-/// into the second window's table. The composition table is only read (its frequencies are
-/// brought up to date first).
+/// into the second window's table; the composition table is only read (its frequencies are
+/// brought up to date first). "組成表を診断種順に並べる" moves the species rows of the
+/// composition table into the diagnostic order of the panel's fidelity settings.
 class ConstancyCommand : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,14 @@ public:
     /// "出力する": builds the constancy table with the options into the second window's table,
     /// with title as its caption.
     void build(const QString &title, const ConstancyOptions &options);
+    /// "組成表を診断種順に並べる": the species rows of the composition table in blocks of the
+    /// diagnostic species of each group by falling phi, then the rest in their order (see
+    /// FidelityTable::sortSpeciesRows). Without any diagnostic species the table stays as it
+    /// is and the user is told noDiagnosticSpeciesMessage().
+    void sortTableByFidelity(const FidelityOptions &options);
+
+    /// "診断種がありません。…": said when no species is diagnostic for any group.
+    static QString noDiagnosticSpeciesMessage();
 
 Q_SIGNALS:
     /// The frequencies and running numbers of the composition table were recomputed.

@@ -1,5 +1,6 @@
 #include "analysis/constancytable.h"
 
+#include "analysis/fidelitytable.h"
 #include "analysis/freqtablemodel.h"
 #include "platform/cp932.h"
 #include "table/tablemodel.h"
@@ -82,6 +83,21 @@ std::vector<ReleveGroup> ConstancyTable::findGroups(const TableModel &model)
     return groups;
 }
 
+std::vector<int> ConstancyTable::groupOfColumns(const TableModel &model, const std::vector<ReleveGroup> &groups)
+{
+    const int releves = std::max(model.releveCount(), 0);
+    std::vector<int> groupOfColumn(std::size_t(TableModel::releveColumn(releves)) + 1, -1);
+    for (std::size_t j = 0; j < groups.size(); ++j)
+        for (int p = groups[j].first; p <= groups[j].last; ++p)
+            groupOfColumn[std::size_t(TableModel::releveColumn(p))] = int(j);
+    return groupOfColumn;
+}
+
+bool ConstancyTable::holdsSpecies(const QString &cellText)
+{
+    return !firstFourBytes(cellText).isEmpty();
+}
+
 void ConstancyTable::countReleves(const TableModel &model, int *nonEmpty, int *empty)
 {
     int filled = 0;
@@ -144,6 +160,11 @@ QString ConstancyTable::cellText(ConstancyContent content, int n, int count, QCh
     return text;
 }
 
+QString ConstancyTable::diagnosticHeading(int j)
+{
+    return QStringLiteral("　%1 の診断種").arg(groupName(j));
+}
+
 void ConstancyTable::build(const TableModel &model, const ConstancyOptions &options,
                            const QString &title, FreqTableModel *out)
 {
@@ -154,11 +175,35 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
     const bool withCover = options.content == ConstancyContent::Classes5WithCover
                            || options.content == ConstancyContent::Classes10WithCover;
 
+    FidelityTable fidelity;
+    if (options.fidelity)
+        fidelity.compute(model, options.fidelityOptions);
+
+    // The grid row of each species (from 1), and the heading rows of the diagnostic order.
+    std::vector<int> rowOfSpecies(std::size_t(speciesCount) + 1);
+    std::vector<std::pair<int, QString>> headings;
+    if (options.fidelity && options.diagnosticOrder) {
+        int row = 3;
+        for (const FidelityTable::Block &block : fidelity.diagnosticBlocks()) {
+            if (block.group >= 0)
+                headings.push_back({row++, diagnosticHeading(block.group + 1)});
+            else if (!block.species.empty())
+                headings.push_back({row++, otherSpeciesHeading()});
+            for (int s : block.species)
+                rowOfSpecies[std::size_t(s)] = row++;
+        }
+    } else {
+        for (int s = 1; s <= speciesCount; ++s)
+            rowOfSpecies[std::size_t(s)] = s + 2;
+    }
+
+    // The phi percentage takes about as much room again as a class.
+    const long long widthTenths = (withCover ? 50LL : 25LL) + (options.fidelity ? 25LL : 0LL);
     CellGrid grid;
-    grid.setDefaultColWidth(int(roundHalfEven((withCover ? 50LL : 25LL) * size, 10)));
+    grid.setDefaultColWidth(int(roundHalfEven(widthTenths * size, 10)));
     grid.setDefaultRowHeight(TableModel::defaultRowHeightFor(size));
     grid.setColCount(groupCount + 1);
-    grid.setRowCount(speciesCount + 3);
+    grid.setRowCount(speciesCount + int(headings.size()) + 3);
     grid.setColWidth(0, 20 * size);
     grid.setFixedCols(1);
     grid.setFixedRows(3);
@@ -172,18 +217,16 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
         grid.setCell(j, 1, QString::number(g.count));
         grid.setCell(j, 2, meanSpeciesNumber(g.speciesSum, g.count));
     }
+    for (const auto &[row, text] : headings)
+        grid.setCell(0, row, text);
 
-    // The group of each grid column; -1 for the empty separator columns and the fixed columns.
-    const int releves = std::max(model.releveCount(), 0);
-    std::vector<int> groupOfColumn(std::size_t(TableModel::releveColumn(releves)) + 1, -1);
-    for (int j = 0; j < groupCount; ++j)
-        for (int p = groups[std::size_t(j)].first; p <= groups[std::size_t(j)].last; ++p)
-            groupOfColumn[std::size_t(TableModel::releveColumn(p))] = j;
+    const std::vector<int> groupOfColumn = groupOfColumns(model, groups);
 
     const QString absent = options.blankEmpty ? QString() : kAbsent;
     std::vector<int> found(std::size_t(groupCount), 0);
     std::vector<QChar> low(static_cast<std::size_t>(groupCount));
     std::vector<QChar> high(static_cast<std::size_t>(groupCount));
+    std::vector<GridCell> shaded;
     const CellGrid &table = model.grid();
     for (int s = 1; s <= speciesCount; ++s) {
         std::fill(found.begin(), found.end(), 0);
@@ -207,18 +250,30 @@ void ConstancyTable::build(const TableModel &model, const ConstancyOptions &opti
                     low[j] = ch;
             }
         });
-        const int row = s + 2;
+        const int row = rowOfSpecies[std::size_t(s)];
         grid.setCell(0, row, table.cell(TableModel::NameColumn, model.speciesRow(s)));
         for (int j = 0; j < groupCount; ++j) {
             const int n = found[std::size_t(j)];
-            grid.setCell(j + 1, row,
-                         n > 0 ? cellText(options.content, n, groups[std::size_t(j)].count,
-                                          low[std::size_t(j)], high[std::size_t(j)])
-                               : absent);
+            if (n == 0) {
+                grid.setCell(j + 1, row, absent);
+                continue;
+            }
+            QString text = cellText(options.content, n, groups[std::size_t(j)].count, low[std::size_t(j)],
+                                    high[std::size_t(j)]);
+            if (options.fidelity) {
+                const FidelityCell &c = fidelity.cell(s, j);
+                if (c.phiPercent > 0)
+                    text += QLatin1Char(' ') + QString::number(c.phiPercent);
+                if (c.diagnostic)
+                    shaded.push_back(GridCell{j + 1, row});
+            }
+            grid.setCell(j + 1, row, text);
         }
     }
 
     out->grid() = std::move(grid);
+    out->setShadedCells(std::move(shaded));
+    out->setShowsFidelity(options.fidelity);
     out->setCaption(title);
     out->setFont(model.tableFont());
     out->setToolPanelVisible(true);

@@ -75,6 +75,8 @@ bool FreqTableCsvFile::read(const QString &fileName, FreqTableModel *model)
             grid.setCell(int(c), int(r), fields[c]);
     }
     model->setCaption(lines[0]);
+    // The shading marked cells of the rows that were there.
+    model->setShadedCells({});
     return true;
 }
 

@@ -30,7 +30,8 @@ public:
 
     /// Replaces the caption and the cells of *model by the file's: as many rows as the file has
     /// lines after the title, as many columns as its longest line has fields; cells the file
-    /// does not give are empty. Fixed rows and columns and the sizes of the columns kept stay.
+    /// does not give are empty, none shaded. Fixed rows and columns and the sizes of the columns
+    /// kept stay.
     /// A file without table rows (empty, or the title alone) or that cannot be read gives false
     /// with errorString() and leaves *model as it was.
     bool read(const QString &fileName, FreqTableModel *model);

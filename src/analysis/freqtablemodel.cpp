@@ -2,6 +2,8 @@
 
 #include "table/tablemodel.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace Zelkor {
@@ -20,6 +22,22 @@ FreqTableModel::FreqTableModel()
 QString FreqTableModel::defaultCaption()
 {
     return QStringLiteral("常在度表");
+}
+
+void FreqTableModel::setShadedCells(std::vector<GridCell> cells)
+{
+    std::sort(cells.begin(), cells.end(), [](const GridCell &a, const GridCell &b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    });
+    m_shaded = std::move(cells);
+}
+
+bool FreqTableModel::isShaded(int c, int r) const
+{
+    return std::binary_search(m_shaded.begin(), m_shaded.end(), GridCell{c, r},
+                              [](const GridCell &a, const GridCell &b) {
+                                  return a.row != b.row ? a.row < b.row : a.col < b.col;
+                              });
 }
 
 bool FreqTableModel::isBlank() const
@@ -47,8 +65,20 @@ void FreqTableModel::applyFontSizes(const TextWidth &width)
     const int size = m_font.pointSize;
     m_grid.setDefaultRowHeight(TableModel::defaultRowHeightFor(size));
     int w = 2;
-    for (int c = 1; c < m_grid.colCount(); ++c)
-        w = std::max(w, width(m_font, m_grid.cell(c, 3)));
+    if (m_showsFidelity) {
+        // Many cells share a text: each is measured once.
+        QSet<QString> texts;
+        for (int r = m_grid.fixedRows(); r < m_grid.rowCount(); ++r)
+            m_grid.forEachInRow(r, [&](int c, const QString &text) {
+                if (c >= 1)
+                    texts.insert(text);
+            });
+        for (const QString &text : std::as_const(texts))
+            w = std::max(w, width(m_font, text));
+    } else {
+        for (int c = 1; c < m_grid.colCount(); ++c)
+            w = std::max(w, width(m_font, m_grid.cell(c, 3)));
+    }
     m_grid.setDefaultColWidth(w + 5);
     m_grid.setColWidth(0, 20 * size);
 }
@@ -82,6 +112,8 @@ void FreqTableModel::setScoreTable(const FontSpec &font, const std::vector<Score
     m_caption = QStringLiteral("Reciprocal Averaging Score");
     m_font = font;
     m_toolPanelVisible = false;
+    m_shaded.clear();
+    m_showsFidelity = false;
 }
 
 } // namespace Zelkor

@@ -45,6 +45,17 @@ public:
     bool isToolPanelVisible() const { return m_toolPanelVisible; }
     void setToolPanelVisible(bool visible) { m_toolPanelVisible = visible; }
 
+    /// The shaded cells (the diagnostic species of a constancy table with fidelity), sorted by
+    /// row, then column. They belong to the cells: replacing the grid by other rows (a CSV file
+    /// read, a score table) drops them.
+    const std::vector<GridCell> &shadedCells() const { return m_shaded; }
+    void setShadedCells(std::vector<GridCell> cells);
+    bool isShaded(int c, int r) const;
+    /// True while the cells of the constancy table carry the fidelity beside the constancy
+    /// ("Ⅳ 45"): its columns are as wide as their cells on paper and on screen.
+    bool showsFidelity() const { return m_showsFidelity; }
+    void setShowsFidelity(bool shows) { m_showsFidelity = shows; }
+
     /// True when no cell holds text (the window has never held a table).
     bool isBlank() const;
 
@@ -53,14 +64,16 @@ public:
 
     /// The sizes that follow a font change: default row height from the point size, default
     /// column width 5 pixels more than the widest text of row 3 (the first species row) in the
-    /// columns after column 0 (at least 2), column 0 twenty times the point size.
+    /// columns after column 0 (at least 2), column 0 twenty times the point size. A table with
+    /// the fidelity takes the widest text of every row below the headings instead (its row 3
+    /// may be the heading of a block).
     void applyFontSizes(const TextWidth &width);
 
     /// Replaces the contents by the score table of reciprocal averaging: caption "Reciprocal
     /// Averaging Score", the font, tool panel hidden, five columns (species name, score, nothing,
     /// relevé label, score) sized from the font's point size, headings in the fixed row 0, and
     /// the species and relevé lists from row 1 down, in the order given. Every other cell is
-    /// empty.
+    /// empty; none is shaded.
     void setScoreTable(const FontSpec &font, const std::vector<ScoreRow> &species,
                        const std::vector<ScoreRow> &releves);
 
@@ -72,6 +85,8 @@ private:
     QString m_caption;
     FontSpec m_font{QStringLiteral("ＭＳ 明朝"), 9};
     bool m_toolPanelVisible = true;
+    std::vector<GridCell> m_shaded;
+    bool m_showsFidelity = false;
 };
 
 } // namespace Zelkor

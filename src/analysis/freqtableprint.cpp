@@ -5,6 +5,8 @@
 #include "platform/cp932.h"
 #include "platform/printerstream.h"
 
+#include <algorithm>
+
 namespace Zelkor {
 
 namespace {
@@ -43,13 +45,24 @@ int FreqTablePrint::printerFontHeight(int pointSize, int dotsPerInch)
     return PrinterStream::fontHeight(pointSize, dotsPerInch);
 }
 
+int FreqTablePrint::fidelityColumnBytes(const CellGrid &grid)
+{
+    int widest = 2;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        grid.forEachInRow(r, [&](int c, const QString &text) {
+            if (c >= 1)
+                widest = std::max(widest, Cp932::byteCount(text));
+        });
+    return widest + 1;
+}
+
 QStringList FreqTablePrint::lines(const FreqTableModel &model)
 {
     const CellGrid &grid = model.grid();
     QStringList out;
     out << model.caption();
     if (model.isToolPanelVisible()) {
-        const int bytes = columnBytes(grid);
+        const int bytes = model.showsFidelity() ? fidelityColumnBytes(grid) : columnBytes(grid);
         for (int r = 0; r < grid.rowCount(); ++r) {
             QString line = field(grid.cell(0, r), LabelBytes);
             for (int c = 1; c < grid.colCount(); ++c)

@@ -47,4 +47,41 @@ inline std::vector<QStringList> relevesOf(const QString &pattern)
     return releves;
 }
 
+/// A species of groupedReleves(): its name and, for each group, how many of the group's relevés
+/// (the first ones) hold it.
+struct GroupedSpecies
+{
+    QString name;
+    std::vector<int> occurrences;
+};
+
+/// The relevé columns of groups of the given sizes with an empty column between two groups (a
+/// size 0 makes an empty group), each species "  1 " in the relevés its counts give. Every
+/// relevé must hold some species, or it would be a separator too.
+inline std::vector<QStringList> groupedReleves(const std::vector<int> &sizes, const std::vector<GroupedSpecies> &species)
+{
+    std::vector<QStringList> releves;
+    for (std::size_t g = 0; g < sizes.size(); ++g) {
+        if (g > 0)
+            releves.push_back({});
+        for (int p = 0; p < sizes[g]; ++p) {
+            QStringList cells;
+            for (const GroupedSpecies &s : species)
+                cells << (g < s.occurrences.size() && p < s.occurrences[g] ? QStringLiteral("  1 ") : QString());
+            releves.push_back(cells);
+        }
+    }
+    return releves;
+}
+
+/// A table laid out from the default items with the grouped relevés and the species rows (see
+/// groupedReleves); frequencies recomputed.
+inline void fillGroupedTable(TableModel *model, const std::vector<int> &sizes, const std::vector<GroupedSpecies> &species)
+{
+    QStringList names;
+    for (const GroupedSpecies &s : species)
+        names << s.name;
+    fillTable(model, names, groupedReleves(sizes, species));
+}
+
 } // namespace Zelkor::Test

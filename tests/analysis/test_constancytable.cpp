@@ -1,5 +1,8 @@
 #include "analysis/constancytable.h"
+#include "analysis/freqtablecsvfile.h"
 #include "analysis/freqtablemodel.h"
+#include "analysis/freqtableprint.h"
+#include "analysis/freqtabletextfile.h"
 #include "analysis/sampletable.h"
 #include "support/testsupport.h"
 #include "table/covercode.h"
@@ -283,4 +286,169 @@ TEST(ConstancyTable, SpeciesNumbersAddUpBeyondSixteenBits)
     const FreqTableModel table = built(model);
     EXPECT_EQ(table.grid().cell(1, 2), QStringLiteral("3300"));
     EXPECT_EQ(table.grid().cell(1, 2 + species), QStringLiteral("Ⅴ 1"));
+}
+
+namespace {
+
+// Groups A (4 relevés) and B (6 relevés).
+const std::vector<Zelkor::Test::GroupedSpecies> kFidelitySpecies = {
+    {QStringLiteral("Everywhere"), {4, 6}},
+    {QStringLiteral("Only A"), {4, 0}},
+    {QStringLiteral("Mostly A"), {3, 1}},
+    {QStringLiteral("＜コメント＞"), {}},
+    {QStringLiteral("Mostly B"), {0, 5}},
+};
+
+ConstancyOptions withFidelity(ConstancyContent content, bool diagnosticOrder = false)
+{
+    ConstancyOptions o;
+    o.content = content;
+    o.fidelity = true;
+    o.diagnosticOrder = diagnosticOrder;
+    return o;
+}
+
+} // namespace
+
+TEST(ConstancyTable, FidelityBesideTheConstancy)
+{
+    TableModel model;
+    Zelkor::Test::fillGroupedTable(&model, {4, 6}, kFidelitySpecies);
+    FreqTableModel table;
+    ConstancyTable::build(model, withFidelity(ConstancyContent::Classes5), QStringLiteral("T"), &table);
+    const CellGrid &g = table.grid();
+    ASSERT_EQ(g.rowCount(), 8);
+    // Standardised phi: 1 for "Only A"; 14/sqrt(572) = 0.585 for "Mostly A" in A; 20/sqrt(560) =
+    // 0.845 for "Mostly B" in B. Negative and zero phi show no number.
+    const QStringList a = {QStringLiteral("４"), QStringLiteral("４ 100"), QStringLiteral("３ 59"), QStringLiteral("・"),
+                           QStringLiteral("・")};
+    const QStringList b = {QStringLiteral("Ⅴ"), QStringLiteral("・"), QStringLiteral("Ⅰ"), QStringLiteral("・"),
+                           QStringLiteral("Ⅴ 85")};
+    for (int s = 0; s < 5; ++s) {
+        EXPECT_EQ(g.cell(0, 3 + s), kFidelitySpecies[std::size_t(s)].name);
+        EXPECT_EQ(g.cell(1, 3 + s), a[s]) << s;
+        EXPECT_EQ(g.cell(2, 3 + s), b[s]) << s;
+    }
+    // "Mostly A" has the phi but not the p (25/210): only two cells are diagnostic.
+    EXPECT_EQ(table.shadedCells(), (std::vector<GridCell>{{1, 4}, {2, 7}}));
+    EXPECT_TRUE(table.showsFidelity());
+    // Room for the number: 2.5 + 2.5 times the point size, with cover ranges 5 + 2.5.
+    EXPECT_EQ(g.colWidth(1), 45);
+    ConstancyTable::build(model, withFidelity(ConstancyContent::Classes5WithCover), QStringLiteral("T"), &table);
+    EXPECT_EQ(table.grid().cell(2, 7), QStringLiteral("Ⅴ 1 85"));
+    EXPECT_EQ(table.grid().colWidth(1), 68);
+
+    // Unstandardised and with another threshold: 14/24 in A is 58; phi ≥ 0.9 leaves "Only A".
+    ConstancyOptions o = withFidelity(ConstancyContent::Occurrences);
+    o.fidelityOptions.standardize = false;
+    o.fidelityOptions.phiThreshold = 0.9;
+    ConstancyTable::build(model, o, QStringLiteral("T"), &table);
+    EXPECT_EQ(table.grid().cell(1, 5), QStringLiteral("3 58"));
+    EXPECT_EQ(table.grid().cell(2, 7), QStringLiteral("5 82"));
+    EXPECT_EQ(table.shadedCells(), (std::vector<GridCell>{{1, 4}}));
+}
+
+TEST(ConstancyTable, DiagnosticOrderInBlocksUnderHeadings)
+{
+    TableModel model;
+    Zelkor::Test::fillGroupedTable(&model, {4, 6}, kFidelitySpecies);
+    FreqTableModel table;
+    ConstancyTable::build(model, withFidelity(ConstancyContent::Classes5, true), QStringLiteral("T"), &table);
+    const CellGrid &g = table.grid();
+    const QStringList labels = {QStringLiteral("　A の診断種"), QStringLiteral("Only A"), QStringLiteral("　B の診断種"),
+                                QStringLiteral("Mostly B"), QStringLiteral("　その他の種"), QStringLiteral("Everywhere"),
+                                QStringLiteral("Mostly A"), QStringLiteral("＜コメント＞")};
+    ASSERT_EQ(g.rowCount(), 3 + int(labels.size()));
+    for (int k = 0; k < labels.size(); ++k)
+        EXPECT_EQ(g.cell(0, 3 + k), labels[k]) << k;
+    // Heading rows have no cells; the species keep theirs.
+    for (const int row : {3, 5, 7}) {
+        EXPECT_EQ(g.cell(1, row), QString());
+        EXPECT_EQ(g.cell(2, row), QString());
+    }
+    EXPECT_EQ(g.cell(1, 4), QStringLiteral("４ 100"));
+    EXPECT_EQ(g.cell(2, 6), QStringLiteral("Ⅴ 85"));
+    EXPECT_EQ(table.shadedCells(), (std::vector<GridCell>{{1, 4}, {2, 6}}));
+    EXPECT_EQ(g.fixedRows(), 3);
+
+    // Every species diagnostic: no rest, and no heading for it.
+    TableModel two;
+    Zelkor::Test::fillGroupedTable(&two, {4, 6}, {{QStringLiteral("Only A"), {4, 0}}, {QStringLiteral("Only B"), {0, 6}}});
+    ConstancyOptions o = withFidelity(ConstancyContent::Classes5, true);
+    ConstancyTable::build(two, o, QStringLiteral("T"), &table);
+    EXPECT_EQ(table.clipboardText().split(QStringLiteral("\r\n")).mid(3),
+              (QStringList{QStringLiteral("　A の診断種\t\t"), QStringLiteral("Only A\t４ 100\t・"),
+                           QStringLiteral("　B の診断種\t\t"), QStringLiteral("Only B\t・\tⅤ 100"), QString()}));
+    // Groups without diagnostic species (p = 1/210 against α = 0.002) keep their headings.
+    o.fidelityOptions.alpha = 0.002;
+    ConstancyTable::build(two, o, QStringLiteral("T"), &table);
+    EXPECT_EQ(table.clipboardText().split(QStringLiteral("\r\n")).mid(3),
+              (QStringList{QStringLiteral("　A の診断種\t\t"), QStringLiteral("　B の診断種\t\t"),
+                           QStringLiteral("　その他の種\t\t"), QStringLiteral("Only A\t４ 100\t・"),
+                           QStringLiteral("Only B\t・\tⅤ 100"), QString()}));
+}
+
+TEST(ConstancyTable, WithoutFidelityItsSettingsChangeNothing)
+{
+    TableModel model;
+    Zelkor::Test::fillGroupedTable(&model, {4, 6}, kFidelitySpecies);
+    Zelkor::Test::TempDir dir;
+    for (const ConstancyContent content : {ConstancyContent::Classes5WithCover, ConstancyContent::Classes10WithCover,
+                                           ConstancyContent::Classes5, ConstancyContent::Classes10,
+                                           ConstancyContent::Occurrences}) {
+        SCOPED_TRACE(int(content));
+        FreqTableModel classic;
+        ConstancyTable::build(model, ConstancyOptions{content, false}, QStringLiteral("砂丘常在度表"), &classic);
+        ConstancyOptions o{content, false};
+        o.diagnosticOrder = true;
+        o.fidelityOptions = FidelityOptions{false, 0.1, 0.5};
+        FreqTableModel other;
+        other.setShadedCells({GridCell{1, 3}});
+        other.setShowsFidelity(true);
+        ConstancyTable::build(model, o, QStringLiteral("砂丘常在度表"), &other);
+        EXPECT_EQ(other.clipboardText(), classic.clipboardText());
+        EXPECT_EQ(other.grid().colWidth(1), classic.grid().colWidth(1));
+        EXPECT_TRUE(other.shadedCells().empty());
+        EXPECT_FALSE(other.showsFidelity());
+        EXPECT_EQ(FreqTablePrint::lines(other), FreqTablePrint::lines(classic));
+
+        FreqTableCsvFile csv;
+        FreqTableTextFile text;
+        ASSERT_TRUE(csv.write(classic, dir.path(QStringLiteral("a.csv"))));
+        ASSERT_TRUE(csv.write(other, dir.path(QStringLiteral("b.csv"))));
+        ASSERT_TRUE(text.write(classic, QStringLiteral("2024/06/01"), dir.path(QStringLiteral("a.txt"))));
+        ASSERT_TRUE(text.write(other, QStringLiteral("2024/06/01"), dir.path(QStringLiteral("b.txt"))));
+        EXPECT_EQ(Zelkor::Test::readBytes(dir.path(QStringLiteral("b.csv"))), Zelkor::Test::readBytes(dir.path(QStringLiteral("a.csv"))));
+        EXPECT_EQ(Zelkor::Test::readBytes(dir.path(QStringLiteral("b.txt"))), Zelkor::Test::readBytes(dir.path(QStringLiteral("a.txt"))));
+    }
+}
+
+TEST(ConstancyTable, FidelityCellsGoThroughTheFiles)
+{
+    TableModel model;
+    Zelkor::Test::fillGroupedTable(&model, {4, 6}, kFidelitySpecies);
+    FreqTableModel table;
+    ConstancyTable::build(model, withFidelity(ConstancyContent::Classes5, true), QStringLiteral("砂丘常在度表"), &table);
+    Zelkor::Test::TempDir dir;
+
+    FreqTableCsvFile csv;
+    ASSERT_TRUE(csv.write(table, dir.path(QStringLiteral("t.csv"))));
+    FreqTableModel read = table;
+    ASSERT_TRUE(csv.read(dir.path(QStringLiteral("t.csv")), &read));
+    EXPECT_EQ(read.clipboardText(), table.clipboardText());
+    EXPECT_TRUE(read.shadedCells().empty());
+
+    FreqTableTextFile text;
+    ASSERT_TRUE(text.write(table, QStringLiteral("2024/06/01"), dir.path(QStringLiteral("t.txt"))));
+    const QStringList lines = Zelkor::Test::readLines(dir.path(QStringLiteral("t.txt")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Only A,４ 100")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Mostly B,Ⅴ 85")));
+    // Heading rows have no cell to write.
+    EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("診断種")));
+    // Read into the window beside itself, the groups come again and the shading stays.
+    FreqTableModel merged = table;
+    ASSERT_TRUE(text.read(dir.path(QStringLiteral("t.txt")), &merged));
+    EXPECT_EQ(merged.grid().colCount(), 5);
+    EXPECT_EQ(merged.grid().cell(3, 4), QStringLiteral("４ 100"));
+    EXPECT_EQ(merged.shadedCells(), table.shadedCells());
 }

@@ -58,6 +58,40 @@ TEST(FreqTableModel, FontSizesFollowTheFirstSpeciesRow)
     EXPECT_EQ(bare.grid().defaultColWidth(), 7);
 }
 
+TEST(FreqTableModel, FidelityTablesTakeTheWidestCellOfEveryRow)
+{
+    // Row 3 is the heading of a block: its group cells are empty.
+    FreqTableModel model = gridOf({{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("B")},
+                                   {QStringLiteral("b"), QStringLiteral("12"), QStringLiteral("3")},
+                                   {QStringLiteral("c"), QStringLiteral("long heading"), QString()},
+                                   {QStringLiteral("　A の診断種"), QString(), QString()},
+                                   {QStringLiteral("d"), QStringLiteral("Ⅴ 100"), QStringLiteral("Ⅰ")},
+                                   {QStringLiteral("e"), QStringLiteral("Ⅱ"), QStringLiteral("Ⅴ +-2 45")}});
+    model.grid().setFixedRows(3);
+    model.setShowsFidelity(true);
+    model.setFont(FontSpec{QStringLiteral("f"), 12});
+    model.applyFontSizes([](const FontSpec &, const QString &text) { return 7 * int(text.size()); });
+    EXPECT_EQ(model.grid().defaultColWidth(), 7 * 8 + 5);
+}
+
+TEST(FreqTableModel, ShadedCellsBelongToTheirRows)
+{
+    FreqTableModel model = gridOf(QList<QStringList>(4, QStringList(3, QStringLiteral("x"))));
+    model.setShadedCells({GridCell{2, 3}, GridCell{1, 1}, GridCell{2, 1}});
+    EXPECT_EQ(model.shadedCells(), (std::vector<GridCell>{{1, 1}, {2, 1}, {2, 3}}));
+    EXPECT_TRUE(model.isShaded(2, 3));
+    EXPECT_TRUE(model.isShaded(1, 1));
+    EXPECT_FALSE(model.isShaded(1, 3));
+    EXPECT_FALSE(model.isShaded(3, 2));
+    model.setShowsFidelity(true);
+    const FreqTableModel copy = model;
+    EXPECT_TRUE(copy.isShaded(2, 1));
+    // A score table is none of it.
+    model.setScoreTable(FontSpec{QStringLiteral("f"), 9}, {}, {});
+    EXPECT_TRUE(model.shadedCells().empty());
+    EXPECT_FALSE(model.showsFidelity());
+}
+
 TEST(FreqTableModel, ScoreTableLayout)
 {
     FreqTableModel model = gridOf(QList<QStringList>(8, QStringList(6, QStringLiteral("old"))));
@@ -110,6 +144,26 @@ TEST(FreqTablePrint, ConstancyTableColumnsFollowTheirWidths)
             EXPECT_EQ(FreqTablePrint::lines(model), c.lines);
         }
     }
+}
+
+TEST(FreqTablePrint, FidelityColumnsHoldTheirWidestCell)
+{
+    FreqTableModel model = gridOf({{QStringLiteral("　群落区分"), QStringLiteral("A"), QStringLiteral("B")},
+                                   {QStringLiteral("Festuca rubra"), QStringLiteral("Ⅴ +-2 100"), QStringLiteral("・")},
+                                   {QStringLiteral("Poa annua"), QStringLiteral("Ⅰ"), QStringLiteral("Ⅳ 45")}},
+                                  180, 22);
+    model.setCaption(QStringLiteral("T"));
+    model.setShowsFidelity(true);
+    // "Ⅴ +-2 100" is 10 bytes: columns of 11, whatever the widths on screen.
+    EXPECT_EQ(FreqTablePrint::fidelityColumnBytes(model.grid()), 11);
+    EXPECT_EQ(FreqTablePrint::lines(model),
+              (QStringList{QStringLiteral("T"),
+                           QStringLiteral("　群落区分") + QString(18, QLatin1Char(' ')) + QStringLiteral("A          B          "),
+                           QStringLiteral("Festuca rubra") + QString(15, QLatin1Char(' ')) + QStringLiteral("Ⅴ +-2 100 ・         "),
+                           QStringLiteral("Poa annua") + QString(19, QLatin1Char(' ')) + QStringLiteral("Ⅰ         Ⅳ 45      ")}));
+    // The same grid without the fidelity prints as it always has.
+    model.setShowsFidelity(false);
+    EXPECT_EQ(FreqTablePrint::lines(model).value(2), QStringLiteral("Festuca rubra") + QString(15, QLatin1Char(' ')) + QStringLiteral("Ⅴ ・ "));
 }
 
 TEST(FreqTablePrint, ScoreTableRightAlignsTheScores)

@@ -78,6 +78,11 @@ ConstancyWindow::ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidg
     m_grid->setEditingEnabled(false);
     m_grid->setFrameStyle(QFrame::NoFrame);
     m_grid->setGrid(&m_model->grid());
+    // The diagnostic species of a table with the fidelity: their cells shaded as by a marker.
+    m_grid->setDrawCellHook([this](QPainter &painter, int col, int row, const QRect &rect) {
+        if (m_model->isShaded(col, row))
+            GridWidget::tint(painter, rect, diagnosticColor());
+    });
 
     connect(m_print, &QPushButton::clicked, this, &ConstancyWindow::btnPrintClick);
     connect(m_toClip, &QPushButton::clicked, this, &ConstancyWindow::btnToClipClick);

@@ -2,6 +2,7 @@
 
 #include "analysis/freqtablecommands.h"
 
+#include <QColor>
 #include <QWidget>
 
 class QFrame;
@@ -17,7 +18,8 @@ class UserInterface;
 /// FreqTableModel, with a constancy table or a score table. It stays over its parent, the main
 /// window, is created once and hidden and shown again with its grid kept. The tool bar prints,
 /// copies and closes; the tool panel Panel1 (shown with a constancy table only) changes the font
-/// and writes and reads the text and CSV files.
+/// and writes and reads the text and CSV files. The model's shaded cells (diagnostic species)
+/// are drawn tinted.
 class ConstancyWindow : public QWidget
 {
     Q_OBJECT
@@ -26,6 +28,9 @@ public:
     /// Client size of the window when it is created.
     static constexpr int InitialWidth = 560;
     static constexpr int InitialHeight = 513;
+
+    /// The shading of the cells of diagnostic species (combined with the cell colour by AND).
+    static QColor diagnosticColor() { return QColor(176, 224, 255); }
 
     /// A hidden window over model, asking through ui; both must outlive it.
     ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidget *parent = nullptr);

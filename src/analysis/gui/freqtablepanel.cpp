@@ -4,6 +4,8 @@
 #include "analysis/constancycommand.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -99,6 +101,56 @@ FreqTablePanel::FreqTablePanel(ConstancyCommand *command, QWidget *parent)
     m_cell = radioGroup(QStringLiteral("RG_Cell"),
                         {QStringLiteral("空白セルは  ・"), QStringLiteral("空白セルは空白")}, this, outer);
 
+    auto *fidelityBox = new QGroupBox(this);
+    fidelityBox->setObjectName(QStringLiteral("GB_Fidelity"));
+    auto *fidelityColumn = new QVBoxLayout(fidelityBox);
+    fidelityColumn->setContentsMargins(8, 4, 8, 4);
+    fidelityColumn->setSpacing(2);
+    m_fidelity = new QCheckBox(QStringLiteral("適合度（φ係数）"), fidelityBox);
+    m_fidelity->setObjectName(QStringLiteral("CB_Fidelity"));
+    m_phiMin = new QDoubleSpinBox(fidelityBox);
+    m_phiMin->setObjectName(QStringLiteral("Edit_PhiMin"));
+    m_phiMin->setRange(0.0, 1.0);
+    m_phiMin->setDecimals(2);
+    m_phiMin->setSingleStep(0.05);
+    m_alpha = new QDoubleSpinBox(fidelityBox);
+    m_alpha->setObjectName(QStringLiteral("Edit_Alpha"));
+    m_alpha->setRange(0.0001, 1.0);
+    m_alpha->setDecimals(4);
+    m_alpha->setSingleStep(0.01);
+    const FidelityOptions defaults;
+    m_phiMin->setValue(defaults.phiThreshold);
+    m_alpha->setValue(defaults.alpha);
+    m_standardize = new QCheckBox(QStringLiteral("群の大きさを標準化する"), fidelityBox);
+    m_standardize->setObjectName(QStringLiteral("CB_Standardize"));
+    m_standardize->setChecked(defaults.standardize);
+    m_diagnosticOrder = new QCheckBox(QStringLiteral("診断種順に並べる"), fidelityBox);
+    m_diagnosticOrder->setObjectName(QStringLiteral("CB_DiagnosticOrder"));
+    auto *criteria = new QHBoxLayout;
+    criteria->addSpacing(16);
+    criteria->addWidget(plainLabel(QStringLiteral("診断種：φ ≥"), fidelityBox));
+    criteria->addWidget(m_phiMin);
+    criteria->addWidget(plainLabel(QStringLiteral("かつ p <"), fidelityBox));
+    criteria->addWidget(m_alpha);
+    criteria->addStretch(1);
+    fidelityColumn->addWidget(m_fidelity);
+    fidelityColumn->addLayout(criteria);
+    for (QCheckBox *check : {m_standardize, m_diagnosticOrder}) {
+        auto *indented = new QHBoxLayout;
+        indented->addSpacing(16);
+        indented->addWidget(check);
+        indented->addStretch(1);
+        fidelityColumn->addLayout(indented);
+    }
+    outer->addWidget(fidelityBox);
+    // The settings of the fidelity take part only with it.
+    const auto enableFidelitySettings = [this](bool on) {
+        for (QWidget *w : std::initializer_list<QWidget *>{m_phiMin, m_alpha, m_standardize, m_diagnosticOrder})
+            w->setEnabled(on);
+    };
+    connect(m_fidelity, &QCheckBox::toggled, this, enableFidelitySettings);
+    enableFidelitySettings(false);
+
     m_cancel->setObjectName(QStringLiteral("BtnCancFreq"));
     m_build->setObjectName(QStringLiteral("BtnFreqTable"));
     auto *buttons = new QHBoxLayout;
@@ -140,6 +192,18 @@ ConstancyOptions FreqTablePanel::options() const
     ConstancyOptions o;
     o.content = ConstancyContent(std::clamp(m_freq->checkedId(), 0, 4));
     o.blankEmpty = m_cell->checkedId() == 1;
+    o.fidelity = m_fidelity->isChecked();
+    o.fidelityOptions = fidelityOptions();
+    o.diagnosticOrder = o.fidelity && m_diagnosticOrder->isChecked();
+    return o;
+}
+
+FidelityOptions FreqTablePanel::fidelityOptions() const
+{
+    FidelityOptions o;
+    o.standardize = m_standardize->isChecked();
+    o.phiThreshold = m_phiMin->value();
+    o.alpha = m_alpha->value();
     return o;
 }
 

@@ -5,6 +5,8 @@
 #include <QFrame>
 
 class QButtonGroup;
+class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -14,9 +16,10 @@ namespace Zelkor {
 class ConstancyCommand;
 
 /// The settings panel of "常在度表を作成する" (Panel_Freq_Table) over the main grid: the number
-/// of relevés and groups, the title, what the cells show (RG_Freq) and what an empty cell shows
-/// (RG_Cell), which it keeps from one use to the next. "出力する" builds the table into the
-/// second window; "取止める" closes the panel.
+/// of relevés and groups, the title, what the cells show (RG_Freq), what an empty cell shows
+/// (RG_Cell) and the fidelity (GB_Fidelity: "適合度（φ係数）" with the phi threshold, α, the
+/// standardised group size and "診断種順に並べる"), which it keeps from one use to the next.
+/// "出力する" builds the table into the second window; "取止める" closes the panel.
 class FreqTablePanel : public QFrame
 {
     Q_OBJECT
@@ -36,6 +39,8 @@ public:
 
     /// The choices as they stand.
     ConstancyOptions options() const;
+    /// The fidelity settings as they stand (also what "組成表を診断種順に並べる" uses).
+    FidelityOptions fidelityOptions() const;
 
 private:
     ConstancyCommand *m_command;
@@ -44,6 +49,11 @@ private:
     QLineEdit *m_title;
     QButtonGroup *m_freq;
     QButtonGroup *m_cell;
+    QCheckBox *m_fidelity;
+    QDoubleSpinBox *m_phiMin;
+    QDoubleSpinBox *m_alpha;
+    QCheckBox *m_standardize;
+    QCheckBox *m_diagnosticOrder;
     QPushButton *m_cancel;
     QPushButton *m_build;
 };

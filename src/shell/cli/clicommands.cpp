@@ -13,6 +13,7 @@ const std::vector<Command> &commands()
         {searchCommand, runSearch},
         {exportCommand, runExport},
         {constancyCommand, runConstancy},
+        {fidelityCommand, runFidelity},
         {sortCommand, runSort},
         {raCommand, runRa},
     };

@@ -27,6 +27,8 @@ int runSearch(const QStringList &args, QTextStream &out, QTextStream &err);
 int runExtract(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Writes the constancy table of a table file as text or CSV.
 int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Writes the fidelity (phi) and Fisher's exact test of every species and group of a table file.
+int runFidelity(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Sorts the species or the relevés of a table file.
 int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Reciprocal averaging of a table file: the score table and the reordered table.
@@ -42,6 +44,7 @@ CommandSpec searchCommand();
 CommandSpec extractCommand();
 CommandSpec exportCommand();
 CommandSpec constancyCommand();
+CommandSpec fidelityCommand();
 CommandSpec sortCommand();
 CommandSpec raCommand();
 

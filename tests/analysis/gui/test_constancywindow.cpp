@@ -13,10 +13,13 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QDoubleSpinBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +68,22 @@ struct Form2Test : ::testing::Test
         return in<QGroupBox>(panel, group)->findChildren<QRadioButton *>().at(item);
     }
     QString cell(int c, int r) const { return form2->grid()->grid()->cell(c, r); }
+    // Groups A (4 relevés) and B (6): "Only A" diagnostic for A, "Mostly B" for B.
+    void fillGroupedTable()
+    {
+        Zelkor::Test::fillGroupedTable(&ws.model(), {4, 6},
+                                       {{QStringLiteral("Everywhere"), {4, 6}},
+                                        {QStringLiteral("Only A"), {4, 0}},
+                                        {QStringLiteral("Mostly A"), {3, 1}},
+                                        {QStringLiteral("Mostly B"), {0, 5}}});
+    }
+    QStringList tableNames() const
+    {
+        QStringList names;
+        for (int s = 1; s <= ws.model().speciesCount(); ++s)
+            names << ws.model().grid().cell(TableModel::NameColumn, ws.model().speciesRow(s));
+        return names;
+    }
     QString showCaption() const { return window.action(QStringLiteral("Item_ShowFreqTable"))->text(); }
 };
 
@@ -219,4 +238,107 @@ TEST_F(Form2Test, FilesThroughThePanelButtons)
     EXPECT_EQ(form2->grid()->grid()->colCount(), 3);
     EXPECT_EQ(form2->windowTitle(), QStringLiteral("砂丘常在度表"));
     EXPECT_TRUE(ui.unansweredQuestions().isEmpty());
+}
+
+TEST_F(Form2Test, FidelityInThePanelShadesTheDiagnosticCells)
+{
+    fillGroupedTable();
+    window.action(QStringLiteral("Item_MakeFreqTable"))->trigger();
+    auto *fidelity = in<QCheckBox>(panel, "CB_Fidelity");
+    auto *phiMin = in<QDoubleSpinBox>(panel, "Edit_PhiMin");
+    auto *alpha = in<QDoubleSpinBox>(panel, "Edit_Alpha");
+    auto *standardize = in<QCheckBox>(panel, "CB_Standardize");
+    auto *order = in<QCheckBox>(panel, "CB_DiagnosticOrder");
+    ASSERT_TRUE(fidelity && phiMin && alpha && standardize && order);
+    EXPECT_EQ(fidelity->text(), QStringLiteral("適合度（φ係数）"));
+    EXPECT_EQ(order->text(), QStringLiteral("診断種順に並べる"));
+    EXPECT_FALSE(fidelity->isChecked());
+    EXPECT_DOUBLE_EQ(phiMin->value(), 0.30);
+    EXPECT_DOUBLE_EQ(alpha->value(), 0.05);
+    EXPECT_TRUE(standardize->isChecked());
+    EXPECT_FALSE(order->isChecked());
+    // The settings of the fidelity wait for it.
+    for (QWidget *w : std::initializer_list<QWidget *>{phiMin, alpha, standardize, order})
+        EXPECT_FALSE(w->isEnabled());
+    fidelity->click();
+    for (QWidget *w : std::initializer_list<QWidget *>{phiMin, alpha, standardize, order})
+        EXPECT_TRUE(w->isEnabled());
+
+    radio("RG_Freq", 2)->click();
+    QTest::mouseClick(in<QPushButton>(panel, "BtnFreqTable"), Qt::LeftButton);
+    ASSERT_TRUE(form2->isVisible());
+    EXPECT_EQ(cell(1, 4), QStringLiteral("４ 100"));
+    EXPECT_EQ(cell(2, 6), QStringLiteral("Ⅴ 85"));
+    EXPECT_EQ(cell(1, 5), QStringLiteral("３ 59"));
+    EXPECT_EQ(ws.freqTable().shadedCells(), (std::vector<GridCell>{{1, 4}, {2, 6}}));
+
+    // On screen the diagnostic cells are shaded, the others not.
+    GridWidget *grid = form2->grid();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form2));
+    const QImage image = grid->viewport()->grab().toImage();
+    const auto colourAt = [&](int c, int r) {
+        const QRect rect = grid->cellRect(c, r);
+        EXPECT_FALSE(rect.isEmpty()) << c << "," << r;
+        // The top right corner: the text stands at the left.
+        return image.pixelColor(QPoint(rect.right() - 1, rect.top() + 1));
+    };
+    const QColor cellColour = GridWidget::cellColor();
+    const QColor shaded(cellColour.red() & ConstancyWindow::diagnosticColor().red(),
+                        cellColour.green() & ConstancyWindow::diagnosticColor().green(),
+                        cellColour.blue() & ConstancyWindow::diagnosticColor().blue());
+    EXPECT_EQ(colourAt(1, 4), shaded);
+    EXPECT_EQ(colourAt(2, 6), shaded);
+    EXPECT_EQ(colourAt(1, 5), cellColour);
+    EXPECT_EQ(colourAt(2, 4), cellColour);
+
+    // A stricter threshold, unstandardised: 14/24 in A is 58 and "Mostly B" is no longer enough.
+    window.action(QStringLiteral("Item_MakeFreqTable"))->trigger();
+    EXPECT_TRUE(fidelity->isChecked());
+    phiMin->setValue(0.9);
+    standardize->click();
+    QTest::mouseClick(in<QPushButton>(panel, "BtnFreqTable"), Qt::LeftButton);
+    EXPECT_EQ(cell(1, 5), QStringLiteral("３ 58"));
+    EXPECT_EQ(ws.freqTable().shadedCells(), (std::vector<GridCell>{{1, 4}}));
+
+    // Without the choice the table is the classic one again.
+    window.action(QStringLiteral("Item_MakeFreqTable"))->trigger();
+    fidelity->click();
+    QTest::mouseClick(in<QPushButton>(panel, "BtnFreqTable"), Qt::LeftButton);
+    EXPECT_EQ(cell(1, 4), QStringLiteral("４"));
+    EXPECT_TRUE(ws.freqTable().shadedCells().empty());
+    EXPECT_TRUE(ui.unansweredQuestions().isEmpty());
+}
+
+TEST_F(Form2Test, DiagnosticOrderInTheWindowAndInTheTable)
+{
+    fillGroupedTable();
+    window.action(QStringLiteral("Item_MakeFreqTable"))->trigger();
+    in<QCheckBox>(panel, "CB_Fidelity")->click();
+    in<QCheckBox>(panel, "CB_DiagnosticOrder")->click();
+    QTest::mouseClick(in<QPushButton>(panel, "BtnFreqTable"), Qt::LeftButton);
+    QStringList labels;
+    for (int r = 3; r < form2->grid()->grid()->rowCount(); ++r)
+        labels << cell(0, r);
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("　A の診断種"), QStringLiteral("Only A"), QStringLiteral("　B の診断種"),
+                                   QStringLiteral("Mostly B"), QStringLiteral("　その他の種"), QStringLiteral("Everywhere"),
+                                   QStringLiteral("Mostly A")}));
+    EXPECT_EQ(ws.freqTable().shadedCells(), (std::vector<GridCell>{{1, 4}, {2, 6}}));
+    // The window's table only: the composition table keeps its order.
+    EXPECT_EQ(tableNames().value(0), QStringLiteral("Everywhere"));
+
+    // "組成表を診断種順に並べる" moves the species rows of the table the same way, without headings.
+    ws.model().setModified(false);
+    window.action(QStringLiteral("Item_SortDiagnostic"))->trigger();
+    EXPECT_EQ(tableNames(), (QStringList{QStringLiteral("Only A"), QStringLiteral("Mostly B"), QStringLiteral("Everywhere"),
+                                         QStringLiteral("Mostly A")}));
+    EXPECT_TRUE(ws.model().isModified());
+    EXPECT_TRUE(ui.messages().isEmpty());
+
+    // Nothing diagnostic under the panel's settings: the table stays and the user is told.
+    in<QDoubleSpinBox>(panel, "Edit_Alpha")->setValue(0.001);
+    ws.model().setModified(false);
+    window.action(QStringLiteral("Item_SortDiagnostic"))->trigger();
+    EXPECT_EQ(tableNames().value(0), QStringLiteral("Only A"));
+    EXPECT_FALSE(ws.model().isModified());
+    EXPECT_EQ(ui.messages(), QStringList{ConstancyCommand::noDiagnosticSpeciesMessage()});
 }
