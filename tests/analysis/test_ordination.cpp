@@ -217,8 +217,9 @@ TEST(CorrespondenceAnalysis, AxesAreCentredAndUncorrelatedUnderTheRowWeights)
                 const double want = k != l ? 0.0 : scaling == 2 ? 1.0 : r.eigenvalues[std::size_t(k)];
                 EXPECT_NEAR(product, want, 1e-10) << k << " " << l;
             }
-            if (k > 0)
+            if (k > 0) {
                 EXPECT_LE(r.eigenvalues[std::size_t(k)], r.eigenvalues[std::size_t(k) - 1]);
+            }
         }
     }
 }
@@ -301,8 +302,9 @@ TEST(Ordination, SmallAndDisconnectedTables)
             EXPECT_GT(e, 0.0);
             EXPECT_LE(e, 1.0 + 1e-12);
         }
-        if (std::string(c.name) == "two groups")
+        if (std::string(c.name) == "two groups") {
             EXPECT_NEAR(ca.eigenvalues[0], 1.0, 1e-10);
+        }
         const OrdinationResult dca = ordinate(m, OrdinationMethod::Detrended);
         EXPECT_EQ(dca.axisCount(), c.dcaAxes);
         for (const std::vector<double> &axis : dca.releveScores)

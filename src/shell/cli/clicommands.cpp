@@ -15,6 +15,7 @@ const std::vector<Command> &commands()
         {constancyCommand, runConstancy},
         {sortCommand, runSort},
         {raCommand, runRa},
+        {ordinationCommand, runOrdination},
     };
     return all;
 }

@@ -16,6 +16,7 @@ class AddRelevePanel;
 class ConstancyWindow;
 class FreqTablePanel;
 class GridWidget;
+class OrdinationWindow;
 class OutputPanelWidget;
 class SortRangePanel;
 class VegTableController;
@@ -53,6 +54,8 @@ public:
     FreqTablePanel *freqTablePanel() const { return m_freqPanel; }
     /// The second window (ConstancyWindow) with the constancy or score table.
     ConstancyWindow *constancyWindow() const { return m_constancyWindow; }
+    /// The window of "序列図（CA / DCA）".
+    OrdinationWindow *ordinationWindow() const { return m_ordinationWindow; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
     QAction *action(const QString &name) const;
     /// The texts of the ten status panels, left to right.
@@ -95,6 +98,8 @@ private:
                         std::function<void()> command, bool output = false);
     QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output);
     void storeWindowSettings();
+    /// Selects grid column `column` whole and scrolls it into view.
+    void selectColumn(int column);
 
     Workspace *m_ws;
     GridWidget *m_grid;
@@ -105,6 +110,7 @@ private:
     FreqTablePanel *m_freqPanel = nullptr;
     ConstancyWindow *m_constancyWindow = nullptr;
     QAction *m_showFreqTable = nullptr;
+    OrdinationWindow *m_ordinationWindow = nullptr;
     SortRangePanel *m_sortRange = nullptr;
     OutputPanelWidget *m_outputPanelWidget = nullptr;
     QAction *m_fileChg = nullptr;
