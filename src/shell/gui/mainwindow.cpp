@@ -83,6 +83,7 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     });
     // A click on a relevé of the diagram selects its column in the table.
     connect(m_ordinationWindow, &OrdinationWindow::releveChosen, this, &MainWindow::selectColumn);
+    connect(m_grid, &GridWidget::mousePressed, m_grid, &GridWidget::clearTints);
     connect(m_ws, &Workspace::statusMessage, this,
             [this](const QString &text) { statusBar()->showMessage(text, StatusMessageTimeout); });
 
@@ -293,6 +294,7 @@ void MainWindow::updateStatus()
 
 void MainWindow::tableChanged()
 {
+    m_grid->clearTints();
     m_grid->setFont(toQFont(m_ws->model().tableFont()));
     m_grid->gridChanged();
 }
@@ -302,11 +304,12 @@ void MainWindow::selectColumn(int column)
     const CellGrid &grid = m_ws->model().grid();
     if (column < grid.fixedCols() || column >= grid.colCount())
         return;
-    const int top = grid.fixedRows();
-    const int bottom = std::max(top, m_ws->model().speciesRow(std::max(m_ws->model().speciesCount(), 0)));
-    m_grid->setSelection(GridRange{column, top, column, std::min(bottom, grid.rowCount() - 1)});
-    m_grid->ensureCellVisible(column, std::max(m_grid->topRow(), top));
-    activateWindow();
+    // The column becomes the current one and stands out until the table changes or the grid is
+    // pressed.
+    m_grid->setCurrentCell(column, std::max(m_grid->currentRow(), grid.fixedRows()));
+    m_grid->ensureCellVisible(column, m_grid->currentRow());
+    m_grid->clearTints();
+    m_grid->tintColumn(column, ChosenColumnTint);
 }
 
 // --- Window size and position -----------------------------------------------------------------

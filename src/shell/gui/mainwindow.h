@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QStringList>
@@ -32,6 +33,8 @@ class MainWindow : public QMainWindow
 public:
     /// Status panel widths, left to right.
     static const int StatusWidths[10];
+    /// The tint of the relevé column chosen in the ordination diagram.
+    static inline const QColor ChosenColumnTint{255, 190, 150};
     /// How long a note of the status bar shows, in milliseconds.
     static constexpr int StatusMessageTimeout = 8000;
 
@@ -98,7 +101,7 @@ private:
                         std::function<void()> command, bool output = false);
     QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output);
     void storeWindowSettings();
-    /// Selects grid column `column` whole and scrolls it into view.
+    /// Makes grid column `column` the current one, scrolled into view and tinted.
     void selectColumn(int column);
 
     Workspace *m_ws;
