@@ -202,6 +202,7 @@ OrdinationWindow::OrdinationWindow(OrdinationCommand *command, UserInterface *ui
     m_labels->setObjectName(QStringLiteral("OrdLabels"));
     m_summary->setObjectName(QStringLiteral("OrdSummary"));
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summary->setWordWrap(true);
 
     auto *computeRow = new QHBoxLayout;
     computeRow->addWidget(new QLabel(QStringLiteral("方法"), this));
@@ -222,14 +223,16 @@ OrdinationWindow::OrdinationWindow(OrdinationCommand *command, UserInterface *ui
     diagramRow->addWidget(m_labels);
     diagramRow->addWidget(m_reset);
     diagramRow->addStretch(1);
-    diagramRow->addWidget(m_savePicture);
-    diagramRow->addWidget(m_saveScores);
-    diagramRow->addWidget(m_reorder);
+    auto *resultRow = new QHBoxLayout;
+    resultRow->addWidget(m_summary, 1);
+    resultRow->addWidget(m_savePicture);
+    resultRow->addWidget(m_saveScores);
+    resultRow->addWidget(m_reorder);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 6);
     outer->addLayout(computeRow);
     outer->addLayout(diagramRow);
-    outer->addWidget(m_summary);
+    outer->addLayout(resultRow);
     outer->addWidget(m_plotWidget, 1);
 
     connect(m_method, &QComboBox::currentIndexChanged, this, &OrdinationWindow::choicesChanged);
