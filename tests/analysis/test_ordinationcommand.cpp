@@ -175,7 +175,7 @@ TEST(OrdinationCommand, ReordersTheTableByTheFirstAxisWithTheEmptyColumnLast)
     EXPECT_EQ(model.grid().cell(TableModel::NameColumn, model.speciesRow(6)).trimmed(), QStringLiteral("コメント"));
     // The same ordination of the reordered table: the same scores (the sign rule may turn an axis).
     const OrdinationData again = ordinate(model);
-    for (std::size_t i = 0; i < again.releveLabels.size(); ++i) {
+    for (std::size_t i = 0; i < std::size_t(again.releveLabels.size()); ++i) {
         const qsizetype place = data.releveLabels.indexOf(again.releveLabels[qsizetype(i)]);
         EXPECT_NEAR(std::fabs(again.result.releveScores[0][i]), std::fabs(data.result.releveScores[0][std::size_t(place)]), 1e-9);
     }
