@@ -41,14 +41,20 @@ extern "C" void stopWork(int signal)
     std::signal(signal, SIG_DFL);
 }
 
-// The PDF prints of "export" draw text, which takes the fonts of a GUI application.
+// The PDF prints of "export" and the diagrams of "ordination" draw text, which takes the fonts
+// of a GUI application.
 bool drawsText(int argc, char **argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "export") != 0)
+    if (argc < 2)
         return false;
-    for (int i = 2; i < argc; ++i)
-        if (std::strcmp(argv[i], "print-pdf") == 0 || std::strcmp(argv[i], "simple-pdf") == 0)
+    const bool exporting = std::strcmp(argv[1], "export") == 0;
+    const bool ordination = std::strcmp(argv[1], "ordination") == 0;
+    for (int i = 2; i < argc; ++i) {
+        if (exporting && (std::strcmp(argv[i], "print-pdf") == 0 || std::strcmp(argv[i], "simple-pdf") == 0))
             return true;
+        if (ordination && (std::strcmp(argv[i], "--plot") == 0 || std::strncmp(argv[i], "--plot=", 7) == 0))
+            return true;
+    }
     return false;
 }
 

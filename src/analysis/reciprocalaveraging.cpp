@@ -1,6 +1,7 @@
 #include "analysis/reciprocalaveraging.h"
 
 #include "analysis/recipmatrix.h"
+#include "analysis/workcrew.h"
 #include "platform/feedback.h"
 
 #include <algorithm>
@@ -23,86 +24,6 @@ constexpr double kScoreScale = 100.0;
 constexpr double kSmallestRange = 1.0;
 // Below this many filled cells per thread a pass is too short to share.
 constexpr std::size_t kCellsPerThread = 100000;
-
-// Helper threads that run one job together with the calling thread, one phase at a time. They
-// wait between phases, first briefly by spinning (a phase of a large table follows the last
-// within microseconds), then asleep.
-class Crew
-{
-public:
-    explicit Crew(int size)
-    {
-        for (int t = 1; t < size; ++t)
-            m_threads.emplace_back([this, t] { work(t); });
-    }
-    ~Crew()
-    {
-        m_stop.store(true, std::memory_order_relaxed);
-        m_generation.fetch_add(1, std::memory_order_release);
-        m_generation.notify_all();
-        for (std::thread &th : m_threads)
-            th.join();
-    }
-    int size() const { return int(m_threads.size()) + 1; }
-
-    /// Runs job(t) for every member t (0 on the calling thread) and returns when all are done.
-    template<typename Job>
-    void run(const Job &job)
-    {
-        if (m_threads.empty()) {
-            job(0);
-            return;
-        }
-        m_job = [&job](int t) { job(t); };
-        m_pending.store(int(m_threads.size()), std::memory_order_relaxed);
-        m_generation.fetch_add(1, std::memory_order_release);
-        m_generation.notify_all();
-        job(0);
-        int left;
-        int spins = 0;
-        while ((left = m_pending.load(std::memory_order_acquire)) != 0) {
-            if (++spins < kSpins)
-                pause();
-            else
-                m_pending.wait(left, std::memory_order_acquire);
-        }
-    }
-
-private:
-    static constexpr int kSpins = 1000;
-    static void pause()
-    {
-#if defined(__SSE2__)
-        _mm_pause();
-#endif
-    }
-    void work(int t)
-    {
-        unsigned seen = 0;
-        for (;;) {
-            unsigned now;
-            int spins = 0;
-            while ((now = m_generation.load(std::memory_order_acquire)) == seen) {
-                if (++spins < kSpins)
-                    pause();
-                else
-                    m_generation.wait(seen, std::memory_order_acquire);
-            }
-            seen = now;
-            if (m_stop.load(std::memory_order_relaxed))
-                return;
-            m_job(t);
-            if (m_pending.fetch_sub(1, std::memory_order_acq_rel) == 1)
-                m_pending.notify_one();
-        }
-    }
-
-    std::vector<std::thread> m_threads;
-    std::function<void(int)> m_job;
-    std::atomic<unsigned> m_generation{0};
-    std::atomic<int> m_pending{0};
-    std::atomic<bool> m_stop{false};
-};
 
 // The running smallest and largest quotient of a pass.
 struct Bounds
@@ -252,32 +173,6 @@ void groupSums(const RecipMatrix::Layout &layout, const Index *index, std::size_
     }
 }
 
-// Deals out the work of a phase in blocks: whoever is free takes the next block, so a thread
-// that the system holds up delays the others by one block at most. Each block is whole sums.
-class Blocks
-{
-public:
-    Blocks(std::size_t count, std::size_t size) : m_count(count), m_size(size) {}
-    void reset() { m_next.store(0, std::memory_order_relaxed); }
-    /// Calls f(first, last) for blocks until none is left.
-    template<typename F>
-    void take(F f)
-    {
-        for (;;) {
-            const std::size_t b = m_next.fetch_add(1, std::memory_order_relaxed);
-            const std::size_t first = b * m_size;
-            if (first >= m_count)
-                return;
-            f(first, std::min(first + m_size, m_count));
-        }
-    }
-
-private:
-    std::size_t m_count;
-    std::size_t m_size;
-    std::atomic<std::size_t> m_next{0};
-};
-
 template<typename Index>
 const Index *indexesOf(const RecipMatrix::Layout &layout)
 {
@@ -307,9 +202,9 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, Feedback *feedback, in
         const std::size_t perGroup = std::max<std::size_t>(layout.groupStart.back() / std::max<std::size_t>(layout.groupCount(), 1), 1);
         return std::max<std::size_t>(50000 / perGroup, 1);
     };
-    Blocks releveGroups(byReleve.groupCount(), groupsPerBlock(byReleve));
-    Blocks speciesGroups(bySpecies.groupCount(), groupsPerBlock(bySpecies));
-    Blocks releveRuns(nr, 8192);
+    WorkBlocks releveGroups(byReleve.groupCount(), groupsPerBlock(byReleve));
+    WorkBlocks speciesGroups(bySpecies.groupCount(), groupsPerBlock(bySpecies));
+    WorkBlocks releveRuns(nr, 8192);
     std::atomic<bool> shiftTaken{false};
 
     // Two generations of scores; iteration k writes B when odd, A when even. One more element,
@@ -325,7 +220,7 @@ ReciprocalAveraging::Result iterate(const RecipMatrix &m, Feedback *feedback, in
     std::vector<Bounds> releveParts(static_cast<std::size_t>(threads));
     std::vector<Bounds> speciesParts(static_cast<std::size_t>(threads));
 
-    Crew crew(threads);
+    WorkCrew crew(threads);
     int k = 0;
     double speciesShift = 0.0;
     double releveShift = 0.0;

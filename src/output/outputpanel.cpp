@@ -1,6 +1,7 @@
 #include "output/outputpanel.h"
 
 #include "platform/userinterface.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
 #include "table/tablemodel.h"
@@ -20,9 +21,7 @@ OutputPanel::OutputPanel(TableModel &model, HeaderItems &items, Settings &settin
 
 QStringList OutputPanel::methodCaptions()
 {
-    return {QStringLiteral("級値・積算 (0.1-5)"), QStringLiteral("級値・相対 (1-10)"), QStringLiteral("中央・積算 (1-875)"),
-            QStringLiteral("級値・最大 (0.1-5)"), QStringLiteral("中央・最大 (1-875)"), QStringLiteral("無変・最大 (+-5)"),
-            QStringLiteral("有無のみ （1,0）")};
+    return coverMethodCaptions();
 }
 
 QStringList OutputPanel::directionCaptions()

@@ -31,18 +31,20 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     , m_siteExport(m_doc.model(), m_doc.titleField(), m_savePathGuard)
     , m_constancy(&m_doc.model(), &m_freqTable, &m_savePathGuard, [this] { return m_doc.title(); })
     , m_recip(&m_doc.model(), &m_freqTable, &m_savePathGuard)
+    , m_ordination(&m_doc.model(), &m_savePathGuard)
     , m_sortAndHide(&m_doc.model(), &m_savePathGuard)
 {
     connect(&m_doc, &TableDocument::tableChanged, this, &Workspace::tableChanged);
     connect(&m_doc, &TableDocument::statusChanged, this, &Workspace::statusChanged);
     connect(&m_doc, &TableDocument::settingsRead, this, &Workspace::settingsRead);
     connect(&m_editing, &TableEditCommands::statusMessage, this, &Workspace::statusMessage);
-    // Outputs recompute the frequencies; sorting, constancy tables and reciprocal averaging
-    // move rows and columns or renumber them.
+    // Outputs recompute the frequencies; sorting, constancy tables, reciprocal averaging and the
+    // ordination move rows and columns or renumber them.
     connect(&m_outputPanel, &OutputPanel::outputDone, this, &Workspace::tableChanged);
     connect(&m_sortAndHide, &SortAndHide::tableChanged, this, &Workspace::tableChanged);
     connect(&m_constancy, &ConstancyCommand::tableChanged, this, &Workspace::tableChanged);
     connect(&m_recip, &RecipCommand::tableChanged, this, &Workspace::tableChanged);
+    connect(&m_ordination, &OrdinationCommand::tableChanged, this, &Workspace::tableChanged);
 
     m_tableOutputs.registerWith(m_outputPanel);
     m_outputPanel.setOutput(OutputPanel::ValueMatrix, [this](const OutputRange &r) { m_matrixOutput.outputValueMatrixOf(r); });

@@ -3,6 +3,7 @@
 #include "analysis/constancycommand.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/matrixoutput.h"
+#include "analysis/ordinationcommand.h"
 #include "analysis/recipcommand.h"
 #include "analysis/sortandhide.h"
 #include "database/databasesession.h"
@@ -90,6 +91,8 @@ public:
     /// "反復平均法で行列並べ替え": reciprocal averaging, its score table in the second window's
     /// table and the reordering of the table.
     RecipCommand &recip() { return m_recip; }
+    /// "序列図（CA / DCA）": the ordination of the table, its scores and the reordering by it.
+    OrdinationCommand &ordination() { return m_ordination; }
     /// The sorting and hiding commands of the tool menu and their range panel.
     SortAndHide &sortAndHide() { return m_sortAndHide; }
     const SortAndHide &sortAndHide() const { return m_sortAndHide; }
@@ -122,6 +125,7 @@ private:
     FreqTableModel m_freqTable;
     ConstancyCommand m_constancy;
     RecipCommand m_recip;
+    OrdinationCommand m_ordination;
     SortAndHide m_sortAndHide;
 };
 

@@ -188,4 +188,11 @@ QString coverPrintText(quint8 code, int dataScaleD)
     return tables[std::size_t(dataScaleD - 1)][code];
 }
 
+QStringList coverMethodCaptions()
+{
+    return {QStringLiteral("級値・積算 (0.1-5)"), QStringLiteral("級値・相対 (1-10)"), QStringLiteral("中央・積算 (1-875)"),
+            QStringLiteral("級値・最大 (0.1-5)"), QStringLiteral("中央・最大 (1-875)"), QStringLiteral("無変・最大 (+-5)"),
+            QStringLiteral("有無のみ （1,0）")};
+}
+
 } // namespace Zelkor

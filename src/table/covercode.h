@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace Zelkor {
 
@@ -27,5 +28,9 @@ QString rightAlign4(const QString &value);
 /// cover class only, 2 the class and the sociability ("+.2", "2.3"). For any other dataScaleD
 /// there is no text: the result is an empty string, and the caller keeps what it had.
 QString coverPrintText(quint8 code, int dataScaleD);
+
+/// The captions of the seven conversions of a cell's codes into one number (methods 0..6 of the
+/// numeric matrices and the ordinations), as the panels list them.
+QStringList coverMethodCaptions();
 
 } // namespace Zelkor

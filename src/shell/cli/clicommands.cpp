@@ -16,6 +16,7 @@ const std::vector<Command> &commands()
         {fidelityCommand, runFidelity},
         {sortCommand, runSort},
         {raCommand, runRa},
+        {ordinationCommand, runOrdination},
     };
     return all;
 }

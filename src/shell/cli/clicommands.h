@@ -33,6 +33,9 @@ int runFidelity(const QStringList &args, QTextStream &out, QTextStream &err);
 int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Reciprocal averaging of a table file: the score table and the reordered table.
 int runRa(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Correspondence analysis or detrended correspondence analysis of a table file: eigenvalues,
+/// scores and the diagram.
+int runOrdination(const QStringList &args, QTextStream &out, QTextStream &err);
 
 /// Writes an output of a table file (text layout, matrices, site data).
 int runExport(const QStringList &args, QTextStream &out, QTextStream &err);
@@ -47,6 +50,7 @@ CommandSpec constancyCommand();
 CommandSpec fidelityCommand();
 CommandSpec sortCommand();
 CommandSpec raCommand();
+CommandSpec ordinationCommand();
 
 /// A subcommand of zelkor-cli: its name, what it takes and what runs it.
 struct Command

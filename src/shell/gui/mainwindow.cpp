@@ -3,6 +3,7 @@
 #include "analysis/freqtablemodel.h"
 #include "analysis/gui/constancywindow.h"
 #include "analysis/gui/freqtablepanel.h"
+#include "analysis/gui/ordinationwindow.h"
 #include "analysis/gui/sortrangepanel.h"
 #include "database/gui/addrelevepanel.h"
 #include "output/gui/outputpanelwidget.h"
@@ -55,6 +56,7 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
     m_freqPanel = new FreqTablePanel(&m_ws->constancy(), this);
     // The second window lives as long as the main window; hiding it keeps its table.
     m_constancyWindow = new ConstancyWindow(&m_ws->freqTable(), &m_ws->ui(), this);
+    m_ordinationWindow = new OrdinationWindow(&m_ws->ordination(), &m_ws->ui(), this);
     m_sortRange = new SortRangePanel(&m_ws->sortAndHide(), this);
     m_outputPanelWidget = new OutputPanelWidget(&m_ws->outputPanel(), this);
     buildMenus();
@@ -79,6 +81,9 @@ MainWindow::MainWindow(Workspace *workspace, QWidget *parent)
         m_showFreqTable->setText(m_ws->freqTable().isToolPanelVisible() ? QStringLiteral("常在度表を再表示する")
                                                                         : QStringLiteral("スコア表を再表示する"));
     });
+    // A click on a relevé of the diagram selects its column in the table.
+    connect(m_ordinationWindow, &OrdinationWindow::releveChosen, this, &MainWindow::selectColumn);
+    connect(m_grid, &GridWidget::mousePressed, m_grid, &GridWidget::clearTints);
     connect(m_ws, &Workspace::statusMessage, this,
             [this](const QString &text) { statusBar()->showMessage(text, StatusMessageTimeout); });
 
@@ -195,6 +200,8 @@ void MainWindow::buildMenus()
     tools->addSeparator();
     addCommand(tools, QStringLiteral("Item_Recip"), QStringLiteral("反復平均法で行列並べ替え"),
                [ws] { ws->recip().run(); });
+    addCommand(tools, QStringLiteral("Item_Ordination"), QStringLiteral("序列図（CA / DCA）"),
+               [this] { m_ordinationWindow->itemOrdinationClick(); });
     tools->addSeparator();
     // The check marks follow the commands' state (checksChanged), not the click.
     QAction *hideSite = addCommand(tools, QStringLiteral("Item_HideSite"), QStringLiteral("立地情報を一時的に隠す"),
@@ -290,8 +297,22 @@ void MainWindow::updateStatus()
 
 void MainWindow::tableChanged()
 {
+    m_grid->clearTints();
     m_grid->setFont(toQFont(m_ws->model().tableFont()));
     m_grid->gridChanged();
+}
+
+void MainWindow::selectColumn(int column)
+{
+    const CellGrid &grid = m_ws->model().grid();
+    if (column < grid.fixedCols() || column >= grid.colCount())
+        return;
+    // The column becomes the current one and stands out until the table changes or the grid is
+    // pressed.
+    m_grid->setCurrentCell(column, std::max(m_grid->currentRow(), grid.fixedRows()));
+    m_grid->ensureCellVisible(column, m_grid->currentRow());
+    m_grid->clearTints();
+    m_grid->tintColumn(column, ChosenColumnTint);
 }
 
 // --- Window size and position -----------------------------------------------------------------

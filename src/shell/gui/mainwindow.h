@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QStringList>
@@ -16,6 +17,7 @@ class AddRelevePanel;
 class ConstancyWindow;
 class FreqTablePanel;
 class GridWidget;
+class OrdinationWindow;
 class OutputPanelWidget;
 class SortRangePanel;
 class VegTableController;
@@ -31,6 +33,8 @@ class MainWindow : public QMainWindow
 public:
     /// Status panel widths, left to right.
     static const int StatusWidths[10];
+    /// The tint of the relevé column chosen in the ordination diagram.
+    static inline const QColor ChosenColumnTint{255, 190, 150};
     /// How long a note of the status bar shows, in milliseconds.
     static constexpr int StatusMessageTimeout = 8000;
 
@@ -53,6 +57,8 @@ public:
     FreqTablePanel *freqTablePanel() const { return m_freqPanel; }
     /// The second window (ConstancyWindow) with the constancy or score table.
     ConstancyWindow *constancyWindow() const { return m_constancyWindow; }
+    /// The window of "序列図（CA / DCA）".
+    OrdinationWindow *ordinationWindow() const { return m_ordinationWindow; }
     /// The menu command named after its menu item (e.g. "Item_SaveTable"); null when unknown.
     QAction *action(const QString &name) const;
     /// The texts of the ten status panels, left to right.
@@ -95,6 +101,8 @@ private:
                         std::function<void()> command, bool output = false);
     QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output);
     void storeWindowSettings();
+    /// Makes grid column `column` the current one, scrolled into view and tinted.
+    void selectColumn(int column);
 
     Workspace *m_ws;
     GridWidget *m_grid;
@@ -105,6 +113,7 @@ private:
     FreqTablePanel *m_freqPanel = nullptr;
     ConstancyWindow *m_constancyWindow = nullptr;
     QAction *m_showFreqTable = nullptr;
+    OrdinationWindow *m_ordinationWindow = nullptr;
     SortRangePanel *m_sortRange = nullptr;
     OutputPanelWidget *m_outputPanelWidget = nullptr;
     QAction *m_fileChg = nullptr;
