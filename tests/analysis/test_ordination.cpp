@@ -60,7 +60,7 @@ double relativeDifference(const Paired &p)
     return difference / largest;
 }
 
-const char *const kFixtures[] = {"dune", "varespec", "gradient"};
+const char *const kFixtures[] = {"dune", "lichen", "gradient"};
 
 OrdinationResult ordinate(const OrdinationMatrix &m, OrdinationMethod method, int scaling = 2, int threads = 1,
                           int axes = 4)
@@ -191,7 +191,7 @@ TEST(Ordination, BothFindTheKnownGradients)
 
 TEST(CorrespondenceAnalysis, AxesAreCentredAndUncorrelatedUnderTheRowWeights)
 {
-    const Zelkor::Test::OrdinationTable table = Zelkor::Test::ordinationTable(QStringLiteral("varespec"));
+    const Zelkor::Test::OrdinationTable table = Zelkor::Test::ordinationTable(QStringLiteral("lichen"));
     const OrdinationMatrix m = table.matrix();
     for (const int scaling : {1, 2}) {
         SCOPED_TRACE(scaling);

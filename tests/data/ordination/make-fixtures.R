@@ -49,8 +49,8 @@ writeScores <- function(file, axes, extra, sites, species) {
   writeLines(lines, file)
 }
 
-for (name in c("dune", "varespec", "gradient")) {
-  x <- switch(name, dune = dune, varespec = vare, gradient = grad)
+for (name in c("dune", "lichen", "gradient")) {
+  x <- switch(name, dune = dune, lichen = vare, gradient = grad)
   writeValues(x, paste0(name, "-values.csv"))
   ca <- cca(x)
   axes <- paste0("CA", 1:4)
