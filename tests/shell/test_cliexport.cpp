@@ -1,3 +1,4 @@
+#include "output/sampletable.h"
 #include "output/tablelayout.h"
 #include "output/tabletextfile.h"
 #include "support/testsupport.h"
@@ -119,8 +120,10 @@ TEST_F(CliExport, ErrorsWriteNothing)
         {{QStringLiteral("text"), table, QStringLiteral("-o"), out, QStringLiteral("--items"), QStringLiteral("2,31")},
          2, "--items は 1～30"},
         // The example layout has no coordinates, mesh codes or altitudes.
-        {{QStringLiteral("gps-pot"), table, QStringLiteral("-o"), out}, 1, "必要なデータが表にありません"},
-        {{QStringLiteral("mesh-grd"), table, QStringLiteral("-o"), out}, 1, "必要なデータが表にありません"},
+        {{QStringLiteral("gps-pot"), table, QStringLiteral("-o"), out},
+         1,
+         "必要なデータが表にありません：緯度（項目5）、経度（項目6）、標高（項目8）"},
+        {{QStringLiteral("mesh-grd"), table, QStringLiteral("-o"), out}, 1, "必要なデータが表にありません：地理区画コード（項目7）、標高（項目8）"},
         {{QStringLiteral("text"), dir.path(QStringLiteral("none.vtb")), QStringLiteral("-o"), out}, 1, "none.vtb"},
     };
     for (const Case &c : cases) {
@@ -204,4 +207,38 @@ TEST_F(CliExport, WorkbookOrPrintThatCannotBeWrittenLeavesNothing)
         EXPECT_EQ(Zelkor::Test::readBytes(out), QByteArray("the old file")) << format.toStdString();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 4);
+}
+
+// A point file writes the relevés whose values fit and warns of the others; none fitting fails.
+TEST(CliExportSites, RelevesThatDoNotFitAreWarningsAndNoneFittingIsAnError)
+{
+    TempDir dir;
+    Zelkor::Test::SampleTable t{2, 5, 6, 8};
+    t.setReleves(2);
+    const char *const values[2][4] = {{"12", "3530455", "13945301", "850"}, {"13", "90858", "13945301", ""}};
+    for (int i = 1; i <= 2; ++i)
+        for (int k = 0; k < 4; ++k)
+            t.setItem(i, QList<int>{2, 5, 6, 8}[k], QString::fromLatin1(values[i - 1][k]));
+    t.addSpecies(QStringLiteral("Poa annua"), {{1, Zelkor::Test::layer(5, 10)}, {2, Zelkor::Test::layer(5, 10)}});
+    t.finish();
+    const QString table = dir.path(QStringLiteral("sites.vtb"));
+    ASSERT_TRUE(TableFile().write(t.model, QStringLiteral("Sites"), table));
+
+    const QString out = dir.path(QStringLiteral("sites.pot"));
+    auto r = runCli({QStringLiteral("export"), QStringLiteral("gps-pot"), table, QStringLiteral("-o"), out});
+    EXPECT_EQ(r.exitCode, 0) << r.errText().toStdString();
+    EXPECT_EQ(Zelkor::Test::readLines(out).size(), 2);
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("警告: 1 件の測定は値がファイルの形式に合わないため書き出しませんでした。")));
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("警告: 測定 2（13）: 緯度（項目5）「90858」")));
+
+    // Without relevé 1's altitude no relevé fits.
+    ASSERT_TRUE(QFile::remove(out));
+    const QString narrow = dir.path(QStringLiteral("one.vtb"));
+    t.setItem(1, 8, QString());
+    t.finish();
+    ASSERT_TRUE(TableFile().write(t.model, QStringLiteral("Sites"), narrow));
+    r = runCli({QStringLiteral("export"), QStringLiteral("gps-pot"), narrow, QStringLiteral("-o"), out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("書き出せる測定がありません")));
+    EXPECT_FALSE(QFileInfo::exists(out));
 }

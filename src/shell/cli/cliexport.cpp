@@ -47,6 +47,8 @@ struct ExportJob
     QString title;
     OutputRange range;
     QString output;
+    /// What the run tells beside its output, one line each.
+    QStringList warnings;
 };
 
 /// Writes one format; false with *error.
@@ -172,20 +174,28 @@ bool writePCord(ExportJob &job, QString *error)
     return false;
 }
 
-// The site exports: lines from the table's header rows.
-Writer siteWriter(bool (SiteExport::*lines)(QStringList *) const)
+// The site exports: lines from the table's header rows. The relevés a point or mesh file leaves
+// out are the run's warnings.
+Writer plotCsvWriter()
+{
+    return [](ExportJob &job, QString *error) {
+        ScriptedUserInterface ui;
+        return writeTextFile(job.output, SiteExport(job.model, &job.title, ui).plotDataLines(), error);
+    };
+}
+
+Writer siteWriter(SiteLines (SiteExport::*lines)() const)
 {
     return [lines](ExportJob &job, QString *error) {
         ScriptedUserInterface ui;
-        const SiteExport site(job.model, &job.title, ui);
-        QStringList text;
-        if (lines && !(site.*lines)(&text)) {
-            *error = QStringLiteral("必要なデータが表にありません");
+        const SiteLines site = (SiteExport(job.model, &job.title, ui).*lines)();
+        if (!site.ok()) {
+            *error = site.error();
             return false;
         }
-        if (!lines)
-            text = site.plotDataLines();
-        return writeTextFile(job.output, text, error);
+        if (site.leftOut > 0)
+            job.warnings << site.report().split(QLatin1Char('\n'));
+        return writeTextFile(job.output, site.lines, error);
     };
 }
 
@@ -198,7 +208,7 @@ const std::map<QString, Writer> &writers()
         {QStringLiteral("simple-pdf"), writeSimplePrint},
         {QStringLiteral("value-matrix"), writeValueMatrix},
         {QStringLiteral("pcord"), writePCord},
-        {QStringLiteral("plot-csv"), siteWriter(nullptr)},
+        {QStringLiteral("plot-csv"), plotCsvWriter()},
         {QStringLiteral("gps-pot"), siteWriter(&SiteExport::gpsPotLines)},
         {QStringLiteral("mesh-grd"), siteWriter(&SiteExport::meshDataLines)},
     };
@@ -344,7 +354,10 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
     }
 
     QString error;
-    if (!writer->second(job, &error))
+    const bool written = writer->second(job, &error);
+    for (const QString &w : std::as_const(job.warnings))
+        err << cmd.prefix() << "警告: " << w << "\n";
+    if (!written)
         return cmd.userError(err, error);
     return Success;
 }
