@@ -87,7 +87,7 @@ int main(int argc, char **argv)
         return Cli::Success;
     }
     if (command == QLatin1String("--version")) {
-        out << "zelkor-cli " << fileVersion() << " (Zelkor Version " << versionText(fileVersion()) << ")\n";
+        out << "zelkor-cli " << programVersion() << "\n";
         return Cli::Success;
     }
     for (const Cli::Command &c : Cli::commands()) {

@@ -32,7 +32,7 @@ int main(int argc, char **argv)
     ui.setPrinter(window.printer());
     // The application's title, for the task bar. Not a display name: Qt would append that to
     // every window title, and the main window's title is the program's own.
-    window.setWindowIconText(QStringLiteral("Zelkor for Windows Version 6"));
+    window.setWindowIconText(QStringLiteral("Zelkor"));
 
     workspace.program().start(QApplication::arguments().mid(1), QApplication::applicationFilePath());
     window.show();

@@ -7,9 +7,9 @@ QString fileVersion()
     return QStringLiteral(ZELKOR_FILE_VERSION);
 }
 
-QString versionText(const QString &fileVersion)
+QString programVersion()
 {
-    return fileVersion.left(3) + fileVersion.mid(4, 1);
+    return fileVersion().section(QLatin1Char('.'), 0, 2);
 }
 
 } // namespace Zelkor

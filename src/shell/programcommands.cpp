@@ -85,6 +85,7 @@ void ProgramCommands::start(const QStringList &arguments, const QString &program
     // A database named on the command line (a double-clicked ".zki") is opened instead of the
     // settings' one.
     QString database;
+    QString table;
     if (!arguments.isEmpty()) {
         const QString first = arguments.constFirst();
         const int dot = first.lastIndexOf(QLatin1Char('.'));
@@ -93,7 +94,7 @@ void ProgramCommands::start(const QStringList &arguments, const QString &program
             m_doc->setIniFileName(first);
             readName = first;
         } else if (ext == QLatin1String(".VTB")) {
-            m_doc->setTableFileName(first);
+            table = first;
         } else if (ext == QLatin1String(".ZKI")) {
             database = QFileInfo(first).absoluteFilePath();
         }
@@ -121,9 +122,8 @@ void ProgramCommands::start(const QStringList &arguments, const QString &program
     else
         m_doc->reNewTable();
 
-    const QString tableFile = m_doc->tableFileName();
-    if (!tableFile.isEmpty() && QFileInfo::exists(tableFile))
-        m_tableFile->loadTable(tableFile);
+    if (!table.isEmpty() && QFileInfo::exists(table))
+        m_tableFile->loadTable(table);
     // What start-up laid out or loaded is nobody's unsaved work.
     m_doc->model().setModified(false);
     Q_EMIT m_doc->statusChanged();

@@ -11,7 +11,6 @@ namespace Zelkor {
 Workspace::Workspace(UserInterface *ui, QObject *parent)
     : QObject(parent)
     , m_savePathGuard(ui, [this] { return m_program.inputFiles(); })
-    , m_versionText(Zelkor::versionText(fileVersion()))
     // The commands get the guard, never ui itself.
     , m_doc(&m_savePathGuard)
     , m_settingsCommand(&m_doc, &m_savePathGuard)
@@ -56,8 +55,9 @@ Workspace::~Workspace() = default;
 
 QString Workspace::windowTitle() const
 {
-    return QStringLiteral(" Vegetation Table Processing Ver.") + m_versionText + QStringLiteral("    [ ")
-           + m_doc.title() + QStringLiteral(" ]");
+    const QString file = m_doc.tableFilePath().isEmpty() ? QStringLiteral("無題") : m_doc.tableFileName();
+    const QString title = m_doc.title().trimmed().isEmpty() ? QString() : QStringLiteral("（%1）").arg(m_doc.title());
+    return file + QStringLiteral("[*]") + title + QStringLiteral(" - Zelkor ") + programVersion();
 }
 
 QStringList Workspace::statusTexts() const
@@ -69,7 +69,7 @@ QStringList Workspace::statusTexts() const
             QStringLiteral("測定数"),   QString::number(m_doc.model().relevesWithSpecies()),
             QStringLiteral("種数"),     QString::number(m_doc.model().speciesWithEntries()),
             QStringLiteral("異名辞書"), dict,
-            QStringLiteral("表ファイル"), QFileInfo(m_doc.tableFileName()).fileName()};
+            QStringLiteral("表ファイル"), m_doc.tableFileName()};
 }
 
 } // namespace Zelkor

@@ -60,9 +60,8 @@ public:
     QString iniFileName() const { return m_doc.iniFileName(); }
     /// Whether the table changed since it was last saved, loaded or cleared.
     bool isModified() const { return m_doc.model().isModified(); }
-    /// The short version text of the title bar ("6.00").
-    QString versionText() const { return m_versionText; }
-    /// The window title, " Vegetation Table Processing Ver.6.00    [ title ]".
+    /// The window title: the table file's name (or "無題") with Qt's mark of unsaved changes, the
+    /// table's title and the program, "hakone.vtb[*]（Dune meadows）- Zelkor 6.0.0".
     QString windowTitle() const;
     /// The ten status panel texts, left to right.
     QStringList statusTexts() const;
@@ -110,7 +109,6 @@ Q_SIGNALS:
 private:
     // Every command's save dialog passes the guard, so no output overwrites a file in use.
     SavePathGuard m_savePathGuard;
-    QString m_versionText;
     TableDocument m_doc;
     SettingsCommand m_settingsCommand;
     TableFileCommand m_tableFile;

@@ -20,6 +20,11 @@ void TableDocument::initTableArrays()
     Q_EMIT tableReset();
 }
 
+QString TableDocument::tableFileName() const
+{
+    return QFileInfo(m_tableFilePath).fileName();
+}
+
 void TableDocument::clearTable()
 {
     m_ui->showWorkMessage(QStringLiteral("　組成表を白紙化しています　"));

@@ -38,13 +38,12 @@ public:
     void setTitle(const QString &title) { m_title = title; }
     /// Where the title lives, for the commands that edit it in place.
     QString *titleField() { return &m_title; }
-    /// TableFileName: the name of the table file as the status bar shows it.
-    const QString &tableFileName() const { return m_tableFileName; }
-    void setTableFileName(const QString &name) { m_tableFileName = name; }
     /// The table file the table was loaded from or last saved to (full path); empty when it
     /// comes from no file.
     const QString &tableFilePath() const { return m_tableFilePath; }
     void setTableFilePath(const QString &path) { m_tableFilePath = path; }
+    /// The name of that file as the status bar and the title show it.
+    QString tableFileName() const;
     /// IniFileName: the settings file read last.
     const QString &iniFileName() const { return m_iniFileName; }
     void setIniFileName(const QString &name) { m_iniFileName = name; }
@@ -85,7 +84,6 @@ private:
     HeaderItems m_items;
     Settings m_settings;
     QString m_title;
-    QString m_tableFileName;
     QString m_tableFilePath;
     QString m_iniFileName;
     QString m_openFolder;

@@ -71,6 +71,7 @@ bool TableFileCommand::saveTable()
     }
     m_doc->setTableFilePath(QFileInfo(path).absoluteFilePath());
     m_doc->model().setModified(false);
+    Q_EMIT m_doc->statusChanged();
     return true;
 }
 
@@ -130,7 +131,6 @@ bool TableFileCommand::loadTable(const QString &path)
     m_doc->model().setModified(false);
     m_doc->items() = items;
     m_doc->setTitle(title);
-    m_doc->setTableFileName(info.fileName());
     m_doc->setTableFilePath(info.absoluteFilePath());
     Q_EMIT m_doc->tableChanged();
     Q_EMIT m_doc->statusChanged();

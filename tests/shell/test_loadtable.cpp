@@ -99,8 +99,19 @@ TEST_F(TableFileCommands, SaveAsksWithTheTableFileTypeAndTheTitleAsName)
     EXPECT_EQ(ui.log().last(), QStringLiteral("work-closed"));
     ASSERT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(Zelkor::Test::readLines(path).value(1), QStringLiteral("3 2 19"));
-    // Saving changes neither the file name of the table nor the table.
-    EXPECT_TRUE(ws.tableFileName().isEmpty());
+    // The status bar names the file saved to, then the one saved under a new name; a cleared
+    // table comes from no file.
+    int statusSignals = 0;
+    QObject::connect(&ws.document(), &TableDocument::statusChanged, [&] { ++statusSignals; });
+    EXPECT_EQ(ws.tableFileName(), QStringLiteral("丹沢.vtb"));
+    EXPECT_EQ(ws.statusTexts().at(9), QStringLiteral("丹沢.vtb"));
+    ui.answerFile(dir.path(QStringLiteral("箱根.vtb")));
+    ws.tableFile().saveTable();
+    EXPECT_EQ(ws.statusTexts().at(9), QStringLiteral("箱根.vtb"));
+    EXPECT_EQ(statusSignals, 1);
+    ws.tableFile().clearTable();
+    EXPECT_EQ(ws.statusTexts().at(9), QString());
+    EXPECT_EQ(statusSignals, 2);
 }
 
 TEST_F(TableFileCommands, OverwriteAbortLeavesTheFileYesReplacesIt)

@@ -93,7 +93,7 @@ TEST_F(WorkspaceEditing, TitleStartsFromDatabaseNameAndUpdatesTheTitleBar)
     ws.document().editTitle();
     EXPECT_EQ(ui.log().last(), QStringLiteral("input:　表の見出しを編修する::Kanto"));
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("関東"));
-    EXPECT_TRUE(ws.windowTitle().endsWith(QStringLiteral("[ 関東 ]")));
+    EXPECT_TRUE(ws.windowTitle().contains(QStringLiteral("（関東）")));
     ui.cancelInput();
     ws.document().editTitle();
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("関東"));

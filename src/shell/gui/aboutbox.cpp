@@ -23,13 +23,13 @@ AboutBox::AboutBox(const QString &versionText, QWidget *parent)
     icon->setPixmap(programIcon().pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
 
-    auto *product = new QLabel(QStringLiteral("Zelkor for Windows"), this);
+    auto *product = new QLabel(QStringLiteral("Zelkor"), this);
     product->setObjectName(QStringLiteral("ProductName"));
     QFont big = product->font();
     big.setPointSize(big.pointSize() + 3);
     big.setBold(true);
     product->setFont(big);
-    auto *version = new QLabel(QStringLiteral("Zelkor Version ") + versionText, this);
+    auto *version = new QLabel(QStringLiteral("バージョン ") + versionText, this);
     version->setObjectName(QStringLiteral("Version"));
     auto *comments = new QLabel(QStringLiteral("植生組成表の作成・並べ替え・出力"), this);
     comments->setObjectName(QStringLiteral("Comments"));

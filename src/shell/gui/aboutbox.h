@@ -11,7 +11,7 @@ class AboutBox : public QDialog
     Q_OBJECT
 
 public:
-    /// versionText is the short version ("6.00").
+    /// versionText is the program's version ("6.0.0").
     explicit AboutBox(const QString &versionText, QWidget *parent = nullptr);
 
     /// The program's icon: a small composition table with its yellow fixed rows and columns.

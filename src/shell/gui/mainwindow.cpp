@@ -9,6 +9,7 @@
 #include "output/gui/outputpanelwidget.h"
 #include "platform/gui/gridwidget.h"
 #include "platform/print/qtfont.h"
+#include "platform/versioninfo.h"
 #include "shell/gui/aboutbox.h"
 #include "shell/gui/vegtablecontroller.h"
 #include "shell/workspace.h"
@@ -282,7 +283,7 @@ QStringList MainWindow::statusTexts() const
 
 void MainWindow::updateStatus()
 {
-    setWindowTitle(m_ws->windowTitle());
+    showTitle();
     const QStringList texts = m_ws->statusTexts();
     for (int i = 0; i < 10 && i < texts.size(); ++i)
         m_status[i]->setText(texts.at(i));
@@ -295,8 +296,16 @@ void MainWindow::updateStatus()
     update();
 }
 
+void MainWindow::showTitle()
+{
+    setWindowTitle(m_ws->windowTitle());
+    setWindowFilePath(m_ws->document().tableFilePath());
+    setWindowModified(m_ws->isModified());
+}
+
 void MainWindow::tableChanged()
 {
+    showTitle();
     m_grid->clearTints();
     m_grid->setFont(toQFont(m_ws->model().tableFont()));
     m_grid->gridChanged();
@@ -342,13 +351,35 @@ void MainWindow::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_pendingOuterSize.isValid())
         return;
-    // The frame is known once the window is on the screen: the settings give the outer size.
-    QTimer::singleShot(0, this, [this] {
-        const QSize frame = frameGeometry().size() - geometry().size();
-        if (m_pendingOuterSize.isValid() && !frame.isNull())
-            resize((m_pendingOuterSize - frame).expandedTo(QSize(100, 100)));
-        m_pendingOuterSize = QSize();
-    });
+    // The window manager frames the window some time after it is shown (and tells the frame's
+    // size later still): the settings' outer size waits for the frame, for a while. A window
+    // without a frame already has the size.
+    QTimer::singleShot(0, this, &MainWindow::applyPendingOuterSize);
+    QTimer::singleShot(FrameWaitMs, this, [this] { m_pendingOuterSize = QSize(); });
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    applyPendingOuterSize();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    applyPendingOuterSize();
+}
+
+void MainWindow::applyPendingOuterSize()
+{
+    if (!m_pendingOuterSize.isValid() || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isNull())
+        return;
+    const QSize outer = m_pendingOuterSize;
+    m_pendingOuterSize = QSize();
+    resize((outer - frame).expandedTo(QSize(100, 100)));
 }
 
 void MainWindow::storeWindowSettings()
@@ -392,7 +423,7 @@ void MainWindow::itemManualClick()
 
 void MainWindow::itemVersionClick()
 {
-    AboutBox box(m_ws->versionText(), this);
+    AboutBox box(programVersion(), this);
     box.exec();
 }
 

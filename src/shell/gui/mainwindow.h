@@ -37,6 +37,8 @@ public:
     static inline const QColor ChosenColumnTint{255, 190, 150};
     /// How long a note of the status bar shows, in milliseconds.
     static constexpr int StatusMessageTimeout = 8000;
+    /// How long the settings' outer size waits for the window manager's frame (ms).
+    static constexpr int FrameWaitMs = 3000;
 
     /// workspace must outlive the window.
     explicit MainWindow(Workspace *workspace, QWidget *parent = nullptr);
@@ -93,6 +95,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildMenus();
@@ -101,6 +105,10 @@ private:
                         std::function<void()> command, bool output = false);
     QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output);
     void storeWindowSettings();
+    /// The title bar: the table file, its unsaved mark and the table's title.
+    void showTitle();
+    /// Gives the window the outer size of the settings once the window manager has framed it.
+    void applyPendingOuterSize();
     /// Makes grid column `column` the current one, scrolled into view and tinted.
     void selectColumn(int column);
 

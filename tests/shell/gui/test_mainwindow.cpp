@@ -2,6 +2,7 @@
 // quit and close, web help, data check, fonts and dropped files.
 #include "platform/gui/gridwidget.h"
 #include "platform/scripteduserinterface.h"
+#include "platform/versioninfo.h"
 #include "shell/gui/mainwindow.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
@@ -90,13 +91,25 @@ TEST_F(MainWindowTest, PaintsTheSearchMarksWithTheAndTint)
     EXPECT_EQ(image.pixelColor(grid->cellRect(5, 19).center()), QColor(255, 255, 0));
 }
 
-TEST_F(MainWindowTest, TitleShowsVersionAndTableTitle)
+TEST_F(MainWindowTest, TitleShowsTheFileItsUnsavedMarkTheTableTitleAndTheProgram)
 {
-    EXPECT_EQ(window.windowTitle(), QStringLiteral(" Vegetation Table Processing Ver.6.00    [  ]"));
+    const QString program = QStringLiteral(" - Zelkor ") + programVersion();
+    EXPECT_FALSE(programVersion().isEmpty());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("無題[*]") + program);
     ws.setTableTitle(QStringLiteral("Vegetation Table"));
+    ws.document().setTableFilePath(QStringLiteral("/data/tables/hakone.vtb"));
+    ws.model().setModified(true);
     Q_EMIT ws.document().statusChanged();
-    EXPECT_EQ(window.windowTitle(),
-              QStringLiteral(" Vegetation Table Processing Ver.6.00    [ Vegetation Table ]"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("hakone.vtb[*]（Vegetation Table）") + program);
+    EXPECT_EQ(window.windowFilePath(), QStringLiteral("/data/tables/hakone.vtb"));
+    EXPECT_TRUE(window.isWindowModified());
+    // A change of the table alone shows the mark too; saving takes it away.
+    ws.model().setModified(false);
+    Q_EMIT ws.document().statusChanged();
+    EXPECT_FALSE(window.isWindowModified());
+    ws.model().setModified(true);
+    Q_EMIT ws.document().tableChanged();
+    EXPECT_TRUE(window.isWindowModified());
 }
 
 TEST_F(MainWindowTest, StatusBarHasTheTenPanels)
@@ -120,7 +133,7 @@ TEST_F(MainWindowTest, StatusBarHasTheTenPanels)
     m.setSpeciesCount(3);
     m.grid().setCell(TableModel::NameColumn, m.speciesRow(3), QStringLiteral("＜群落＞"));
     m.recomputeFrequencies();
-    ws.document().setTableFileName(QStringLiteral("/data/tables/hakone.vtb"));
+    ws.document().setTableFilePath(QStringLiteral("/data/tables/hakone.vtb"));
     Q_EMIT ws.document().statusChanged();
     EXPECT_EQ(window.statusTexts().at(3), QStringLiteral("2"));
     EXPECT_EQ(window.statusTexts().at(5), QStringLiteral("2"));
@@ -430,7 +443,7 @@ TEST_F(MainWindowTest, AboutBoxShowsTheVersion)
     });
     window.action(QStringLiteral("Item_Version"))->trigger();
     EXPECT_EQ(title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    EXPECT_EQ(version, QStringLiteral("Zelkor Version 6.00"));
+    EXPECT_EQ(version, QStringLiteral("バージョン ") + programVersion());
 }
 
 } // namespace
