@@ -94,7 +94,9 @@ bool FreqTableCommands::writeCsvFile()
     m_ui->setBusy(false);
     if (!ok)
         m_ui->showError(QStringLiteral("エラー"),
-                        QStringLiteral("常在度表をCSVファイルに書き出せませんでした。\n%1").arg(file.errorString()));
+                        QStringLiteral("%1をCSVファイルに書き出せませんでした。\n%2")
+                            .arg(m_model->isToolPanelVisible() ? QStringLiteral("常在度表") : QStringLiteral("スコア表"),
+                                 file.errorString()));
     return ok;
 }
 

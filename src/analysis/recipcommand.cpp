@@ -97,8 +97,11 @@ void RecipCommand::run()
         m_ui->showMessage(nothingToScoreMessage());
         return;
     }
-    const bool cover = m_ui->askYesNo(coverQuestion());
-    const ReciprocalAveraging::Result scores = computeScores(*m_model, cover, m_ui);
+    // Cancel (Escape) at the first question ends the command: nothing is computed.
+    const YesNoCancel answer = m_ui->askYesNoCancel(coverQuestion());
+    if (answer == YesNoCancel::Cancel)
+        return;
+    const ReciprocalAveraging::Result scores = computeScores(*m_model, answer == YesNoCancel::Yes, m_ui);
     // Cancelled: neither the score table nor the table changes.
     if (scores.canceled)
         return;

@@ -106,7 +106,7 @@ TEST_F(RecipTable, AsksShowsTheScoresInTableOrderAndNoKeepsTheTable)
 
     const QStringList log = ui.log();
     ASSERT_FALSE(log.isEmpty());
-    EXPECT_EQ(log.first(), QStringLiteral("yesno:反復平均法の計算に、優占度を考慮しますか？"));
+    EXPECT_EQ(log.first(), QStringLiteral("yesnocancel:反復平均法の計算に、優占度を考慮しますか？"));
     EXPECT_EQ(log.last(), QStringLiteral("yesno:組成表の並びを変えますか？"));
     EXPECT_TRUE(log.contains(QStringLiteral("work:　反復平均法 準備中　|")));
     EXPECT_TRUE(log.contains(QStringLiteral("work:　反復平均法 計算中　|   ")));
@@ -354,7 +354,7 @@ TEST(RecipCommand, NothingToAverageIsSaidAndChangesNothing)
         QObject::connect(&command, &RecipCommand::scoreTableBuilt, [&] { ++built; });
         command.run();
         EXPECT_EQ(ui.messages(), QStringList{RecipCommand::nothingToScoreMessage()});
-        EXPECT_EQ(ui.log().first().startsWith(QLatin1String("yesno:")), c.asks);
+        EXPECT_EQ(ui.log().first().startsWith(QLatin1String("yesnocancel:")), c.asks);
         EXPECT_FALSE(ui.workMessageShown());
         EXPECT_EQ(built, 0);
         EXPECT_TRUE(scores.isBlank());
@@ -372,6 +372,19 @@ TEST(RecipCommand, ScoreTextHasOneDecimalAndNeverAMinusZero)
     };
     for (const Case &c : cases)
         EXPECT_EQ(RecipCommand::scoreText(c.score), QString::fromLatin1(c.text)) << c.score;
+}
+
+TEST_F(RecipTable, CancelAtTheFirstQuestionComputesNothing)
+{
+    int built = 0;
+    QObject::connect(&command, &RecipCommand::scoreTableBuilt, [&] { ++built; });
+    const QStringList before = gridText(model);
+    ui.answerCancel();
+    command.run();
+    EXPECT_EQ(ui.log(), QStringList{QStringLiteral("yesnocancel:") + RecipCommand::coverQuestion()});
+    EXPECT_EQ(built, 0);
+    EXPECT_TRUE(scores.isBlank());
+    EXPECT_EQ(gridText(model), before);
 }
 
 TEST_F(RecipTable, CancelledAveragingChangesNeitherTheScoresNorTheTable)

@@ -2,6 +2,7 @@
 
 #include "analysis/freqtablemodel.h"
 #include "platform/gui/gridwidget.h"
+#include "platform/gui/ownedwindow.h"
 #include "platform/print/qtfont.h"
 
 #include <QClipboard>
@@ -32,7 +33,7 @@ QPushButton *toolButton(const QString &name, const QString &caption, const QStri
 } // namespace
 
 ConstancyWindow::ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, OwnedWindowFlags)
     , m_model(model)
     , m_commands(model, ui)
     , m_grid(new GridWidget(this))
@@ -40,6 +41,7 @@ ConstancyWindow::ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidg
     , m_print(toolButton(QStringLiteral("Btn_Print"), QStringLiteral("印　刷"), QStringLiteral("表を直接印刷する"), this))
     , m_toClip(toolButton(QStringLiteral("BtntoClip"), QStringLiteral("全コピー"), QStringLiteral("表をクリップボードに"), this))
     , m_close(toolButton(QStringLiteral("Btn_Close"), QStringLiteral("終了"), QStringLiteral("常在度表を消去する"), this))
+    , m_scoresCsv(toolButton(QStringLiteral("Btn_ScoresCSV"), QStringLiteral("CSV書出"), QStringLiteral("スコア表をCSV形式で書き出す"), this))
 {
     // As a window of the main window it stays over it, and the dialogs it opens come over it.
     setObjectName(QStringLiteral("Form2"));
@@ -63,6 +65,7 @@ ConstancyWindow::ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidg
     toolBar->addWidget(m_print);
     toolBar->addWidget(m_toClip);
     toolBar->addWidget(m_close);
+    toolBar->addWidget(m_scoresCsv);
     toolBar->addSpacing(8);
     toolBar->addWidget(m_panel1);
     toolBar->addStretch(1);
@@ -90,6 +93,7 @@ ConstancyWindow::ConstancyWindow(FreqTableModel *model, UserInterface *ui, QWidg
     connect(font, &QPushButton::clicked, this, &ConstancyWindow::bTnFontClick);
     connect(textOut, &QPushButton::clicked, this, &ConstancyWindow::btnTextOutClick);
     connect(csvWrite, &QPushButton::clicked, this, &ConstancyWindow::btnCSVWriteClick);
+    connect(m_scoresCsv, &QPushButton::clicked, this, &ConstancyWindow::btnCSVWriteClick);
     connect(txRead, &QPushButton::clicked, this, &ConstancyWindow::btnTxreadClick);
     connect(csvRead, &QPushButton::clicked, this, &ConstancyWindow::btnCSVReadClick);
 
@@ -105,6 +109,8 @@ void ConstancyWindow::takeUpModel()
     setWindowTitle(m_model->caption());
     m_grid->setFont(toQFont(m_model->font()));
     m_panel1->setVisible(m_model->isToolPanelVisible());
+    // A score table has no constancy tools, but its scores can be saved.
+    m_scoresCsv->setVisible(!m_model->isToolPanelVisible());
     m_grid->gridChanged();
 }
 

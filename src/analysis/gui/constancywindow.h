@@ -81,6 +81,7 @@ private:
     QPushButton *m_print;
     QPushButton *m_toClip;
     QPushButton *m_close;
+    QPushButton *m_scoresCsv;
     bool m_placed = false;
 };
 

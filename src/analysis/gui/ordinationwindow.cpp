@@ -1,6 +1,7 @@
 #include "analysis/gui/ordinationwindow.h"
 
 #include "analysis/ordinationcommand.h"
+#include "platform/gui/ownedwindow.h"
 #include "platform/savepathguard.h"
 #include "platform/userinterface.h"
 
@@ -170,7 +171,7 @@ void OrdinationPlotWidget::leaveEvent(QEvent *)
 // --- The window ---------------------------------------------------------------------------------
 
 OrdinationWindow::OrdinationWindow(OrdinationCommand *command, UserInterface *ui, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, OwnedWindowFlags)
     , m_command(command)
     , m_ui(ui)
     , m_method(comboBox(QStringLiteral("OrdMethod"), {QStringLiteral("CA 対応分析"), QStringLiteral("DCA 除歪対応分析")}, this))

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,22 @@ TEST(RecipWindow, MenuShowsTheScoresInTheSecondWindowAndReordersTheGrid)
     const int h = ws.model().headerRows();
     EXPECT_EQ(ws.model().grid().cell(2, h + 1), QStringLiteral("Festuca"));
     EXPECT_FALSE(ws.isModified());
+
+    // The window stays over the main window (the window manager keeps a transient window over
+    // its owner) and saves its scores itself.
+    EXPECT_EQ(form2->windowType(), Qt::Dialog);
+    ASSERT_NE(form2->windowHandle(), nullptr);
+    EXPECT_EQ(form2->windowHandle()->transientParent(), window.windowHandle());
+    auto *saveScores = form2->findChild<QWidget *>(QStringLiteral("Btn_ScoresCSV"));
+    ASSERT_NE(saveScores, nullptr);
+    EXPECT_TRUE(saveScores->isVisible());
+    const QString scoresFile = dir.path(QStringLiteral("scores.csv"));
+    ui.answerFile(scoresFile);
+    QTest::mouseClick(saveScores, Qt::LeftButton);
+    const QStringList saved = Zelkor::Test::readLines(scoresFile);
+    ASSERT_EQ(saved.size(), 5); // the title, the headings and three rows
+    EXPECT_EQ(saved[0], QStringLiteral("Reciprocal Averaging Score"));
+    EXPECT_TRUE(saved[2].startsWith(QStringLiteral("Festuca,"))) << saved[2].toStdString();
 
     // Closed and shown again from the menu, it keeps the scores; Yes reorders the grid.
     QTest::mouseClick(form2->findChild<QWidget *>(QStringLiteral("Btn_Close")), Qt::LeftButton);
