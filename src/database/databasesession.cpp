@@ -48,9 +48,18 @@ void DatabaseSession::readDataHeader()
     model.setDataScaleD(d);
 }
 
-void DatabaseSession::setDataFile(const QString &path)
+bool DatabaseSession::setDataFile(const QString &path)
 {
     Settings &settings = m_doc->settings();
+    QString error;
+    if (!VegDatabase::checkDataFile(path, &error)) {
+        const QString previous = settings.dataFileName == TableDocument::notSpecified()
+                                     ? QStringLiteral("データファイルは未指定のままです。")
+                                     : QStringLiteral("データファイルは %1 のままです。")
+                                           .arg(QDir::toNativeSeparators(settings.dataFileName));
+        m_ui->showError(QStringLiteral("エラー"), error + QLatin1Char('\n') + previous);
+        return false;
+    }
     settings.dataFileName = path;
     settings.dataDirectory = QFileInfo(path).absolutePath();
     m_settingDataFile = true;
@@ -72,9 +81,10 @@ void DatabaseSession::setDataFile(const QString &path)
     closeDataFile();
     m_settingDataFile = false;
     if (!opened)
-        return;
+        return false;
     Q_EMIT databaseChanged();
     Q_EMIT m_doc->statusChanged();
+    return true;
 }
 
 void DatabaseSession::chooseDataFile()

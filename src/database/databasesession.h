@@ -43,8 +43,9 @@ public:
     void readDataHeader();
     /// Makes path the current database: opens it, takes its header items when
     /// "データ埋込項目を使う" is checked (relaying out or clearing the table), and records the
-    /// data folder. A database that cannot be opened is reported and keeps its name.
-    void setDataFile(const QString &path);
+    /// data folder. A file that is no database this program can read is reported and changes
+    /// nothing: the previous database stays. False then.
+    bool setDataFile(const QString &path);
     /// Menu "データファイルの指定": asks for a ".zki" file and makes it the current database.
     void chooseDataFile();
     /// Menu "データ埋込項目を使う": asks whether the header items shall follow the database; Yes

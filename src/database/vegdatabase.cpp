@@ -5,6 +5,7 @@
 #include "table/covercode.h"
 #include "table/headeritems.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
 #include <climits>
@@ -112,6 +113,45 @@ QString VegDatabase::changeExtension(const QString &path, const QString &ext)
             return upper;
     }
     return name;
+}
+
+bool VegDatabase::checkDataFile(const QString &dataFileName, QString *error)
+{
+    const QString releveName = changeExtension(dataFileName, QStringLiteral(".zki"));
+    const QString speciesName = changeExtension(dataFileName, QStringLiteral(".zkd"));
+    const QString releveShown = QDir::toNativeSeparators(releveName);
+    const QString speciesShown = QDir::toNativeSeparators(speciesName);
+    if (!QFileInfo::exists(releveName)) {
+        *error = QStringLiteral("データファイル %1 がありません。").arg(releveShown);
+        return false;
+    }
+    if (!QFileInfo::exists(speciesName)) {
+        *error = QStringLiteral("データファイル %1 と対になる種のファイル %2 がありません。").arg(releveShown, speciesShown);
+        return false;
+    }
+    RecordFile releves;
+    if (!releves.open(releveName, ReleveRecordSize)) {
+        *error = QStringLiteral("データファイル %1 を開けません。\n%2").arg(releveShown, releves.errorString());
+        return false;
+    }
+    if (releves.recordCount() < 1) {
+        *error = QStringLiteral("%1 は植生データファイルではありません（%2 バイトの最初のレコードもありません）。")
+                     .arg(releveShown)
+                     .arg(ReleveRecordSize);
+        return false;
+    }
+    RecordFile species;
+    QByteArray header;
+    if (!species.open(speciesName, SpeciesRecordSize)) {
+        *error = QStringLiteral("種のファイル %1 を開けません。\n%2").arg(speciesShown, species.errorString());
+        return false;
+    }
+    // The header record is UTF-16 text that starts with "#".
+    if (!species.readRecord(0, &header) || header.at(0) != '#' || header.at(1) != '\0') {
+        *error = QStringLiteral("%1 は植生データの種のファイルではありません（見出しのレコードがありません）。").arg(speciesShown);
+        return false;
+    }
+    return true;
 }
 
 bool VegDatabase::openDataFile(const QString &dataFileName)

@@ -86,6 +86,11 @@ public:
     /// capitals does, that one is named.
     static QString changeExtension(const QString &path, const QString &ext);
 
+    /// Whether dataFileName names a database pair this program can read: both files there and
+    /// readable, a relevé file holding at least its first record and a species file starting
+    /// with its header record ("#"). False with a message saying what is wrong.
+    static bool checkDataFile(const QString &dataFileName, QString *error);
+
     /// Opens the relevé and species files of dataFileName (either file of the pair may be named)
     /// for reading; reopens them when open. False with errorString() when either cannot be
     /// opened; the pair is then closed and the record count unchanged.

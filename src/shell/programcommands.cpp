@@ -106,15 +106,15 @@ void ProgramCommands::start(const QStringList &arguments, const QString &program
     if (QFileInfo::exists(settings.dictFileName) && !m_session->loadDictionary(settings.dictFileName))
         settings.dictFileName = TableDocument::notSpecified();
 
-    settings.dataFileName = settings.dataDirectory + QLatin1Char('/') + settings.dataFileName;
+    // A database that is gone or no longer readable leaves none set (and says why).
+    const QString saved = settings.dataDirectory + QLatin1Char('/') + settings.dataFileName;
+    settings.dataFileName = TableDocument::notSpecified();
     if (!database.isEmpty() && QFileInfo(database).isFile()) {
-        m_session->setDataFile(database);
-        m_doc->items().selectLayout();
-    } else if (QFileInfo::exists(VegDatabase::changeExtension(settings.dataFileName, QStringLiteral(".zki")))) {
-        m_session->setDataFile(settings.dataFileName);
-        m_doc->items().selectLayout();
-    } else {
-        settings.dataFileName = TableDocument::notSpecified();
+        if (m_session->setDataFile(database))
+            m_doc->items().selectLayout();
+    } else if (QFileInfo::exists(VegDatabase::changeExtension(saved, QStringLiteral(".zki")))) {
+        if (m_session->setDataFile(saved))
+            m_doc->items().selectLayout();
     }
 
     if (m_doc->model().releveCount() == 0)

@@ -202,9 +202,9 @@ TEST(CliOutputs, FullDiskFailsAndKeepsTheOldFiles)
     }
 }
 
-// Damaged databases: a pipe is refused at once; records that cannot be read are told on stderr,
-// so random bytes read as "0 extracted, N unreadable" rather than as a clean empty result; a name
-// byte that is no Shift-JIS is mended and told, and the rest is extracted.
+// Damaged databases: a pipe and random bytes are refused at once; records that cannot be read
+// are told on stderr; a name byte that is no Shift-JIS is mended and told, and the rest is
+// extracted.
 TEST(CliOutputs, DamagedDatabasesAreTold)
 {
     TempDir dir;
@@ -227,7 +227,7 @@ TEST(CliOutputs, DamagedDatabasesAreTold)
 
     const struct { const char *what; QString db; int exit; QString out; QString err; } cases[] = {
         {"pipe", dir.path(QStringLiteral("pipe.zki")), 1, QString(), QStringLiteral("通常のファイルではありません")},
-        {"random bytes", random, 0, QStringLiteral("抽出数＝0\n"), QStringLiteral("10 件は読めない")},
+        {"random bytes", random, 1, QString(), QStringLiteral("junk.zkd は植生データの種のファイルではありません")},
         {"species file cut short", cutDb, 0, QString(), QStringLiteral("件は読めない")},
         {"name byte that is no Shift-JIS", badName, 0, QStringLiteral("抽出数＝20\n"), QStringLiteral("レコード 1: 1 番目の種名")},
     };

@@ -128,6 +128,7 @@ TEST_F(WorkspaceStartup, OpensTheDatabaseFromTheDataFolderWhenItsZkiExists)
     const QString data = dir.path(QStringLiteral("data"));
     QDir().mkpath(data);
     dir.writeBytes(QStringLiteral("data/veg.zki"), QByteArray(256, ' '));
+    dir.writeBytes(QStringLiteral("data/veg.zkd"), QByteArray("#\0", 2) + QByteArray(510, ' '));
     dir.writeLines(QStringLiteral("zelkor.ini"),
                    {QStringLiteral("[DataDir]"), QStringLiteral("Directory=") + data,
                     QStringLiteral("[DataFile]"), QStringLiteral("DataFile=veg.zki")});

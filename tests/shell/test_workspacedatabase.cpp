@@ -93,18 +93,55 @@ TEST_F(WorkspaceDatabase, SetDataFileLeavesTheItemsWhenNotAsked)
     EXPECT_EQ(databaseSignals, 1);
 }
 
-TEST_F(WorkspaceDatabase, UnusableDatabaseIsReportedAndKeepsItsName)
+// A file that is no database is refused when it is chosen, saying why; the previous database
+// stays the current one.
+TEST_F(WorkspaceDatabase, FileThatIsNoDatabaseIsRefusedAndThePreviousOneStays)
 {
-    ws.session().setDataFile(makeDatabase(QStringLiteral("good.zki"), 3));
+    const QString good = makeDatabase(QStringLiteral("good.zki"), 3);
+    ASSERT_TRUE(ws.session().setDataFile(good));
     ASSERT_EQ(ws.session().recordCount(), 3);
-    databaseSignals = 0;
+    const QStringList statusBefore = ws.statusTexts();
+
     const QString half = makeDatabase(QStringLiteral("half.zki"));
     QFile::remove(dir.path(QStringLiteral("half.zkd")));
-    ws.session().setDataFile(half);
-    EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("正しいデータファイルを指定して下さい")});
-    EXPECT_EQ(ws.dataFileName(), half);
-    EXPECT_EQ(ws.session().recordCount(), 3);
-    EXPECT_EQ(databaseSignals, 0);
+    struct Case
+    {
+        const char *zki;
+        QByteArray zkiBytes; // empty: a database made by the builder
+        QByteArray zkdBytes;
+        const char *says;
+    };
+    const QByteArray record0(256, ' ');
+    QByteArray textHeader = QByteArray("# not UTF-16\r\n").leftJustified(512, ' ');
+    QByteArray random(4096, '\0');
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    const Case cases[] = {
+        {"half.zki", {}, {}, "と対になる種のファイル"},
+        {"empty.zki", QByteArray(), QByteArray(" "), "最初のレコードもありません"},
+        {"text.zki", QByteArray("Achillea,1\r\nPoa,2\r\n"), textHeader, "最初のレコードもありません"},
+        {"textpair.zki", record0 + record0, textHeader, "見出しのレコードがありません"},
+        {"random.zki", random, random, "見出しのレコードがありません"},
+        {"short.zki", record0 + record0, QByteArray("#\0"), "見出しのレコードがありません"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.zki);
+        const QString zki = dir.path(QString::fromLatin1(c.zki));
+        if (QString::fromLatin1(c.zki) != QLatin1String("half.zki")) {
+            dir.writeBytes(QString::fromLatin1(c.zki), c.zkiBytes);
+            dir.writeBytes(QString::fromLatin1(c.zki).replace(QLatin1String(".zki"), QLatin1String(".zkd")), c.zkdBytes);
+        }
+        ui.clearLog();
+        databaseSignals = 0;
+        EXPECT_FALSE(ws.session().setDataFile(zki));
+        ASSERT_EQ(ui.messages().size(), 1);
+        EXPECT_TRUE(ui.messages()[0].contains(QString::fromUtf8(c.says))) << ui.messages()[0].toStdString();
+        EXPECT_TRUE(ui.messages()[0].endsWith(QStringLiteral("データファイルは %1 のままです。").arg(QDir::toNativeSeparators(good))));
+        EXPECT_EQ(ws.dataFileName(), good);
+        EXPECT_EQ(ws.session().recordCount(), 3);
+        EXPECT_EQ(ws.statusTexts(), statusBefore);
+        EXPECT_EQ(databaseSignals, 0);
+    }
 }
 
 TEST_F(WorkspaceDatabase, ReadOnlyDatabaseOpens)

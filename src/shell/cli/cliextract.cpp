@@ -157,9 +157,12 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     }
 
     int before = int(ui.messages().size());
-    session.setDataFile(database);
-    // What was shown is the open failure, or what the header needed mended.
+    const bool opened = session.setDataFile(database);
+    // What was shown is why the file is no database, the open failure, or what the header
+    // needed mended.
     failed(before);
+    if (!opened && session.database().errorString().isEmpty())
+        return UserError;
     if (!session.database().errorString().isEmpty()) {
         err << prefix << session.database().errorString() << "\n";
         return UserError;

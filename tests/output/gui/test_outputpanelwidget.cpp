@@ -89,7 +89,7 @@ TEST_F(PanelToPrintTest, TextOutputFromTheMenuThroughThePanel)
     QTest::mouseClick(child<QPushButton>("BtnToPrint"), Qt::LeftButton);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(ws.tableTitle(), QStringLiteral("Dune meadows"));
-    EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[ Dune meadows ]")));
+    EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("（Dune meadows）")));
     const QStringList lines = Zelkor::Test::readLines(path);
     ASSERT_GE(lines.size(), 10);
     EXPECT_EQ(lines[1], QStringLiteral("Dune meadows"));
