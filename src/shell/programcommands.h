@@ -44,8 +44,8 @@ public:
 
     /// The address of the program's web help page.
     static QString webHelpUrl();
-    /// What "Web ヘルプ" opens: the user's guide installed with the program (or built beside it)
-    /// when it is there, else the web help page.
+    /// What "Web ヘルプ" opens: the user's guide installed with the program (or built beside it,
+    /// or in the source tree it was built from) when it is there, else the web help page.
     QUrl helpUrl() const;
     /// The files the program reads from while it runs: the database pair, the dictionary and the
     /// settings files. No output may replace one of them.

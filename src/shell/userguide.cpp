@@ -6,6 +6,9 @@
 #ifndef ZELKOR_GUIDE_RELATIVE
 #define ZELKOR_GUIDE_RELATIVE "../share/doc/zelkor/guide"
 #endif
+#ifndef ZELKOR_SOURCE_GUIDE
+#define ZELKOR_SOURCE_GUIDE ""
+#endif
 
 namespace Zelkor {
 
@@ -20,7 +23,16 @@ QString UserGuide::indexPath(const QString &programPath)
         return QString();
     const QDir folder(QFileInfo(programPath).absolutePath());
     const QString index = QDir::cleanPath(folder.filePath(relativeFolder() + QStringLiteral("/index.html")));
-    return QFileInfo(index).isFile() ? index : QString();
+    if (QFileInfo(index).isFile())
+        return index;
+    const QString source = sourceIndexPath();
+    return QFileInfo(source).isFile() ? source : QString();
+}
+
+QString UserGuide::sourceIndexPath()
+{
+    const QString folder = QStringLiteral(ZELKOR_SOURCE_GUIDE);
+    return folder.isEmpty() ? QString() : QDir::cleanPath(folder + QStringLiteral("/index.html"));
 }
 
 } // namespace Zelkor

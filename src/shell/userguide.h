@@ -12,8 +12,12 @@ class UserGuide
 public:
     /// The guide's folder relative to the folder of the program file ("../share/doc/zelkor/guide").
     static QString relativeFolder();
-    /// The guide's index page for the program file programPath; empty when it is not there.
+    /// The guide's index page for the program file programPath, else that of the source tree the
+    /// program was built from; empty when neither is there.
     static QString indexPath(const QString &programPath);
+    /// The index page of the guide in the source tree the program was built from (which may be
+    /// gone).
+    static QString sourceIndexPath();
 };
 
 } // namespace Zelkor

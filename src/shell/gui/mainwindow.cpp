@@ -16,6 +16,7 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -417,8 +418,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::itemManualClick()
 {
-    if (!m_openUrl(m_ws->program().helpUrl()))
-        m_ws->ui().showError(QStringLiteral("エラー"), QStringLiteral("ブラウザの起動に失敗しました"));
+    // Where the guide is, in words: a browser that starts and then fails says nothing to us.
+    const QUrl url = m_ws->program().helpUrl();
+    const QString where = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    if (!m_openUrl(url)) {
+        m_ws->ui().showError(QStringLiteral("エラー"),
+                             QStringLiteral("ブラウザの起動に失敗しました。\n利用の手引きは次の所にあります：\n%1").arg(where));
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("利用の手引きを開きます：%1").arg(where), StatusMessageTimeout);
 }
 
 void MainWindow::itemVersionClick()

@@ -161,6 +161,17 @@ TEST_F(SortRangeWindow, ADraggedBlockIsHiddenAndShownAgain)
     EXPECT_FALSE(child<QSpinBox>("SN1")->isVisible());
     EXPECT_EQ(child<QSpinBox>("SS1")->value(), 2);
     EXPECT_EQ(child<QSpinBox>("SS2")->value(), 4);
+    // Every field and button of the panel has at least the height it needs, one below the other.
+    QWidget *previous = nullptr;
+    for (const char *name : {"Label13", "SS1", "Label11", "SS2", "BtnSortGo"}) {
+        QWidget *w = child<QWidget>(name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_GE(w->height(), w->minimumSizeHint().height()) << name;
+        if (previous) {
+            EXPECT_GE(w->geometry().top(), previous->geometry().bottom()) << name;
+        }
+        previous = w;
+    }
     EXPECT_TRUE(grid()->isMovingEnabled());
     QTest::mouseClick(child<QPushButton>("BtnSortGo"), Qt::LeftButton);
     EXPECT_TRUE(grid()->cellRect(2, h + 3).isEmpty());
