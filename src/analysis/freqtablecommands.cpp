@@ -34,7 +34,7 @@ FreqTableCommands::FreqTableCommands(FreqTableModel *model, UserInterface *ui)
 
 bool FreqTableCommands::print()
 {
-    std::unique_ptr<PrinterStream> printer = m_ui->choosePrinter();
+    std::unique_ptr<PrinterStream> printer = m_ui->choosePrinter(m_model->caption());
     if (!printer)
         return false;
     m_ui->setBusy(true);

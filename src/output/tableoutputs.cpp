@@ -86,7 +86,7 @@ bool TableOutputs::outputWorkbook(const OutputRange &range)
 
 bool TableOutputs::printTable(const OutputRange &range)
 {
-    std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter();
+    std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter(*m_tableTitle);
     if (!printer)
         return false;
     CancelableWork work(&m_ui, QStringLiteral("　組成表を印刷しています　"));
@@ -103,7 +103,7 @@ bool TableOutputs::printTable(const OutputRange &range)
 
 bool TableOutputs::printSimpleTable(const OutputRange &range)
 {
-    std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter();
+    std::unique_ptr<PrinterStream> printer = m_ui.choosePrinter(*m_tableTitle);
     if (!printer)
         return false;
     CancelableWork work(&m_ui, QStringLiteral("　組成表の簡易印刷をしています　"));

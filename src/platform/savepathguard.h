@@ -41,7 +41,10 @@ public:
     /// written (the reason has been shown).
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override { return m_inner->chooseFont(font); }
-    std::unique_ptr<PrinterStream> choosePrinter() override { return m_inner->choosePrinter(); }
+    std::unique_ptr<PrinterStream> choosePrinter(const QString &documentName) override
+    {
+        return m_inner->choosePrinter(documentName);
+    }
     void showWorkMessage(const QString &line1, const QString &line2 = QString()) override
     {
         m_inner->showWorkMessage(line1, line2);

@@ -111,9 +111,10 @@ bool ScriptedUserInterface::chooseFont(FontSpec *font)
     return answer.ok;
 }
 
-std::unique_ptr<PrinterStream> ScriptedUserInterface::choosePrinter()
+std::unique_ptr<PrinterStream> ScriptedUserInterface::choosePrinter(const QString &documentName)
 {
     m_log << QStringLiteral("print");
+    m_lastPrintDocument = documentName;
     if (m_printers.empty()) {
         m_unanswered << m_log.last();
         return nullptr;

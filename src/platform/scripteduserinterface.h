@@ -72,7 +72,9 @@ public:
     QString getOpenFileName(const FileDialogRequest &request) override;
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
-    std::unique_ptr<PrinterStream> choosePrinter() override;
+    std::unique_ptr<PrinterStream> choosePrinter(const QString &documentName) override;
+    /// The document name the last print dialog was opened for.
+    QString lastPrintDocument() const { return m_lastPrintDocument; }
     void showWorkMessage(const QString &line1, const QString &line2) override;
     void showGuideMessage(const QString &line1, const QString &line2) override;
     void showCancelableWork(const QString &line1, const QString &line2, Feedback *work) override;
@@ -94,6 +96,7 @@ private:
     QStringList m_log;
     QStringList m_unanswered;
     FileDialogRequest m_lastRequest;
+    QString m_lastPrintDocument;
     bool m_defaultYes = false;
     bool m_workShown = false;
     Feedback *m_work = nullptr;

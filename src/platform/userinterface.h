@@ -72,9 +72,11 @@ public:
     virtual QString getSaveFileName(const FileDialogRequest &request) = 0;
     /// The font dialog, opened with *font; false when cancelled, else *font is the choice.
     virtual bool chooseFont(FontSpec *font) = 0;
-    /// The print dialog on the program's printer: the text stream of a print job on the printer
-    /// the user confirmed, not opened yet; null when cancelled.
-    virtual std::unique_ptr<PrinterStream> choosePrinter() = 0;
+    /// The print dialog on the program's printer for the document documentName (the table's
+    /// title: the job's name, and the file name proposed for printing to a file): the text
+    /// stream of a print job on the printer the user confirmed, not opened yet; null when
+    /// cancelled.
+    virtual std::unique_ptr<PrinterStream> choosePrinter(const QString &documentName) = 0;
 
     /// Shows the two-line work message and the busy cursor; visible at once, without a return to
     /// the event loop. Calling it again while shown replaces the lines.

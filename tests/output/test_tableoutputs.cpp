@@ -221,6 +221,7 @@ TEST_F(TableOutputsTest, PrintsGoToThePrinterTheDialogChose)
                                          QStringLiteral("work:") + c.work + QStringLiteral("|1"),
                                          QStringLiteral("work-closed")}))
             << c.name;
+        EXPECT_EQ(ui.lastPrintDocument(), title) << c.name; // the job's name, and the PDF's
         EXPECT_EQ(capture.font, settings.printFont) << c.name;
         EXPECT_EQ(capture.fontHeight, -83) << c.name;  // 10 points at 600 pixels per inch
         LineListSink expected;

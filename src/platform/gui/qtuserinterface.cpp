@@ -7,10 +7,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -263,6 +265,9 @@ bool QtUserInterface::chooseFont(FontSpec *font)
     initial.setPointSize(font->pointSize > 0 ? font->pointSize : 9);
     initial.setBold(font->bold);
     initial.setItalic(font->italic);
+    // The dialog lists the installed faces: it starts on the face the name stands for here (a
+    // substitute's), not on the first of its list.
+    initial.setFamilies({QFontInfo(initial).family()});
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, m_window);
     if (!ok)
@@ -348,10 +353,26 @@ private:
 
 } // namespace
 
-std::unique_ptr<PrinterStream> QtUserInterface::choosePrinter()
+std::unique_ptr<PrinterStream> QtUserInterface::choosePrinter(const QString &documentName)
 {
     if (!m_printer)
         return nullptr;
+    // The job carries the document's name; printed to a file, the file is proposed under that
+    // name in the folder printed to last (else the one saved to last), not as "print.pdf" in the
+    // home folder.
+    QString name = documentName.trimmed();
+    static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    name.replace(unsafe, QStringLiteral("_"));
+    if (name.isEmpty())
+        name = QStringLiteral("組成表");
+    m_printer->setDocName(name);
+    if (m_printer->outputFormat() == QPrinter::PdfFormat) {
+        const QString printedTo = m_printer->outputFileName();
+        const QString folder = !printedTo.isEmpty()        ? QFileInfo(printedTo).absolutePath()
+                               : !m_saveDirectory.isEmpty() ? m_saveDirectory
+                                                            : QDir::homePath();
+        m_printer->setOutputFileName(QDir(folder).filePath(name + QStringLiteral(".pdf")));
+    }
     QPrintDialog dialog(m_printer, m_window);
     // The whole table is printed: no choice of pages or selection.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);

@@ -43,7 +43,7 @@ public:
     QString getOpenFileName(const FileDialogRequest &request) override;
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
-    std::unique_ptr<PrinterStream> choosePrinter() override;
+    std::unique_ptr<PrinterStream> choosePrinter(const QString &documentName) override;
     void showWorkMessage(const QString &line1, const QString &line2 = QString()) override;
     void showGuideMessage(const QString &line1, const QString &line2) override;
     void showCancelableWork(const QString &line1, const QString &line2, Feedback *work) override;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -231,15 +232,19 @@ TEST_F(QtUserInterfaceTest, FontDialogKeepsTheNameOfASubstitutedFace)
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     FontSpec font{QStringLiteral("ＭＳ ゴシック"), 9};
-    onNextModal([](QWidget *w) {
+    QString shownFirst;
+    onNextModal([&shownFirst](QWidget *w) {
         auto *dialog = qobject_cast<QFontDialog *>(w);
         ASSERT_NE(dialog, nullptr);
+        shownFirst = dialog->currentFont().family();
         QFont f(QStringLiteral("IPAGothic"));
         f.setPointSize(12);
         dialog->setCurrentFont(f);
         static_cast<QDialog *>(dialog)->accept();
     });
     ASSERT_TRUE(ui.chooseFont(&font));
+    // The dialog starts on the face in use.
+    EXPECT_EQ(shownFirst, QFontInfo(QFont(QStringLiteral("ＭＳ ゴシック"))).family());
     EXPECT_EQ(font.name, QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(font.pointSize, 12);
 
@@ -252,25 +257,30 @@ TEST_F(QtUserInterfaceTest, FontDialogKeepsTheNameOfASubstitutedFace)
 TEST_F(QtUserInterfaceTest, PrintDialogChoosesTheSharedPrinter)
 {
     // Without a printer there is nothing to choose.
-    EXPECT_EQ(ui.choosePrinter(), nullptr);
+    EXPECT_EQ(ui.choosePrinter(QStringLiteral("print")), nullptr);
 
     Zelkor::Test::TempDir dir;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.path(QStringLiteral("print.pdf")));
+    printer.setOutputFileName(dir.path(QStringLiteral("earlier.pdf")));
     ui.setPrinter(&printer);
 
+    // The file proposed is the document's name, made a file name, in the folder printed to last.
     bool sawDialog = false;
+    QString proposed;
     onNextModal([&](QWidget *w) {
         sawDialog = qobject_cast<QPrintDialog *>(w) != nullptr;
+        proposed = printer.outputFileName();
         static_cast<QDialog *>(w)->reject();
     });
-    EXPECT_EQ(ui.choosePrinter(), nullptr);
+    EXPECT_EQ(ui.choosePrinter(QStringLiteral("Dune: wet/dry")), nullptr);
     EXPECT_TRUE(sawDialog);
+    EXPECT_EQ(proposed, dir.path(QStringLiteral("Dune_ wet_dry.pdf")));
+    EXPECT_EQ(printer.docName(), QStringLiteral("Dune_ wet_dry"));
 
     // Confirmed: a job on that printer, here Qt's print to a PDF file.
     onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->accept(); });
-    std::unique_ptr<PrinterStream> job = ui.choosePrinter();
+    std::unique_ptr<PrinterStream> job = ui.choosePrinter(QStringLiteral("print"));
     ASSERT_NE(job, nullptr);
     ASSERT_TRUE(job->open());
     EXPECT_EQ(job->dotsPerInch(), 1200);
@@ -281,7 +291,7 @@ TEST_F(QtUserInterfaceTest, PrintDialogChoosesTheSharedPrinter)
 
     // A job dropped half-way leaves the PDF file printed before, and nothing beside it.
     onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->accept(); });
-    job = ui.choosePrinter();
+    job = ui.choosePrinter(QStringLiteral("print"));
     ASSERT_NE(job, nullptr);
     ASSERT_TRUE(job->open());
     job->writeLine(QStringLiteral("途中まで"));
