@@ -58,10 +58,19 @@ bool drawsText(int argc, char **argv)
     return false;
 }
 
+// Qt's own warnings (a missing runtime folder, font configuration) are not the program's
+// messages: stderr carries only those. ZELKOR_QT_MESSAGES=1 shows them for debugging.
+void qtMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIntValue("ZELKOR_QT_MESSAGES") == 1)
+        std::fprintf(stderr, "zelkor-cli: %s\n", text.toLocal8Bit().constData());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    qInstallMessageHandler(qtMessage);
     std::unique_ptr<QCoreApplication> application;
     if (drawsText(argc, argv)) {
         // A batch program needs no display: drawn off screen unless a platform is asked for.
