@@ -56,6 +56,8 @@ public:
     }
     void closeWorkMessage() override { m_inner->closeWorkMessage(); }
     void setBusy(bool busy) override { m_inner->setBusy(busy); }
+    TextEncoding csvEncoding() const override { return m_inner->csvEncoding(); }
+    void setCsvEncoding(TextEncoding encoding) override { m_inner->setCsvEncoding(encoding); }
 
 private:
     UserInterface *m_inner;

@@ -94,7 +94,17 @@ QString ScriptedUserInterface::getOpenFileName(const FileDialogRequest &request)
 
 QString ScriptedUserInterface::getSaveFileName(const FileDialogRequest &request)
 {
-    return nextFile(QStringLiteral("save:"), request);
+    const QString path = nextFile(QStringLiteral("save:"), request);
+    if (request.offerEncoding) {
+        request.encoding = csvEncoding();
+        if (!m_encodings.empty()) {
+            request.encoding = m_encodings.front();
+            m_encodings.pop_front();
+        }
+        if (!path.isEmpty())
+            setCsvEncoding(request.encoding);
+    }
+    return path;
 }
 
 bool ScriptedUserInterface::chooseFont(FontSpec *font)

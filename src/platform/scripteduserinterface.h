@@ -27,6 +27,8 @@ public:
     void cancelInput() { m_texts.push_back(Text{false, {}}); }
     /// Queues the file for the next open or save dialog (empty = cancel).
     void answerFile(const QString &path) { m_files.push_back(path); }
+    /// The encoding ticked in the next CSV save dialog (by default the one remembered stays).
+    void answerEncoding(TextEncoding encoding) { m_encodings.push_back(encoding); }
     /// Queues the font for the next font dialog; cancelFont() queues a cancel.
     void answerFont(const FontSpec &font) { m_fonts.push_back(Font{true, font}); }
     void cancelFont() { m_fonts.push_back(Font{false, {}}); }
@@ -91,6 +93,7 @@ private:
     std::deque<YesNoCancel> m_answers;
     std::deque<Text> m_texts;
     std::deque<QString> m_files;
+    std::deque<TextEncoding> m_encodings;
     std::deque<Font> m_fonts;
     std::deque<std::unique_ptr<PrinterStream>> m_printers;
     QStringList m_log;

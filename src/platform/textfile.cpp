@@ -146,6 +146,10 @@ void TextFileWriter::write(const QString &text)
 {
     if (!d->opened || d->failed || d->finished)
         return;
+    if (m_encoding == TextEncoding::Utf8) {
+        writeBytes(text.toUtf8());
+        return;
+    }
     QByteArray bytes;
     QString error;
     if (!Cp932::encode(text, &bytes, &error)) {
@@ -215,9 +219,29 @@ void TextFileWriter::cancel()
     d->file.cancel();
 }
 
-bool writeTextFile(const QString &fileName, const QStringList &lines, QString *error)
+QString encodingName(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8 ? QStringLiteral("utf-8") : QStringLiteral("cp932");
+}
+
+bool encodingFromName(const QString &name, TextEncoding *encoding)
+{
+    const QString key = name.trimmed().toLower();
+    if (key == QLatin1String("utf-8") || key == QLatin1String("utf8")) {
+        *encoding = TextEncoding::Utf8;
+        return true;
+    }
+    if (key == QLatin1String("cp932") || key == QLatin1String("shift_jis") || key == QLatin1String("sjis")) {
+        *encoding = TextEncoding::Cp932;
+        return true;
+    }
+    return false;
+}
+
+bool writeTextFile(const QString &fileName, const QStringList &lines, QString *error, TextEncoding encoding)
 {
     TextFileWriter writer(fileName);
+    writer.setEncoding(encoding);
     if (!writer.open()) {
         if (error)
             *error = writer.errorString();

@@ -5,6 +5,17 @@
 
 namespace Zelkor {
 
+/// The encodings the program writes text in: CP932 (Windows Shift-JIS, its own files and the
+/// default everywhere) and UTF-8 without a byte-order mark, for CSV files that R, Python and
+/// other tools read.
+enum class TextEncoding { Cp932, Utf8 };
+
+/// "cp932" or "utf-8", as the command line and the settings file name them.
+QString encodingName(TextEncoding encoding);
+/// The encoding a name gives ("cp932", "shift_jis", "utf-8", "utf8" in any case); false when it
+/// names none.
+bool encodingFromName(const QString &name, TextEncoding *encoding);
+
 /// Reads a whole CP932 text file as lines. CR LF and LF-only line ends are both accepted; a last
 /// line without a line end counts, a final line end does not start an empty line.
 class TextFileReader
@@ -27,7 +38,7 @@ private:
     qint64 m_maxBytes = qint64(4) * 1024 * 1024 * 1024;
 };
 
-/// Writes a CP932 text file with CR LF line ends, safely (SafeSaveFile): the lines go to a
+/// Writes a CP932 (or UTF-8) text file with CR LF line ends, safely (SafeSaveFile): the lines go to a
 /// temporary file beside the target, which replaces the target only when every write, the sync to
 /// the disk and the close have succeeded. A failed write (a full disk too) leaves any old file
 /// untouched; a target that is no regular file is never replaced.
@@ -39,6 +50,9 @@ public:
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter &) = delete;
     TextFileWriter &operator=(const TextFileWriter &) = delete;
+
+    /// Writes UTF-8 instead of CP932 (set before the first line).
+    void setEncoding(TextEncoding encoding) { m_encoding = encoding; }
 
     /// Opens the temporary file; false with errorString() when it cannot be created.
     bool open();
@@ -64,9 +78,11 @@ private:
     struct Private;
     Private *d;
     QString m_error;
+    TextEncoding m_encoding = TextEncoding::Cp932;
 };
 
 /// Writes all lines to fileName as with TextFileWriter; false with *error set on failure.
-bool writeTextFile(const QString &fileName, const QStringList &lines, QString *error = nullptr);
+bool writeTextFile(const QString &fileName, const QStringList &lines, QString *error = nullptr,
+                   TextEncoding encoding = TextEncoding::Cp932);
 
 } // namespace Zelkor

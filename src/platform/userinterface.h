@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/textfile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +31,10 @@ struct FileDialogRequest
     QString directory;          ///< initial directory (empty: the last one used)
     QString fileName;           ///< proposed name, may be a pattern such as "*.zki"
     QString defaultExtension;   ///< added to a name typed without one (".vtb"), may be empty
+    /// A save dialog of a CSV file offers the choice of UTF-8 over CP932, starting from the
+    /// choice remembered (UserInterface::csvEncoding()); the choice made comes back in encoding.
+    bool offerEncoding = false;
+    mutable TextEncoding encoding = TextEncoding::Cp932;
 
     /// A request for one file type: the entry "label|pattern" (as the file formats give it) with
     /// its default extension.
@@ -97,6 +103,14 @@ public:
     virtual void closeWorkMessage() = 0;
     /// Busy cursor on or off, for short work without a message.
     virtual void setBusy(bool busy) = 0;
+
+    /// The encoding chosen last in a CSV save dialog, which the next one starts from (kept in
+    /// the settings file between sessions).
+    virtual TextEncoding csvEncoding() const { return m_csvEncoding; }
+    virtual void setCsvEncoding(TextEncoding encoding) { m_csvEncoding = encoding; }
+
+private:
+    TextEncoding m_csvEncoding = TextEncoding::Cp932;
 };
 
 } // namespace Zelkor

@@ -14,6 +14,7 @@ const QString kFiles = QStringLiteral("Files");
 const QString kTable = QStringLiteral("Table");
 const QString kItem = QStringLiteral("Item");
 const QString kWinSize = QStringLiteral("WinSize");
+const QString kOutput = QStringLiteral("Output");
 
 QString itemKey(int n, const char *suffix)
 {
@@ -53,6 +54,8 @@ bool readIniFile(const QString &iniFileName, Settings *s, HeaderItems *items, QS
     s->useDataItem = ini.readBool(kItem, QStringLiteral("UseDataItem"), d.useDataItem);
     s->direction = ini.readInteger(kItem, QStringLiteral("Direction"), d.direction);
     s->cvMethod = ini.readInteger(kItem, QStringLiteral("CV_Method"), d.cvMethod);
+    if (!encodingFromName(ini.readString(kOutput, QStringLiteral("CsvEncoding"), QString()), &s->csvEncoding))
+        s->csvEncoding = d.csvEncoding;
 
     s->winTop = ini.readInteger(kWinSize, QStringLiteral("Top"), d.winTop);
     s->winLeft = ini.readInteger(kWinSize, QStringLiteral("Left"), d.winLeft);
@@ -89,6 +92,7 @@ bool writeIniFile(const QString &iniFileName, const Settings &s, const HeaderIte
     ini.writeInteger(kWinSize, QStringLiteral("Left"), s.winLeft);
     ini.writeInteger(kWinSize, QStringLiteral("Height"), s.winHeight);
     ini.writeInteger(kWinSize, QStringLiteral("Width"), s.winWidth);
+    ini.writeString(kOutput, QStringLiteral("CsvEncoding"), encodingName(s.csvEncoding));
 
     if (!ini.save(iniFileName)) {
         if (error)

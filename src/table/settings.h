@@ -22,6 +22,7 @@ struct Settings
     bool useDataItem = true;    ///< menu check "データ埋込項目を使う"
     int direction = 0;          ///< "出力方向": 0 rows are species, 1 rows are relevés
     int cvMethod = 1;           ///< "優占度変換", cover conversion 0..6
+    TextEncoding csvEncoding = TextEncoding::Cp932; ///< the CSV save dialogs' choice, [Output] CsvEncoding
     int winTop = 50;
     int winLeft = 50;
     int winHeight = 600;

@@ -29,6 +29,7 @@ bool SettingsCommand::readStartupSettings(const QString &iniFileName)
     QString error;
     const bool ok = readIniFile(iniFileName, &m_doc->settings(), &m_doc->items(), &error);
     m_doc->model().setTableFont(m_doc->settings().tableFont);
+    m_ui->setCsvEncoding(m_doc->settings().csvEncoding);
     Q_EMIT m_doc->settingsRead();
     if (!ok)
         m_ui->showError(QStringLiteral("エラー"),
@@ -64,6 +65,7 @@ void SettingsCommand::chooseAndReadSettings()
 bool SettingsCommand::writeSettings(const QString &iniFileName)
 {
     QString error;
+    m_doc->settings().csvEncoding = m_ui->csvEncoding();
     if (writeIniFile(iniFileName, m_doc->settings(), m_doc->items(), &error))
         return true;
     m_ui->showError(QStringLiteral("エラー"), QStringLiteral("設定ファイル %1 を書き込めませんでした。\n%2")

@@ -6,6 +6,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
 #include <QDir>
 #include <QRegularExpression>
 #include <QFile>
@@ -241,11 +243,25 @@ QString QtUserInterface::runFileDialog(const FileDialogRequest &request, bool sa
     const QString name = request.fileName;
     if (!name.isEmpty() && !name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?')))
         dialog.selectFile(name);
+    // A CSV file for other programs may be written in UTF-8: a check box under the file types.
+    QCheckBox *utf8 = nullptr;
+    if (save && request.offerEncoding) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        utf8 = new QCheckBox(QStringLiteral("UTF-8 で書き出す（R や Python などで読むとき）"), &dialog);
+        utf8->setObjectName(QStringLiteral("Utf8"));
+        utf8->setChecked(csvEncoding() == TextEncoding::Utf8);
+        if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+            grid->addWidget(utf8, grid->rowCount(), 0, 1, grid->columnCount());
+    }
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     const QString chosen = dialog.selectedFiles().constFirst();
     remembered = QFileInfo(chosen).absolutePath();
+    if (utf8) {
+        request.encoding = utf8->isChecked() ? TextEncoding::Utf8 : TextEncoding::Cp932;
+        setCsvEncoding(request.encoding);
+    }
     return chosen;
 }
 
