@@ -101,6 +101,8 @@ bool DecimalText::parse(QStringView text, DecimalText *out, bool decimalComma, b
             } else if (d.decimals < kMaxDecimals) {
                 d.digits = d.digits * 10 + quint64(v);
                 ++d.decimals;
+            } else if (v != 0) {
+                d.truncated = true;
             }
             continue;
         }
@@ -132,14 +134,14 @@ int DecimalText::compareTenths(qint64 tenths) const
     const quint64 right = t * power10(decimals);
     int c = left < right ? -1 : (left > right ? 1 : 0);
     // Digits dropped after the sixth decimal make the value a little larger than its digits.
-    if (c == 0 && nonZero && digits == 0 && t == 0)
+    if (c == 0 && truncated)
         c = 1;
     return negative ? -c : c;
 }
 
 bool DecimalText::isWhole() const
 {
-    return digits % power10(decimals) == 0 && (digits != 0 || !nonZero);
+    return digits % power10(decimals) == 0 && !truncated;
 }
 
 qint64 DecimalText::wholePart() const

@@ -33,6 +33,7 @@ struct DecimalText
     int decimals = 0;
     bool negative = false;
     bool nonZero = false;
+    bool truncated = false; ///< digits other than 0 were dropped after the sixth decimal
 
     /// Reads "12", "0.5", "-3", "+7.25", ".5", "12%" (a percent sign after the number is
     /// allowed when percentSign), and with decimalComma "2,5". Blanks around are ignored.

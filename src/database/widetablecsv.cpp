@@ -441,7 +441,7 @@ bool WideTableCsv::readData(const QByteArray &raw, const QString &shownName, Imp
             const bool speciesNumbers = isSpeciesNumberLabel(label, item);
             if (bView.isEmpty() && (item > 0 || speciesNumbers || values)) {
                 if (!speciesNumbers && item == 0)
-                    return failAt(a.line, 1, QStringLiteral("見出し項目「%1」は設定の見出し項目にありません（見出し項目の名称か「項目N」で書いて下さい）")
+                    return failAt(a.line, 1, QStringLiteral("見出し項目「%1」は設定の見出し項目にありません（見出し項目の名称か「項目N」で書いて下さい。種の行なら B 列に階層を書いて下さい）")
                                                  .arg(label.left(40)));
                 if (!speciesNumbers && item > 1 && !m_options.anyItem && !m_items[item].layout)
                     return failAt(a.line, 1, QStringLiteral("見出し項目「%1」は表組みにありません").arg(label.left(40)));
