@@ -7,6 +7,7 @@
 #include "database/importedtable.h"
 #include "database/widetablecsv.h"
 #include "generatedtable.h"
+#include "table/covercode.h"
 #include "table/tablefile.h"
 
 #include <QFile>
@@ -61,7 +62,7 @@ QByteArray spreadsheetCsv(const TableModel &model)
         const int s = model.speciesIndexAt(model.speciesRow(j));
         for (int i = 1; i <= kReleves; ++i) {
             const quint8 code = model.coverData().at(model.releveIndexAt(TableModel::releveColumn(i)), s)[4];
-            out += code == 0 ? QByteArray(", . ") : ", " + QByteArray::number(code / 10) + ' ';
+            out += ',' + coverPrintText(code, 2).toLatin1();
         }
         out += "\r\n";
     }
