@@ -23,35 +23,53 @@ constexpr int kNamesPerLine = 10;
 constexpr int kMaxCouplets = 10000;
 constexpr qint64 kMaxReleveNumber = 999999999;
 
-// The lines of the bytes: LF, CR LF or CR ends a line.
-std::vector<QByteArrayView> splitLines(const QByteArray &data)
+// The lines of the bytes (LF, CR LF or CR ends a line), read one after another; the first few
+// are kept, for the title and the format, so that a file is never split into all its lines at
+// once.
+class Lines
 {
-    std::vector<QByteArrayView> lines;
-    const char *d = data.constData();
-    const qsizetype n = data.size();
-    qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < n) {
-        if (d[i] == '\n' || d[i] == '\r') {
-            lines.emplace_back(d + start, i - start);
-            i += (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n)
-        lines.emplace_back(d + start, n - start);
-    return lines;
-}
+public:
+    static constexpr qsizetype Kept = 6;
 
-bool isBlankLine(QByteArrayView line)
-{
-    for (char c : line)
-        if (uchar(c) > 0x20)
+    explicit Lines(const QByteArray &data) : m_data(data)
+    {
+        QByteArrayView line;
+        while (qsizetype(m_head.size()) < Kept && pull(&line))
+            m_head.push_back(line);
+    }
+
+    /// Line i (0-based): one of the kept lines, or the next one after the last asked for.
+    bool at(qsizetype i, QByteArrayView *line)
+    {
+        if (i < qsizetype(m_head.size())) {
+            *line = m_head[std::size_t(i)];
+            return true;
+        }
+        return pull(line);
+    }
+    qsizetype keptCount() const { return qsizetype(m_head.size()); }
+
+private:
+    bool pull(QByteArrayView *line)
+    {
+        const char *d = m_data.constData();
+        const qsizetype n = m_data.size();
+        if (m_pos >= n)
             return false;
-    return true;
-}
+        qsizetype i = m_pos;
+        while (i < n && d[i] != '\n' && d[i] != '\r')
+            ++i;
+        *line = QByteArrayView(d + m_pos, i - m_pos);
+        if (i < n)
+            i += (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n') ? 2 : 1;
+        m_pos = i;
+        return true;
+    }
+
+    const QByteArray &m_data;
+    qsizetype m_pos = 0;
+    std::vector<QByteArrayView> m_head;
+};
 
 // A whole number alone on a line (blanks around); -1 when the line is not one.
 qint64 lineNumber(QStringView text)
@@ -116,10 +134,12 @@ bool CornellFile::readData(const QByteArray &raw, const QString &shownName, Impo
     TextBytes text;
     if (!TextBytes::detect(raw, &text, &m_error))
         return failFile(m_error);
-    const std::vector<QByteArrayView> lines = splitLines(text.bytes);
+    Lines lines(text.bytes);
     auto decodeLine = [&](qsizetype index, QString *out) {
         QString why;
-        if (!text.decode(lines[std::size_t(index)], out, &why))
+        QByteArrayView line;
+        lines.at(index, &line);
+        if (!text.decode(line, out, &why))
             return failLine(index + 1, why);
         return true;
     };
@@ -131,7 +151,7 @@ bool CornellFile::readData(const QByteArray &raw, const QString &shownName, Impo
     QString formatText;
     QString firstError;
     qsizetype firstErrorLine = -1;
-    for (qsizetype i = 0; i < qsizetype(lines.size()) && i < 4; ++i) {
+    for (qsizetype i = 0; i < lines.keptCount() && i < 4; ++i) {
         QString t;
         if (!decodeLine(i, &t))
             return false;
@@ -174,7 +194,7 @@ bool CornellFile::readData(const QByteArray &raw, const QString &shownName, Impo
                 return failLine(formatLine + 1, QStringLiteral("書式の後の「%1」は組の数として読めません").arg(after.left(20)));
         } else if (!before.isEmpty()) {
             couplets = lineNumber(before);
-        } else if (formatLine + 1 < qsizetype(lines.size())) {
+        } else if (formatLine + 1 < lines.keptCount()) {
             QString next;
             if (!decodeLine(formatLine + 1, &next))
                 return false;
@@ -231,13 +251,14 @@ bool CornellFile::readData(const QByteArray &raw, const QString &shownName, Impo
     qsizetype end = -1;
     QString why;
     QString number;
-    for (qsizetype i = dataStart; i < qsizetype(lines.size()); ++i) {
+    QByteArrayView dataLine;
+    for (qsizetype i = dataStart; lines.at(i, &dataLine); ++i) {
         if ((i & 255) == 0 && !Feedback::advance(feedback, int(i))) {
             m_error = Feedback::canceledMessage();
             return false;
         }
         const qsizetype lineNo = i + 1;
-        const QString record = QString::fromLatin1(lines[std::size_t(i)].data(), lines[std::size_t(i)].size());
+        const QString record = QString::fromLatin1(dataLine.data(), dataLine.size());
         if (!fortranNumberText(fieldAt(record, slots[0].pos, slots[0].field.width), slots[0].field, &number, &why))
             return failLine(lineNo, QStringLiteral("測定番号の") + why);
         const qint64 releveNumber = number.isEmpty() ? 0 : number.toLongLong();
@@ -306,16 +327,23 @@ bool CornellFile::readData(const QByteArray &raw, const QString &shownName, Impo
         return failFile(QStringLiteral("にはデータの終わりの記録（測定番号 0 の行）がありません"));
 
     // The names: species 1..maxSpecies, then the relevés, ten of eight characters a line.
-    qsizetype last = qsizetype(lines.size());
-    while (last > end + 1 && isBlankLine(lines[std::size_t(last - 1)]))
-        --last;
     const qsizetype namesStart = end + 1;
     const qsizetype speciesLines = (maxSpecies + kNamesPerLine - 1) / kNamesPerLine;
+    const qsizetype releveLines = (qsizetype(releves.size()) + kNamesPerLine - 1) / kNamesPerLine;
+    // Only the lines the names take are read; what follows them is not looked at.
+    std::vector<QByteArrayView> nameLines;
+    for (qsizetype k = 0; k < speciesLines + releveLines; ++k) {
+        QByteArrayView line;
+        if (!lines.at(namesStart + k, &line))
+            break;
+        nameLines.push_back(line);
+    }
+    const qsizetype last = namesStart + qsizetype(nameLines.size());
     auto nameAt = [&](qsizetype lineIndex, int slot, QString *name) {
         name->clear();
         if (lineIndex >= last)
             return true;
-        const QByteArrayView line = lines[std::size_t(lineIndex)];
+        const QByteArrayView line = nameLines[std::size_t(lineIndex - namesStart)];
         const qsizetype from = qsizetype(slot) * kNameWidth;
         if (from >= line.size())
             return true;

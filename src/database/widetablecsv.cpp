@@ -5,6 +5,7 @@
 #include "platform/feedback.h"
 #include "platform/fileaccess.h"
 #include "platform/texthelpers.h"
+#include "table/tablemodel.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,9 +49,13 @@ class RecordReader
 public:
     RecordReader(const QByteArray &data, char sep) : m_data(data), m_sep(sep) {}
 
+    /// A record holds at most this many fields: a table has at most TableModel::MaxCapacity
+    /// relevés.
+    static constexpr std::size_t MaxFields = std::size_t(TableModel::MaxCapacity) + 3;
+
     /// The next record; false at the end. *unclosedLine is set (and false returned) when a
-    /// quoted field is never closed.
-    bool next(Record *record, int *unclosedLine)
+    /// quoted field is never closed, *wideLine when the record has more than MaxFields fields.
+    bool next(Record *record, int *unclosedLine, int *wideLine)
     {
         record->fields.clear();
         record->scratch.clear();
@@ -61,6 +66,10 @@ public:
         record->line = m_line;
         for (;;) {
             const int fieldLine = m_line;
+            if (record->fields.size() >= MaxFields) {
+                *wideLine = record->line;
+                return false;
+            }
             if (m_pos < n && d[m_pos] == '"') {
                 ++m_pos;
                 const qsizetype start = record->scratch.size();
@@ -380,6 +389,7 @@ bool WideTableCsv::readData(const QByteArray &raw, const QString &shownName, Imp
     RecordReader reader(data, m_separator);
     Record record;
     int unclosed = 0;
+    int tooWide = 0;
     enum State { Title, Header, Species } state = Title;
     int frequencyColumn = -1; // 0-based field index of the frequency column
     int headerExtent = -1;    // the last field index holding a header value (-1: no header rows)
@@ -394,7 +404,7 @@ bool WideTableCsv::readData(const QByteArray &raw, const QString &shownName, Imp
 
     auto fieldText = [&](const FieldRef &f) { return reader.view(record, f); };
 
-    while (reader.next(&record, &unclosed)) {
+    while (reader.next(&record, &unclosed, &tooWide)) {
         if ((++records & 15) == 0 && !Feedback::advance(feedback, records)) {
             m_error = Feedback::canceledMessage();
             return false;
@@ -626,6 +636,8 @@ bool WideTableCsv::readData(const QByteArray &raw, const QString &shownName, Imp
     }
     if (unclosed > 0)
         return failLine(unclosed, QStringLiteral("引用符（\"）で始まる欄が閉じていません"));
+    if (tooWide > 0)
+        return failLine(tooWide, QStringLiteral("1 行の欄が多すぎます（測定は %1 までです）").arg(TableModel::MaxCapacity));
 
     out.releveCount = headerExtent >= 0 ? headerExtent - 1 : widest;
     for (HeaderRow &h : headerRows) {

@@ -213,3 +213,12 @@ TEST(WideTableCsv, ColumnLetters)
     EXPECT_EQ(WideTableCsv::columnLetters(27), QStringLiteral("AA"));
     EXPECT_EQ(WideTableCsv::columnLetters(16384), QStringLiteral("XFD"));
 }
+
+TEST(WideTableCsv, ALineOfMoreFieldsThanATableHoldsIsRefused)
+{
+    ImportedTable t;
+    QString error;
+    const QByteArray text = "T\n識別記号" + QByteArray(TableModel::MaxCapacity + 10, ',') + "A\n";
+    EXPECT_FALSE(readText(text, &t, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("2 行目: 1 行の欄が多すぎます"))) << error.toStdString();
+}
