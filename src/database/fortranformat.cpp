@@ -201,7 +201,6 @@ bool fortranNumberText(QStringView field, const FortranField &descriptor, QStrin
         return true; // a blank field is zero
     QString digits;
     bool point = false;
-    bool sign = false;
     for (qsizetype i = a; i < b; ++i) {
         const QChar c = field[i];
         if (c == QLatin1Char(' ')) {
@@ -209,7 +208,6 @@ bool fortranNumberText(QStringView field, const FortranField &descriptor, QStrin
             return false;
         }
         if ((c == QLatin1Char('-') || c == QLatin1Char('+')) && i == a) {
-            sign = true;
             if (c == QLatin1Char('-'))
                 digits += c;
             continue;
@@ -230,7 +228,6 @@ bool fortranNumberText(QStringView field, const FortranField &descriptor, QStrin
         *why = QStringLiteral("欄「%1」は数ではありません").arg(field.toString());
         return false;
     }
-    (void)sign;
     if (descriptor.kind == FortranField::Real && !point && descriptor.decimals > 0) {
         // The last d digits are decimals: "123" in F5.1 is 12.3.
         const bool negative = digits.startsWith(QLatin1Char('-'));
