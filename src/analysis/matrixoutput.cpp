@@ -1,5 +1,6 @@
 #include "analysis/matrixoutput.h"
 
+#include "analysis/cornellwriter.h"
 #include "analysis/pcordmatrixwriter.h"
 #include "analysis/valuematrixwriter.h"
 #include "platform/csv.h"
@@ -40,6 +41,32 @@ bool MatrixOutput::outputValueMatrixOf(const OutputRange &range)
 bool MatrixOutput::outputPCordCSVOf(const OutputRange &range)
 {
     return outputPCordCSV(m_model, MatrixOutputOptions::make(*m_tableTitle, range, m_settings), m_ui);
+}
+
+bool MatrixOutput::outputCornellOf(const OutputRange &range)
+{
+    return outputCornell(m_model, MatrixOutputOptions::make(*m_tableTitle, range, m_settings), m_ui);
+}
+
+bool MatrixOutput::outputCornell(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui)
+{
+    if (options.method == 5) {
+        ui.showError(QStringLiteral("エラー"), QStringLiteral("優占度変換「無変・最大 (+-5)」は級 + を「+」と書くため、"
+                                                               "数だけの Cornell 形式には出力できません。別の変換を選んで下さい。"));
+        return false;
+    }
+    FileDialogRequest request = FileDialogRequest::forType(CornellWriter::nameFilter(), CornellWriter::extension());
+    request.fileName = options.title + CornellWriter::extension();
+    const QString path = askSaveFile(ui, request);
+    if (path.isEmpty())
+        return false;
+    CancelableWork work(&ui, QStringLiteral("　Cornell 形式で出力中　"));
+    CornellWriter writer;
+    const bool ok = writer.write(model, options, path, work.feedback());
+    work.close();
+    if (!ok && !work.isCanceled())
+        ui.showError(QStringLiteral("エラー"), QStringLiteral("Cornell 形式で出力できませんでした。\n%1").arg(writer.errorString()));
+    return ok;
 }
 
 bool MatrixOutput::outputValueMatrix(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui)

@@ -30,6 +30,8 @@ public:
     bool outputValueMatrixOf(const OutputRange &range);
     /// The package's matrix of range and its label list (output mode 5).
     bool outputPCordCSVOf(const OutputRange &range);
+    /// The Cornell condensed file of range (output mode 7).
+    bool outputCornellOf(const OutputRange &range);
 
     /// "数値表として出力する": asks for the file and writes the value matrix in the orientation
     /// of options, showing the work message with the row or column being written. True when the
@@ -38,6 +40,12 @@ public:
     /// "PCord用にCSV出力する": asks for the file and writes the package's matrix and the label
     /// list beside it (replaced without a question). True when both were written.
     static bool outputPCordCSV(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui);
+
+    /// "Cornell 形式で出力する": asks for the ".cep" file (proposing the title) and writes the
+    /// table in the Cornell condensed format with the settings' conversion, showing the work
+    /// message with "中止". Conversion 5 is refused with a message before the file is asked
+    /// for. True when the file was written.
+    static bool outputCornell(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui);
 
 private:
     const TableModel &m_model;

@@ -49,15 +49,31 @@ QString PCordMatrixWriter::listFileName(const QString &fileName)
     return (dot > sep ? fileName.left(dot) : fileName) + QStringLiteral(".lst");
 }
 
+QByteArray PCordMatrixWriter::shortLabel(const QString &text)
+{
+    return Cp932::encodeLossy(Cp932::cutToBytes(text, kLabelBytes));
+}
+
 std::vector<QByteArray> PCordMatrixWriter::shortLabels(const TableModel &model, int firstSpecies, int lastSpecies)
 {
     const int count = std::max(model.speciesCount(), 0);
     std::vector<QByteArray> labels(std::size_t(count) + 1);
     const int first = std::max(firstSpecies, 1);
     const int last = std::min(lastSpecies, count);
+    std::vector<QByteArray> range;
     for (int j = first; j <= last; ++j)
-        labels[std::size_t(j)] = Cp932::encodeLossy(Cp932::cutToBytes(model.grid().cell(TableModel::NameColumn, model.speciesRow(j)), kLabelBytes));
+        range.push_back(shortLabel(model.grid().cell(TableModel::NameColumn, model.speciesRow(j))));
+    makeLabelsUnique(&range);
+    for (int j = first; j <= last; ++j)
+        labels[std::size_t(j)] = range[std::size_t(j - first)];
+    return labels;
+}
 
+void PCordMatrixWriter::makeLabelsUnique(std::vector<QByteArray> *list)
+{
+    std::vector<QByteArray> &labels = *list;
+    const int first = 0;
+    const int last = int(labels.size()) - 1;
     // Each label numbers the later labels equal to it; a label changed so is not compared with
     // the earlier ones again.
     for (int i = first; i <= last; ++i) {
@@ -91,7 +107,6 @@ std::vector<QByteArray> PCordMatrixWriter::shortLabels(const TableModel &model, 
         }
         seen.insert(label);
     }
-    return labels;
 }
 
 bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions &options, const QString &fileName,

@@ -40,6 +40,13 @@ public:
     /// The short labels of the species rows: entry j (table rows 1..speciesCount()) holds the
     /// label of row j when it lies in firstSpecies..lastSpecies, else nothing; entry 0 is unused.
     static std::vector<QByteArray> shortLabels(const TableModel &model, int firstSpecies, int lastSpecies);
+    /// The label of a text as the package takes it: its first 8 bytes in CP932 (a two-byte
+    /// character the cut would split left out).
+    static QByteArray shortLabel(const QString &text);
+    /// Makes the labels unique as shortLabels() makes the species labels: each label numbers the
+    /// later labels equal to it ("Carex sp", "Carex  2", "Carex  3"), and a label that is still
+    /// there twice takes the next free number.
+    static void makeLabelsUnique(std::vector<QByteArray> *labels);
     /// The list file's name: fileName with its extension replaced by ".lst" (added when it has none).
     static QString listFileName(const QString &fileName);
 

@@ -31,7 +31,7 @@ QStringList OutputPanel::directionCaptions()
 
 void OutputPanel::setOutput(int mode, Routine routine)
 {
-    if (mode >= 0 && mode < int(m_outputs.size()))
+    if (mode >= 0 && mode < int(m_outputs.size()) && mode != ChangeItem)
         m_outputs[std::size_t(mode)] = std::move(routine);
 }
 
@@ -101,7 +101,7 @@ int OutputPanel::printFontSize() const
 
 void OutputPanel::openForOutput(int mode)
 {
-    if (mode < TextFile || mode > PCordCSV)
+    if (mode < TextFile || mode > Cornell || mode == ChangeItem)
         return;
     // Another output chosen while the items were being changed cancels that change.
     if (m_visible && m_mode == ChangeItem)
@@ -120,6 +120,7 @@ void OutputPanel::prepareForOutput()
         "組成表テキスト出力、項目選択と表題修正", "組成表エクセル出力、項目選択と表題修正",
         "組成表を印刷出力、項目選択と表題修正",   "組成表の簡易印刷、項目選択と表題修正",
         "数値表をCSV形式で出力",                  "PCord用の数値表をCSV出力",
+        "",                                       "Cornell 形式（DECORANA・TWINSPAN・CANOCO 用）で出力",
     };
     m_heading = QString::fromUtf8(headings[m_mode]);
     m_fontPanelVisible = m_mode == PrintTable || m_mode == PrintKanni;

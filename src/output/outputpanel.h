@@ -41,6 +41,7 @@ public:
         ValueMatrix = 4, ///< "数値表として出力する"
         PCordCSV = 5,    ///< "PCord用にCSV出力する"
         ChangeItem = 6,  ///< "表組み項目の変更"
+        Cornell = 7,     ///< "Cornell 形式で出力する"
     };
 
     /// What the panel asks of the rest of the program.
@@ -63,13 +64,14 @@ public:
 
     /// What "出力する" runs in an output mode: the output of the range given.
     using Routine = std::function<void(const OutputRange &range)>;
-    /// Sets the routine that "出力する" runs in mode 0..5; it reads the settings.
+    /// Sets the routine that "出力する" runs in an output mode (0..5, 7); it reads the settings.
     void setOutput(int mode, Routine routine);
-    /// Whether mode 0..5 has its routine.
+    /// Whether the output mode has its routine.
     bool hasOutput(int mode) const;
 
     // --- Commands --------------------------------------------------------------------------
-    /// The menu command of output mode 0..5: records the mode and prepares and shows the panel.
+    /// The menu command of an output mode (0..5, 7): records the mode and prepares and shows the
+    /// panel.
     void openForOutput(int mode);
     /// Prepares the panel for the recorded mode and shows it: heading, title, item ticks (every
     /// item of the table's layout ticked again in modes 0..3, all greyed in modes 4 and 5), the
@@ -166,7 +168,7 @@ private:
     QString *m_tableTitle;
     UserInterface &m_ui;
     Hooks m_hooks;
-    std::array<Routine, 6> m_outputs;
+    std::array<Routine, 8> m_outputs;
 
     bool m_visible = false;
     int m_mode = TextFile;

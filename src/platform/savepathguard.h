@@ -36,6 +36,10 @@ public:
     {
         return m_inner->getText(caption, prompt, value);
     }
+    bool chooseItem(const QString &caption, const QString &prompt, const QStringList &items, int *index) override
+    {
+        return m_inner->chooseItem(caption, prompt, items, index);
+    }
     QString getOpenFileName(const FileDialogRequest &request) override { return m_inner->getOpenFileName(request); }
     /// The save dialog of the wrapped interface; empty also when the chosen file may not be
     /// written (the reason has been shown).

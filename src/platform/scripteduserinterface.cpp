@@ -74,6 +74,22 @@ bool ScriptedUserInterface::getText(const QString &caption, const QString &promp
     return answer.ok;
 }
 
+bool ScriptedUserInterface::chooseItem(const QString &caption, const QString &prompt, const QStringList &items,
+                                       int *index)
+{
+    m_log << QStringLiteral("choice:") + caption + QLatin1Char(':') + prompt;
+    if (m_choices.empty()) {
+        m_unanswered << m_log.last();
+        return m_defaultYes;
+    }
+    const int answer = m_choices.front();
+    m_choices.pop_front();
+    if (answer < 0 || answer >= items.size())
+        return false;
+    *index = answer;
+    return true;
+}
+
 QString ScriptedUserInterface::nextFile(const QString &kind, const FileDialogRequest &request)
 {
     m_log << kind + request.title;

@@ -25,6 +25,9 @@ public:
     /// Queues the text for the next input dialog; cancelInput() queues a cancel.
     void answerText(const QString &text) { m_texts.push_back(Text{true, text}); }
     void cancelInput() { m_texts.push_back(Text{false, {}}); }
+    /// Queues the choice (0-based) for the next list to pick from; cancelChoice() queues a cancel.
+    void answerChoice(int index) { m_choices.push_back(index); }
+    void cancelChoice() { m_choices.push_back(-1); }
     /// Queues the file for the next open or save dialog (empty = cancel).
     void answerFile(const QString &path) { m_files.push_back(path); }
     /// The encoding ticked in the next CSV save dialog (by default the one remembered stays).
@@ -49,7 +52,7 @@ public:
 
     /// What was asked or shown, one entry each: "yesno:TEXT", "yesnocancel:TEXT",
     /// "yesabort:TEXT", "message:TEXT",
-    /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "open:TITLE", "save:TITLE",
+    /// "error:CAPTION:TEXT", "input:CAPTION:PROMPT:VALUE", "choice:CAPTION:PROMPT", "open:TITLE", "save:TITLE",
     /// "font", "print", "work:LINE1|LINE2", "guide:LINE1|LINE2", "work-closed", "cancel" (the
     /// press of "中止").
     const QStringList &log() const { return m_log; }
@@ -63,7 +66,7 @@ public:
     const QStringList &unansweredQuestions() const { return m_unanswered; }
     bool workMessageShown() const { return m_workShown; }
     int pendingAnswers() const { return int(m_answers.size() + m_texts.size() + m_files.size() + m_fonts.size()
-                                                  + m_printers.size()); }
+                                                  + m_printers.size() + m_choices.size()); }
 
     bool askYesNo(const QString &text) override;
     YesNoCancel askYesNoCancel(const QString &text) override;
@@ -71,6 +74,7 @@ public:
     void showMessage(const QString &text) override;
     void showError(const QString &caption, const QString &text) override;
     bool getText(const QString &caption, const QString &prompt, QString *value) override;
+    bool chooseItem(const QString &caption, const QString &prompt, const QStringList &items, int *index) override;
     QString getOpenFileName(const FileDialogRequest &request) override;
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;
@@ -94,6 +98,7 @@ private:
     std::deque<Text> m_texts;
     std::deque<QString> m_files;
     std::deque<TextEncoding> m_encodings;
+    std::deque<int> m_choices;
     std::deque<Font> m_fonts;
     std::deque<std::unique_ptr<PrinterStream>> m_printers;
     QStringList m_log;

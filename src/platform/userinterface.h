@@ -72,6 +72,9 @@ public:
     virtual void showError(const QString &caption, const QString &text) = 0;
     /// A one-line input dialog; false when cancelled, else *value holds the entered text.
     virtual bool getText(const QString &caption, const QString &prompt, QString *value) = 0;
+    /// A choice of one of items (a list to pick from); *index comes in as the one proposed and
+    /// goes out as the one chosen (0-based). False when cancelled.
+    virtual bool chooseItem(const QString &caption, const QString &prompt, const QStringList &items, int *index) = 0;
     /// The open dialog; empty when cancelled. *filterIndex (if given) receives the chosen type.
     virtual QString getOpenFileName(const FileDialogRequest &request) = 0;
     /// The save dialog; empty when cancelled.

@@ -18,6 +18,7 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     , m_editing(&m_doc, &m_savePathGuard)
     , m_session(&m_doc, &m_savePathGuard)
     , m_extraction(&m_doc, &m_session, &m_savePathGuard)
+    , m_tableImport(&m_doc, &m_tableFile, &m_savePathGuard)
     , m_program(&m_doc, &m_settingsCommand, &m_tableFile, &m_session, &m_savePathGuard)
     , m_outputPanel(m_doc.model(), m_doc.items(), m_doc.settings(), m_doc.titleField(), m_savePathGuard,
                     OutputPanel::Hooks{std::bind_front(&TableDocument::clearTable, &m_doc),
@@ -48,6 +49,7 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     m_tableOutputs.registerWith(m_outputPanel);
     m_outputPanel.setOutput(OutputPanel::ValueMatrix, [this](const OutputRange &r) { m_matrixOutput.outputValueMatrixOf(r); });
     m_outputPanel.setOutput(OutputPanel::PCordCSV, [this](const OutputRange &r) { m_matrixOutput.outputPCordCSVOf(r); });
+    m_outputPanel.setOutput(OutputPanel::Cornell, [this](const OutputRange &r) { m_matrixOutput.outputCornellOf(r); });
     m_doc.initTableArrays();
 }
 

@@ -9,6 +9,7 @@
 #include "database/databasesession.h"
 #include "database/extractioncommand.h"
 #include "database/siteexport.h"
+#include "database/tableimport.h"
 #include "output/outputpanel.h"
 #include "output/tableoutputs.h"
 #include "platform/savepathguard.h"
@@ -76,6 +77,8 @@ public:
     DatabaseSession &session() { return m_session; }
     const DatabaseSession &session() const { return m_session; }
     ExtractionCommand &extraction() { return m_extraction; }
+    /// "表計算の表を読込む": a table from a spreadsheet's CSV or a Cornell condensed file.
+    TableImportCommand &tableImport() { return m_tableImport; }
     /// The output panel (PaneltoPrint): the output commands of the menu, the item-change mode.
     OutputPanel &outputPanel() { return m_outputPanel; }
     /// The outputs of the composition table the panel runs.
@@ -115,6 +118,7 @@ private:
     TableEditCommands m_editing;
     DatabaseSession m_session;
     ExtractionCommand m_extraction;
+    TableImportCommand m_tableImport;
     ProgramCommands m_program;
     OutputPanel m_outputPanel;
     TableOutputs m_tableOutputs;

@@ -216,6 +216,26 @@ bool QtUserInterface::getText(const QString &caption, const QString &prompt, QSt
     return ok;
 }
 
+bool QtUserInterface::chooseItem(const QString &caption, const QString &prompt, const QStringList &items, int *index)
+{
+    QInputDialog dialog(m_window);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems, true);
+    if (*index >= 0 && *index < items.size())
+        dialog.setTextValue(items.at(*index));
+    dialog.resize(qMax(dialog.sizeHint().width(), 420), dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const int chosen = int(items.indexOf(dialog.textValue()));
+    if (chosen < 0)
+        return false;
+    *index = chosen;
+    return true;
+}
+
 QString QtUserInterface::runFileDialog(const FileDialogRequest &request, bool save)
 {
     QFileDialog dialog(m_window, request.title);

@@ -40,6 +40,7 @@ public:
     void showMessage(const QString &text) override;
     void showError(const QString &caption, const QString &text) override;
     bool getText(const QString &caption, const QString &prompt, QString *value) override;
+    bool chooseItem(const QString &caption, const QString &prompt, const QStringList &items, int *index) override;
     QString getOpenFileName(const FileDialogRequest &request) override;
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool chooseFont(FontSpec *font) override;

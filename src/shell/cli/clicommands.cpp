@@ -10,6 +10,7 @@ const std::vector<Command> &commands()
         {infoCommand, runInfo},
         {mkdbCommand, runMkdb},
         {extractCommand, runExtract},
+        {importCommand, runImport},
         {searchCommand, runSearch},
         {exportCommand, runExport},
         {constancyCommand, runConstancy},

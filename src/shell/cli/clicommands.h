@@ -37,6 +37,9 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err);
 /// scores and the diagram.
 int runOrdination(const QStringList &args, QTextStream &out, QTextStream &err);
 
+/// Reads a spreadsheet's CSV or a Cornell condensed file into a table file.
+int runImport(const QStringList &args, QTextStream &out, QTextStream &err);
+
 /// Writes an output of a table file (text layout, matrices, site data).
 int runExport(const QStringList &args, QTextStream &out, QTextStream &err);
 
@@ -45,6 +48,7 @@ CommandSpec infoCommand();
 CommandSpec mkdbCommand();
 CommandSpec searchCommand();
 CommandSpec extractCommand();
+CommandSpec importCommand();
 CommandSpec exportCommand();
 CommandSpec constancyCommand();
 CommandSpec fidelityCommand();

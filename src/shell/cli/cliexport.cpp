@@ -4,6 +4,7 @@
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 
+#include "analysis/cornellwriter.h"
 #include "analysis/matrixoutputoptions.h"
 #include "analysis/pcordmatrixwriter.h"
 #include "analysis/valuematrixwriter.h"
@@ -174,6 +175,16 @@ bool writePCord(ExportJob &job, QString *error)
     return false;
 }
 
+bool writeCornell(ExportJob &job, QString *error)
+{
+    CornellWriter writer;
+    Feedback feedback;
+    if (writer.write(job.model, matrixOptions(job), job.output, &feedback))
+        return true;
+    *error = writer.errorString();
+    return false;
+}
+
 // The site exports: lines from the table's header rows. The relevés a point or mesh file leaves
 // out are the run's warnings.
 Writer plotCsvWriter()
@@ -208,6 +219,7 @@ const std::map<QString, Writer> &writers()
         {QStringLiteral("simple-pdf"), writeSimplePrint},
         {QStringLiteral("value-matrix"), writeValueMatrix},
         {QStringLiteral("pcord"), writePCord},
+        {QStringLiteral("cornell"), writeCornell},
         {QStringLiteral("plot-csv"), plotCsvWriter()},
         {QStringLiteral("gps-pot"), siteWriter(&SiteExport::gpsPotLines)},
         {QStringLiteral("mesh-grd"), siteWriter(&SiteExport::meshDataLines)},
@@ -248,6 +260,7 @@ CommandSpec exportCommand()
             QStringLiteral("表ファイルを出力する。FORMAT = %1\n"
                            "text: 組成表テキスト、xlsx: エクセル形式、print-pdf: 組成表の印刷（PDF）、\n"
                            "simple-pdf: 簡易印刷（PDF）、value-matrix: 数値表、pcord: PCord用の数値表（.lst も書く）、\n"
+                           "cornell: Cornell 形式（DECORANA・TWINSPAN・CANOCO 用、--method 5 は不可）、\n"
                            "plot-csv: 立地環境データ、gps-pot: GPS POTデータ、mesh-grd: メッシュ分布データ")
                 .arg(formats.join(QStringLiteral(" | "))),
             {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT"), QStringLiteral("書き出すファイル")},

@@ -1,5 +1,6 @@
 // zelkor-cli mkdb: builds a database pair from site and species CSV files.
 #include "shell/cli/clicommands.h"
+#include "shell/cli/climkdbwide.h"
 #include "shell/cli/commandline.h"
 
 #include "database/databasebuilder.h"
@@ -31,13 +32,18 @@ CommandSpec mkdbCommand()
                            "SPECIES.csv 見出し行、続いて各行に 測定 ID、種名、階層（T1 T2 S1 S2 H1 H2 M）、\n"
                            "            優占度（r + +1～+5 1～5 10～55 * ( e ?）。\n"
                            "ITEMS.csv   見出し行、続いて各行に 項目番号 1～30、表組み 1/0、名称。\n"
-                           "入力のどれかが受け付けられないときは何も書き出さない。"),
+                           "入力のどれかが受け付けられないときは何も書き出さない。\n"
+                           "--wide TABLE.csv: 表計算の表（import と同じ形）から作る。測定の列がレコード、\n"
+                           "            見出しの行が見出し項目になる（SITES.csv と SPECIES.csv は指定しない）。"),
             {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("DB.zki"), QStringLiteral("作るデータベースの .zki ファイル")},
              {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("データベースのタイトル")},
              {{QStringLiteral("header-items")}, QStringLiteral("ITEMS.csv"), QStringLiteral("見出し項目の表組みと名称")},
              {{QStringLiteral("k")}, QStringLiteral("DIGIT"), QStringLiteral("K の値（0～9、既定 5）")},
-             {{QStringLiteral("d")}, QStringLiteral("DIGIT"), QStringLiteral("D の値（0～9、既定 2）")}},
-            2,
+             {{QStringLiteral("d")}, QStringLiteral("DIGIT"), QStringLiteral("D の値（0～9、既定 2）")},
+             {{QStringLiteral("wide")}, QStringLiteral("TABLE.csv"), QStringLiteral("表計算の表から作る")},
+             {{QStringLiteral("scale")}, QStringLiteral("codes|percent"), QStringLiteral("--wide の升目の読み方（既定 codes）")},
+             {{QStringLiteral("settings")}, QStringLiteral("FILE.ini"), QStringLiteral("--wide の見出し項目の名称と階層名")}},
+            0,
             2};
 }
 
@@ -48,6 +54,8 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!cmd.parse(args, out, err, &status))
         return status;
     const QStringList positional = cmd.positional();
+    if (cmd.isSet(QStringLiteral("wide")) != positional.isEmpty() || (!positional.isEmpty() && positional.size() != 2))
+        return cmd.usageError(err, QStringLiteral("SITES.csv と SPECIES.csv か、--wide TABLE.csv のどちらかを指定して下さい"));
     const QString output = cmd.value(QStringLiteral("output"));
     const QString title = cmd.value(QStringLiteral("title"));
     const QString headerItems = cmd.value(QStringLiteral("header-items"));
@@ -58,6 +66,8 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
         return cmd.usageError(err, QStringLiteral("出力ファイル（-o）を指定して下さい"));
     if (!output.endsWith(QLatin1String(".zki"), Qt::CaseInsensitive))
         return cmd.usageError(err, QStringLiteral("出力ファイルの拡張子は .zki にして下さい: %1").arg(output));
+    if (cmd.isSet(QStringLiteral("wide")))
+        return runMkdbWide(cmd, out, err);
     int k = 5;
     int d = 2;
     if ((!kText.isEmpty() && !digitOption(kText, &k)) || (!dText.isEmpty() && !digitOption(dText, &d)))

@@ -140,6 +140,9 @@ void MainWindow::buildMenus()
                [this] { m_addReleve->itemAddReleveClick(); });
     addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"),
                [ws] { ws->tableFile().chooseAndLoadTable(); });
+    addCommand(file, QStringLiteral("Item_ImportTable"), QStringLiteral("表計算の表を読込む"),
+               [ws] { ws->tableImport().chooseAndImport(); })
+        ->setToolTip(QStringLiteral("表計算ソフトで CSV に保存した表や Cornell 形式のファイルを読込む"));
     // The caption becomes "データファイルの変更" once a database is set (updateStatus).
     m_fileChg = addCommand(file, QStringLiteral("Item_FileChg"), QStringLiteral("データファイルの指定"),
                            [ws] { ws->session().chooseDataFile(); });
@@ -165,6 +168,7 @@ void MainWindow::buildMenus()
     file->addSeparator();
     addCommand(file, QStringLiteral("Item_ValueMatrix"), QStringLiteral("数値表として出力する"), output(OutputPanel::ValueMatrix), true);
     addCommand(file, QStringLiteral("Item_PCordCSV"), QStringLiteral("PCord用にCSV出力する"), output(OutputPanel::PCordCSV), true);
+    addCommand(file, QStringLiteral("Item_Cornell"), QStringLiteral("Cornell 形式で出力する"), output(OutputPanel::Cornell), true);
     QMenu *dist = addSubMenu(file, QStringLiteral("Item_OutDistribution"), QStringLiteral("分布データ等を出力する"), true);
     SiteExport *site = &ws->siteExport();
     addCommand(dist, QStringLiteral("Item_PlotData"), QStringLiteral("立地環境データ"), [site] { site->exportPlotData(); });
