@@ -116,7 +116,6 @@ bool TableImportCommand::importFile(const QString &path, CoverScale scale)
     m_doc->model().setModified(true);
     m_doc->items() = items;
     m_doc->setTitle(title);
-    m_doc->setTableFileName(QString());
     m_doc->setTableFilePath(QString());
     Q_EMIT m_doc->tableReset();
     Q_EMIT m_doc->tableChanged();

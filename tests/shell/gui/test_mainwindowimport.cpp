@@ -39,6 +39,6 @@ TEST(MainWindowImport, TheMenuCommandShowsTheImportedTable)
     EXPECT_EQ(cells.cell(TableModel::NameColumn, ws.model().speciesRow(1)), QStringLiteral("コナラ"));
     EXPECT_EQ(cells.cell(TableModel::releveColumn(3), TableModel::LabelRow), QStringLiteral("K03"));
     EXPECT_TRUE(cornell->isEnabled());
-    EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[ layered ]"))) << window.windowTitle().toStdString();
+    EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("（layered）"))) << window.windowTitle().toStdString();
     EXPECT_EQ(window.statusTexts().at(3), QStringLiteral("3"));
 }
