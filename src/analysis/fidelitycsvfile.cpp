@@ -24,6 +24,7 @@ bool FidelityCsvFile::write(const FidelityTable &table, const TableModel &model,
 {
     m_error.clear();
     TextFileWriter out(fileName);
+    out.setEncoding(m_encoding);
     if (!out.open()) {
         m_error = out.errorString();
         return false;

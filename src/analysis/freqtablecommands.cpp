@@ -60,11 +60,15 @@ void FreqTableCommands::chooseFont(const FreqTableModel::TextWidth &width)
     m_model->applyFontSizes(width);
 }
 
-QString FreqTableCommands::askSaveFile(const QString &filter, const QString &extension)
+QString FreqTableCommands::askSaveFile(const QString &filter, const QString &extension, TextEncoding *encoding)
 {
     FileDialogRequest request = FileDialogRequest::forType(filter, extension);
     request.fileName = fileNameOf(m_model->caption()) + extension;
-    return Zelkor::askSaveFile(*m_ui, request);
+    request.offerEncoding = encoding != nullptr;
+    const QString path = Zelkor::askSaveFile(*m_ui, request);
+    if (encoding)
+        *encoding = request.encoding;
+    return path;
 }
 
 bool FreqTableCommands::writeTextFile()
@@ -85,11 +89,13 @@ bool FreqTableCommands::writeTextFile()
 
 bool FreqTableCommands::writeCsvFile()
 {
-    const QString path = askSaveFile(FreqTableCsvFile::nameFilter(), QStringLiteral(".csv"));
+    TextEncoding encoding = TextEncoding::Cp932;
+    const QString path = askSaveFile(FreqTableCsvFile::nameFilter(), QStringLiteral(".csv"), &encoding);
     if (path.isEmpty())
         return false;
     m_ui->setBusy(true);
     FreqTableCsvFile file;
+    file.setEncoding(encoding);
     const bool ok = file.write(*m_model, path);
     m_ui->setBusy(false);
     if (!ok)

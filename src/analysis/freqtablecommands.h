@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/freqtablemodel.h"
+#include "platform/textfile.h"
 
 #include <QDate>
 #include <QString>
@@ -46,7 +47,9 @@ public:
 private:
     /// The save dialog on the file type filter proposing the caption with extension; then the
     /// overwrite question. Empty when the user cancelled or aborted.
-    QString askSaveFile(const QString &filter, const QString &extension);
+    /// The save dialog for the window's file type; with encoding, it offers UTF-8 and gives the
+    /// encoding chosen.
+    QString askSaveFile(const QString &filter, const QString &extension, TextEncoding *encoding = nullptr);
 
     FreqTableModel *m_model;
     UserInterface *m_ui;

@@ -13,6 +13,7 @@ bool FreqTableCsvFile::write(const FreqTableModel &model, const QString &fileNam
 {
     m_error.clear();
     TextFileWriter out(fileName);
+    out.setEncoding(m_encoding);
     if (!out.open()) {
         m_error = out.errorString();
         return false;

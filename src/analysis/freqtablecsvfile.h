@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/textfile.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -38,9 +40,12 @@ public:
 
     /// The reason of the last failed write() or read(), in Japanese.
     QString errorString() const { return m_error; }
+    /// The encoding of the file written (CP932 unless set).
+    void setEncoding(TextEncoding encoding) { m_encoding = encoding; }
 
 private:
     QString m_error;
+    TextEncoding m_encoding = TextEncoding::Cp932;
 };
 
 } // namespace Zelkor

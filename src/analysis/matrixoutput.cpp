@@ -15,11 +15,14 @@ namespace {
 
 // The save dialog on the matrix file type; empty when cancelled or when the user does not want
 // an existing file replaced.
-QString askMatrixFile(UserInterface &ui, const QString &proposed)
+QString askMatrixFile(UserInterface &ui, const QString &proposed, TextEncoding *encoding)
 {
     FileDialogRequest request = FileDialogRequest::forType(Csv::nameFilter(), QStringLiteral(".csv"));
     request.fileName = proposed;
-    return askSaveFile(ui, request);
+    request.offerEncoding = true;
+    const QString path = askSaveFile(ui, request);
+    *encoding = request.encoding;
+    return path;
 }
 
 } // namespace
@@ -71,12 +74,14 @@ bool MatrixOutput::outputCornell(const TableModel &model, const MatrixOutputOpti
 
 bool MatrixOutput::outputValueMatrix(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui)
 {
-    const QString path = askMatrixFile(ui, valueMatrixFileName(options.title));
+    TextEncoding encoding = TextEncoding::Cp932;
+    const QString path = askMatrixFile(ui, valueMatrixFileName(options.title), &encoding);
     if (path.isEmpty())
         return false;
     // The lower line shows the position being written.
     CancelableWork work(&ui, valueMatrixMessage());
     ValueMatrixWriter writer;
+    writer.setEncoding(encoding);
     const bool ok = writer.write(model, options, path, work.feedback());
     work.close();
     if (!ok && !work.isCanceled())
@@ -86,13 +91,15 @@ bool MatrixOutput::outputValueMatrix(const TableModel &model, const MatrixOutput
 
 bool MatrixOutput::outputPCordCSV(const TableModel &model, const MatrixOutputOptions &options, UserInterface &ui)
 {
-    const QString path = askMatrixFile(ui, pcordFileName(options.title));
+    TextEncoding encoding = TextEncoding::Cp932;
+    const QString path = askMatrixFile(ui, pcordFileName(options.title), &encoding);
     if (path.isEmpty())
         return false;
     // No work message here; the busy cursor tells that the program works.
     ui.setBusy(true);
     Feedback feedback;
     PCordMatrixWriter writer;
+    writer.setEncoding(encoding);
     const bool ok = writer.write(model, options, path, &feedback);
     ui.setBusy(false);
     if (!ok && !feedback.isCanceled())

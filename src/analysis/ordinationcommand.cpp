@@ -122,12 +122,13 @@ bool OrdinationCommand::saveScores()
         return false;
     FileDialogRequest request = FileDialogRequest::forType(Csv::nameFilter(), QStringLiteral(".csv"));
     request.fileName = QStringLiteral("%1-scores.csv").arg(m_data.result.prefix().toLower());
+    request.offerEncoding = true;
     const QString path = askSaveFile(*m_ui, request);
     if (path.isEmpty())
         return false;
     QString error;
     m_ui->setBusy(true);
-    const bool ok = m_data.writeScores(path, &error);
+    const bool ok = m_data.writeScores(path, &error, nullptr, request.encoding);
     m_ui->setBusy(false);
     if (!ok)
         m_ui->showError(QStringLiteral("エラー"), QStringLiteral("スコアをCSVファイルに書き出せませんでした。\n%1").arg(error));

@@ -94,9 +94,11 @@ QStringList OrdinationData::scoreLines() const
     return lines;
 }
 
-bool OrdinationData::writeScores(const QString &fileName, QString *error, Feedback *feedback) const
+bool OrdinationData::writeScores(const QString &fileName, QString *error, Feedback *feedback,
+                                 TextEncoding encoding) const
 {
     TextFileWriter out(fileName);
+    out.setEncoding(encoding);
     if (!out.open()) {
         *error = out.errorString();
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/ordination.h"
+#include "platform/textfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -51,10 +52,11 @@ struct OrdinationData
     /// detrended analysis), a line per relevé ("releve", its label) and per species ("species",
     /// its name), each score in the shortest form that reads back as the same number.
     QStringList scoreLines() const;
-    /// Writes scoreLines() to fileName (CP932, CR LF) through a temporary file that replaces the
+    /// Writes scoreLines() to fileName (CP932 or UTF-8, CR LF) through a temporary file that replaces the
     /// target only when complete; false with *error otherwise. feedback (if given) is told the
     /// line reached; cancelled, nothing is written.
-    bool writeScores(const QString &fileName, QString *error, Feedback *feedback = nullptr) const;
+    bool writeScores(const QString &fileName, QString *error, Feedback *feedback = nullptr,
+                     TextEncoding encoding = TextEncoding::Cp932) const;
 };
 
 /// How the diagram colours the relevés.

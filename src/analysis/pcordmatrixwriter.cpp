@@ -132,6 +132,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
 
     {
         TextFileWriter out(fileName);
+        out.setEncoding(m_encoding);
         if (!out.open()) {
             m_error = out.errorString();
             return false;
@@ -143,7 +144,7 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         QByteArray labelLine;
         for (int j : species)
             labelLine += ',' + Csv::field(labels[std::size_t(j)]);
-        out.writeBytes(labelLine);
+        out.writeCp932Bytes(labelLine);
         out.writeLine(QString());
         std::vector<int> releveIndex;
         releveIndex.reserve(releves.size());
@@ -169,13 +170,14 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
     }
 
     TextFileWriter list(listName);
+    list.setEncoding(m_encoding);
     if (!list.open()) {
         m_error = list.errorString();
         return false;
     }
     // The list names the matrix's species, neither comment rows nor rows outside the range.
     for (int j : species) {
-        list.writeBytes(labels[std::size_t(j)] + ' ');
+        list.writeCp932Bytes(labels[std::size_t(j)] + ' ');
         list.writeLine(grid.cell(TableModel::NameColumn, model.speciesRow(j)));
     }
     if (!list.commit()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/textfile.h"
+
 #include "analysis/matrixoutputoptions.h"
 
 #include <QByteArray>
@@ -34,6 +36,8 @@ public:
 
     /// The reason of the last failed write(), in Japanese.
     QString errorString() const { return m_error; }
+    /// The encoding of the file written (CP932 unless set).
+    void setEncoding(TextEncoding encoding) { m_encoding = encoding; }
 
     /// n right-aligned in 2 characters and cut to 2 (2 gives " 2", 123 gives "12").
     static QString numField2(int n);
@@ -52,6 +56,7 @@ public:
 
 private:
     QString m_error;
+    TextEncoding m_encoding = TextEncoding::Cp932;
 };
 
 } // namespace Zelkor

@@ -3,6 +3,7 @@
 #include "analysis/exchangesort.h"
 #include "analysis/freqtablemodel.h"
 #include "analysis/recipmatrix.h"
+#include "platform/csv.h"
 #include "platform/feedback.h"
 #include "platform/userinterface.h"
 #include "table/tablemodel.h"
@@ -161,6 +162,25 @@ void RecipCommand::buildScoreTable(const TableModel &model, const ReciprocalAver
         releves.push_back({grid.cell(TableModel::releveColumn(r), TableModel::LabelRow), scored ? scoreText(scores.releveScores[std::size_t(r)]) : QString()});
     }
     freqTable->setScoreTable(model.tableFont(), species, releves);
+}
+
+QStringList RecipCommand::scoreLongLines(const TableModel &model, const ReciprocalAveraging::Result &scores)
+{
+    const CellGrid &grid = model.grid();
+    QStringList lines{QStringLiteral("kind,position,label,score")};
+    for (int k = 1; k <= model.speciesCount(); ++k) {
+        if (std::size_t(k) < scores.speciesScored.size() && scores.speciesScored[std::size_t(k)])
+            lines << Csv::joinLine({QStringLiteral("species"), QString::number(k),
+                                    grid.cell(TableModel::NameColumn, model.speciesRow(k)),
+                                    scoreText(scores.speciesScores[std::size_t(k)])});
+    }
+    for (int r = 1; r <= model.releveCount(); ++r) {
+        if (std::size_t(r) < scores.releveScored.size() && scores.releveScored[std::size_t(r)])
+            lines << Csv::joinLine({QStringLiteral("releve"), QString::number(r),
+                                    grid.cell(TableModel::releveColumn(r), TableModel::LabelRow),
+                                    scoreText(scores.releveScores[std::size_t(r)])});
+    }
+    return lines;
 }
 
 void RecipCommand::reorderTable(TableModel &model, const ReciprocalAveraging::Result &scores, UserInterface *ui)

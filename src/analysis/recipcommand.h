@@ -61,6 +61,11 @@ public:
     /// table's order, each score with one decimal, no score where there is none.
     static void buildScoreTable(const TableModel &model, const ReciprocalAveraging::Result &scores,
                                 FreqTableModel *freqTable);
+    /// The scores in long form, for programs that read a plain CSV: the header
+    /// "kind,position,label,score", then a line "species,k,name,score" for each species row k
+    /// (1 = the first species row) and "releve,i,label,score" for each relevé column i that has a
+    /// score, in the table's order; scores as scoreText() gives them, labels quoted where needed.
+    static QStringList scoreLongLines(const TableModel &model, const ReciprocalAveraging::Result &scores);
     /// A score as the window shows it: one decimal, a point, never "-0.0".
     static QString scoreText(float score);
     /// Moves the species rows and relevé columns of model into ascending order of their scores

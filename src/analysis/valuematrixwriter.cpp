@@ -26,6 +26,7 @@ bool ValueMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
         speciesIndex.push_back(model.speciesIndexAt(model.speciesRow(j)));
 
     TextFileWriter out(fileName);
+    out.setEncoding(m_encoding);
     if (!out.open()) {
         m_error = out.errorString();
         return false;

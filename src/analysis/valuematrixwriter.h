@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/textfile.h"
+
 #include "analysis/matrixoutputoptions.h"
 
 #include <QString>
@@ -32,9 +34,12 @@ public:
 
     /// The reason of the last failed write(), in Japanese.
     QString errorString() const { return m_error; }
+    /// The encoding of the file written (CP932 unless set).
+    void setEncoding(TextEncoding encoding) { m_encoding = encoding; }
 
 private:
     QString m_error;
+    TextEncoding m_encoding = TextEncoding::Cp932;
 };
 
 } // namespace Zelkor

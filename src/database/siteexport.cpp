@@ -239,12 +239,13 @@ bool SiteExport::save(const QStringList &lines, const QString &filter, const QSt
 {
     FileDialogRequest request = FileDialogRequest::forType(filter, suffix.mid(suffix.lastIndexOf(QLatin1Char('.'))));
     request.fileName = *m_tableTitle + suffix;
+    request.offerEncoding = filter == Csv::nameFilter();
     const QString path = m_ui.getSaveFileName(request);
     if (path.isEmpty())
         return false;
     m_ui.showWorkMessage(workMessage);
     QString error;
-    const bool ok = writeTextFile(path, lines, &error);
+    const bool ok = writeTextFile(path, lines, &error, request.offerEncoding ? request.encoding : TextEncoding::Cp932);
     m_ui.closeWorkMessage();
     if (!ok)
         m_ui.showError(QStringLiteral("エラー"), QStringLiteral("ファイルを書き出せませんでした。\n%1").arg(error));

@@ -142,6 +142,14 @@ bool TextFileWriter::open()
     return true;
 }
 
+void TextFileWriter::writeCp932Bytes(const QByteArray &bytes)
+{
+    if (m_encoding == TextEncoding::Utf8)
+        writeBytes(Cp932::decodeLossy(bytes).toUtf8());
+    else
+        writeBytes(bytes);
+}
+
 void TextFileWriter::write(const QString &text)
 {
     if (!d->opened || d->failed || d->finished)

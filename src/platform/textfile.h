@@ -63,6 +63,9 @@ public:
     void write(const QString &text);
     /// Appends raw bytes (already encoded).
     void writeBytes(const QByteArray &bytes);
+    /// Appends text already in CP932 bytes (a label cut to a byte width): as it is in a CP932
+    /// file, converted in a UTF-8 one.
+    void writeCp932Bytes(const QByteArray &bytes);
     /// Finishes: renames the temporary file over the target. False with errorString() if any
     /// earlier step failed; the target then keeps its old content.
     bool commit();

@@ -1,5 +1,7 @@
 #include "analysis/matrixoutput.h"
 #include "analysis/matrixtable.h"
+#include "analysis/pcordmatrixwriter.h"
+#include "platform/cp932.h"
 #include "platform/scripteduserinterface.h"
 #include "support/testsupport.h"
 
@@ -86,5 +88,34 @@ TEST_F(MatrixOutputTest, AFileThatCannotBeWrittenIsReported)
         ASSERT_EQ(ui.messages().size(), 1);
         EXPECT_TRUE(ui.log().last().startsWith(QStringLiteral("error:エラー:"))) << ui.log().last().toStdString();
         EXPECT_FALSE(ui.workMessageShown());
+    }
+}
+
+// The save dialog offers UTF-8; the choice made is written and is where the next dialog starts.
+TEST_F(MatrixOutputTest, EncodingChosenInTheDialog)
+{
+    model.grid().setCell(TableModel::NameColumn, model.speciesRow(1), QStringLiteral("髙尾スミレ"));
+    const QString path = dir.path(QStringLiteral("out.csv"));
+    for (Command command : {&MatrixOutput::outputValueMatrix, &MatrixOutput::outputPCordCSV}) {
+        for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Cp932}) {
+            QFile::remove(path);
+            ui.answerEncoding(encoding);
+            ui.answerFile(path);
+            ASSERT_TRUE(command(model, options, ui));
+            EXPECT_TRUE(ui.lastFileRequest().offerEncoding);
+            EXPECT_EQ(ui.csvEncoding(), encoding);
+            QByteArray name = "\xE9\xAB\x99\xE5\xB0\xBE"; // 髙尾 in UTF-8
+            if (encoding == TextEncoding::Cp932)
+                ASSERT_TRUE(Cp932::encode(QStringLiteral("髙尾"), &name));
+            const QString written = command == &MatrixOutput::outputPCordCSV ? PCordMatrixWriter::listFileName(path) : path;
+            EXPECT_TRUE(Zelkor::Test::readBytes(written).contains(name));
+        }
+        // No choice made: the one remembered stays.
+        ui.setCsvEncoding(TextEncoding::Utf8);
+        QFile::remove(path);
+        ui.answerFile(path);
+        ASSERT_TRUE(command(model, options, ui));
+        EXPECT_EQ(ui.csvEncoding(), TextEncoding::Utf8);
+        ui.setCsvEncoding(TextEncoding::Cp932);
     }
 }

@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
 
@@ -95,6 +98,89 @@ TEST_F(CliExport, MatricesAndSiteData)
             EXPECT_TRUE(v == QLatin1String("0") || v == QLatin1String("1")) << line.toStdString();
     // Twenty relevés with the six site items of the example layout.
     EXPECT_EQ(Zelkor::Test::readLines(dir.path(QStringLiteral("dune-plot.csv"))).size(), 21);
+}
+
+// The CSV outputs in UTF-8: characters CP932 has but "Shift_JIS" readers lack (髙, №, Ⅱ) come
+// out as UTF-8, in names and labels alike, and Python's csv module reads the value matrix as it is.
+TEST_F(CliExport, Utf8CsvOutputs)
+{
+    TableModel model;
+    HeaderItems items;
+    QString title;
+    ASSERT_TRUE(TableFile().read(table, &model, &items, &title));
+    const QString name = QStringLiteral("髙尾スミレ№Ⅱ");
+    const QString label = QStringLiteral("調査Ⅱ");
+    model.grid().setCell(TableModel::NameColumn, model.speciesRow(1), name);
+    model.grid().setCell(TableModel::releveColumn(1), TableModel::LabelRow, label);
+    ASSERT_TRUE(TableFile().write(model, title, table));
+
+    struct Case
+    {
+        const char *format;
+        const char *file;
+        QString shows; // what the file holds in the first relevé's or species' place
+    };
+    const Case cases[] = {
+        {"value-matrix", "vm.csv", name},
+        {"pcord", "pc.lst", name},
+        {"pcord", "pc.csv", QStringLiteral("髙尾スミ")}, // cut to eight bytes of CP932
+        {"plot-csv", "plot.csv", label},
+    };
+    for (const Case &c : cases) {
+        const QString out = dir.path(QString::fromLatin1(c.file).replace(QLatin1String(".lst"), QLatin1String(".csv")));
+        for (const char *encoding : {"utf-8", "cp932"}) {
+            const auto r = runCli({QStringLiteral("export"), QString::fromLatin1(c.format), table, QStringLiteral("-o"), out,
+                                   QStringLiteral("--encoding"), QString::fromLatin1(encoding)});
+            ASSERT_EQ(r.exitCode, 0) << c.format << r.errText().toStdString();
+            const QByteArray bytes = Zelkor::Test::readBytes(dir.path(QString::fromLatin1(c.file)));
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString text = utf8.decode(bytes);
+            if (QLatin1String(encoding) == QLatin1String("utf-8")) {
+                EXPECT_FALSE(utf8.hasError()) << c.file;
+                EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF")) << c.file; // no byte-order mark
+                EXPECT_TRUE(text.contains(c.shows)) << c.file;
+            } else {
+                EXPECT_FALSE(text.contains(c.shows)) << c.file;
+            }
+        }
+    }
+    // The analyses' CSV files take the same option.
+    const QString csv = dir.path(QStringLiteral("analysis.csv"));
+    const QStringList commands[] = {
+        {QStringLiteral("constancy"), table, QStringLiteral("-o"), csv},
+        {QStringLiteral("fidelity"), table, QStringLiteral("-o"), csv},
+        {QStringLiteral("ra"), table, QStringLiteral("--scores"), csv},
+        {QStringLiteral("ra"), table, QStringLiteral("--scores-long"), csv},
+        {QStringLiteral("ordination"), table, QStringLiteral("--method"), QStringLiteral("ca"), QStringLiteral("--scores"), csv},
+    };
+    for (const QStringList &command : commands) {
+        const auto r = runCli(command + QStringList{QStringLiteral("--encoding"), QStringLiteral("utf-8")});
+        ASSERT_EQ(r.exitCode, 0) << command.join(QLatin1Char(' ')).toStdString() << r.errText().toStdString();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8.decode(Zelkor::Test::readBytes(csv));
+        EXPECT_FALSE(utf8.hasError()) << command.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(text.contains(name)) << command.join(QLatin1Char(' ')).toStdString();
+        QFile::remove(csv);
+    }
+
+    const QString vm = dir.path(QStringLiteral("vm.csv"));
+    ASSERT_EQ(runCli({QStringLiteral("export"), QStringLiteral("value-matrix"), table, QStringLiteral("-o"), vm,
+                      QStringLiteral("--encoding"), QStringLiteral("utf-8")})
+                  .exitCode,
+              0);
+
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    QProcess p;
+    p.start(python, {QStringLiteral("-c"),
+                     QStringLiteral("import csv, sys\n"
+                                    "rows = list(csv.reader(open(sys.argv[1], encoding='utf-8', newline='')))\n"
+                                    "sys.stdout.buffer.write(('%d|%s|%s' % (len(rows), rows[1][0], rows[0][1])).encode('utf-8'))\n"),
+                     vm});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), QStringLiteral("31|%1|%2").arg(name, label));
 }
 
 TEST_F(CliExport, ErrorsWriteNothing)

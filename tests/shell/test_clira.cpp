@@ -136,3 +136,38 @@ TEST(CliRa, ErrorsWriteNothing)
     EXPECT_NE(Zelkor::Test::readBytes(table), before);
     EXPECT_EQ(reread.releveCount(), 5);
 }
+
+// The long form has one line per scored species and relevé, each score the one of the score
+// table; the comment row and the separator column have none and are left out.
+TEST(CliRa, LongScoresMatchTheScoreTable)
+{
+    Zelkor::Test::TempDir dir;
+    const QString table = writeTable(dir, kGradient);
+    const QString scores = dir.path(QStringLiteral("scores.csv"));
+    const QString longFile = dir.path(QStringLiteral("long.csv"));
+    const Zelkor::Test::CliResult r = Zelkor::Test::runCli(
+        {QStringLiteral("ra"), table, QStringLiteral("--scores"), scores, QStringLiteral("--scores-long"), longFile});
+    ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+
+    const QStringList lines = Zelkor::Test::readLines(longFile);
+    ASSERT_EQ(lines.size(), 1 + 4 + 4) << lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("kind,position,label,score"));
+    FreqTableModel read;
+    ASSERT_TRUE(FreqTableCsvFile().read(scores, &read));
+    const QString window = read.clipboardText();
+    for (const QString &line : lines.mid(1)) {
+        const QStringList f = line.split(QLatin1Char(','));
+        ASSERT_EQ(f.size(), 4) << line.toStdString();
+        EXPECT_TRUE(f[0] == QLatin1String("species") || f[0] == QLatin1String("releve")) << line.toStdString();
+        // The label and its score stand side by side in the window's table too.
+        EXPECT_TRUE(window.contains(f[2] + QLatin1Char('\t') + f[3])) << line.toStdString();
+    }
+    EXPECT_EQ(lines[1].left(10), QStringLiteral("species,2,")); // row 1 is the comment
+    EXPECT_EQ(lines[5], QStringLiteral("releve,1,A1,") + lines[5].section(QLatin1Char(','), 3));
+    EXPECT_TRUE(lines[7].startsWith(QStringLiteral("releve,4,B1,"))); // column 3 separates the groups
+
+    // The long form may be no other output of the run.
+    const Zelkor::Test::CliResult same = Zelkor::Test::runCli(
+        {QStringLiteral("ra"), table, QStringLiteral("--scores"), longFile, QStringLiteral("--scores-long"), longFile});
+    EXPECT_EQ(same.exitCode, 2);
+}

@@ -95,6 +95,7 @@ TEST(Settings, WrittenFileReadsBackToTheSameState)
     s.winLeft = 22;
     s.winHeight = 333;
     s.winWidth = 444;
+    s.csvEncoding = TextEncoding::Utf8;
     items[4].layout = true;
     items[30].layout = false;
     items[9].label = QStringLiteral("傾斜　方位");
@@ -121,6 +122,7 @@ TEST(Settings, WrittenFileReadsBackToTheSameState)
     EXPECT_EQ(back.winLeft, 22);
     EXPECT_EQ(back.winHeight, 333);
     EXPECT_EQ(back.winWidth, 444);
+    EXPECT_EQ(back.csvEncoding, TextEncoding::Utf8);
     for (int n = 1; n <= HeaderItems::Count; ++n) {
         EXPECT_EQ(backItems[n].layout, items[n].layout) << n;
         EXPECT_EQ(backItems[n].label, items[n].label) << n;

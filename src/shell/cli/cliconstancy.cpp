@@ -29,7 +29,8 @@ CommandSpec constancyCommand()
               QStringLiteral("常在度級 Ⅰ～Ⅴ（既定）、Ⅰ～Ⅹ、または出現数をそのまま示す")},
              {{QStringLiteral("no-cover")}, {}, QStringLiteral("優占度の範囲を付けない（常在度級のみ）")},
              {{QStringLiteral("blank-empty")}, {}, QStringLiteral("出現しない升目を「・」でなく空白にする")},
-             {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("常在度表の標題（既定: 表の標題と「常在度表」）")}},
+             {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("常在度表の標題（既定: 表の標題と「常在度表」）")},
+             encodingOptionSpec()},
             1,
             1};
 }
@@ -47,6 +48,11 @@ int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err)
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("txt") && suffix != QLatin1String("csv"))
         return cmd.usageError(err, QStringLiteral("出力ファイルの拡張子は .txt か .csv にして下さい: %1").arg(output));
+    TextEncoding encoding = TextEncoding::Cp932;
+    if (!encodingOption(cmd, &encoding))
+        return cmd.usageError(err, encodingOptionError());
+    if (cmd.isSet(QStringLiteral("encoding")) && suffix != QLatin1String("csv"))
+        return cmd.usageError(err, QStringLiteral("--encoding は .csv の出力にだけ指定できます"));
     // The output must not replace the table read (through a link, say), nor anything that is no
     // regular file.
     QString outputError;
@@ -85,6 +91,7 @@ int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err)
             return cmd.userError(err, file.errorString());
     } else {
         FreqTableCsvFile file;
+        file.setEncoding(encoding);
         if (!file.write(constancy, output, &feedback))
             return cmd.userError(err, file.errorString());
     }

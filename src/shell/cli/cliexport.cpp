@@ -48,6 +48,8 @@ struct ExportJob
     QString title;
     OutputRange range;
     QString output;
+    /// The encoding of the CSV outputs.
+    TextEncoding encoding = TextEncoding::Cp932;
     /// What the run tells beside its output, one line each.
     QStringList warnings;
 };
@@ -158,6 +160,7 @@ MatrixOutputOptions matrixOptions(const ExportJob &job)
 bool writeValueMatrix(ExportJob &job, QString *error)
 {
     ValueMatrixWriter writer;
+    writer.setEncoding(job.encoding);
     Feedback feedback;
     if (writer.write(job.model, matrixOptions(job), job.output, &feedback))
         return true;
@@ -168,6 +171,7 @@ bool writeValueMatrix(ExportJob &job, QString *error)
 bool writePCord(ExportJob &job, QString *error)
 {
     PCordMatrixWriter writer;
+    writer.setEncoding(job.encoding);
     Feedback feedback;
     if (writer.write(job.model, matrixOptions(job), job.output, &feedback))
         return true;
@@ -191,7 +195,8 @@ Writer plotCsvWriter()
 {
     return [](ExportJob &job, QString *error) {
         ScriptedUserInterface ui;
-        return writeTextFile(job.output, SiteExport(job.model, &job.title, ui).plotDataLines(), error);
+        return writeTextFile(job.output, SiteExport(job.model, &job.title, ui).plotDataLines(), error,
+                             job.encoding);
     };
 }
 
@@ -272,7 +277,8 @@ CommandSpec exportCommand()
              {{QStringLiteral("once-apart")}, {}, QStringLiteral("出現１回の種を別書する")},
              {{QStringLiteral("method")}, QStringLiteral("0..6"), QStringLiteral("優占度変換（既定 1）")},
              {{QStringLiteral("direction")}, QStringLiteral("species|releves"), QStringLiteral("数値表の行（既定 species）")},
-             {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("出力の表題（既定: 表の標題）")}},
+             {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("出力の表題（既定: 表の標題）")},
+             encodingOptionSpec()},
             2,
             2};
 }
@@ -304,6 +310,11 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
             return cmd.usageError(err, QStringLiteral("--direction は species か releves で指定して下さい"));
         direction = directionText == QLatin1String("releves") ? 1 : 0;
     }
+    if (!encodingOption(cmd, &job.encoding))
+        return cmd.usageError(err, encodingOptionError());
+    if (cmd.isSet(QStringLiteral("encoding")) && format != QLatin1String("value-matrix") && format != QLatin1String("pcord")
+        && format != QLatin1String("plot-csv"))
+        return cmd.usageError(err, QStringLiteral("--encoding は value-matrix、pcord、plot-csv の出力にだけ指定できます"));
     std::vector<int> items;
     if (cmd.isSet(QStringLiteral("items")) && !parseItems(cmd.value(QStringLiteral("items")), &items))
         return cmd.usageError(err, QStringLiteral("--items は 1～30 の項目番号をコンマで区切って指定して下さい"));

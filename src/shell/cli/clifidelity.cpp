@@ -37,7 +37,8 @@ CommandSpec fidelityCommand()
             {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT.csv"), QStringLiteral("書き出す CSV ファイル")},
              {{QStringLiteral("no-standardize")}, {}, QStringLiteral("群の大きさを標準化せずに φ を求める")},
              {{QStringLiteral("phi-min")}, QStringLiteral("φ"), QStringLiteral("診断種とする φ の下限（0～1、既定 0.30）")},
-             {{QStringLiteral("alpha")}, QStringLiteral("α"), QStringLiteral("診断種とする p の上限（p < α、0 < α ≤ 1、既定 0.05）")}},
+             {{QStringLiteral("alpha")}, QStringLiteral("α"), QStringLiteral("診断種とする p の上限（p < α、0 < α ≤ 1、既定 0.05）")},
+             encodingOptionSpec()},
             1,
             1};
 }
@@ -62,6 +63,9 @@ int runFidelity(const QStringList &args, QTextStream &out, QTextStream &err)
         && !readFraction(cmd.value(QStringLiteral("alpha")), 0.0, false, 1.0, &options.alpha))
         return cmd.usageError(err, QStringLiteral("--alpha は 0 より大きく 1 以下の数です: %1").arg(cmd.value(QStringLiteral("alpha"))));
 
+    TextEncoding encoding = TextEncoding::Cp932;
+    if (!encodingOption(cmd, &encoding))
+        return cmd.usageError(err, encodingOptionError());
     // The output must not replace the table read (through a link, say), nor anything that is no
     // regular file.
     QString outputError;
@@ -80,6 +84,7 @@ int runFidelity(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!fidelity.compute(model, options, &feedback))
         return cmd.userError(err, Feedback::canceledMessage());
     FidelityCsvFile file;
+    file.setEncoding(encoding);
     if (!file.write(fidelity, model, output, &feedback))
         return cmd.userError(err, file.errorString());
     return Success;

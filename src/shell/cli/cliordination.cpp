@@ -62,7 +62,8 @@ CommandSpec ordinationCommand()
              {{QStringLiteral("color-by")}, QStringLiteral("ITEM"),
               QStringLiteral("測定の色分け: 見出し項目の番号か名前（既定: 空列で区切られた群）")},
              {{QStringLiteral("axes-shown")}, QStringLiteral("A,B"), QStringLiteral("序列図の横軸と縦軸（既定 1,2）")},
-             {{QStringLiteral("species")}, {}, QStringLiteral("序列図に植物名を示す")}},
+             {{QStringLiteral("species")}, {}, QStringLiteral("序列図に植物名を示す")},
+             encodingOptionSpec()},
             1,
             1};
 }
@@ -127,6 +128,9 @@ int runOrdination(const QStringList &args, QTextStream &out, QTextStream &err)
             return cmd.usageError(err, QStringLiteral("--axes-shown は異なる二つの軸番号です（例 1,2）: %1")
                                            .arg(cmd.value(QStringLiteral("axes-shown"))));
     }
+    TextEncoding encoding = TextEncoding::Cp932;
+    if (!encodingOption(cmd, &encoding))
+        return cmd.usageError(err, encodingOptionError());
     const QString scoresFile = cmd.value(QStringLiteral("scores"));
     const QString plotFile = cmd.value(QStringLiteral("plot"));
     if (cmd.isSet(QStringLiteral("scores")) && scoresFile.isEmpty())
@@ -189,7 +193,7 @@ int runOrdination(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!scoresFile.isEmpty()) {
         QString error;
         Feedback feedback;
-        if (!data.writeScores(scoresFile, &error, &feedback))
+        if (!data.writeScores(scoresFile, &error, &feedback, encoding))
             return cmd.userError(err, error);
     }
     if (!plotFile.isEmpty()) {

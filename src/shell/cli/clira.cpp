@@ -4,6 +4,7 @@
 #include "analysis/recipcommand.h"
 #include "platform/feedback.h"
 #include "platform/fileaccess.h"
+#include "platform/textfile.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
@@ -17,12 +18,16 @@ namespace Zelkor::Cli {
 CommandSpec raCommand()
 {
     return {QStringLiteral("ra"),
-            QStringLiteral("IN.vtb [--presence] [--scores SCORES.csv] [-o OUT.vtb]"),
+            QStringLiteral("IN.vtb [--presence] [--scores SCORES.csv] [--scores-long LONG.csv] [-o OUT.vtb] [--encoding utf-8]"),
             QStringLiteral("反復平均法で植物と測定のスコアを求め、反復回数を示す。スコア表を第二窓の CSV 形式で\n"
                            "書き出し、表をスコアの順に並べ替えて表ファイルに書き出せる。出現のない行・列\n"
                            "（コメント行、群の区切りの空列など）はスコアを持たず、並べ替えでは後ろに元の順で残る。"),
             {{{QStringLiteral("presence")}, {}, QStringLiteral("優占度を考慮せず、在・不在（1, 0）で計算する")},
              {{QStringLiteral("scores")}, QStringLiteral("SCORES.csv"), QStringLiteral("スコア表を書き出す CSV ファイル")},
+             {{QStringLiteral("scores-long")}, QStringLiteral("LONG.csv"),
+              QStringLiteral("スコアを縦長の CSV に書き出す（見出し kind,position,label,score、植物・測定ごとに 1 行。\n"
+                             "R の read.csv や Python の csv でそのまま読める。スコアのない行・列は書かない）")},
+             encodingOptionSpec(),
              {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT.vtb"),
               QStringLiteral("スコアの順に並べ替えた表を書き出す表ファイル")}},
             1,
@@ -36,9 +41,15 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!cmd.parse(args, out, err, &status))
         return status;
     const QString scoresFile = cmd.value(QStringLiteral("scores"));
+    const QString longFile = cmd.value(QStringLiteral("scores-long"));
     const QString output = cmd.value(QStringLiteral("output"));
     if (cmd.isSet(QStringLiteral("scores")) && scoresFile.isEmpty())
         return cmd.usageError(err, QStringLiteral("--scores の書き出し先を指定して下さい"));
+    if (cmd.isSet(QStringLiteral("scores-long")) && longFile.isEmpty())
+        return cmd.usageError(err, QStringLiteral("--scores-long の書き出し先を指定して下さい"));
+    TextEncoding encoding = TextEncoding::Cp932;
+    if (!encodingOption(cmd, &encoding))
+        return cmd.usageError(err, encodingOptionError());
     if (cmd.isSet(QStringLiteral("output")) && output.isEmpty())
         return cmd.usageError(err, QStringLiteral("-o の書き出し先を指定して下さい"));
 
@@ -46,10 +57,14 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
     // the table it comes from (it is written whole or not at all), but nothing that is no file.
     const QString input = cmd.positional().at(0);
     QString outputError;
-    if (!scoresFile.isEmpty() && !output.isEmpty()
-        && QFileInfo(scoresFile).absoluteFilePath() == QFileInfo(output).absoluteFilePath())
-        return cmd.usageError(err, QStringLiteral("--scores と -o に同じファイルは指定できません"));
-    if (!scoresFile.isEmpty() && !checkOutputFile(scoresFile, {input, output}, &outputError))
+    const auto same = [](const QString &a, const QString &b) {
+        return !a.isEmpty() && !b.isEmpty() && QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+    };
+    if (same(scoresFile, output) || same(longFile, output) || same(scoresFile, longFile))
+        return cmd.usageError(err, QStringLiteral("--scores、--scores-long と -o には別々のファイルを指定して下さい"));
+    if (!scoresFile.isEmpty() && !checkOutputFile(scoresFile, {input, output, longFile}, &outputError))
+        return cmd.userError(err, outputError);
+    if (!longFile.isEmpty() && !checkOutputFile(longFile, {input, output, scoresFile}, &outputError))
         return cmd.userError(err, outputError);
     if (!output.isEmpty() && !checkOutputFile(output, {}, &outputError))
         return cmd.userError(err, outputError);
@@ -73,8 +88,14 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
         FreqTableModel scoreTable;
         RecipCommand::buildScoreTable(model, scores, &scoreTable);
         FreqTableCsvFile csv;
+        csv.setEncoding(encoding);
         if (!csv.write(scoreTable, scoresFile))
             return cmd.userError(err, csv.errorString());
+    }
+    if (!longFile.isEmpty()) {
+        QString error;
+        if (!writeTextFile(longFile, RecipCommand::scoreLongLines(model, scores), &error, encoding))
+            return cmd.userError(err, error);
     }
     if (!output.isEmpty()) {
         RecipCommand::reorderTable(model, scores);

@@ -147,4 +147,21 @@ bool parseRange(const QString &text, int *first, int *last)
     return ok1 && ok2 && *first >= 1 && *last >= 1;
 }
 
+OptionSpec encodingOptionSpec()
+{
+    return {{QStringLiteral("encoding")}, QStringLiteral("cp932|utf-8"),
+            QStringLiteral("CSV の文字コード（既定 cp932。R や Python で読むときは utf-8 が簡単）")};
+}
+
+bool encodingOption(const CommandLine &cmd, TextEncoding *encoding)
+{
+    *encoding = TextEncoding::Cp932;
+    return !cmd.isSet(QStringLiteral("encoding")) || encodingFromName(cmd.value(QStringLiteral("encoding")), encoding);
+}
+
+QString encodingOptionError()
+{
+    return QStringLiteral("--encoding は cp932 か utf-8 で指定して下さい");
+}
+
 } // namespace Zelkor::Cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/textfile.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -70,5 +72,12 @@ private:
 /// "A-B" or "N" (N-N), inclusive, both at least 1; false when the text is not of that form.
 /// A backwards range (A > B) reads; callers that cannot use one refuse it.
 bool parseRange(const QString &text, int *first, int *last);
+
+/// "--encoding cp932|utf-8" of the commands that write CSV files.
+OptionSpec encodingOptionSpec();
+/// The encoding --encoding names (CP932 when it is not given); false when it names none.
+bool encodingOption(const CommandLine &cmd, TextEncoding *encoding);
+/// The message of a --encoding that names no encoding.
+QString encodingOptionError();
 
 } // namespace Zelkor::Cli
