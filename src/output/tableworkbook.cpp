@@ -23,6 +23,13 @@ bool countsForLayer(quint8 code)
 // A text the spreadsheet stores as text, whatever it looks like.
 const QChar kTextMark = QLatin1Char('\'');
 
+// A text of the user's, which may begin with an apostrophe of its own ("'93 survey"): such a one
+// gets the mark in front, so that the workbook keeps the apostrophe instead of taking it for one.
+QString userText(const QString &text)
+{
+    return text.startsWith(kTextMark) ? kTextMark + text : text;
+}
+
 } // namespace
 
 TableWorkbook::TableWorkbook(const TableModel &model, const HeaderItems &items, TableLayoutOptions options)
@@ -63,13 +70,13 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
         return false;
     }
     int sheetRow = 1;
-    book.setValue(sheetRow, 1, m_options.title);
+    book.setValue(sheetRow, 1, userText(m_options.title));
 
     // The header rows: item 1 as numbers, the selected items of the layout, the species numbers.
     if (m_items[1].selected) {
         ++sheetRow;
         Feedback::advance(feedback, 1);
-        book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, TableModel::NumberRow));
+        book.setValue(sheetRow, 1, userText(grid.cell(TableModel::NameColumn, TableModel::NumberRow)));
         // Numbered as the text layout numbers them: an empty column separates groups and
         // takes no number.
         int serial = firstReleve - 1;
@@ -89,19 +96,19 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
             continue;
         ++sheetRow;
         Feedback::advance(feedback, n);
-        book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, r));
+        book.setValue(sheetRow, 1, userText(grid.cell(TableModel::NameColumn, r)));
         // The values without the blanks that pad them in the grid; a blank value is no cell.
         for (int i = firstReleve; i <= lastReleve; ++i) {
             const QString value = trimBlanks(releveCell(i, r));
             if (!value.isEmpty())
-                book.setValue(sheetRow, i + 2, value);
+                book.setValue(sheetRow, i + 2, userText(value));
         }
     }
     // The species numbers counted in the table, under item 30's label (its row's, when laid out).
     ++sheetRow;
     Feedback::advance(feedback, HeaderItems::Count);
     const int row30 = rowOfItem[HeaderItems::Count];
-    book.setValue(sheetRow, 1, row30 > 0 ? grid.cell(TableModel::NameColumn, row30) : m_items[HeaderItems::Count].label);
+    book.setValue(sheetRow, 1, userText(row30 > 0 ? grid.cell(TableModel::NameColumn, row30) : m_items[HeaderItems::Count].label));
     for (int i = firstReleve; i <= lastReleve; ++i) {
         const QString number = trimBlanks(releveCell(i, m_model.speciesNumberRow()));
         if (!number.isEmpty())
@@ -165,7 +172,7 @@ bool TableWorkbook::write(const QString &fileName, Feedback *feedback)
             return out;
         };
 
-        book.setValue(sheetRow, 1, grid.cell(TableModel::NameColumn, row));
+        book.setValue(sheetRow, 1, userText(grid.cell(TableModel::NameColumn, row)));
         book.setVerticalAlignmentTop(sheetRow, 1);
         book.setValue(sheetRow, 2, joined([&](int k) { return m_options.layerNames.mid(2 * k, 2).leftJustified(2); }));
         // A relevé without the species shows the text of code 0 in each of its layers.

@@ -204,3 +204,19 @@ TEST_F(SixReleves, HeaderValuesWithoutTheirPadding)
     EXPECT_EQ(cells.value("F3").toObject(), text(QStringLiteral("SF")));
     EXPECT_FALSE(cells.contains("G3"));
 }
+
+TEST_F(SixReleves, ApostrophesOfTheUsersOwnStay)
+{
+    // An apostrophe at the start of a title, a header value or a name is the user's text; only
+    // the marks the layout adds itself keep a value as text.
+    options.title = QStringLiteral("'93 survey");
+    t.setItem(4, 2, QStringLiteral("'07"));
+    t.model.grid().setCell(TableModel::NameColumn, t.model.speciesRow(3), QStringLiteral("'s-Gravenhage form"));
+    const QJsonObject cells = written();
+    QStringList values;
+    for (auto it = cells.begin(); it != cells.end(); ++it)
+        values << it.value().toObject().value("value").toString();
+    for (const QString &want : {QStringLiteral("'93 survey"), QStringLiteral("'07"), QStringLiteral("'s-Gravenhage form")})
+        EXPECT_TRUE(values.contains(want)) << want.toStdString() << " in " << values.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(cells.value("F3").toObject(), text(QStringLiteral("'07")));
+}
