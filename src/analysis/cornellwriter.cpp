@@ -41,16 +41,6 @@ void writeNames(TextFileWriter &out, const std::vector<QByteArray> &names)
     }
 }
 
-// A text as a name can hold it: control characters (a line end would break the file) become
-// blanks.
-QString plainText(const QString &text)
-{
-    QString out = text;
-    for (QChar &c : out)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = QLatin1Char(' ');
-    return out;
-}
 
 } // namespace
 
@@ -113,7 +103,7 @@ bool CornellWriter::write(const TableModel &model, const MatrixOutputOptions &op
             continue;
         numberOfSlot[k] = int(speciesNames.size()) + 1;
         speciesNames.push_back(PCordMatrixWriter::shortLabel(
-            plainText(model.grid().cell(TableModel::NameColumn, model.speciesRow(species[k])))));
+            oneLine(model.grid().cell(TableModel::NameColumn, model.speciesRow(species[k])))));
     }
     std::vector<std::size_t> written;
     std::vector<QByteArray> releveNames;
@@ -121,7 +111,7 @@ bool CornellWriter::write(const TableModel &model, const MatrixOutputOptions &op
         if (values[i].empty())
             continue;
         written.push_back(i);
-        QString label = trimBlanks(plainText(model.grid().cell(TableModel::releveColumn(releves[i]), TableModel::LabelRow)));
+        QString label = trimBlanks(oneLine(model.grid().cell(TableModel::releveColumn(releves[i]), TableModel::LabelRow)));
         if (label.isEmpty())
             label = QString::number(written.size());
         releveNames.push_back(PCordMatrixWriter::shortLabel(label));
@@ -138,7 +128,7 @@ bool CornellWriter::write(const TableModel &model, const MatrixOutputOptions &op
         m_error = out.errorString();
         return false;
     }
-    out.writeBytes(Cp932::encodeLossy(Cp932::cutToBytes(plainText(options.title), kTitleBytes)) + "\r\n");
+    out.writeBytes(Cp932::encodeLossy(Cp932::cutToBytes(oneLine(options.title), kTitleBytes)) + "\r\n");
     out.writeBytes(format + "\r\n");
     out.writeBytes(QByteArray::number(Couplets).rightJustified(5, ' ') + "\r\n");
     QByteArray line;

@@ -4,6 +4,7 @@
 #include "platform/csv.h"
 #include "platform/feedback.h"
 #include "platform/textfile.h"
+#include "platform/texthelpers.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ bool FreqTableCsvFile::write(const FreqTableModel &model, const QString &fileNam
         return false;
     }
     const CellGrid &grid = model.grid();
-    out.writeLine(model.caption());
+    out.writeLine(oneLine(model.caption()));
     QStringList cells;
     for (int r = 0; r < grid.rowCount(); ++r) {
         if (!Feedback::advance(feedback, r)) {

@@ -3,6 +3,7 @@
 #include "analysis/freqtablemodel.h"
 #include "platform/feedback.h"
 #include "platform/textfile.h"
+#include "platform/texthelpers.h"
 #include "table/tablemodel.h"
 
 #include <QHash>
@@ -38,7 +39,7 @@ bool FreqTableTextFile::write(const FreqTableModel &model, const QString &dateTe
     const CellGrid &grid = model.grid();
     out.writeLine(QStringLiteral("#T"));
     out.writeLine(dateText);
-    out.writeLine(model.caption());
+    out.writeLine(oneLine(model.caption()));
     for (int c = 1; c < grid.colCount(); ++c) {
         if (!Feedback::advance(feedback, c)) {
             out.cancel();

@@ -213,7 +213,7 @@ SiteLines SiteExport::meshDataLines() const
             site.missingItems << itemLabel(item);
     if (!site.missingItems.isEmpty())
         return site;
-    site.lines << *m_tableTitle;
+    site.lines << oneLine(*m_tableTitle);
     for (int c : releveColumns()) {
         const QString mesh = value(c, meshRow);
         if (!isMeshCode(mesh)) {

@@ -2,6 +2,7 @@
 
 #include "platform/cp932.h"
 #include "platform/feedback.h"
+#include "platform/texthelpers.h"
 #include "table/headeritems.h"
 #include "table/tablemodel.h"
 
@@ -107,7 +108,7 @@ void SimpleTableLayout::writePage(LineSink &sink, const TableLayout::Page &page,
     };
 
     sink.writeLine(QString());
-    sink.writeLine(firstPage ? m_options.title : QStringLiteral("続き"));
+    sink.writeLine(firstPage ? oneLine(m_options.title) : QStringLiteral("続き"));
     sink.writeLine(rule);
 
     // The last two digits of the running numbers; a relevé without species has none and keeps

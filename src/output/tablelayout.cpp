@@ -206,7 +206,7 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
     const int lineLength = (firstPage ? kLabelWidth : 0) + kColumnWidth * columns + kColumnWidth;
 
     sink.writeLine(QString());
-    sink.writeLine(firstPage ? m_options.title : QStringLiteral("続き"));
+    sink.writeLine(firstPage ? oneLine(m_options.title) : QStringLiteral("続き"));
     sink.writeLine(rule);
 
     // The running numbers of the relevés with species; they go on from page to page.

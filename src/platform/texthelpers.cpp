@@ -15,4 +15,31 @@ QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
+namespace {
+
+bool isControl(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+}
+
+} // namespace
+
+QString oneLine(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (isControl(c))
+            c = QLatin1Char(' ');
+    return out;
+}
+
+bool hasControlCharacters(const QString &text)
+{
+    for (QChar c : text)
+        if (isControl(c))
+            return true;
+    return false;
+}
+
 } // namespace Zelkor

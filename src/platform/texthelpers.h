@@ -8,4 +8,10 @@ namespace Zelkor {
 /// ideographic space is text and stays.
 QString trimBlanks(const QString &text);
 
+/// The text as one line of a file can hold it: each control character (a line end would start a
+/// line of its own, which a reader would take for data) becomes a blank.
+QString oneLine(const QString &text);
+/// Whether the text holds a control character (a line end, a tab, ...).
+bool hasControlCharacters(const QString &text);
+
 } // namespace Zelkor

@@ -100,3 +100,35 @@ TEST(CliConstancy, ErrorsAndUsage)
         EXPECT_FALSE(QFileInfo::exists(out));
     }
 }
+
+// A title with a line end would write lines of its own into line-based files (here a group the
+// constancy window would read back): every command with --title refuses it and writes nothing;
+// and a caption that holds one (from the window's title box) is written on one line.
+TEST(CliConstancy, TitleWithALineEnd)
+{
+    Zelkor::Test::TempDir dir;
+    TableModel model;
+    const QString table = writeTable(dir, &model);
+    const QString forged = QStringLiteral("x\n#S\nfake,V\n#E");
+    const QString out = dir.path(QStringLiteral("out.txt"));
+    const QStringList commands[] = {
+        {QStringLiteral("constancy"), table, QStringLiteral("-o"), out},
+        {QStringLiteral("export"), QStringLiteral("text"), table, QStringLiteral("-o"), out},
+        {QStringLiteral("import"), table, QStringLiteral("-o"), out},
+        {QStringLiteral("extract"), Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zki")), QStringLiteral("-o"), out},
+    };
+    for (const QStringList &command : commands) {
+        for (const QString &title : {forged, QStringLiteral("a\tb"), QStringLiteral("a\rb")}) {
+            const auto r = Zelkor::Test::runCli(command + QStringList{QStringLiteral("--title"), title});
+            EXPECT_EQ(r.exitCode, 2) << command.first().toStdString();
+            EXPECT_TRUE(r.errText().contains(QStringLiteral("制御文字"))) << r.errText().toStdString();
+            EXPECT_FALSE(QFileInfo::exists(out)) << command.first().toStdString();
+        }
+    }
+
+    FreqTableModel constancy;
+    ConstancyTable::build(model, ConstancyOptions(), forged, &constancy);
+    const QString csv = dir.path(QStringLiteral("c.csv"));
+    ASSERT_TRUE(FreqTableCsvFile().write(constancy, csv));
+    EXPECT_EQ(Zelkor::Test::readLines(csv).first(), QStringLiteral("x #S fake,V #E"));
+}

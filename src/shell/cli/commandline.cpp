@@ -1,9 +1,12 @@
 #include "shell/cli/commandline.h"
 
 #include "platform/feedback.h"
+#include "platform/texthelpers.h"
 #include "shell/cli/clicommands.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace Zelkor::Cli {
 
@@ -57,6 +60,13 @@ bool CommandLine::parse(const QStringList &args, QTextStream &out, QTextStream &
     }
     if (positional.size() > m_spec.maxPositional) {
         usageError(err, QStringLiteral("余分な引数です: %1").arg(positional.at(m_spec.maxPositional)));
+        return false;
+    }
+    // A title goes into line-based files: a line end in it would forge lines of its own.
+    const bool takesTitle = std::any_of(m_spec.options.begin(), m_spec.options.end(),
+                                        [](const OptionSpec &o) { return o.names.contains(QStringLiteral("title")); });
+    if (takesTitle && m_parser.isSet(QStringLiteral("title")) && hasControlCharacters(m_parser.value(QStringLiteral("title")))) {
+        usageError(err, QStringLiteral("--title に改行やタブなどの制御文字は使えません"));
         return false;
     }
     *exitCode = Success;
