@@ -372,6 +372,8 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
         const QString text = cmd.value(name);
         if (!parseRange(text, r.first, r.last))
             return cmd.usageError(err, QStringLiteral("範囲「%1」は A-B の形で指定して下さい").arg(text));
+        if (*r.first > *r.last)
+            return cmd.usageError(err, QStringLiteral("範囲「%1」は逆向きです（A-B の A を B 以下にして下さい）").arg(text));
         if (*r.first > r.count || *r.last > r.count)
             return cmd.userError(err, QStringLiteral("%1の範囲「%2」が表の外です（表の%1は %3）")
                                           .arg(QString::fromUtf8(r.what), text, QString::number(r.count)));

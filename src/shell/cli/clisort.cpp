@@ -102,8 +102,16 @@ int runSort(const QStringList &args, QTextStream &out, QTextStream &err)
     int first = 1;
     int last = species ? model.speciesCount() : model.releveCount();
     const QString range = ranges.value(species ? QStringLiteral("species") : QStringLiteral("releves"));
-    if (!range.isEmpty())
+    if (!range.isEmpty()) {
+        const int count = last;
         parseRange(range, &first, &last);
+        if (first > last)
+            return cmd.usageError(err, QStringLiteral("範囲「%1」は逆向きです（A-B の A を B 以下にして下さい）").arg(range));
+        if (last > count)
+            return cmd.userError(err, QStringLiteral("%1の範囲「%2」が表の外です（表の%1は %3）")
+                                          .arg(species ? QStringLiteral("植物") : QStringLiteral("測定"), range,
+                                               QString::number(count)));
+    }
     const bool descending = !cmd.isSet(QStringLiteral("ascending"));
     if (species)
         TableSort::sortPlants(model, first, last, descending);
