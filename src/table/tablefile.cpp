@@ -363,13 +363,18 @@ bool Reader::read(const char *data, qsizetype size, TableModel *model, HeaderIte
     const QString names[3] = {QStringLiteral("種数"), QStringLiteral("測定数"), QStringLiteral("見出し行数")};
     for (int k = 0; k < 3; ++k) {
         counts[k] = parseCount(tokens[std::size_t(k)]);
-        const QString shown = Cp932::decodeLossy(tokens[std::size_t(k)].first(std::min<qsizetype>(20, tokens[std::size_t(k)].size())).toByteArray());
+        // As much of the token as a message can show; a control character (a NUL) as "?".
+        QString shown = Cp932::decodeLossy(tokens[std::size_t(k)].first(std::min<qsizetype>(20, tokens[std::size_t(k)].size())).toByteArray());
+        for (QChar &c : shown)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                c = QLatin1Char('?');
         if (counts[k] == -1)
             return fail(QStringLiteral("%1「%2」が整数ではありません").arg(names[k], shown));
         if (counts[k] == -2)
             return fail(QStringLiteral("%1「%2」が負の値です").arg(names[k], shown));
         if (counts[k] == -3)
-            return fail(QStringLiteral("%1「%2」が大きすぎます（%3 まで）").arg(names[k], shown, QString::number(TableModel::MaxCapacity)));
+            return fail(QStringLiteral("%1「%2」が大きすぎます（%3 まで）")
+                            .arg(names[k], shown, QString::number(k == 2 ? kMaxHeaderRows : TableModel::MaxCapacity)));
     }
     const int s = counts[0];
     const int r = counts[1];

@@ -215,6 +215,10 @@ TEST_F(CliExport, ErrorsWriteNothing)
          "必要なデータが表にありません：緯度（項目5）、経度（項目6）、標高（項目8）"},
         {{QStringLiteral("mesh-grd"), table, QStringLiteral("-o"), out}, 1, "必要なデータが表にありません：地理区画コード（項目7）、標高（項目8）"},
         {{QStringLiteral("text"), dir.path(QStringLiteral("none.vtb")), QStringLiteral("-o"), out}, 1, "none.vtb"},
+        {{QStringLiteral("text"), table, QStringLiteral("-o"), out, QStringLiteral("--settings"), dir.path(QString())},
+         1, "設定ファイルではなくフォルダです"},
+        {{QStringLiteral("text"), table, QStringLiteral("-o"), out, QStringLiteral("--settings"), dir.path(QStringLiteral("no.ini"))},
+         1, "設定ファイルがありません"},
     };
     for (const Case &c : cases) {
         const auto r = runCli(QStringList{QStringLiteral("export")} + c.args);

@@ -326,6 +326,8 @@ const DamageCase kDamageCases[] = {
     {"four counts", [](auto l) { return replaceLine(l, 1, "2 3 19 4"); }, "2 行目"},
     {"no header rows", [](auto l) { return replaceLine(l, 1, "2 3 0"); }, "見出し行数"},
     {"too many header rows", [](auto l) { return replaceLine(l, 1, "2 3 32"); }, "見出し行数"},
+    {"header rows past every limit", [](auto l) { return replaceLine(l, 1, "2 3 1000001"); }, "見出し行数「1000001」が大きすぎます（31 まで）"},
+    {"NUL inside a count", [](auto l) { return replaceLine(l, 1, QByteArray("2 3\0 19", 8)); }, "測定数「3?」が整数ではありません"},
     {"more species than cover lines", [](auto l) { return replaceLine(l, 1, "3 3 19"); }, "6 行目"},
     {"short cover line", [](auto l) { l[3].chop(1); return joinLines(l); }, "4 行目"},
     {"long cover line", [](auto l) { l[3] += '0'; return joinLines(l); }, "4 行目"},

@@ -331,8 +331,8 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
                             &outputError))
         return cmd.userError(err, outputError);
     if (!settingsFile.isEmpty()) {
-        if (!QFileInfo(settingsFile).isFile())
-            return cmd.userError(err, QStringLiteral("設定ファイルがありません: %1").arg(settingsFile));
+        if (const QString problem = settingsFileProblem(settingsFile); !problem.isEmpty())
+            return cmd.userError(err, problem);
         QString error;
         if (!readIniFile(settingsFile, &job.settings, &job.items, &error))
             return cmd.userError(err, error);

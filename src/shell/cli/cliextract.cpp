@@ -127,8 +127,8 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
 
     if (!settingsFile.isEmpty()) {
         QString error;
-        if (!QFileInfo(settingsFile).isFile()) {
-            err << prefix << "設定ファイルがありません: " << settingsFile << "\n";
+        if (const QString problem = settingsFileProblem(settingsFile); !problem.isEmpty()) {
+            err << prefix << problem << "\n";
             return UserError;
         }
         if (!readIniFile(settingsFile, &doc.settings(), &doc.items(), &error)) {

@@ -63,8 +63,8 @@ int runImport(const QStringList &args, QTextStream &out, QTextStream &err)
     Settings settings;
     HeaderItems items;
     if (!settingsFile.isEmpty()) {
-        if (!QFileInfo(settingsFile).isFile())
-            return cmd.userError(err, QStringLiteral("設定ファイルがありません: %1").arg(settingsFile));
+        if (const QString problem = settingsFileProblem(settingsFile); !problem.isEmpty())
+            return cmd.userError(err, problem);
         QString error;
         if (!readIniFile(settingsFile, &settings, &items, &error))
             return cmd.userError(err, error);

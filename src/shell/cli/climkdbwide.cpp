@@ -37,8 +37,8 @@ int runMkdbWide(const CommandLine &cmd, QTextStream &out, QTextStream &err)
     Settings settings;
     HeaderItems items;
     if (!settingsFile.isEmpty()) {
-        if (!QFileInfo(settingsFile).isFile())
-            return cmd.userError(err, QStringLiteral("設定ファイルがありません: %1").arg(settingsFile));
+        if (const QString problem = settingsFileProblem(settingsFile); !problem.isEmpty())
+            return cmd.userError(err, problem);
         QString error;
         if (!readIniFile(settingsFile, &settings, &items, &error))
             return cmd.userError(err, error);

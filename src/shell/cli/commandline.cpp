@@ -4,6 +4,7 @@
 #include "platform/texthelpers.h"
 #include "shell/cli/clicommands.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -172,6 +173,18 @@ bool encodingOption(const CommandLine &cmd, TextEncoding *encoding)
 QString encodingOptionError()
 {
     return QStringLiteral("--encoding は cp932 か utf-8 で指定して下さい");
+}
+
+QString settingsFileProblem(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (info.isFile())
+        return QString();
+    if (info.isDir())
+        return QStringLiteral("設定ファイルではなくフォルダです: %1").arg(fileName);
+    if (info.exists())
+        return QStringLiteral("設定ファイルは通常のファイルではありません: %1").arg(fileName);
+    return QStringLiteral("設定ファイルがありません: %1").arg(fileName);
 }
 
 } // namespace Zelkor::Cli

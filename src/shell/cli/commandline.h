@@ -73,6 +73,10 @@ private:
 /// A backwards range (A > B) reads; callers that cannot use one refuse it.
 bool parseRange(const QString &text, int *first, int *last);
 
+/// Why the file --settings names cannot be read as one: it is missing, a folder or no regular
+/// file; empty when it is a file.
+QString settingsFileProblem(const QString &fileName);
+
 /// "--encoding cp932|utf-8" of the commands that write CSV files.
 OptionSpec encodingOptionSpec();
 /// The encoding --encoding names (CP932 when it is not given); false when it names none.
