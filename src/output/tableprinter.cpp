@@ -30,6 +30,19 @@ bool TablePrinter::begin(PrinterStream &stream, const FontSpec &font)
     return true;
 }
 
+bool TablePrinter::fitsThePage(PrinterStream &stream, const FontSpec &font, int columnWidth, int columnsNeeded)
+{
+    // The label field and one relevé column must fit the width, or every line of the table breaks
+    // into pieces of a few characters, a sheet for every two lines.
+    if (columnWidth > 0 && stream.pageWidth() / columnWidth >= columnsNeeded)
+        return true;
+    stream.abort();
+    m_error = QStringLiteral("印刷のフォント（%1 ポイント）では、用紙の幅に植物名の欄と測定の１列が入りません。"
+                             "フォントを小さくするか、用紙を横向きにして下さい。")
+                  .arg(font.pointSize);
+    return false;
+}
+
 bool TablePrinter::end(PrinterStream &stream, const Feedback *feedback)
 {
     if (Feedback::canceled(feedback)) {
@@ -48,7 +61,10 @@ bool TablePrinter::printFull(const TableLayout &layout, int firstSpecies, int la
 {
     if (!begin(stream, font))
         return false;
-    const int w = fullAllowance(stream.pageWidth(), stream.textWidth(QStringLiteral("01234")));
+    const int columnWidth = stream.textWidth(QStringLiteral("01234"));
+    if (!fitsThePage(stream, font, columnWidth, 9))
+        return false;
+    const int w = fullAllowance(stream.pageWidth(), columnWidth);
     layout.printTable(stream, w, firstSpecies, lastSpecies, feedback);
     return end(stream, feedback);
 }
@@ -58,7 +74,10 @@ bool TablePrinter::printSimple(const SimpleTableLayout &layout, const FontSpec &
 {
     if (!begin(stream, font))
         return false;
-    const int w = simpleAllowance(stream.pageWidth(), stream.textWidth(QStringLiteral("04")));
+    const int columnWidth = stream.textWidth(QStringLiteral("04"));
+    if (!fitsThePage(stream, font, columnWidth, 5))
+        return false;
+    const int w = simpleAllowance(stream.pageWidth(), columnWidth);
     layout.printTable(stream, w, feedback);
     return end(stream, feedback);
 }

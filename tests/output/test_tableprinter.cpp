@@ -104,23 +104,36 @@ TEST(TablePrinter, FullPrintIsThePublicationLayoutWithTheComputedAllowance)
     EXPECT_EQ(capture.lines.count(QStringLiteral("\f")), 2);
 }
 
-TEST(TablePrinter, HugeFontPrintsOneRelevéOnTheFirstPage)
+TEST(TablePrinter, FontTooLargeForThePageIsRefused)
 {
-    // "01234" wider than the page: W = 0, so pages of 1, then 7 relevés.
+    // The label field and one relevé column need nine "01234" (five "04") across. One pixel less
+    // and the job is dropped with the font size named; exactly enough prints.
     SampleTable t{2};
     fillWide(t, 9);
     TableLayoutOptions options;
     options.range = OutputRange{1, 9, 1, 9};
-    PrintCapture capture;
-    CapturingPrinterStream stream(&capture, 4800, 1000);
-    TablePrinter printer;
-    ASSERT_TRUE(printer.printFull(TableLayout(t.model, t.items, options), 1, 9, FontSpec{}, stream));
-    EXPECT_EQ(relevesPerPage(capture.lines, 32, 5), (std::vector<int>{1, 7, 1}));
-
-    PrintCapture simple;
-    CapturingPrinterStream simpleStream(&simple, 4800, 1000);
-    ASSERT_TRUE(printer.printSimple(SimpleTableLayout(t.model, t.items, options), FontSpec{}, simpleStream));
-    EXPECT_EQ(relevesPerPage(simple.lines, 32, 2), (std::vector<int>{1, 7, 1}));
+    const FontSpec font{QStringLiteral("IPAGothic"), 200};
+    struct Case { bool simple; int pageWidth; int charWidth; bool prints; };
+    const Case cases[] = {
+        {false, 9 * 5 * 100 - 1, 100, false}, {false, 9 * 5 * 100, 100, true}, {false, 4800, 0, false},
+        {true, 5 * 2 * 100 - 1, 100, false},  {true, 5 * 2 * 100, 100, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.simple << " " << c.pageWidth);
+        PrintCapture capture;
+        CapturingPrinterStream stream(&capture, c.pageWidth, c.charWidth);
+        TablePrinter printer;
+        const bool ok = c.simple ? printer.printSimple(SimpleTableLayout(t.model, t.items, options), font, stream)
+                                 : printer.printFull(TableLayout(t.model, t.items, options), 1, 9, font, stream);
+        EXPECT_EQ(ok, c.prints);
+        EXPECT_EQ(capture.aborted, !c.prints);
+        EXPECT_EQ(capture.lines.isEmpty(), !c.prints);
+        if (!c.prints) {
+            EXPECT_TRUE(printer.errorString().contains(QStringLiteral("200 ポイント"))) << printer.errorString().toStdString();
+        } else {
+            EXPECT_EQ(relevesPerPage(capture.lines, 32, c.simple ? 2 : 5).front(), 2); // W + 1 on the first page
+        }
+    }
 }
 
 TEST(TablePrinter, SimplifiedPrintWithTheComputedAllowance)
