@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString name = Fuzz::writeFile("in.dic", Fuzz::bytes(data, size));
     SynonymDictionary dict;
-    if (dict.setDictionary(name)) {
+    if (dict.load(name)) {
         for (const char *look : {"Poa annua", "POA ANNUA", "", "Ａｂ"})
             (void)dict.synToCommonName(QString::fromUtf8(look));
     }
