@@ -3,6 +3,7 @@
 #include "database/vegdatabase.h"
 #include "platform/cp932.h"
 #include "platform/csv.h"
+#include "platform/csvreader.h"
 #include "platform/feedback.h"
 #include "platform/fileaccess.h"
 #include "platform/safesavefile.h"
@@ -18,6 +19,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <memory>
 
 namespace Zelkor {
 
@@ -132,6 +134,281 @@ bool readCsvFile(const QString &fileName, std::vector<CsvRow> *rows, QString *er
     }
     return true;
 }
+
+// What the fields of a list mean, by their bytes: each different field is looked into once (a
+// list repeats a few thousand names, seven layers and a score of codes millions of times), and
+// a field met again costs a hash of its few bytes.
+template<typename T>
+class FieldTable
+{
+public:
+    FieldTable() : m_slots(64) {}
+
+    /// The value of field, null when it has none yet.
+    const T *find(QByteArrayView field) const
+    {
+        for (std::size_t i = hashOf(field) & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
+            const Slot &slot = m_slots[i];
+            if (!slot.used)
+                return nullptr;
+            if (QByteArrayView(slot.key) == field)
+                return &slot.value;
+        }
+    }
+    /// Gives field its value (the field has none yet).
+    const T *insert(QByteArrayView field, T value)
+    {
+        if (2 * (m_count + 1) > m_slots.size()) {
+            std::vector<Slot> old(m_slots.size() * 2);
+            old.swap(m_slots);
+            for (Slot &slot : old)
+                if (slot.used)
+                    place(std::move(slot));
+        }
+        ++m_count;
+        return place(Slot{field.toByteArray(), std::move(value), true});
+    }
+
+private:
+    struct Slot
+    {
+        QByteArray key;
+        T value{};
+        bool used = false;
+    };
+    static std::size_t hashOf(QByteArrayView bytes)
+    {
+        quint64 h = 14695981039346656037ull;
+        for (char c : bytes)
+            h = (h ^ quint8(c)) * 1099511628211ull;
+        return std::size_t(h ^ (h >> 29));
+    }
+    const T *place(Slot slot)
+    {
+        std::size_t i = hashOf(slot.key) & (m_slots.size() - 1);
+        while (m_slots[i].used)
+            i = (i + 1) & (m_slots.size() - 1);
+        m_slots[i] = std::move(slot);
+        return &m_slots[i].value;
+    }
+
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
+};
+
+// The species list, read row after row rather than whole: a list of millions of rows costs no
+// more memory than its longest row. It is read as readCsvFile() reads the site list: the file
+// is looked through first for its encoding (UTF-8 when all of it is UTF-8, otherwise Shift-JIS
+// line by line) and for a quote left open, which are told before any row; then its records are
+// read through a window of its bytes and the rows without content passed over. The separators
+// are ASCII, which neither encoding has inside a character, so a field's bytes are decoded by
+// themselves.
+class SpeciesList
+{
+public:
+    SpeciesList(const QString &fileName, QString *error) : m_name(fileName), m_error(error) {}
+
+    /// Checks the file; false with *error when it cannot be read as a list.
+    bool open()
+    {
+        const QString shown = shownName(m_name);
+        if (!openRegularFile(&m_file, m_name, m_error))
+            return false;
+        m_size = m_file.size();
+        if (m_size > kMaxInputBytes) {
+            *m_error = QStringLiteral("ファイル「%1」は大きすぎます（%2 バイトまで）").arg(shown).arg(kMaxInputBytes);
+            return false;
+        }
+        const QByteArray head = m_file.peek(6);
+        const bool bom = head.startsWith("\xEF\xBB\xBF");
+        int badLine = 0;
+        bool utf8 = false;
+        if (!checkUtf8(bom ? 3 : 0, &utf8) || (!utf8 && !checkLines(bom, &badLine)))
+            return readFailed();
+        if (badLine > 0) {
+            *m_error = QStringLiteral("ファイル「%1」の %2 行目: UTF-8 としてもシフトJIS（CP932）としても読めません")
+                           .arg(shown)
+                           .arg(badLine);
+            return false;
+        }
+        m_utf8 = utf8;
+        // A byte-order mark is no text; read whole, the decoder would drop a second one at once.
+        m_begin = bom ? (utf8 && head.mid(3, 3) == "\xEF\xBB\xBF" ? 6 : 3) : 0;
+        // With a byte-order mark the file means to be UTF-8: when only the whole is not (a
+        // character cut by a line end), no line was found wanting and the text is empty.
+        m_empty = bom && !utf8;
+
+        // A quote left open is told before any row, wherever it is.
+        if (!m_empty) {
+            if (!m_file.seek(m_begin))
+                return readFailed();
+            Csv::RecordReader records(&m_file, m_size - m_begin);
+            for (;;) {
+                const Csv::RecordReader::Status status = records.next();
+                if (status == Csv::RecordReader::Status::End)
+                    break;
+                if (status == Csv::RecordReader::Status::Failed)
+                    return readFailed();
+                if (status == Csv::RecordReader::Status::Unclosed) {
+                    *m_error = QStringLiteral("ファイル「%1」の %2 行目: 引用符（\"）が閉じていません").arg(shown).arg(records.line());
+                    return false;
+                }
+            }
+        }
+        if (!m_file.seek(m_begin))
+            return readFailed();
+        m_records = std::make_unique<Csv::RecordReader>(&m_file, m_empty ? 0 : m_size - m_begin);
+        return true;
+    }
+
+    /// Goes to the next row with content; false at the end of the file, or when it cannot be
+    /// read (failed(), *error set; also when the file has no row at all).
+    bool nextRow()
+    {
+        for (;;) {
+            const Csv::RecordReader::Status status = m_records->next();
+            if (status == Csv::RecordReader::Status::Failed) {
+                readFailed();
+                return false;
+            }
+            if (status != Csv::RecordReader::Status::Record) {
+                if (m_row < 0) {
+                    *m_error = QStringLiteral("ファイル「%1」に見出し行がありません").arg(shownName(m_name));
+                    m_failed = true;
+                }
+                return false;
+            }
+            const std::vector<QByteArrayView> &f = m_records->fields();
+            if (f.size() > 1 || (f.size() == 1 && !text(f.front()).isEmpty())) {
+                ++m_row;
+                return true;
+            }
+        }
+    }
+    bool failed() const { return m_failed; }
+
+    /// The fields of the row, as bytes.
+    const std::vector<QByteArrayView> &fields() const { return m_records->fields(); }
+    /// The line on which the row starts.
+    int line() const { return m_records->line(); }
+    /// The row's place among the rows with content, from 0.
+    qint64 rowIndex() const { return m_row; }
+    /// A field's text, without blanks around it.
+    QString text(QByteArrayView field) const
+    {
+        bool ascii = true;
+        for (char c : field)
+            ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (ascii)
+            return trimBlanks(QString::fromLatin1(field.data(), field.size()));
+        if (m_utf8) {
+            // A byte-order mark within the text is a character of it.
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+            return trimBlanks(utf8(field));
+        }
+        const QByteArray bytes = QByteArray::fromRawData(field.data(), field.size());
+        QString decoded;
+        if (!Cp932::decode(bytes, &decoded))
+            decoded = Cp932::decodeLossy(bytes);
+        return trimBlanks(decoded);
+    }
+
+private:
+    static constexpr qint64 kPiece = qint64(1) << 20;
+
+    bool readFailed()
+    {
+        *m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(shownName(m_name), systemErrorText(EIO));
+        m_failed = true;
+        return false;
+    }
+
+    // Whether the file from byte `from` is UTF-8, as one decoder going through all of it says.
+    bool checkUtf8(qint64 from, bool *valid)
+    {
+        if (!m_file.seek(from))
+            return false;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QByteArray piece;
+        for (;;) {
+            piece.resize(kPiece);
+            const qint64 got = m_file.read(piece.data(), kPiece);
+            if (got < 0)
+                return false;
+            if (got == 0)
+                break;
+            piece.resize(got);
+            const QString decoded = utf8.decode(piece);
+            if (utf8.hasError())
+                break;
+        }
+        *valid = !utf8.hasError();
+        return true;
+    }
+
+    // The first line that does not decode (0: none): as Shift-JIS, or with a byte-order mark as
+    // UTF-8 (the line by itself).
+    bool checkLines(bool bom, int *badLine)
+    {
+        if (!m_file.seek(bom ? 3 : 0))
+            return false;
+        QByteArray data;
+        int line = 1;
+        *badLine = 0;
+        bool atEnd = false;
+        while (!atEnd) {
+            const qsizetype kept = data.size();
+            data.resize(kept + kPiece);
+            const qint64 got = m_file.read(data.data() + kept, kPiece);
+            if (got < 0)
+                return false;
+            data.resize(kept + got);
+            atEnd = got == 0;
+            qsizetype start = 0;
+            for (;;) {
+                qsizetype lf = data.indexOf('\n', start);
+                if (lf < 0) {
+                    if (!atEnd)
+                        break;
+                    lf = data.size();
+                }
+                const QByteArray text = QByteArray::fromRawData(data.constData() + start, lf - start);
+                bool ok = true;
+                if (bom) {
+                    QStringDecoder lineDecoder(QStringDecoder::Utf8);
+                    const QString decoded = lineDecoder.decode(text);
+                    ok = !lineDecoder.hasError();
+                } else {
+                    bool ascii = true;
+                    for (char c : text)
+                        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+                    ok = ascii || Cp932::decode(text, nullptr);
+                }
+                if (!ok) {
+                    *badLine = line;
+                    return true;
+                }
+                ++line;
+                start = lf + 1;
+                if (lf >= data.size())
+                    break;
+            }
+            data.remove(0, std::min(start, data.size()));
+        }
+        return true;
+    }
+
+    QString m_name;
+    QString *m_error;
+    QFile m_file;
+    qint64 m_size = 0;
+    qint64 m_begin = 0;
+    bool m_utf8 = false;
+    bool m_empty = false;
+    bool m_failed = false;
+    qint64 m_row = -1;
+    std::unique_ptr<Csv::RecordReader> m_records;
+};
 
 bool hasControlCharacter(const QString &text)
 {
@@ -422,6 +699,69 @@ bool DatabaseBuilder::readSitesCsv(const QString &fileName)
     return true;
 }
 
+qint32 DatabaseBuilder::nameNumber(const QString &text, const QByteArray &bytes)
+{
+    const auto it = m_nameIndex.constFind(text);
+    if (it != m_nameIndex.constEnd())
+        return it.value();
+    const qint32 number = qint32(m_names.size());
+    m_names.push_back(Name{text, bytes});
+    m_nameIndex.insert(text, number);
+    m_lastReleveOfName.push_back(-1);
+    m_lastEntryOfName.push_back(-1);
+    return number;
+}
+
+bool DatabaseBuilder::putCode(int releve, qint32 name, int layer, const char *field)
+{
+    Releve &r = m_sites[std::size_t(releve)];
+    if (releve != m_lastReleve) {
+        ++m_run;
+        m_lastReleve = releve;
+        if (r.entries.empty())
+            r.run = m_run;
+    }
+    auto add = [&]() {
+        Entry e;
+        e.name = name;
+        e.codes.fill(' ');
+        r.entries.push_back(e);
+        return qint32(r.entries.size() - 1);
+    };
+    qint32 entry = -1;
+    if (r.run == m_run && r.byName.isEmpty()) {
+        // Every species row of the relevé so far stands in this run: the name is in it exactly
+        // when the relevé is where the name was put last.
+        if (m_lastReleveOfName[std::size_t(name)] == releve) {
+            entry = m_lastEntryOfName[std::size_t(name)];
+        } else {
+            entry = add();
+            m_lastReleveOfName[std::size_t(name)] = releve;
+            m_lastEntryOfName[std::size_t(name)] = entry;
+        }
+    } else {
+        // The relevé's rows stand apart: its names are looked up in a table of its own.
+        if (r.byName.isEmpty()) {
+            for (qint32 k = 0; k < qint32(r.entries.size()); ++k)
+                r.byName.insert(r.entries[std::size_t(k)].name, k);
+        }
+        const auto it = r.byName.constFind(name);
+        if (it != r.byName.constEnd()) {
+            entry = it.value();
+        } else {
+            entry = add();
+            r.byName.insert(name, entry);
+        }
+    }
+    char *slot = r.entries[std::size_t(entry)].codes.data() + 2 * layer;
+    if (slot[0] != ' ' || slot[1] != ' ')
+        return fail(QStringLiteral("階層: 種「%1」の %2 が二度指定されています")
+                        .arg(m_names[std::size_t(name)].text, layerLabels().at(layer)));
+    slot[0] = field[0];
+    slot[1] = field[1];
+    return true;
+}
+
 bool DatabaseBuilder::addSpecies(const QString &releveId, const QString &name, const QString &layer,
                                  const QString &code)
 {
@@ -442,52 +782,75 @@ bool DatabaseBuilder::addSpecies(const QString &releveId, const QString &name, c
     QByteArray field;
     if (!codeField(trimBlanks(code), &field))
         return fail(QStringLiteral("優占度: 「%1」は %2 ではありません").arg(code, codeList()));
-
-    Releve &releve = m_sites[std::size_t(site.value())];
-    auto it = releve.entryIndex.constFind(species);
-    int entry;
-    if (it == releve.entryIndex.constEnd()) {
-        entry = int(releve.entries.size());
-        Entry e;
-        e.name = nameBytes;
-        e.codes.fill(QByteArray("  "));
-        releve.entries.push_back(e);
-        releve.entryIndex.insert(species, entry);
-    } else {
-        entry = it.value();
-    }
-    QByteArray &slot = releve.entries[std::size_t(entry)].codes[std::size_t(layerIndex)];
-    if (slot != "  ")
-        return fail(QStringLiteral("階層: 種「%1」の %2 が二度指定されています").arg(species, layerLabels().at(layerIndex)));
-    slot = field;
-    return true;
+    return putCode(site.value(), nameNumber(species, nameBytes), layerIndex, field.constData());
 }
 
 bool DatabaseBuilder::readSpeciesCsv(const QString &fileName)
 {
-    std::vector<CsvRow> rows;
-    if (!readCsvFile(fileName, &rows, &m_error))
+    SpeciesList list(fileName, &m_error);
+    if (!list.open() || !list.nextRow())
         return false;
     // A first row whose layer and code are valid is data: the header line was left out, and
     // dropping the row would lose a species without a word.
-    const QStringList &first = rows.front().fields;
-    QByteArray field;
-    const bool firstIsData = first.size() >= 4 && layerLabels().contains(first.at(2).toUpper())
-                             && codeField(first.at(3), &field);
-    for (std::size_t i = firstIsData ? 0 : 1; i < rows.size(); ++i) {
-        if ((i & 0xFFFF) == 0 && Feedback::interrupted())
-            return fail(Feedback::canceledMessage());
-        const CsvRow &row = rows[i];
-        if (row.fields.size() < 4)
-            return failAt(fileName, row.line, QString(),
-                          QStringLiteral("「測定,種名,階層,優占度」の 4 列が必要です"));
-        for (qsizetype f = 4; f < row.fields.size(); ++f)
-            if (!row.fields.at(f).isEmpty())
-                return failAt(fileName, row.line, QStringLiteral("%1 列目").arg(f + 1), QStringLiteral("列が多すぎます"));
-        if (!addSpecies(row.fields.at(0), row.fields.at(1), row.fields.at(2), row.fields.at(3)))
-            return failAt(fileName, row.line, QString(), m_error);
+    {
+        const std::vector<QByteArrayView> &first = list.fields();
+        QByteArray field;
+        const bool firstIsData = first.size() >= 4 && layerLabels().contains(list.text(first[2]).toUpper())
+                                 && codeField(list.text(first[3]), &field);
+        if (!firstIsData && !list.nextRow())
+            return !list.failed();
     }
-    return true;
+    // What each field's bytes mean is found out once for every different field: a list repeats
+    // a few thousand names, seven layers and a score of codes millions of times.
+    FieldTable<qint32> names;      // the name's number, -1 for one that cannot be used
+    FieldTable<int> layers;        // the layer, -1 for none
+    FieldTable<QByteArray> codes;  // the code field, empty for no code
+    QByteArray lastId;
+    int lastSite = -1;
+    for (;;) {
+        if ((list.rowIndex() & 0xFFFF) == 0 && Feedback::interrupted())
+            return fail(Feedback::canceledMessage());
+        const std::vector<QByteArrayView> &fields = list.fields();
+        if (fields.size() < 4)
+            return failAt(fileName, list.line(), QString(),
+                          QStringLiteral("「測定,種名,階層,優占度」の 4 列が必要です"));
+        for (std::size_t f = 4; f < fields.size(); ++f)
+            if (!fields[f].isEmpty() && !list.text(fields[f]).isEmpty())
+                return failAt(fileName, list.line(), QStringLiteral("%1 列目").arg(f + 1), QStringLiteral("列が多すぎます"));
+
+        // Rows of one relevé mostly stand together.
+        if (lastSite < 0 || fields[0] != QByteArrayView(lastId)) {
+            lastId = fields[0].toByteArray();
+            lastSite = m_siteIndex.value(list.text(fields[0]), -1);
+        }
+        const qint32 *name = names.find(fields[1]);
+        if (!name) {
+            const QString species = list.text(fields[1]);
+            QByteArray bytes;
+            QString why;
+            const bool usable = !species.isEmpty() && encodeValue(species, VegDatabase::NameSize, &bytes, &why);
+            name = names.insert(fields[1], usable ? nameNumber(species, bytes) : -1);
+        }
+        const int *layer = layers.find(fields[2]);
+        if (!layer)
+            layer = layers.insert(fields[2], int(layerLabels().indexOf(list.text(fields[2]).toUpper())));
+        const QByteArray *code = codes.find(fields[3]);
+        if (!code) {
+            QByteArray field;
+            if (!codeField(list.text(fields[3]), &field))
+                field.clear();
+            code = codes.insert(fields[3], field);
+        }
+        if (lastSite < 0 || *name < 0 || *layer < 0 || code->isEmpty()) {
+            // What is wrong is told as for a row added by itself.
+            addSpecies(list.text(fields[0]), list.text(fields[1]), list.text(fields[2]), list.text(fields[3]));
+            return failAt(fileName, list.line(), QString(), m_error);
+        }
+        if (!putCode(lastSite, *name, *layer, code->constData()))
+            return failAt(fileName, list.line(), QString(), m_error);
+        if (!list.nextRow())
+            return !list.failed();
+    }
 }
 
 int DatabaseBuilder::speciesEntryCount() const
@@ -578,10 +941,10 @@ bool DatabaseBuilder::write(const QString &zkiFileName)
             record.fill(' ');
             for (int k = 0; k < VegDatabase::EntriesPerBlock && at + std::size_t(k) < entries.size(); ++k) {
                 const Entry &e = entries[at + std::size_t(k)];
+                const QByteArray &name = m_names[std::size_t(e.name)].bytes;
                 char *p = record.data() + VegDatabase::EntrySize * k;
-                std::memcpy(p, e.name.constData(), std::size_t(e.name.size()));
-                for (int layer = 0; layer < 7; ++layer)
-                    std::memcpy(p + VegDatabase::NameSize + 2 * layer, e.codes[std::size_t(layer)].constData(), 2);
+                std::memcpy(p, name.constData(), std::size_t(name.size()));
+                std::memcpy(p + VegDatabase::NameSize, e.codes.data(), e.codes.size());
             }
             const bool last = at + VegDatabase::EntriesPerBlock >= entries.size();
             record.replace(VegDatabase::NextBlockOffset, 6, numberField(last ? 0 : block + 1, 6));

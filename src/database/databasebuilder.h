@@ -49,7 +49,9 @@ public:
     /// by number 2..30 or caption, "K", "D"), then one row per relevé.
     bool readSitesCsv(const QString &fileName);
     /// Reads the species in long form: a header line, then "relevé id,species name,layer,code"
-    /// rows (layer T1 T2 S1 S2 H1 H2 M; code r + +1..+5 1..5 10..55 * ( e ?).
+    /// rows (layer T1 T2 S1 S2 H1 H2 M; code r + +1..+5 1..5 10..55 * ( e ?). The file is read
+    /// in pieces, row after row, so that a list of millions of rows takes no more memory than
+    /// the species entries it adds.
     bool readSpeciesCsv(const QString &fileName);
 
     /// Adds one relevé's site data; false (with errorString()) for a value the format cannot hold.
@@ -71,18 +73,35 @@ public:
     QStringList warnings() const { return m_warnings; }
 
 private:
+    /// One species of one relevé: its name (an index of m_names) and the two-character code
+    /// field of each layer, blank where the species is absent from the layer.
     struct Entry
     {
-        QByteArray name;            ///< CP932, at most 28 bytes
-        std::array<QByteArray, 7> codes; ///< two-byte code field per layer, blank when absent
+        qint32 name;
+        std::array<char, 14> codes;
     };
     struct Releve
     {
         Site site;
         std::vector<Entry> entries;
-        QHash<QString, int> entryIndex; ///< species name → entries index
+        /// The run of consecutive species rows in which the relevé got its first species.
+        int run = 0;
+        /// Name → entry, for a relevé whose species rows do not all stand together.
+        QHash<qint32, qint32> byName;
+    };
+    /// A species name: the text and its CP932 bytes (at most 28).
+    struct Name
+    {
+        QString text;
+        QByteArray bytes;
     };
 
+    /// The number of a species name (text trimmed, bytes its CP932 form), made when new.
+    qint32 nameNumber(const QString &text, const QByteArray &bytes);
+    /// Puts code field `field` into layer `layer` of species `name` of relevé `releve` (an index
+    /// of m_sites), gathering the layers of a species into one entry. False when the layer has
+    /// a code already.
+    bool putCode(int releve, qint32 name, int layer, const char *field);
     bool fail(const QString &message);
     bool failAt(const QString &fileName, int line, const QString &field, const QString &message);
     bool headerText(int k, int d, QString *text);
@@ -94,6 +113,14 @@ private:
     std::array<QString, 31> m_captions;
     std::vector<Releve> m_sites;
     QHash<QString, int> m_siteIndex;
+    std::vector<Name> m_names;
+    QHash<QString, qint32> m_nameIndex;
+    // Where each name was put last (relevé and entry), and the runs of species rows: within the
+    // run a relevé began in, these tell whether it has a name without a search.
+    std::vector<qint32> m_lastReleveOfName;
+    std::vector<qint32> m_lastEntryOfName;
+    int m_lastReleve = -1;
+    int m_run = 0;
     QString m_error;
     QStringList m_warnings;
 };

@@ -13,29 +13,133 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 namespace Zelkor {
 
 namespace {
 
-// The standard names of the raw database names seen so far: a database repeats a limited set of
-// names in many relevés, so each raw name is trimmed and looked up once.
-class CommonNames
+QString storableText(const QString &text, bool *mended);
+
+// What the insertion knows of each raw 28-byte name field met: the name it stands under in the
+// table (its standard name, made storable, see storableText()), whether that needed mending, and
+// once known the species row the name has and that row's hidden index. A database repeats a
+// limited set of names in many relevés, so a field is trimmed, looked up and mended once; an
+// entry then costs a hash of its name bytes.
+class InsertNames
 {
 public:
-    explicit CommonNames(const SynonymDictionary &dict) : m_dict(dict) {}
-    const QString &of(const QString &raw)
+    struct Name
     {
-        auto it = m_cache.constFind(raw);
-        if (it == m_cache.constEnd())
-            it = m_cache.insert(raw, m_dict.synToCommonName(trimBlanks(raw)));
+        QString text;
+        bool mended = false;
+        int row = 0;    // the species (1..) whose row holds the name; 0 not known yet
+        int index = -1; // that row's hidden index
+    };
+
+    explicit InsertNames(const SynonymDictionary &dict) : m_dict(dict), m_slots(kInitialSlots) {}
+
+    /// The name of raw field `field` (the 28 stored bytes).
+    Name &of(const char *field)
+    {
+        std::size_t i = hashName(field) & (m_slots.size() - 1);
+        while (m_slots[i].used) {
+            if (std::memcmp(m_slots[i].field.data(), field, VegDatabase::NameSize) == 0)
+                return m_slots[i].name;
+            i = (i + 1) & (m_slots.size() - 1);
+        }
+        if (2 * (m_count + 1) > m_slots.size()) {
+            grow();
+            i = hashName(field) & (m_slots.size() - 1);
+            while (m_slots[i].used)
+                i = (i + 1) & (m_slots.size() - 1);
+        }
+        Slot &slot = m_slots[i];
+        slot.used = true;
+        std::memcpy(slot.field.data(), field, VegDatabase::NameSize);
+        // As the species list of the database has it: Shift-JIS as far as it decodes, a damaged
+        // byte U+FFFD.
+        const QByteArray bytes = QByteArray::fromRawData(field, VegDatabase::NameSize);
+        QString decoded;
+        if (!Cp932::decode(bytes, &decoded))
+            decoded = Cp932::decodeLossy(bytes);
+        slot.name.text = storableText(m_dict.synToCommonName(trimBlanks(decoded)), &slot.name.mended);
+        ++m_count;
+        return slot.name;
+    }
+
+    /// Forgets the rows found (species rows were taken out again).
+    void forgetRows()
+    {
+        for (Slot &slot : m_slots) {
+            slot.name.row = 0;
+            slot.name.index = -1;
+        }
+    }
+
+private:
+    static constexpr std::size_t kInitialSlots = 1024;
+
+    struct Slot
+    {
+        std::array<char, VegDatabase::NameSize> field;
+        bool used = false;
+        Name name;
+    };
+
+    static std::size_t hashName(const char *p)
+    {
+        quint64 a, b, c;
+        quint32 d;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + 8, 8);
+        std::memcpy(&c, p + 16, 8);
+        std::memcpy(&d, p + 24, 4);
+        quint64 h = a * 0x9E3779B97F4A7C15ull;
+        h = (h ^ (h >> 29) ^ b) * 0xBF58476D1CE4E5B9ull;
+        h = (h ^ (h >> 31) ^ c) * 0x94D049BB133111EBull;
+        h = (h ^ (h >> 30) ^ d) * 0x9E3779B97F4A7C15ull;
+        return std::size_t(h ^ (h >> 32));
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (Slot &slot : old) {
+            if (!slot.used)
+                continue;
+            std::size_t i = hashName(slot.field.data()) & (m_slots.size() - 1);
+            while (m_slots[i].used)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = std::move(slot);
+        }
+    }
+
+    const SynonymDictionary &m_dict;
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
+};
+
+// The cell texts of the cover codes met: a database has few different code sets, and every cell
+// of one set shares its text.
+class CellTexts
+{
+public:
+    const QString &of(const ByteDataSet &codes)
+    {
+        quint64 key = 0;
+        std::memcpy(&key, codes.data(), codes.size());
+        auto it = m_texts.constFind(key);
+        if (it == m_texts.constEnd())
+            it = m_texts.insert(key, dataToCellText(codes));
         return it.value();
     }
 
 private:
-    const SynonymDictionary &m_dict;
-    QHash<QString, QString> m_cache;
+    QHash<quint64, QString> m_texts;
 };
 
 // The species conditions of a scan, in the form the scan tests them: the conditions that take
@@ -254,12 +358,40 @@ QString storableText(const QString &text, bool *mended)
     return out;
 }
 
+// The header rows of the table that take a header item of the database (2..30), with the item.
+struct HeaderRow
+{
+    int row;
+    int item;
+};
+
+std::vector<HeaderRow> headerRowsOf(const TableModel &model)
+{
+    std::vector<HeaderRow> rows;
+    for (int row = TableModel::LabelRow; row < model.headerRows(); ++row) {
+        bool isNumber = false;
+        const int k = model.grid().cell(TableModel::IndexColumn, row).left(4).toInt(&isNumber);
+        if (isNumber && k >= 2 && k <= HeaderItems::Count)
+            rows.push_back({row, k});
+    }
+    return rows;
+}
+
+// What putTable() works with, kept from one relevé to the next.
+struct InsertState
+{
+    InsertNames names;
+    SpeciesRows rows;
+    CellTexts texts;
+    std::vector<HeaderRow> headerRows;
+};
+
 // Writes the relevé read last (database record recNo) as relevé pcol of the table. On failure (the
 // table cannot grow) the relevé's cells, codes and the species rows it appended are taken out
 // again, so the table is as before the call. What the table cannot hold is mended or left out
 // and told to note.
-bool putTable(TableModel &model, const VegDatabase &db, CommonNames &names, SpeciesRows &rows, int pcol,
-              int recNo, const std::function<void(const QString &)> &note)
+bool putTable(TableModel &model, const VegDatabase &db, InsertState &state, int pcol, int recNo,
+              const std::function<void(const QString &)> &note)
 {
     if (pcol > model.maxReleves() && !model.addCol(pcol))
         return false;
@@ -270,11 +402,8 @@ bool putTable(TableModel &model, const VegDatabase &db, CommonNames &names, Spec
         return false;
 
     // Each value goes into the header row of its item, whatever order the rows are in.
-    for (int row = TableModel::LabelRow; row < model.headerRows(); ++row) {
-        bool isNumber = false;
-        const int k = grid.cell(TableModel::IndexColumn, row).left(4).toInt(&isNumber);
-        if (!isNumber || k < 2 || k > HeaderItems::Count)
-            continue;
+    for (const HeaderRow &h : state.headerRows) {
+        const int k = h.item;
         bool mended = false;
         const QString value = storableText(db.itemText(k), &mended);
         if (mended)
@@ -282,57 +411,65 @@ bool putTable(TableModel &model, const VegDatabase &db, CommonNames &names, Spec
                      .arg(recNo)
                      .arg(k)
                      .arg(value));
-        grid.setCell(c, row, k <= 7 ? value : rightAlign4(value));
+        grid.setCell(c, h.row, k <= 7 ? value : rightAlign4(value));
     }
     model.coverData().set(r, 0, ByteDataSet{quint8(db.dataScaleK()), quint8(db.dataScaleD()), 0, 0, 0, 0, 0});
 
+    // The species list as read (the entries up to the last one with a name), taken from the
+    // stored entries: a name is decoded once for the whole insertion, not once per relevé.
     const int speciesBefore = model.speciesCount();
-    const auto &set = db.plantSet();
-    const int last = std::min(db.plantCount(), int(set.size()) - 1);
+    int last = 0;
+    for (int i = db.entryCount(); i >= 1 && last == 0; --i)
+        if (!VegDatabase::isBlankName(db.entryData(i)))
+            last = i;
     for (int i = 1; i <= last; ++i) {
-        const TabSp &entry = set[std::size_t(i)];
-        if (isEmpty(entry.dby))
+        const char *stored = db.entryData(i);
+        const ByteDataSet codes = coverCodeToData(stored + VegDatabase::NameSize, VegDatabase::CodeSize);
+        if (isEmpty(codes))
             continue;
-        bool mended = false;
-        const QString name = storableText(names.of(entry.nam), &mended);
-        if (mended)
+        InsertNames::Name &name = state.names.of(stored);
+        if (name.mended)
             note(QStringLiteral("レコード %1: %2 番目の種名の読めない文字を「?」に置き換えました（%3）")
                      .arg(recNo)
                      .arg(i)
-                     .arg(name));
-        const auto unstorable = std::find_if(entry.dby.begin(), entry.dby.end(),
+                     .arg(name.text));
+        const auto unstorable = std::find_if(codes.begin(), codes.end(),
                                              [](quint8 v) { return !TableFile::isStorableCode(v); });
-        if (unstorable != entry.dby.end()) {
+        if (unstorable != codes.end()) {
             note(QStringLiteral("レコード %1: 種「%2」の第 %3 層の被度の値 %4 は組成表に保存できないため、この種を除きました")
                      .arg(recNo)
-                     .arg(name)
-                     .arg(int(unstorable - entry.dby.begin()) + 1)
+                     .arg(name.text)
+                     .arg(int(unstorable - codes.begin()) + 1)
                      .arg(int(*unstorable)));
             continue;
         }
-        int k = rows.find(name);
-        if (k == 0) {
-            k = model.speciesCount() + 1;
-            if (k > model.maxSpecies() && !model.addRow(k)) {
-                // Take the partly written relevé out again.
-                for (int q = speciesBefore + 1; q <= model.speciesCount(); ++q) {
-                    rows.remove(grid.cell(TableModel::NameColumn, model.speciesRow(q)), q);
-                    grid.setCell(TableModel::NameColumn, model.speciesRow(q), QString());
+        if (name.row == 0) {
+            int k = state.rows.find(name.text);
+            if (k == 0) {
+                k = model.speciesCount() + 1;
+                if (k > model.maxSpecies() && !model.addRow(k)) {
+                    // Take the partly written relevé out again.
+                    for (int q = speciesBefore + 1; q <= model.speciesCount(); ++q) {
+                        state.rows.remove(grid.cell(TableModel::NameColumn, model.speciesRow(q)), q);
+                        grid.setCell(TableModel::NameColumn, model.speciesRow(q), QString());
+                    }
+                    state.names.forgetRows();
+                    grid.clearColumn(c);
+                    grid.setCell(c, TableModel::IndexRow, QString::number(r));
+                    model.coverData().clearReleve(r);
+                    model.setSpeciesCount(speciesBefore);
+                    return false;
                 }
-                grid.clearColumn(c);
-                grid.setCell(c, TableModel::IndexRow, QString::number(r));
-                model.coverData().clearReleve(r);
-                model.setSpeciesCount(speciesBefore);
-                return false;
+                grid.setCell(TableModel::NameColumn, model.speciesRow(k), name.text);
+                state.rows.add(name.text, k);
+                model.setSpeciesCount(k);
             }
-            grid.setCell(TableModel::NameColumn, model.speciesRow(k), name);
-            rows.add(name, k);
-            model.setSpeciesCount(k);
+            name.row = k;
+            name.index = model.speciesIndexAt(model.speciesRow(k));
         }
-        grid.setCell(c, model.speciesRow(k), dataToCellText(entry.dby));
-        const int s = model.speciesIndexAt(model.speciesRow(k));
-        if (s >= 1)
-            model.coverData().set(r, s, entry.dby);
+        grid.setCell(c, model.speciesRow(name.row), state.texts.of(codes));
+        if (name.index >= 1)
+            model.coverData().set(r, name.index, codes);
     }
     return true;
 }
@@ -425,8 +562,7 @@ int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableMode
     m_notes.clear();
     m_noteCount = 0;
     m_notInserted = 0;
-    CommonNames names(dict);
-    SpeciesRows rows(model);
+    InsertState state{InsertNames(dict), SpeciesRows(model), CellTexts(), headerRowsOf(model)};
     const auto noteIt = [this](const QString &text) { note(text); };
     int inserted = 0;
     // Only a cancellable insertion needs to know the table from before.
@@ -442,13 +578,13 @@ int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableMode
             m_notInserted = 0;
             return 0;
         }
-        if (!db.readReleve(i)) {
+        if (!db.readReleveBlocks(i)) {
             ++m_notInserted;
             note(QStringLiteral("レコード %1: 読めないため組み込めませんでした").arg(i));
             continue;
         }
         const int pcol = model.releveCount() + 1;
-        if (!putTable(model, db, names, rows, pcol, i, noteIt)) {
+        if (!putTable(model, db, state, pcol, i, noteIt)) {
             ++m_notInserted;
             note(QStringLiteral("レコード %1: 組成表をこれ以上広げられないため組み込めませんでした").arg(i));
             continue;

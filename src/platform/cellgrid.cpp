@@ -53,6 +53,11 @@ void CellGrid::setCell(int c, int r, const QString &text)
     if (r < 0 || r >= rowCount() || c < 0 || c >= colCount())
         return;
     Row &row = m_rows[std::size_t(r)];
+    // A row filled from left to right (a table being read) grows at its end.
+    if ((row.empty() || row.back().col < c) && !text.isEmpty()) {
+        row.push_back(Entry{c, text});
+        return;
+    }
     auto it = findCol(row, c);
     const bool found = it != row.end() && it->col == c;
     if (text.isEmpty()) {

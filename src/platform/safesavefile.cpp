@@ -56,6 +56,10 @@ struct SafeSaveFile::Private
     State state = Initial;
     bool failed = false;
     bool hadTarget = false;
+    qint64 written = 0;     // bytes written to the temporary file
+    qint64 handedOver = 0;  // bytes of it whose way to the disk has been started
+    qint64 released = 0;    // bytes of it on the disk and out of memory
+    bool handOver = true;   // the file system starts parts of a file on their way
     QString error;
 
     void setWriteError(int errnum)
@@ -175,7 +179,37 @@ bool SafeSaveFile::write(const char *data, qint64 size)
         }
         data += n;
         size -= n;
+        d->written += n;
     }
+#ifdef SYNC_FILE_RANGE_WRITE
+    // A large file goes to the disk while the rest is written, a few pieces behind: the sync at
+    // the end then waits for the last pieces only, and the pages written and on the disk are
+    // given back at once rather than piling up in memory. A piece that could not be written
+    // fails the save here (waiting for it takes its error, which the sync would then not see).
+    constexpr qint64 kPiece = qint64(16) << 20;
+    if (d->handOver && d->written - d->handedOver >= kPiece) {
+        if (::sync_file_range(d->fd, d->handedOver, d->written - d->handedOver, SYNC_FILE_RANGE_WRITE) != 0) {
+            if (errno != EINVAL && errno != ENOSYS && errno != ESPIPE && errno != EOPNOTSUPP) {
+                d->setWriteError(errno);
+                return false;
+            }
+            d->handOver = false; // no such thing here: the sync at the end does it all
+            return true;
+        }
+        d->handedOver = d->written;
+        // All but the last two pieces are waited for and given back.
+        const qint64 upTo = d->handedOver - 2 * kPiece;
+        if (upTo > d->released) {
+            if (::sync_file_range(d->fd, d->released, upTo - d->released,
+                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0) {
+                d->setWriteError(errno);
+                return false;
+            }
+            (void)::posix_fadvise(d->fd, d->released, upTo - d->released, POSIX_FADV_DONTNEED);
+            d->released = upTo;
+        }
+    }
+#endif
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "table/commatext.h"
 
+#include "table/bytescan.h"
+
 #include <limits>
 #include <vector>
 
@@ -25,9 +27,10 @@ bool mustQuote(const C *s, qsizetype n)
     return false;
 }
 
-// The one splitter behind both forms: calls emit(index, units, count) for each field, the units
-// unquoted (pointing into the line or into a scratch buffer).
-template<typename C, typename Emit>
+// The one splitter behind all forms: calls emit(index, units, count) for each field, the units
+// unquoted (pointing into the line or into a scratch buffer). With SkipEmpty, empty fields are
+// counted but not emitted, and a run of commas (a run of empty cells) is passed over at once.
+template<bool SkipEmpty = false, typename C, typename Emit>
 qsizetype splitUnits(const C *s, qsizetype n, qsizetype maxFields, Emit emit)
 {
     std::vector<C> scratch;
@@ -54,7 +57,9 @@ qsizetype splitUnits(const C *s, qsizetype n, qsizetype maxFields, Emit emit)
             }
             if (end < 0) // no closing quote: the field runs to the end of the line
                 end = n;
-            if (!doubled) {
+            if (SkipEmpty && end == start) {
+                // "": an empty field
+            } else if (!doubled) {
                 emit(count, s + start, end - start);
             } else {
                 // Every quote inside the field is the first of a doubled pair.
@@ -65,6 +70,23 @@ qsizetype splitUnits(const C *s, qsizetype n, qsizetype maxFields, Emit emit)
                         ++k;
                 }
                 emit(count, scratch.data(), qsizetype(scratch.size()));
+            }
+        } else if (SkipEmpty && s[i] == C(',')) {
+            // An empty field at a comma, and a run of them: every comma of the run but the last
+            // of the line is one empty field and is passed over; a comma that ends the line
+            // stands between two empty fields.
+            if constexpr (SkipEmpty) {
+                static_assert(sizeof(C) == 1, "runs are passed over in bytes");
+                const auto *run = reinterpret_cast<const char *>(s);
+                const qsizetype j = skipByteRun(run + i, run + n, ',') - run;
+                const qsizetype fields = j - i + (j == n ? 1 : 0);
+                count = fields >= maxFields - count ? maxFields : count + fields;
+                if (j == n)
+                    break;
+                i = j;
+                while (i < n && isBlank(s[i]))
+                    ++i;
+                continue;
             }
         } else {
             const qsizetype start = i;
@@ -79,7 +101,8 @@ qsizetype splitUnits(const C *s, qsizetype n, qsizetype maxFields, Emit emit)
             if (i + 1 == n) {
                 // A comma that ends the line stands before one more, empty field.
                 if (count < maxFields) {
-                    emit(count, s + i, 0);
+                    if constexpr (!SkipEmpty)
+                        emit(count, s + i, 0);
                     ++count;
                 }
                 break;
@@ -182,6 +205,15 @@ qsizetype splitBytes(QByteArrayView line, qsizetype maxFields,
                       [&field](qsizetype index, const unsigned char *units, qsizetype n) {
                           field(index, QByteArrayView(reinterpret_cast<const char *>(units), n));
                       });
+}
+
+qsizetype splitNonEmptyBytes(QByteArrayView line, qsizetype maxFields,
+                             const std::function<void(qsizetype, QByteArrayView)> &field)
+{
+    return splitUnits<true>(reinterpret_cast<const unsigned char *>(line.data()), line.size(), maxFields,
+                            [&field](qsizetype index, const unsigned char *units, qsizetype n) {
+                                field(index, QByteArrayView(reinterpret_cast<const char *>(units), n));
+                            });
 }
 
 } // namespace CommaText

@@ -39,6 +39,11 @@ void CoverTable::set(int r, int s, const ByteDataSet &codes)
     if (r < 0 || r >= int(m_releves.size()) || s < 0 || s > m_maxSpecies)
         return;
     auto &entries = m_releves[std::size_t(r)];
+    // A relevé filled in species order (a table being read) grows at its end.
+    if ((entries.empty() || entries.back().species < quint32(s)) && !isEmpty(codes)) {
+        entries.push_back(Entry{quint32(s), codes});
+        return;
+    }
     auto it = findSpecies(entries, s);
     const bool found = it != entries.end() && it->species == quint32(s);
     if (isEmpty(codes)) {
@@ -49,6 +54,33 @@ void CoverTable::set(int r, int s, const ByteDataSet &codes)
     } else {
         entries.insert(it, Entry{quint32(s), codes});
     }
+}
+
+void CoverTable::assignBySpecies(const std::vector<SpeciesCell> &cells, const std::vector<qint64> &first)
+{
+    const std::size_t releves = m_releves.size();
+    const int species = std::min(int(first.size()) - 1, m_maxSpecies + 1);
+    auto forEachCell = [&](auto f) {
+        for (int s = 0; s < species; ++s) {
+            for (qint64 k = first[std::size_t(s)]; k < first[std::size_t(s) + 1]; ++k) {
+                const SpeciesCell &cell = cells[std::size_t(k)];
+                if (cell.releve < releves && !isEmpty(cell.codes))
+                    f(s, cell);
+            }
+        }
+    };
+    std::vector<std::size_t> counts(releves, 0);
+    forEachCell([&](int, const SpeciesCell &cell) { ++counts[cell.releve]; });
+    for (std::size_t r = 0; r < releves; ++r) {
+        std::vector<Entry>().swap(m_releves[r]);
+        m_releves[r].reserve(counts[r]);
+    }
+    forEachCell([&](int s, const SpeciesCell &cell) {
+        auto &entries = m_releves[cell.releve];
+        // Species come in order: a relevé's last entry tells whether it has this one already.
+        if (entries.empty() || entries.back().species < quint32(s))
+            entries.push_back(Entry{quint32(s), cell.codes});
+    });
 }
 
 void CoverTable::clearReleve(int r)

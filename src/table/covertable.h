@@ -33,6 +33,19 @@ public:
     }
     /// Stores codes at [r][s] (seven zeros remove the entry); ignored out of range.
     void set(int r, int s, const ByteDataSet &codes);
+
+    /// One cell of a species, for assignBySpecies().
+    struct SpeciesCell
+    {
+        quint32 releve;
+        ByteDataSet codes;
+    };
+    /// Replaces every code by the given cells, listed species by species as a table file holds
+    /// them: cells[first[s] .. first[s + 1]) are those of species index s, for s from 0 to
+    /// first.size() - 2, in any order of relevés. A cell out of range, one of seven zeros or a
+    /// relevé given twice for one species is left out. Each relevé's list is made at its exact
+    /// size, in one pass over the cells rather than a search per cell.
+    void assignBySpecies(const std::vector<SpeciesCell> &cells, const std::vector<qint64> &first);
     /// Zeroes every code of relevé index r.
     void clearReleve(int r);
     /// Zeroes the codes of species index s in every relevé.

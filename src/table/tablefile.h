@@ -4,6 +4,7 @@
 
 namespace Zelkor {
 
+class Feedback;
 class HeaderItems;
 class TableModel;
 
@@ -27,6 +28,14 @@ class TableModel;
 /// bytes, not text, and are never decoded). Values above 207 have no such byte; a table holding
 /// one is not saved (errorString() names the cell) rather than saved wrongly. Reading takes
 /// every byte from "0" (0x30) up as 48 + code.
+///
+/// The file is read and written in pieces (a read-ahead window; see setWindowBytes()): the cover
+/// lines are taken apart in the window itself, so that a table of any size costs no more memory
+/// for its file than a piece and its longest line of comma text. Both directions report their
+/// progress in percent to a Feedback and stop when it is cancelled or the process is
+/// interrupted (the batch front end's Ctrl+C): a stopped read changes nothing, a stopped write
+/// leaves any old file as it was, and both return false with errorString()
+/// Feedback::canceledMessage().
 class TableFile
 {
 public:
@@ -39,7 +48,8 @@ public:
     /// Writes the table with its title to fileName through a temporary file that replaces the
     /// target only when everything was written; false with errorString() otherwise, the old
     /// file then unchanged. The table itself is not changed.
-    bool write(const TableModel &model, const QString &title, const QString &fileName);
+    bool write(const TableModel &model, const QString &title, const QString &fileName,
+               Feedback *feedback = nullptr);
 
     /// Reads a table file into *model, *items and *title. The file is read into a fresh table
     /// (laid out with the font of *model); only when the whole file has been read is it put in
@@ -47,7 +57,12 @@ public:
     /// On success the capacities equal the counts, DataScaleD is 2, the header items of the
     /// table's header rows are laid out and selected (labels from the file), all others not,
     /// and the frequencies and running numbers are recomputed.
-    bool read(const QString &fileName, TableModel *model, HeaderItems *items, QString *title);
+    bool read(const QString &fileName, TableModel *model, HeaderItems *items, QString *title,
+              Feedback *feedback = nullptr);
+
+    /// The size of the pieces the file is read and written in (2 MiB unless set; at least one
+    /// byte). Tests set a few bytes, so that every line lies across many pieces.
+    void setWindowBytes(qsizetype bytes);
 
     /// The reason of the last failed write() or read(), in Japanese.
     QString errorString() const { return m_error; }
@@ -57,6 +72,7 @@ public:
 
 private:
     QString m_error;
+    qsizetype m_window = qsizetype(2) << 20;
 };
 
 } // namespace Zelkor

@@ -1,5 +1,6 @@
 #include "table/tablefilecommand.h"
 
+#include "platform/feedback.h"
 #include "platform/savepathguard.h"
 #include "platform/userinterface.h"
 #include "table/settingscommand.h"
@@ -10,6 +11,11 @@
 #include <QFileInfo>
 
 namespace Zelkor {
+
+QString TableFileCommand::progressLabel()
+{
+    return QStringLiteral("進捗（％）: ");
+}
 
 QString TableFileCommand::unsavedQuestion()
 {
@@ -60,10 +66,14 @@ bool TableFileCommand::saveTable()
     if (path.isEmpty())
         return false;
 
-    m_ui->showWorkMessage(QStringLiteral("　組成表を保存中　"));
+    // A large table takes a while: the message shows how far the file is and can stop it,
+    // which leaves any old file as it was.
+    CancelableWork work(m_ui, QStringLiteral("　組成表を保存中　"), progressLabel());
     TableFile file;
-    const bool ok = file.write(m_doc->model(), m_doc->title(), path);
-    m_ui->closeWorkMessage();
+    const bool ok = file.write(m_doc->model(), m_doc->title(), path, work.feedback());
+    work.close();
+    if (!ok && work.isCanceled())
+        return false;
     if (!ok) {
         m_ui->showError(QStringLiteral("エラー"),
                         QStringLiteral("組成表を保存できませんでした。\n%1").arg(file.errorString()));
@@ -106,7 +116,8 @@ bool TableFileCommand::loadTable(const QString &path)
         }
     }
 
-    m_ui->showWorkMessage(QStringLiteral("　組成表を読込中　"));
+    // Stopped, the read leaves everything as it was, as a failed one does, without a word.
+    CancelableWork work(m_ui, QStringLiteral("　組成表を読込中　"), progressLabel());
     TableModel loaded;
     loaded.setTableFont(settings.tableFont);
     // Reading the table's own settings blanks the table first, which resets the scales.
@@ -114,8 +125,10 @@ bool TableFileCommand::loadTable(const QString &path)
         loaded.setDataScaleK(m_doc->model().dataScaleK());
     QString title;
     TableFile file;
-    const bool ok = file.read(path, &loaded, &items, &title);
-    m_ui->closeWorkMessage();
+    const bool ok = file.read(path, &loaded, &items, &title, work.feedback());
+    work.close();
+    if (!ok && work.isCanceled())
+        return false;
     if (!ok) {
         m_ui->showError(QStringLiteral("エラー"),
                         QStringLiteral("組成表を読み込めませんでした。\n%1").arg(file.errorString()));

@@ -14,6 +14,8 @@ class TableFileCommand
 public:
     /// "現在の表は保存されていません。保存しますか？"
     static QString unsavedQuestion();
+    /// What the work message shows before the percentage of the file read or written.
+    static QString progressLabel();
 
     /// doc and ui must outlive the command.
     TableFileCommand(TableDocument *doc, UserInterface *ui);
@@ -29,7 +31,8 @@ public:
     /// loaded from or last saved to, else the title) and, when it exists, whether to overwrite
     /// it, and saves the table with its title. True when saved: the table then counts as
     /// unchanged. A failed save is reported and leaves any old file as it was; the table,
-    /// TableFileName and the status stay unchanged.
+    /// TableFileName and the status stay unchanged. The work message shows the progress with
+    /// "中止", which stops the save as a failed one, without a message.
     bool saveTable();
     /// Menu "保存した表を読込む": asks about unsaved changes, then for a table file, and loads
     /// it.
@@ -37,7 +40,9 @@ public:
     /// Loads the table file path, with the settings file of the same name beside it when there is
     /// one. True when loaded (the table counts as unchanged); on failure the error is shown and
     /// the table, the header items, the settings, the title and TableFileName all stay as they
-    /// were. Asks nothing: the commands ask about unsaved changes before they call it.
+    /// were. The work message shows the progress with "中止", which stops the load as a failed
+    /// one, without a message. Asks nothing: the commands ask about unsaved changes before they
+    /// call it.
     bool loadTable(const QString &path);
 
 private:

@@ -176,7 +176,9 @@ bool TableModel::addCol(int mc)
         m_grid.setColCount(releveColumn(newMax) + 1);
         for (int i = mc; i <= newMax; ++i) {
             m_releveSpCount[std::size_t(i)] = 0;
-            m_grid.clearColumn(releveColumn(i));
+            // A column the grid did not have is empty already (clearing one looks at every row).
+            if (releveColumn(i) < oldCols)
+                m_grid.clearColumn(releveColumn(i));
             m_grid.setCell(releveColumn(i), IndexRow, QString::number(i));
             m_grid.setCell(releveColumn(i), NumberRow, num4Text(i));
         }

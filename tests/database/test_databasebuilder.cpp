@@ -5,11 +5,19 @@
 #include "table/headeritems.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <tuple>
+#include <vector>
 
 using namespace Zelkor;
 using Zelkor::Test::TempDir;
@@ -363,4 +371,119 @@ TEST(DatabaseBuilder, ListsWithoutTheirHeaderLineLoseNoRow)
     ASSERT_TRUE(db.openDataFile(dir.path(QStringLiteral("n.zki"))));
     EXPECT_EQ(db.readDataHeader().items[11].caption, QStringLiteral("水分"));
     EXPECT_EQ(db.readDataHeader().items[12].caption, QStringLiteral("管理"));
+}
+
+// The species list is read row after row. Rows of one relevé need not stand together: the layers
+// of a species gather into one entry wherever its rows stand, in the order the species first
+// appear, and a layer given twice is refused even when many rows lie between.
+TEST(DatabaseBuilder, SpeciesRowsOfOneReleveNeedNotStandTogether)
+{
+    TempDir dir;
+    std::mt19937 rng(77);
+    const QStringList layers = DatabaseBuilder::layerLabels();
+    struct Row { int releve; int name; int layer; };
+    std::vector<Row> rows;
+    std::set<std::tuple<int, int, int>> used;
+    while (rows.size() < 600) {
+        const Row r{1 + int(rng() % 6), int(rng() % 40), int(rng() % 7)};
+        if (used.insert({r.releve, r.name, r.layer}).second)
+            rows.push_back(r);
+    }
+    // Runs of a few rows of one relevé, then another's.
+    std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.releve / 2 < b.releve / 2; });
+    QString sites = QStringLiteral("id,2\n");
+    for (int i = 1; i <= 6; ++i)
+        sites += QStringLiteral("R%1,site%1\n").arg(i);
+    QString species = QStringLiteral("releve,species,layer,code\n");
+    // Expected: per relevé the names in the order they first appear, with the code of each layer.
+    std::map<int, std::vector<std::pair<QString, std::array<QString, 7>>>> expected;
+    const QStringList codes = {QStringLiteral("+"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("r")};
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const Row &r = rows[k];
+        const QString name = QStringLiteral("Species %1").arg(r.name);
+        const QString code = codes[int(k % 4)];
+        species += QStringLiteral("R%1, %2 ,%3,%4\n").arg(r.releve).arg(name, layers[r.layer].toLower(), code);
+        auto &list = expected[r.releve];
+        auto it = std::find_if(list.begin(), list.end(), [&](const auto &e) { return e.first == name; });
+        if (it == list.end())
+            it = list.insert(list.end(), {name, {}});
+        it->second[std::size_t(r.layer)] = code;
+    }
+    DatabaseBuilder b;
+    ASSERT_TRUE(b.readSitesCsv(utf8File(dir, QStringLiteral("s.csv"), sites))) << b.errorString().toStdString();
+    ASSERT_TRUE(b.readSpeciesCsv(utf8File(dir, QStringLiteral("p.csv"), species))) << b.errorString().toStdString();
+    ASSERT_TRUE(b.write(dir.path(QStringLiteral("apart.zki")))) << b.errorString().toStdString();
+    VegDatabase db;
+    ASSERT_TRUE(db.openDataFile(dir.path(QStringLiteral("apart.zki"))));
+    for (int i = 1; i <= 6; ++i) {
+        ASSERT_TRUE(db.readReleve(i));
+        const auto &list = expected[i];
+        ASSERT_EQ(db.plantCount(), int(list.size())) << i;
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            EXPECT_EQ(db.plantSet()[k + 1].nam.trimmed(), list[k].first) << i << "/" << k;
+            const QByteArray entry(db.entryData(int(k) + 1) + VegDatabase::NameSize, VegDatabase::CodeSize);
+            for (int l = 0; l < 7; ++l)
+                EXPECT_EQ(QString::fromLatin1(entry.mid(2 * l, 2)).trimmed(), list[k].second[std::size_t(l)]) << i << "/" << k << "/" << l;
+        }
+    }
+
+    // The first row again, far below: refused with its line and layer.
+    const Row &first = rows.front();
+    species += QStringLiteral("R%1,Species %2,%3,5\n").arg(first.releve).arg(first.name).arg(layers[first.layer]);
+    DatabaseBuilder twice;
+    ASSERT_TRUE(twice.readSitesCsv(utf8File(dir, QStringLiteral("s.csv"), sites)));
+    EXPECT_FALSE(twice.readSpeciesCsv(utf8File(dir, QStringLiteral("p2.csv"), species)));
+    EXPECT_TRUE(twice.errorString().contains(QStringLiteral("%1 行目").arg(rows.size() + 2))) << twice.errorString().toStdString();
+    EXPECT_TRUE(twice.errorString().contains(QStringLiteral("二度"))) << twice.errorString().toStdString();
+}
+
+// A list longer than the pieces it is read in gives the database that adding its rows one by one
+// gives, and what the list as a whole says comes first: its encoding (a Shift-JIS name on its
+// last line makes all of it Shift-JIS) and a quote left open (told before a bad row above it).
+TEST(DatabaseBuilder, LongListsReadAsTheirRowsAddedOneByOne)
+{
+    TempDir dir;
+    const QStringList layers = DatabaseBuilder::layerLabels();
+    const QStringList codes = {QStringLiteral("+"), QStringLiteral("1"), QStringLiteral("23"), QStringLiteral("+2"), QStringLiteral("*")};
+    QByteArray list = "releve,species,layer,code\r\n";
+    DatabaseBuilder byRows;
+    QString sites = QStringLiteral("id\n");
+    for (int i = 1; i <= 500; ++i) {
+        sites += QStringLiteral("%1\n").arg(i);
+        ASSERT_TRUE(byRows.addSite(site(QString::number(i), {})));
+    }
+    for (int i = 1; i <= 500; ++i) {
+        for (int k = 0; k < 90; ++k) {
+            const QString name = QStringLiteral("Name \"%1\"").arg((i * 7 + k * 13) % 700);
+            const QString layer = layers[(i + k) % 7];
+            const QString code = codes[(i * k) % 5];
+            if (!byRows.addSpecies(QString::number(i), name, layer, code))
+                continue; // the same layer twice: left out of both
+            list += QByteArray::number(i) + ",\"" + name.toLatin1().replace("\"", "\"\"") + "\"," + layer.toLatin1() + "," + code.toLatin1() + "\r\n";
+        }
+    }
+    QByteArray last;
+    ASSERT_TRUE(Cp932::encode(QStringLiteral("500,ススキ,H2,+\r\n"), &last));
+    ASSERT_TRUE(byRows.addSpecies(QStringLiteral("500"), QStringLiteral("ススキ"), QStringLiteral("H2"), QStringLiteral("+")));
+    list += last;
+    ASSERT_GT(list.size(), 1 << 20); // more than a piece of the reader
+
+    DatabaseBuilder byList;
+    ASSERT_TRUE(byList.readSitesCsv(utf8File(dir, QStringLiteral("s.csv"), sites)));
+    ASSERT_TRUE(byList.readSpeciesCsv(dir.writeBytes(QStringLiteral("p.csv"), list))) << byList.errorString().toStdString();
+    EXPECT_EQ(byList.speciesEntryCount(), byRows.speciesEntryCount());
+    QDir(dir.path()).mkdir(QStringLiteral("a"));
+    QDir(dir.path()).mkdir(QStringLiteral("b"));
+    ASSERT_TRUE(byList.write(dir.path(QStringLiteral("a/db.zki"))));
+    ASSERT_TRUE(byRows.write(dir.path(QStringLiteral("b/db.zki"))));
+    EXPECT_EQ(Zelkor::Test::readBytes(dir.path(QStringLiteral("a/db.zkd"))), Zelkor::Test::readBytes(dir.path(QStringLiteral("b/db.zkd"))));
+    EXPECT_EQ(Zelkor::Test::readBytes(dir.path(QStringLiteral("a/db.zki"))), Zelkor::Test::readBytes(dir.path(QStringLiteral("b/db.zki"))));
+
+    // A bad layer on line 3, a quote left open at the end: the quote is told.
+    QByteArray open = "r,s,l,c\n1,Poa,H1,+\n1,Poa,H9,+\n" + QByteArray(100000, '\n') + "1,\"Carex,H1,+\n";
+    DatabaseBuilder quoted;
+    ASSERT_TRUE(quoted.readSitesCsv(utf8File(dir, QStringLiteral("s.csv"), sites)));
+    EXPECT_FALSE(quoted.readSpeciesCsv(dir.writeBytes(QStringLiteral("q.csv"), open)));
+    EXPECT_TRUE(quoted.errorString().contains(QStringLiteral("100004 行目"))) << quoted.errorString().toStdString();
+    EXPECT_TRUE(quoted.errorString().contains(QStringLiteral("引用符"))) << quoted.errorString().toStdString();
 }

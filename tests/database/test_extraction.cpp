@@ -322,6 +322,39 @@ TEST_F(ExtractionTest, ATableThatCannotGrowKeepsItsCountsConsistent)
         EXPECT_TRUE(isEmpty(model.coverData().at(4, s))) << s;
 }
 
+// The species rows a relevé left out had begun are gone, also for the names it brought: a later
+// relevé with one of those names gives it a row of its own again, with its codes.
+TEST_F(ExtractionTest, NamesOfAReleveLeftOutGetRowsAgainLater)
+{
+    std::vector<ReleveSpec> releves = {{"G1", "1", {{"A", "H1", "1"}}}, {"G2", "1", {{"B", "H1", "1"}}}};
+    static std::vector<std::string> names;
+    names.clear();
+    for (int i = 0; i < 200; ++i)
+        names.push_back("Species " + std::to_string(i));
+    ReleveSpec big{"G3", "1", {}};
+    for (const std::string &n : names)
+        big.species.push_back({n.c_str(), "H1", "+"});
+    releves.push_back(big);
+    releves.push_back({"G4", "1", {{"Species 7", "S1", "2"}, {"A", "H1", "3"}, {"Species 0", "H1", "1"}}});
+    build(releves);
+    model.setCapacityLimit(130);
+
+    extraction.scan(db, dict, query({cond("", J::And)}), true);
+    EXPECT_EQ(extraction.insert(db, dict, model, items), 3);
+    model.recomputeFrequencies();
+    ASSERT_EQ(model.speciesCount(), 4);
+    EXPECT_EQ(cell(2, H() + 3), QStringLiteral("Species 7"));
+    EXPECT_EQ(cell(2, H() + 4), QStringLiteral("Species 0"));
+    EXPECT_EQ(cell(6, H() + 1), QStringLiteral("   3"));
+    const int r = model.releveIndexAt(6);
+    EXPECT_EQ(model.coverData().at(r, model.speciesIndexAt(H() + 3)), (ByteDataSet{0, 0, 20, 0, 0, 0, 0}));
+    EXPECT_EQ(model.coverData().at(r, model.speciesIndexAt(H() + 4)), (ByteDataSet{0, 0, 0, 0, 10, 0, 0}));
+    EXPECT_FALSE(cell(6, H() + 3).isEmpty());
+    EXPECT_FALSE(cell(6, H() + 4).isEmpty());
+    EXPECT_EQ(model.speciesFreq(3), 1);
+    EXPECT_EQ(model.coverData().entryCount(), 2u + 2u + 4u); // the scale bytes and species of G1, G2, G4
+}
+
 TEST_F(ExtractionTest, SelectionFollowsTheRecordCount)
 {
     build({{"X1", "1", {{"A", "H1", "1"}}}});

@@ -171,3 +171,53 @@ TEST(SafeSaveFileTest, PairIsReplacedTogether)
         EXPECT_EQ(filesIn(dir.path()), (QStringList{QStringLiteral("db.zkd"), QStringLiteral("db.zki")}));
     }
 }
+
+// A large file goes to the disk piece by piece while it is written (and its pages are given back):
+// it arrives whole and exact, and a write that fails far into it still leaves the old file.
+TEST(SafeSaveFileTest, LargeFilesArriveWholeOrNotAtAll)
+{
+    TempDir dir;
+    const QByteArray old("old content\r\n");
+    const QString name = dir.writeBytes(QStringLiteral("big.vtb"), old);
+    // 80 MB in pieces of uneven sizes, every byte telling where it stands.
+    QByteArray expected;
+    auto write = [&](SafeSaveFile &file, qint64 total) {
+        QByteArray piece;
+        qint64 at = 0;
+        for (int k = 0; at < total; ++k) {
+            piece.resize(qsizetype(std::min<qint64>((k % 7 + 1) * 700001, total - at)));
+            for (qsizetype i = 0; i < piece.size(); ++i)
+                piece[i] = char((at + i) * 2654435761u >> 24);
+            if (!file.write(piece))
+                return false;
+            if (expected.size() < total)
+                expected += piece;
+            at += piece.size();
+        }
+        return true;
+    };
+    constexpr qint64 kTotal = qint64(80) << 20;
+    {
+        SafeSaveFile file(name);
+        ASSERT_TRUE(file.open());
+        bool written = true;
+        {
+            FileSizeLimit limit(qint64(50) << 20);
+            written = write(file, kTotal);
+        }
+        EXPECT_FALSE(written);
+        EXPECT_FALSE(file.commit());
+        EXPECT_TRUE(file.errorString().contains(efbigText())) << file.errorString().toStdString();
+    }
+    EXPECT_EQ(readBytes(name), old);
+    EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("big.vtb")});
+
+    expected.clear();
+    SafeSaveFile file(name);
+    ASSERT_TRUE(file.open());
+    ASSERT_TRUE(write(file, kTotal));
+    ASSERT_TRUE(file.commit()) << file.errorString().toStdString();
+    EXPECT_EQ(expected.size(), kTotal);
+    EXPECT_TRUE(readBytes(name) == expected);
+    EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("big.vtb")});
+}

@@ -4,6 +4,7 @@
 #include "shell/workspace.h"
 #include "support/testsupport.h"
 #include "table/tablefile.h"
+#include "table/tablefilecommand.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -300,4 +301,60 @@ TEST_F(TableFileCommands, SaveRefusesTheFilesInUseAndSpecialFiles)
     EXPECT_FALSE(QFileInfo(dir.path(QStringLiteral("pipe.vtb"))).isFile());
     EXPECT_EQ(Zelkor::Test::readBytes(zkd),
               Zelkor::Test::readBytes(Zelkor::Test::sourcePath(QStringLiteral("examples/dune.zkd"))));
+}
+
+// The load and the save show their progress with "中止"; pressed, the load leaves the table, its
+// settings and names as they were, the save leaves the old file, and neither says a word.
+TEST_F(TableFileCommands, StoppedLoadAndSaveChangeNothing)
+{
+    const QString other = writeTable(QStringLiteral("other.vtb"), 3, 2, QStringLiteral("other"));
+    dir.writeLines(QStringLiteral("other.ini"), {QStringLiteral("[Table]"), QStringLiteral("FontSize=20")});
+    fill(2, 3, QStringLiteral("present"));
+    ws.model().setModified(true);
+    const QStringList cells = cellsOf(ws.model());
+    const int fontSize = ws.settings().tableFont.pointSize;
+
+    // At the first report (the file read in one piece) and at the last (the table made).
+    for (const int at : {1, 2}) {
+        ui.clearLog();
+        ui.cancelWorkAt(at);
+        EXPECT_FALSE(ws.tableFile().loadTable(other));
+        EXPECT_TRUE(ui.log().contains(QStringLiteral("cancel"))) << at;
+        EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表を読込中　|"))) << at;
+        EXPECT_TRUE(ui.messages().isEmpty()) << at;
+        EXPECT_FALSE(ui.workMessageShown());
+        EXPECT_EQ(cellsOf(ws.model()), cells);
+        EXPECT_EQ(ws.tableTitle(), QStringLiteral("present"));
+        EXPECT_TRUE(ws.tableFileName().isEmpty());
+        EXPECT_EQ(ws.settings().tableFont.pointSize, fontSize);
+        EXPECT_TRUE(ws.model().isModified());
+    }
+
+    const QByteArray old = Zelkor::Test::readBytes(other);
+    ui.clearLog();
+    ui.answerFile(other);
+    ui.answerYes(); // overwrite
+    ui.cancelWorkAt(1);
+    EXPECT_FALSE(ws.tableFile().saveTable());
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("cancel")));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表を保存中　|")));
+    EXPECT_TRUE(ui.messages().isEmpty());
+    EXPECT_EQ(Zelkor::Test::readBytes(other), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("other.ini"), QStringLiteral("other.vtb")}));
+    EXPECT_TRUE(ws.model().isModified());
+    EXPECT_TRUE(ws.document().tableFilePath().isEmpty());
+
+    // Not stopped, both go through, and the progress reaches the whole file.
+    ui.clearLog();
+    ui.answerFile(other);
+    ui.answerYes();
+    ASSERT_TRUE(ws.tableFile().saveTable());
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表を保存中　|") + TableFileCommand::progressLabel() + QStringLiteral("100")));
+    EXPECT_FALSE(ws.model().isModified());
+    ui.clearLog();
+    ASSERT_TRUE(ws.tableFile().loadTable(other));
+    EXPECT_TRUE(ui.log().contains(QStringLiteral("work:　組成表を読込中　|") + TableFileCommand::progressLabel() + QStringLiteral("100")));
+    EXPECT_EQ(ws.tableFileName(), QStringLiteral("other.vtb"));
+    EXPECT_EQ(ws.model().speciesCount(), 3);
 }

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <utility>
+#include <vector>
+
 using namespace Zelkor;
 
 namespace {
@@ -167,4 +171,58 @@ TEST(CommaTextRoundTrip, JoinedRowsSplitBackToTheirCells)
     };
     for (const QStringList &cells : rows)
         EXPECT_EQ(CommaText::split(CommaText::join(cells)), cells) << CommaText::join(cells).toStdString();
+}
+
+// The rows of a table file are read with a splitter that passes over runs of empty fields at
+// once. Wherever the runs lie (at the start, between fields, at the end, longer than the
+// sixty-four bytes passed over at a time, beside blanks and quotes), it gives exactly the
+// non-empty fields of the plain splitter, under the same numbers, and the same count.
+TEST(CommaTextSplit, NonEmptySplitAgreesWithTheFullSplit)
+{
+    using Field = std::pair<qsizetype, QByteArray>;
+    auto full = [](const QByteArray &line, qsizetype maxFields, std::vector<Field> *fields) {
+        return CommaText::splitBytes(line, maxFields, [&](qsizetype index, QByteArrayView f) {
+            if (!f.isEmpty())
+                fields->emplace_back(index, f.toByteArray());
+        });
+    };
+    auto nonEmpty = [](const QByteArray &line, qsizetype maxFields, std::vector<Field> *fields) {
+        return CommaText::splitNonEmptyBytes(line, maxFields, [&](qsizetype index, QByteArrayView f) {
+            EXPECT_FALSE(f.isEmpty());
+            fields->emplace_back(index, f.toByteArray());
+        });
+    };
+    std::vector<QByteArray> lines;
+    for (const SplitCase &c : kSplitCases) {
+        QByteArray bytes;
+        ASSERT_TRUE(Cp932::encode(c.line, &bytes));
+        lines.push_back(bytes);
+    }
+    // Rows as the table file has them, and random lines of the characters that matter.
+    lines.push_back("1,\"   1\",Name,\"   2\"" + QByteArray(70, ',') + "\"  21\"" + QByteArray(130, ',') + "\" r 3\"");
+    lines.push_back(QByteArray(200, ','));
+    lines.push_back(QByteArray(65, ',') + "x");
+    std::mt19937 rng(20);
+    const char alphabet[] = {',', ',', ',', ',', ' ', '"', 'a', 'b', '\t'};
+    for (int k = 0; k < 3000; ++k) {
+        QByteArray line;
+        const int runs = int(rng() % 8);
+        for (int r = 0; r < runs; ++r) {
+            if (rng() % 3 == 0)
+                line += QByteArray(int(rng() % 150), ',');
+            else
+                for (int n = int(rng() % 6); n > 0; --n)
+                    line += alphabet[rng() % sizeof alphabet];
+        }
+        lines.push_back(line);
+    }
+    for (const QByteArray &line : lines) {
+        for (const qsizetype maxFields : {qsizetype(0), qsizetype(1), qsizetype(3), qsizetype(70), qsizetype(100000)}) {
+            std::vector<Field> a, b;
+            const qsizetype na = full(line, maxFields, &a);
+            const qsizetype nb = nonEmpty(line, maxFields, &b);
+            EXPECT_EQ(nb, na) << line.toStdString() << " / " << maxFields;
+            EXPECT_EQ(b, a) << line.toStdString() << " / " << maxFields;
+        }
+    }
 }
