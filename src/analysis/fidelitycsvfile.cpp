@@ -33,7 +33,7 @@ bool FidelityCsvFile::write(const FidelityTable &table, const TableModel &model,
     QStringList labels;
     for (std::size_t j = 0; j < groups.size(); ++j) {
         const int first = TableModel::releveColumn(groups[j].first);
-        const QString label = groups[j].count > 0 ? model.grid().cell(first, TableModel::LabelRow).trimmed() : QString();
+        const QString label = groups[j].count > 0 ? model.grid().cell(first, m_groupNameRow >= 0 ? m_groupNameRow : TableModel::LabelRow).trimmed() : QString();
         labels << Csv::field(label.isEmpty() ? ConstancyTable::groupName(int(j) + 1) : label);
     }
 

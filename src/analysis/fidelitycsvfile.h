@@ -34,12 +34,16 @@ public:
 
     /// The reason of the last failed write(), in Japanese.
     QString errorString() const { return m_error; }
+    /// Names each group by the value of the header row row at its first relevé (the item the
+    /// relevés were grouped by) instead of the first relevé's label; -1 (the default) for the label.
+    void setGroupNameRow(int row) { m_groupNameRow = row; }
     /// The encoding of the file written (CP932 unless set).
     void setEncoding(TextEncoding encoding) { m_encoding = encoding; }
 
 private:
     QString m_error;
     TextEncoding m_encoding = TextEncoding::Cp932;
+    int m_groupNameRow = -1;
 };
 
 } // namespace Zelkor

@@ -2,7 +2,9 @@
 
 #include "platform/texthelpers.h"
 #include "platform/userinterface.h"
+#include "table/headeritems.h"
 #include "table/tabledocument.h"
+#include "table/tablegrouping.h"
 #include "table/tablesearch.h"
 
 namespace Zelkor {
@@ -65,6 +67,39 @@ bool TableEditCommands::editCell(int c, int r, const QString &text)
         m_ui->showMessage(error);
     Q_EMIT m_doc->tableChanged();
     return ok;
+}
+
+bool TableEditCommands::groupByItem()
+{
+    TableModel &model = m_doc->model();
+    QStringList labels;
+    std::vector<int> numbers;
+    for (int r = TableModel::LabelRow; r < model.speciesNumberRow(); ++r) {
+        const int n = TableModel::indexFromText(model.grid().cell(TableModel::IndexColumn, r));
+        if (n >= 2 && n < HeaderItems::Count) {
+            labels << QStringLiteral("%1　%2").arg(n).arg(trimBlanks(model.grid().cell(TableModel::NameColumn, r)));
+            numbers.push_back(n);
+        }
+    }
+    if (numbers.empty()) {
+        m_ui->showMessage(QStringLiteral("表に群分けに使える見出し項目がありません。"));
+        return false;
+    }
+    int index = 0;
+    if (!m_ui->chooseItem(QStringLiteral("項目の値で群に分ける"),
+                          QStringLiteral("測定を群に分ける見出し項目を選んで下さい。\n"
+                                         "値の同じ測定を集め、群と群の間に空の列を置きます。"),
+                          labels, &index)
+        || index < 0 || index >= int(numbers.size()))
+        return false;
+    m_ui->setBusy(true);
+    const bool ok = TableGrouping::regroup(model, numbers[std::size_t(index)]);
+    m_ui->setBusy(false);
+    if (!ok)
+        return false;
+    Q_EMIT m_doc->tableChanged();
+    Q_EMIT m_doc->statusChanged();
+    return true;
 }
 
 void TableEditCommands::markRearranged()

@@ -57,6 +57,11 @@ public:
     /// The search box's earlier texts, for as long as the program runs.
     const SearchHistory &searchHistory() const { return m_searchHistory; }
 
+    /// Menu "項目の値で群に分ける": asks for one of the table's header items (2..29, by their
+    /// labels) and groups the relevés by its values (TableGrouping). False when cancelled or the
+    /// table has no header item to choose.
+    bool groupByItem();
+
     /// Menu "データの検査": asks, then shows (Yes) or hides (No) the hidden index row and column.
     void askShowIndexes();
 

@@ -1,6 +1,8 @@
+#include "analysis/codedtable.h"
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
+#include "table/tablegrouping.h"
 
 #include <gtest/gtest.h>
 
@@ -143,4 +145,38 @@ TEST_F(WorkspaceEditing, RefusedCellEditIsReportedAndKeepsTheCell)
     EXPECT_TRUE(ws.editing().editCell(5, h() + 1, QStringLiteral("K3:+")));
     EXPECT_EQ(ws.model().grid().cell(5, h() + 1), QStringLiteral("   +"));
     EXPECT_EQ(ws.model().speciesFreq(1), 2);
+}
+
+TEST_F(WorkspaceEditing, GroupByItemAsksForTheItem)
+{
+    // Three relevés with item 3 values a, b, a.
+    Zelkor::Test::fillCodedTable(ws.model(), {QStringLiteral("Poa annua")},
+                                 {QStringLiteral("R1"), QStringLiteral("R2"), QStringLiteral("R3")}, {{10}, {20}, {30}});
+    const int row = TableGrouping::itemRow(ws.model(), 3);
+    ASSERT_GT(row, 0);
+    for (int i = 1; i <= 3; ++i)
+        ws.model().grid().setCell(TableModel::releveColumn(i), row, i == 2 ? QStringLiteral("b") : QStringLiteral("a"));
+    SignalCount table(&ws, &Workspace::tableChanged);
+
+    // Cancelled: nothing changes.
+    ui.cancelChoice();
+    EXPECT_FALSE(ws.editing().groupByItem());
+    EXPECT_EQ(ws.model().releveCount(), 3);
+    EXPECT_EQ(table.count, 0);
+
+    // The list holds the table's header items 2..29 by number and label; item 3 chosen.
+    QStringList offered;
+    for (int r = TableModel::LabelRow; r < ws.model().speciesNumberRow(); ++r) {
+        const int n = TableModel::indexFromText(ws.model().grid().cell(TableModel::IndexColumn, r));
+        if (n >= 2 && n <= 29)
+            offered << QString::number(n);
+    }
+    ui.answerChoice(int(offered.indexOf(QStringLiteral("3"))));
+    EXPECT_TRUE(ws.editing().groupByItem());
+    QStringList labels;
+    for (int i = 1; i <= ws.model().releveCount(); ++i)
+        labels << ws.model().grid().cell(TableModel::releveColumn(i), TableModel::LabelRow);
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("R1"), QStringLiteral("R3"), QString(), QStringLiteral("R2")}));
+    EXPECT_TRUE(ws.model().isModified());
+    EXPECT_GE(table.count, 1);
 }

@@ -16,6 +16,7 @@ const std::vector<Command> &commands()
         {constancyCommand, runConstancy},
         {fidelityCommand, runFidelity},
         {sortCommand, runSort},
+        {groupCommand, runGroup},
         {raCommand, runRa},
         {ordinationCommand, runOrdination},
     };

@@ -31,6 +31,8 @@ int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err);
 int runFidelity(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Sorts the species or the relevés of a table file.
 int runSort(const QStringList &args, QTextStream &out, QTextStream &err);
+/// Groups the relevés of a table file by a header item's value.
+int runGroup(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Reciprocal averaging of a table file: the score table and the reordered table.
 int runRa(const QStringList &args, QTextStream &out, QTextStream &err);
 /// Correspondence analysis or detrended correspondence analysis of a table file: eigenvalues,
@@ -53,6 +55,7 @@ CommandSpec exportCommand();
 CommandSpec constancyCommand();
 CommandSpec fidelityCommand();
 CommandSpec sortCommand();
+CommandSpec groupCommand();
 CommandSpec raCommand();
 CommandSpec ordinationCommand();
 

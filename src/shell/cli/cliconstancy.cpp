@@ -10,6 +10,7 @@
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
 #include "table/tablefile.h"
+#include "table/tablegrouping.h"
 #include "table/tablemodel.h"
 
 #include <QDate>
@@ -21,7 +22,7 @@ namespace Zelkor::Cli {
 CommandSpec constancyCommand()
 {
     return {QStringLiteral("constancy"),
-            QStringLiteral("IN.vtb -o OUT.csv|OUT.txt [--classes 5|10|count] [--no-cover] [--blank-empty] [--title TEXT]"),
+            QStringLiteral("IN.vtb -o OUT.csv|OUT.txt [--classes 5|10|count] [--no-cover] [--blank-empty] [--title TEXT] [--group-by ITEM] [--encoding utf-8]"),
             QStringLiteral("空の測定列で区切られた測定の群から常在度表を作り、出力ファイルの拡張子に\n"
                            "従って書き出す（.txt はテキスト書出の形式、.csv は CSV 書出の形式）。"),
             {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT"), QStringLiteral("書き出すファイル（.txt または .csv）")},
@@ -30,6 +31,7 @@ CommandSpec constancyCommand()
              {{QStringLiteral("no-cover")}, {}, QStringLiteral("優占度の範囲を付けない（常在度級のみ）")},
              {{QStringLiteral("blank-empty")}, {}, QStringLiteral("出現しない升目を「・」でなく空白にする")},
              {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("常在度表の標題（既定: 表の標題と「常在度表」）")},
+             groupByOptionSpec(),
              encodingOptionSpec()},
             1,
             1};
@@ -78,6 +80,11 @@ int runConstancy(const QStringList &args, QTextStream &out, QTextStream &err)
     TableFile table;
     if (!table.read(input, &model, &items, &tableTitle))
         return cmd.userError(err, table.errorString());
+    if (cmd.isSet(QStringLiteral("group-by"))) {
+        const int item = TableGrouping::findItem(model, cmd.value(QStringLiteral("group-by")));
+        if (item == 0 || !TableGrouping::regroup(model, item))
+            return cmd.userError(err, TableGrouping::noSuchItemMessage(cmd.value(QStringLiteral("group-by"))));
+    }
     const QString title = cmd.isSet(QStringLiteral("title")) ? cmd.value(QStringLiteral("title"))
                                                              : tableTitle + QStringLiteral("常在度表");
     FreqTableModel constancy;

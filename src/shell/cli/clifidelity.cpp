@@ -8,6 +8,7 @@
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
 #include "table/tablefile.h"
+#include "table/tablegrouping.h"
 #include "table/tablemodel.h"
 
 namespace Zelkor::Cli {
@@ -30,7 +31,7 @@ bool readFraction(const QString &text, double low, bool lowIncluded, double high
 CommandSpec fidelityCommand()
 {
     return {QStringLiteral("fidelity"),
-            QStringLiteral("IN.vtb -o OUT.csv [--no-standardize] [--phi-min 0.30] [--alpha 0.05]"),
+            QStringLiteral("IN.vtb -o OUT.csv [--group-by ITEM] [--no-standardize] [--phi-min 0.30] [--alpha 0.05] [--encoding utf-8]"),
             QStringLiteral("空の測定列で区切られた測定の群ごとに、各植物の適合度（φ係数）と Fisher の正確確率\n"
                            "検定（片側）の p を求め、植物と群の組ごとに 1 行の CSV ファイルに書き出す。\n"
                            "列: species,group,N,N_g,n,n_g,constancy,phi,p,diagnostic"),
@@ -38,6 +39,7 @@ CommandSpec fidelityCommand()
              {{QStringLiteral("no-standardize")}, {}, QStringLiteral("群の大きさを標準化せずに φ を求める")},
              {{QStringLiteral("phi-min")}, QStringLiteral("φ"), QStringLiteral("診断種とする φ の下限（0～1、既定 0.30）")},
              {{QStringLiteral("alpha")}, QStringLiteral("α"), QStringLiteral("診断種とする p の上限（p < α、0 < α ≤ 1、既定 0.05）")},
+             groupByOptionSpec(),
              encodingOptionSpec()},
             1,
             1};
@@ -78,6 +80,13 @@ int runFidelity(const QStringList &args, QTextStream &out, QTextStream &err)
     TableFile table;
     if (!table.read(input, &model, &items, &title))
         return cmd.userError(err, table.errorString());
+    int groupNameRow = -1;
+    if (cmd.isSet(QStringLiteral("group-by"))) {
+        const int item = TableGrouping::findItem(model, cmd.value(QStringLiteral("group-by")));
+        if (item == 0 || !TableGrouping::regroup(model, item))
+            return cmd.userError(err, TableGrouping::noSuchItemMessage(cmd.value(QStringLiteral("group-by"))));
+        groupNameRow = TableGrouping::itemRow(model, item);
+    }
 
     Feedback feedback;
     FidelityTable fidelity;
@@ -85,6 +94,7 @@ int runFidelity(const QStringList &args, QTextStream &out, QTextStream &err)
         return cmd.userError(err, Feedback::canceledMessage());
     FidelityCsvFile file;
     file.setEncoding(encoding);
+    file.setGroupNameRow(groupNameRow);
     if (!file.write(fidelity, model, output, &feedback))
         return cmd.userError(err, file.errorString());
     return Success;

@@ -187,4 +187,10 @@ QString settingsFileProblem(const QString &fileName)
     return QStringLiteral("設定ファイルがありません: %1").arg(fileName);
 }
 
+OptionSpec groupByOptionSpec()
+{
+    return {{QStringLiteral("group-by")}, QStringLiteral("ITEM"),
+            QStringLiteral("見出し項目（番号か名前）の値で測定を群に分けてから計算する（表ファイルは変えない）")};
+}
+
 } // namespace Zelkor::Cli

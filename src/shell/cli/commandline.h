@@ -77,6 +77,9 @@ bool parseRange(const QString &text, int *first, int *last);
 /// file; empty when it is a file.
 QString settingsFileProblem(const QString &fileName);
 
+/// "--group-by ITEM" of the commands that work on groups of relevés.
+OptionSpec groupByOptionSpec();
+
 /// "--encoding cp932|utf-8" of the commands that write CSV files.
 OptionSpec encodingOptionSpec();
 /// The encoding --encoding names (CP932 when it is not given); false when it names none.

@@ -228,6 +228,8 @@ void MainWindow::buildMenus()
                [this] { m_freqPanel->itemMakeFreqTableClick(); });
     m_showFreqTable = addCommand(tools, QStringLiteral("Item_ShowFreqTable"), QStringLiteral("常在度表を再表示する"),
                                  [this] { m_constancyWindow->itemShowFreqTableClick(); });
+    addCommand(tools, QStringLiteral("Item_GroupByItem"), QStringLiteral("項目の値で群に分ける"),
+               [ws] { ws->editing().groupByItem(); });
     // The fidelity settings of the constancy panel, as they stand, choose the diagnostic species.
     addCommand(tools, QStringLiteral("Item_SortDiagnostic"), QStringLiteral("組成表を診断種順に並べる"),
                [this, ws] { ws->constancy().sortTableByFidelity(m_freqPanel->fidelityOptions()); });
