@@ -300,20 +300,10 @@ WideTableCsv::WideTableCsv(const HeaderItems &items, const QString &layerNames, 
 bool WideTableCsv::read(const QString &fileName, ImportedTable *table, Feedback *feedback)
 {
     m_error.clear();
-    const QString shown = QDir::toNativeSeparators(fileName);
-    QFile file;
-    if (!openRegularFile(&file, fileName, &m_error))
+    QByteArray data;
+    if (!readWholeFile(fileName, MaxBytes, &data, &m_error))
         return false;
-    if (file.size() > MaxBytes) {
-        m_error = QStringLiteral("ファイル「%1」は大きすぎます（%2 バイトまで）").arg(shown).arg(MaxBytes);
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(shown, systemErrorText(EIO));
-        return false;
-    }
-    return readData(data, shown, table, feedback);
+    return readData(data, QDir::toNativeSeparators(fileName), table, feedback);
 }
 
 bool WideTableCsv::readData(const QByteArray &raw, const QString &shownName, ImportedTable *table, Feedback *feedback)

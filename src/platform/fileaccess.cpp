@@ -128,4 +128,22 @@ bool checkOutputFile(const QString &outputFile, const QStringList &inputFiles, Q
     return true;
 }
 
+bool readWholeFile(const QString &fileName, qint64 maxBytes, QByteArray *data, QString *error)
+{
+    const QString shown = QDir::toNativeSeparators(fileName);
+    QFile file;
+    if (!openRegularFile(&file, fileName, error))
+        return false;
+    if (file.size() > maxBytes) {
+        *error = QStringLiteral("ファイル「%1」は大きすぎます（%2 バイトまで）").arg(shown).arg(maxBytes);
+        return false;
+    }
+    *data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(shown, systemErrorText(EIO));
+        return false;
+    }
+    return true;
+}
+
 } // namespace Zelkor

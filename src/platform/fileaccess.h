@@ -16,6 +16,11 @@ QString systemErrorText(int errnum);
 /// the file, when the file cannot be used; file is then closed.
 bool openRegularFile(QFile *file, const QString &fileName, QString *error);
 
+/// Reads the whole of the regular file fileName into *data when it holds at most maxBytes bytes
+/// (exactly what is there: no buffer of the bound set aside first). False with *error, a
+/// Japanese sentence naming the file, when it cannot be opened or read, or is larger.
+bool readWholeFile(const QString &fileName, qint64 maxBytes, QByteArray *data, QString *error);
+
 /// Whether outputFile may be written by a command that reads inputFiles: it must not be the same
 /// file as any input (the same device and file number, however the paths are spelled, symbolic
 /// and hard links included), and what already stands under its name must be a regular file
