@@ -12,14 +12,16 @@ namespace {
 
 // The order that a straight insertion sort over the keys leaves: positions with equal keys
 // keep their relative order, so a stable sort of the positions by key gives it at once.
-// Returns, for each place k, the offset of the key that goes there.
-std::vector<int> stableOrder(const std::vector<QString> &keys, bool descending)
+// Returns, for each place k, the offset of the key that goes there. The keys are the counts
+// themselves, not the four-character texts the grid shows them in (10,001 shows as "1000").
+std::vector<int> stableOrder(const std::vector<int> &keys, bool descending)
 {
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = QString::compare(keys[std::size_t(a)], keys[std::size_t(b)], Qt::CaseSensitive);
-        return descending ? c > 0 : c < 0;
+        const int ka = keys[std::size_t(a)];
+        const int kb = keys[std::size_t(b)];
+        return descending ? ka > kb : ka < kb;
     });
     return order;
 }
@@ -44,10 +46,11 @@ void TableSort::sortPlants(TableModel &model, int s1, int s2, bool descending)
     if (s1 < s2) {
         CellGrid &grid = model.grid();
         const int first = model.speciesRow(s1);
-        std::vector<QString> keys;
+        // The relevés that hold each species (the frequency column's count).
+        std::vector<int> keys;
         keys.reserve(std::size_t(s2 - s1 + 1));
         for (int g = first; g <= model.speciesRow(s2); ++g)
-            keys.push_back(grid.cell(TableModel::FrequencyColumn, g));
+            keys.push_back(grid.countInRow(g, TableModel::FirstReleveColumn, TableModel::releveColumn(model.releveCount())));
         std::vector<int> order = stableOrder(keys, descending);
         for (int &k : order)
             k += first;
@@ -67,10 +70,14 @@ void TableSort::sortReleve(TableModel &model, int s1, int s2, bool descending)
     if (s1 < s2) {
         CellGrid &grid = model.grid();
         const int first = TableModel::releveColumn(s1);
-        std::vector<QString> keys;
-        keys.reserve(std::size_t(s2 - s1 + 1));
-        for (int g = first; g <= TableModel::releveColumn(s2); ++g)
-            keys.push_back(grid.cell(g, model.speciesNumberRow()));
+        // The species of each relevé (the species-number row's count).
+        std::vector<int> keys(std::size_t(s2 - s1 + 1), 0);
+        const int last = TableModel::releveColumn(s2);
+        for (int r = model.speciesRow(1); r <= model.speciesRow(model.speciesCount()); ++r)
+            grid.forEachInRow(r, [&](int c, const QString &) {
+                if (c >= first && c <= last)
+                    ++keys[std::size_t(c - first)];
+            });
         std::vector<int> order = stableOrder(keys, descending);
         for (int &k : order)
             k += first;

@@ -178,16 +178,19 @@ TEST_F(SortTable, RelevesBySpeciesNumber)
     EXPECT_EQ(labels(), (QStringList{"R2", "R5", "R1", "R4", "R3", "R6"}));
 }
 
-TEST_F(SortTable, EqualsTheInsertionSortOnAnyKeys)
+TEST_F(SortTable, EqualsTheInsertionSortOnTheCounts)
 {
-    // Keys as they stand in the grid, whatever they are: counts, blanks, odd texts.
-    const QString keys[] = {QString(), QStringLiteral("   1"), QStringLiteral("   9"), QStringLiteral("  12"),
-                            QStringLiteral("  1"), QStringLiteral("9999"), QStringLiteral("1000"),
-                            QStringLiteral(" "), QStringLiteral("x")};
+    // Each species row (relevé column) holds a count of entries from the list, 0 included; the
+    // sort orders by those counts as a straight insertion sort would.
+    const int counts[] = {0, 1, 2, 3, 5, 9, 12};
     std::mt19937 rng(11);
-    std::uniform_int_distribution<int> pickKey(0, int(std::size(keys)) - 1);
+    std::uniform_int_distribution<int> pickCount(0, int(std::size(counts)) - 1);
     const int n = 40;
     model.setSpeciesCount(n);
+    if (model.maxReleves() < n) {
+        ASSERT_TRUE(model.addCol(n));
+    }
+    model.setReleveCount(n);
     for (int round = 0; round < 30; ++round) {
         const bool descending = round % 2 == 0;
         const bool rows = round % 3 != 0;
@@ -197,25 +200,24 @@ TEST_F(SortTable, EqualsTheInsertionSortOnAnyKeys)
             std::swap(s1, s2);
         SCOPED_TRACE(QStringLiteral("round %1: %2 %3..%4").arg(round).arg(rows ? "rows" : "columns").arg(s1).arg(s2).toStdString());
 
-        // Each element carries its name and its key; the test's own insertion sort gives the order.
-        struct Element { QString name; QString key; };
+        // Each element carries its name and its count; the test's own insertion sort gives the order.
+        struct Element { QString name; int key; };
         std::vector<Element> before;
-        if (rows) {
-            for (int j = 1; j <= n; ++j) {
-                before.push_back({QStringLiteral("S%1").arg(j), keys[pickKey(rng)]});
-                model.grid().setCell(2, h() + j, before.back().name);
-                model.grid().setCell(3, h() + j, before.back().key);
+        for (int r = h() + 1; r <= h() + n; ++r)
+            for (int c = 4; c < 4 + n; ++c)
+                model.grid().setCell(c, r, QString());
+        for (int k = 1; k <= n; ++k) {
+            before.push_back({QStringLiteral("%1%2").arg(rows ? "S" : "R").arg(k), counts[pickCount(rng)]});
+            for (int e = 1; e <= before.back().key; ++e) {
+                if (rows)
+                    model.grid().setCell(3 + e, h() + k, QStringLiteral("   +"));
+                else
+                    model.grid().setCell(k + 3, h() + e, QStringLiteral("   +"));
             }
-        } else {
-            if (model.maxReleves() < n) {
-                ASSERT_TRUE(model.addCol(n));
-            }
-            model.setReleveCount(n);
-            for (int k = 1; k <= n; ++k) {
-                before.push_back({QStringLiteral("R%1").arg(k), keys[pickKey(rng)]});
+            if (rows)
+                model.grid().setCell(2, h() + k, before.back().name);
+            else
                 model.grid().setCell(k + 3, 2, before.back().name);
-                model.grid().setCell(k + 3, h(), before.back().key);
-            }
         }
         std::vector<Element> expected(before.begin(), before.begin() + s1 - 1);
         const std::vector<Element> sorted =
@@ -233,4 +235,26 @@ TEST_F(SortTable, EqualsTheInsertionSortOnAnyKeys)
             EXPECT_EQ(got, expected[std::size_t(p - 1)].name) << p;
         }
     }
+}
+
+TEST_F(SortTable, CountsPastFourDigits)
+{
+    // 10,001 relevés: a species in all of them shows its frequency as "1000" in the grid's four
+    // characters, and still comes before one in 9,999 and one in 1,000.
+    const int releves = 10001;
+    ASSERT_TRUE(model.addCol(releves));
+    model.setReleveCount(releves);
+    model.setSpeciesCount(3);
+    const int inReleves[] = {9999, 1000, 10001};
+    const char *names[] = {"Common", "Rare", "Frequent"};
+    for (int j = 1; j <= 3; ++j) {
+        model.grid().setCell(2, h() + j, QString::fromLatin1(names[j - 1]));
+        for (int k = 1; k <= inReleves[j - 1]; ++k)
+            model.grid().setCell(k + 3, h() + j, QStringLiteral("   +"));
+    }
+    model.recomputeFrequencies();
+    TableSort::sortPlants(model, 1, 3, true);
+    EXPECT_EQ((QStringList{name(1), name(2), name(3)}), (QStringList{"Frequent", "Common", "Rare"}));
+    TableSort::sortPlants(model, 1, 3, false);
+    EXPECT_EQ((QStringList{name(1), name(2), name(3)}), (QStringList{"Rare", "Common", "Frequent"}));
 }
