@@ -105,8 +105,9 @@ TEST_F(MatrixOutputTest, EncodingChosenInTheDialog)
             EXPECT_TRUE(ui.lastFileRequest().offerEncoding);
             EXPECT_EQ(ui.csvEncoding(), encoding);
             QByteArray name = "\xE9\xAB\x99\xE5\xB0\xBE"; // 髙尾 in UTF-8
-            if (encoding == TextEncoding::Cp932)
+            if (encoding == TextEncoding::Cp932) {
                 ASSERT_TRUE(Cp932::encode(QStringLiteral("髙尾"), &name));
+            }
             const QString written = command == &MatrixOutput::outputPCordCSV ? PCordMatrixWriter::listFileName(path) : path;
             EXPECT_TRUE(Zelkor::Test::readBytes(written).contains(name));
         }
