@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <set>
+
 namespace Zelkor {
 
 namespace {
@@ -75,15 +77,28 @@ void PCordMatrixWriter::makeLabelsUnique(std::vector<QByteArray> *list)
     const int first = 0;
     const int last = int(labels.size()) - 1;
     // Each label numbers the later labels equal to it; a label changed so is not compared with
-    // the earlier ones again.
+    // the earlier ones again. The later positions of each label are kept by label, so that a
+    // label finds its equals without a pass over the rest of the list.
+    QHash<QByteArray, std::set<int>> later;
+    for (int p = first; p <= last; ++p)
+        later[labels[std::size_t(p)]].insert(p);
     for (int i = first; i <= last; ++i) {
+        auto bucket = later.find(labels[std::size_t(i)]);
+        if (bucket == later.end())
+            continue;
+        std::set<int> &positions = *bucket;
+        positions.erase(positions.begin(), positions.upper_bound(i));
+        if (positions.empty())
+            continue;
+        const std::vector<int> equals(positions.begin(), positions.end());
+        positions.clear();
+        const QByteArray stem = cutBytes(labels[std::size_t(i)], 6);
         int n = 1;
-        for (int p = i + 1; p <= last; ++p) {
-            QByteArray &label = labels[std::size_t(p)];
-            if (label != labels[std::size_t(i)])
-                continue;
+        for (int p : equals) {
             ++n;
-            label = cutBytes(label, 6) + numField2(n).toLatin1();
+            QByteArray &label = labels[std::size_t(p)];
+            label = stem + numField2(n).toLatin1();
+            later[label].insert(p);
         }
     }
 

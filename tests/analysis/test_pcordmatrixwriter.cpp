@@ -4,7 +4,10 @@
 #include "support/testsupport.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
+
+#include <random>
 #include <gtest/gtest.h>
 
 using namespace Zelkor;
@@ -133,4 +136,57 @@ TEST(PCordMatrix, ListFileNames)
     EXPECT_FALSE(writer.write(model, MatrixOutputOptions::wholeTable(model), path));
     EXPECT_FALSE(writer.errorString().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+namespace {
+
+// The numbering as a pass over the rest of the list for every label (ASCII labels: a cut is a
+// left part), then the next free number for a label left twice.
+std::vector<QByteArray> uniqueByPasses(std::vector<QByteArray> labels)
+{
+    const int last = int(labels.size()) - 1;
+    for (int i = 0; i <= last; ++i) {
+        int n = 1;
+        for (int p = i + 1; p <= last; ++p) {
+            if (labels[std::size_t(p)] != labels[std::size_t(i)])
+                continue;
+            ++n;
+            labels[std::size_t(p)] = labels[std::size_t(p)].left(6) + PCordMatrixWriter::numField2(n).toLatin1();
+        }
+    }
+    QSet<QByteArray> seen;
+    QHash<QByteArray, int> next;
+    for (QByteArray &label : labels) {
+        if (seen.contains(label)) {
+            int &k = next[label];
+            k = std::max(k, 2);
+            QByteArray candidate;
+            do {
+                const QByteArray suffix = QByteArray::number(k++).rightJustified(2, ' ');
+                candidate = label.left(8 - suffix.size()) + suffix;
+            } while (seen.contains(candidate));
+            label = candidate;
+        }
+        seen.insert(label);
+    }
+    return labels;
+}
+
+} // namespace
+
+TEST(PCordMatrix, NumberingAsAPassOverTheRestGives)
+{
+    // Few stems, so that labels repeat many times (past 99 too), with labels that a numbering
+    // makes ("Carex  2") standing in the list already.
+    const QByteArray stems[] = {"Carex ni", "Carex  2", "Carex  3", "Poa", "Carex 10", "Carex", "Carex 1"};
+    std::mt19937 rng(7);
+    for (int size : {1, 2, 10, 300, 2000}) {
+        std::uniform_int_distribution<int> pick(0, int(std::size(stems)) - 1);
+        std::vector<QByteArray> labels;
+        for (int k = 0; k < size; ++k)
+            labels.push_back(stems[pick(rng)]);
+        const std::vector<QByteArray> expected = uniqueByPasses(labels);
+        PCordMatrixWriter::makeLabelsUnique(&labels);
+        EXPECT_EQ(labels, expected) << size;
+    }
 }
