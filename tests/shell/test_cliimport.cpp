@@ -70,7 +70,7 @@ QString extractDune(const TempDir &dir)
 QString extractLayered(const TempDir &dir)
 {
     const QString db = dir.path(QStringLiteral("layered.zki"));
-    CliRun r = run(Cli::runMkdb, {fixture("spreadsheet/layered-sites.csv"), fixture("spreadsheet/layered-species.csv"),
+    CliRun r = run(Cli::runMkdb, {fixture("spreadsheet/layered-sites.csv"), fixture("spreadsheet/layered-plants.csv"),
                                   QStringLiteral("-o"), db, QStringLiteral("--title"), QStringLiteral("Layered")});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     const QString table = dir.path(QStringLiteral("layered.vtb"));
