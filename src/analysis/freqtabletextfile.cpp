@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <vector>
 
 namespace Zelkor {
 
@@ -96,15 +97,25 @@ bool FreqTableTextFile::read(const QString &fileName, FreqTableModel *model)
         if (line == 3 && n >= 3)
             table.setCaption(lines[2]);
     } else {
-        while (grid.colCount() > 1 && grid.cell(grid.colCount() - 1, 0).isEmpty())
+        // Only columns and rows with no text at all are dropped from the end: a row without a
+        // label may still hold values (the relevé rows of a score table read from CSV).
+        const auto columnEmpty = [&grid](int c) {
+            for (int r = 0; r < grid.rowCount(); ++r)
+                if (!grid.cell(c, r).isEmpty())
+                    return false;
+            return true;
+        };
+        while (grid.colCount() > 1 && columnEmpty(grid.colCount() - 1))
             grid.setColCount(grid.colCount() - 1);
-        while (grid.rowCount() > 1 && grid.cell(0, grid.rowCount() - 1).isEmpty())
+        while (grid.rowCount() > 1 && grid.countInRow(grid.rowCount() - 1, 0, grid.colCount() - 1) == 0)
             grid.setRowCount(grid.rowCount() - 1);
     }
 
-    QHash<QString, int> rowOfLabel;
-    for (int r = grid.rowCount() - 1; r >= 0; --r)
-        rowOfLabel.insert(grid.cell(0, r), r);
+    // A block's rows join the table's rows by label; the k-th row of a label in a block goes to
+    // the k-th row of that label in the table, so that two rows of one name stay two.
+    QHash<QString, std::vector<int>> rowsOfLabel;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        rowsOfLabel[grid.cell(0, r)].push_back(r);
 
     int blocks = 0;
     for (;;) {
@@ -119,6 +130,7 @@ bool FreqTableTextFile::read(const QString &fileName, FreqTableModel *model)
         }
         const int col = grid.colCount();
         grid.setColCount(col + 1);
+        QHash<QString, int> seenInBlock;
         for (;;) {
             if (line >= n || (isMarkerLine(lines[line]) && !lines[line].startsWith(QLatin1String("#E")))) {
                 m_error = QStringLiteral("%1 行目から始まる群落区分が #E で終わっていません。"
@@ -134,15 +146,16 @@ bool FreqTableTextFile::read(const QString &fileName, FreqTableModel *model)
             const int comma = int(text.lastIndexOf(QLatin1Char(',')));
             const QString label = comma < 0 ? QString() : text.left(comma);
             const QString value = text.mid(comma + 1).left(MaxValueLength);
-            auto it = rowOfLabel.constFind(label);
+            std::vector<int> &rows = rowsOfLabel[label];
+            const int k = seenInBlock[label]++;
             int row;
-            if (it != rowOfLabel.constEnd()) {
-                row = it.value();
+            if (k < int(rows.size())) {
+                row = rows[std::size_t(k)];
             } else {
                 row = grid.rowCount();
                 grid.setRowCount(row + 1);
                 grid.setCell(0, row, label);
-                rowOfLabel.insert(label, row);
+                rows.push_back(row);
             }
             grid.setCell(col, row, value);
         }

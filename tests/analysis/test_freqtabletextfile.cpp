@@ -210,3 +210,42 @@ TEST(FreqTableTextFile, AFailedWriteKeepsTheOldFile)
     EXPECT_FALSE(file.errorString().isEmpty());
     EXPECT_EQ(Zelkor::Test::readBytes(path), QByteArray("old"));
 }
+
+// Two rows of one name stay two rows: the k-th row of a name in a group joins the k-th row of
+// that name, in the window and in every group read after it.
+TEST(FreqTableTextFile, RowsOfOneNameStayApart)
+{
+    Zelkor::Test::TempDir dir;
+    const QString path = dir.writeLines(QStringLiteral("twice.txt"),
+                                        {QStringLiteral("#T"), QStringLiteral("d"), QStringLiteral("t"), QStringLiteral("#S"),
+                                         QStringLiteral("　群落区分,A"), QStringLiteral("Carex sp.,Ⅱ"),
+                                         QStringLiteral("Poa annua,Ⅰ"), QStringLiteral("Carex sp.,Ⅴ"), QStringLiteral("#E")});
+    FreqTableModel table;
+    FreqTableTextFile file;
+    ASSERT_TRUE(file.read(path, &table)) << file.errorString().toStdString();
+    ASSERT_TRUE(file.read(path, &table)) << file.errorString().toStdString();
+    const CellGrid &g = table.grid();
+    ASSERT_EQ(g.rowCount(), 4);
+    EXPECT_EQ((QStringList{g.cell(0, 1), g.cell(1, 1), g.cell(2, 1)}),
+              (QStringList{QStringLiteral("Carex sp."), QStringLiteral("Ⅱ"), QStringLiteral("Ⅱ")}));
+    EXPECT_EQ((QStringList{g.cell(0, 3), g.cell(1, 3), g.cell(2, 3)}),
+              (QStringList{QStringLiteral("Carex sp."), QStringLiteral("Ⅴ"), QStringLiteral("Ⅴ")}));
+}
+
+// Rows at the end without a label but with values (a score table's relevé rows) are no empty
+// rows: reading a text file after them keeps them.
+TEST(FreqTableTextFile, UnlabelledRowsWithValuesAreKept)
+{
+    Zelkor::Test::TempDir dir;
+    FreqTableModel table = constancyTable(QStringLiteral("t"), kNames);
+    CellGrid &g = table.grid();
+    const int rows = g.rowCount();
+    g.setRowCount(rows + 1);
+    g.setCell(1, rows, QStringLiteral("42.0"));
+    const QString path = dir.writeLines(QStringLiteral("one.txt"),
+                                        {QStringLiteral("#T"), QStringLiteral("d"), QStringLiteral("t"), QStringLiteral("#S"),
+                                         QStringLiteral("　群落区分,Z"), QStringLiteral("#E")});
+    ASSERT_TRUE(FreqTableTextFile().read(path, &table));
+    ASSERT_GE(table.grid().rowCount(), rows + 1);
+    EXPECT_EQ(table.grid().cell(1, rows), QStringLiteral("42.0"));
+}
