@@ -5,8 +5,8 @@ set -euo pipefail
 # qt6-translations-l10n: Qt's own Japanese texts of the standard dialogs; desktop-file-utils,
 # shared-mime-info and libxml2-utils: the checks of the installed menu entry and file types;
 # python3-openpyxl: the tests read the written workbooks back with it; qt6-svg-dev: the
-# ordination diagram saved as SVG.
-packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-svg-dev qt6-translations-l10n libxlsxwriter-dev
+# ordination diagram saved as SVG; zlib1g-dev: the written workbook is inflated and checked.
+packages=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-svg-dev qt6-translations-l10n libxlsxwriter-dev zlib1g-dev
           libgtest-dev libbenchmark-dev fonts-ipafont xvfb xauth xdotool imagemagick poppler-utils
           desktop-file-utils shared-mime-info libxml2-utils python3-openpyxl)
 missing=()

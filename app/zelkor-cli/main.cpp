@@ -6,6 +6,7 @@
 #include "shell/cli/commandline.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -66,11 +67,29 @@ void qtMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
         std::fprintf(stderr, "zelkor-cli: %s\n", text.toLocal8Bit().constData());
 }
 
+// An argument whose bytes are not UTF-8 (a name typed in CP932, say) would be read with
+// replacement characters and name another file: the first such argument, or -1.
+int undecodableArgument(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(bytes)) != bytes)
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     qInstallMessageHandler(qtMessage);
+    if (const int bad = undecodableArgument(argc, argv); bad > 0) {
+        std::fprintf(stderr, "zelkor-cli: %d 番目の引数「%s」は UTF-8 の文字として読めません。"
+                             "ファイル名などは UTF-8 で指定して下さい\n",
+                     bad, QFile::decodeName(QByteArray(argv[bad])).toUtf8().constData());
+        return Cli::BadUsage;
+    }
     std::unique_ptr<QCoreApplication> application;
     if (drawsText(argc, argv)) {
         // A batch program needs no display: drawn off screen unless a platform is asked for.

@@ -4,6 +4,7 @@
 #include "platform/cp932.h"
 #include "platform/csv.h"
 #include "platform/feedback.h"
+#include "platform/safesavefile.h"
 #include "platform/textfile.h"
 #include "table/tablemodel.h"
 
@@ -145,6 +146,8 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
     for (int j : species)
         speciesIndex.push_back(model.speciesIndexAt(model.speciesRow(j)));
 
+    // The matrix and its list are replaced together: a new matrix never stands beside an old list.
+    SafeSaveGroup together;
     {
         TextFileWriter out(fileName);
         out.setEncoding(m_encoding);
@@ -197,6 +200,9 @@ bool PCordMatrixWriter::write(const TableModel &model, const MatrixOutputOptions
     }
     if (!list.commit()) {
         m_error = list.errorString();
+        return false;
+    }
+    if (!together.commit(&m_error)) {
         return false;
     }
     return true;

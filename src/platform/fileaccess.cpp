@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -125,6 +126,103 @@ bool checkOutputFile(const QString &outputFile, const QStringList &inputFiles, Q
     }
     // A symbolic link to a non-regular file was caught above (stat follows links); a dangling one
     // is written through by the writers.
+    return true;
+}
+
+namespace {
+
+// Where a name leads: a symbolic link as the last part is followed (a few times at most) to the
+// name it points to, existing or not.
+QByteArray followLastLink(QByteArray path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        QByteArray target(qsizetype(st.st_size > 0 && st.st_size < 65536 ? st.st_size : 4096), '\0');
+        const ssize_t n = ::readlink(path.constData(), target.data(), size_t(target.size()));
+        if (n <= 0)
+            break;
+        target.truncate(n);
+        if (!target.startsWith('/')) {
+            const qsizetype slash = path.lastIndexOf('/');
+            target = slash >= 0 ? path.left(slash + 1) + target : target;
+        }
+        path = target;
+    }
+    return path;
+}
+
+struct FileIdentity
+{
+    bool exists = false;
+    bool folderKnown = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    QByteArray name; // in its folder, when the file does not exist
+    QString absolute; // when not even the folder can be reached
+};
+
+FileIdentity identityOf(const QString &fileName)
+{
+    FileIdentity id;
+    const QByteArray path = followLastLink(QFile::encodeName(fileName));
+    struct stat st;
+    if (::stat(path.constData(), &st) == 0) {
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        return id;
+    }
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    id.name = path.mid(slash + 1);
+    if (::stat(folder.constData(), &st) == 0) {
+        id.folderKnown = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+    } else {
+        id.absolute = QFileInfo(QFile::decodeName(path)).absoluteFilePath();
+    }
+    return id;
+}
+
+} // namespace
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const FileIdentity x = identityOf(a);
+    const FileIdentity y = identityOf(b);
+    if (x.exists != y.exists)
+        return false;
+    if (x.exists)
+        return x.device == y.device && x.inode == y.inode;
+    if (x.folderKnown != y.folderKnown)
+        return false;
+    if (x.folderKnown)
+        return x.device == y.device && x.inode == y.inode && x.name == y.name;
+    return x.absolute == y.absolute;
+}
+
+QString sameOutputMessage(const QString &a, const QString &b)
+{
+    return QStringLiteral("出力先「%1」と「%2」は同じファイルです。別々の名前を指定して下さい").arg(shown(a), shown(b));
+}
+
+bool checkOutputFiles(const QStringList &outputFiles, const QStringList &inputFiles, QString *error)
+{
+    for (qsizetype i = 0; i < outputFiles.size(); ++i) {
+        if (outputFiles[i].isEmpty())
+            continue;
+        if (!checkOutputFile(outputFiles[i], inputFiles, error))
+            return false;
+        for (qsizetype j = 0; j < i; ++j) {
+            if (!outputFiles[j].isEmpty() && sameFile(outputFiles[i], outputFiles[j])) {
+                *error = sameOutputMessage(outputFiles[j], outputFiles[i]);
+                return false;
+            }
+        }
+    }
     return true;
 }
 

@@ -28,4 +28,17 @@ bool readWholeFile(const QString &fileName, qint64 maxBytes, QByteArray *data, Q
 /// that does not exist yet and empty input names are fine.
 bool checkOutputFile(const QString &outputFile, const QStringList &inputFiles, QString *error);
 
+/// Whether the names a and b reach one file, whether it exists or is still to be written: where
+/// both exist, the same device and file number; otherwise the same name in the same folder (the
+/// folder's identity, so that a link to a folder is seen through), a symbolic link as the last
+/// part followed to the name it points to.
+bool sameFile(const QString &a, const QString &b);
+
+/// "出力先「a」と「b」は同じファイルです。…": two outputs of one command that are one file.
+QString sameOutputMessage(const QString &a, const QString &b);
+
+/// checkOutputFile() for each of several outputs of one command (empty names skipped), and none
+/// of them the same file as another (sameFile()).
+bool checkOutputFiles(const QStringList &outputFiles, const QStringList &inputFiles, QString *error);
+
 } // namespace Zelkor

@@ -43,7 +43,18 @@ void syncFolderOf(const QByteArray &path)
     }
 }
 
+// The group whose commit() replaces what this thread's files commit, if any.
+thread_local SafeSaveGroup *currentGroup = nullptr;
+
 } // namespace
+
+struct SafeSaveGroup::Staged
+{
+    QString name;         // the target as given
+    QByteArray target;    // the file replaced (a symbolic link resolved)
+    QByteArray temporary; // the new content, finished
+    bool hadTarget = false;
+};
 
 struct SafeSaveFile::Private
 {
@@ -254,6 +265,12 @@ bool SafeSaveFile::commit()
 {
     if (!finish())
         return false;
+    if (SafeSaveGroup *group = currentGroup) {
+        group->m_files.push_back({d->name, d->target, d->temporary, d->hadTarget});
+        d->temporary.clear();
+        d->state = Private::Done;
+        return true;
+    }
     if (::rename(d->temporary.constData(), d->target.constData()) != 0) {
         d->setReplaceError(errno);
         cancel();
@@ -275,53 +292,100 @@ void SafeSaveFile::cancel()
 
 bool SafeSaveFile::commitPair(SafeSaveFile &first, SafeSaveFile &second, QString *error)
 {
-    auto failWith = [&](const QString &message) {
-        first.cancel();
+    SafeSaveGroup group;
+    if (!first.commit()) {
         second.cancel();
+        if (error)
+            *error = first.errorString();
+        return false;
+    }
+    if (!second.commit()) {
+        if (error)
+            *error = second.errorString();
+        return false;
+    }
+    return group.commit(error);
+}
+
+SafeSaveGroup::SafeSaveGroup() : m_outer(currentGroup)
+{
+    currentGroup = this;
+}
+
+SafeSaveGroup::~SafeSaveGroup()
+{
+    for (const Staged &file : m_files) {
+        if (!file.temporary.isEmpty())
+            ::unlink(file.temporary.constData());
+    }
+    currentGroup = m_outer;
+}
+
+bool SafeSaveGroup::commit(QString *error)
+{
+    if (m_outer) {
+        for (Staged &file : m_files)
+            m_outer->m_files.push_back(std::move(file));
+        m_files.clear();
+        return true;
+    }
+    std::vector<Staged> files = std::move(m_files);
+    m_files.clear();
+    const auto failWith = [&](const QString &message) {
+        for (const Staged &file : files) {
+            if (!file.temporary.isEmpty())
+                ::unlink(file.temporary.constData());
+        }
         if (error)
             *error = message;
         return false;
     };
-    if (!first.finish())
-        return failWith(first.errorString());
-    if (!second.finish())
-        return failWith(second.errorString());
-
-    // A second name for the first file's old content, to put it back should the second
-    // replacement fail. Where the file system has no hard links there is no way back, and the
-    // window between the two renames is all that remains.
-    QByteArray backup;
-    if (first.d->hadTarget) {
-        for (int attempt = 0; attempt < 100 && backup.isEmpty(); ++attempt) {
-            const QByteArray name = siblingName(first.d->target, "bak");
-            if (::link(first.d->target.constData(), name.constData()) == 0)
-                backup = name;
-            else if (errno != EEXIST)
-                break;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = i + 1; j < files.size(); ++j) {
+            if (sameFile(QFile::decodeName(files[i].target), QFile::decodeName(files[j].target)))
+                return failWith(sameOutputMessage(files[i].name, files[j].name));
         }
     }
-    if (::rename(first.d->temporary.constData(), first.d->target.constData()) != 0) {
-        first.d->setReplaceError(errno);
-        if (!backup.isEmpty())
-            ::unlink(backup.constData());
-        return failWith(first.errorString());
+
+    // A second name for each old content, to put it back should a later replacement fail. Where
+    // the file system has no hard links there is no way back, and the window between the
+    // renames is all that remains.
+    std::vector<QByteArray> backups(files.size());
+    const auto dropBackups = [&] {
+        for (const QByteArray &backup : backups) {
+            if (!backup.isEmpty())
+                ::unlink(backup.constData());
+        }
+    };
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        Staged &file = files[k];
+        if (file.hadTarget && files.size() > 1) {
+            for (int attempt = 0; attempt < 100 && backups[k].isEmpty(); ++attempt) {
+                const QByteArray name = siblingName(file.target, "bak");
+                if (::link(file.target.constData(), name.constData()) == 0)
+                    backups[k] = name;
+                else if (errno != EEXIST)
+                    break;
+            }
+        }
+        if (::rename(file.temporary.constData(), file.target.constData()) != 0) {
+            const int e = errno;
+            for (std::size_t back = k; back-- > 0;) {
+                if (!backups[back].isEmpty()) {
+                    if (::rename(backups[back].constData(), files[back].target.constData()) == 0)
+                        backups[back].clear();
+                } else if (!files[back].hadTarget) {
+                    ::unlink(files[back].target.constData());
+                }
+            }
+            dropBackups();
+            return failWith(QStringLiteral("ファイル「%1」を保存できません（%2）").arg(shown(file.name), systemErrorText(e)));
+        }
+        file.temporary.clear();
     }
-    first.d->temporary.clear();
-    first.d->state = Private::Done;
-    if (::rename(second.d->temporary.constData(), second.d->target.constData()) != 0) {
-        second.d->setReplaceError(errno);
-        if (!backup.isEmpty())
-            ::rename(backup.constData(), first.d->target.constData());
-        else if (!first.d->hadTarget)
-            ::unlink(first.d->target.constData());
-        return failWith(second.errorString());
-    }
-    second.d->temporary.clear();
-    second.d->state = Private::Done;
-    if (!backup.isEmpty())
-        ::unlink(backup.constData());
-    syncFolderOf(first.d->target);
-    syncFolderOf(second.d->target);
+    dropBackups();
+    for (const Staged &file : files)
+        syncFolderOf(file.target);
     return true;
 }
 

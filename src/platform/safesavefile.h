@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 namespace Zelkor {
 
@@ -54,8 +55,34 @@ public:
     QString errorString() const;
 
 private:
+    friend class SafeSaveGroup;
     struct Private;
     std::unique_ptr<Private> d;
+};
+
+/// The outputs of one piece of work, replaced together or not at all. While a group lives, a
+/// SafeSaveFile::commit() in its thread only finishes the file and hands it to the group; the
+/// group's commit() then replaces every target, and when one replacement fails it puts back the
+/// targets replaced before it. Two outputs that are one file (through a link, say) are refused
+/// before anything is replaced. A group made while another lives hands its files on to that one.
+/// Files not committed are dropped with the group.
+class SafeSaveGroup
+{
+public:
+    SafeSaveGroup();
+    ~SafeSaveGroup();
+    SafeSaveGroup(const SafeSaveGroup &) = delete;
+    SafeSaveGroup &operator=(const SafeSaveGroup &) = delete;
+
+    /// Replaces every target handed to the group; false with *error (and every old file kept)
+    /// on any fault. In a group inside another, hands the files on and returns true.
+    bool commit(QString *error);
+
+private:
+    friend class SafeSaveFile;
+    struct Staged;
+    std::vector<Staged> m_files;
+    SafeSaveGroup *m_outer = nullptr;
 };
 
 } // namespace Zelkor

@@ -1,6 +1,7 @@
 #include "platform/xlsxworkbook.h"
 
 #include "platform/safesavefile.h"
+#include "platform/zippackage.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,6 +199,17 @@ bool XlsxWorkbook::saveAs(const QString &fileName)
     m_sheet = nullptr;
     if (error != LXW_NO_ERROR) {
         fail(QStringLiteral("ワークブックを書き出せません: %1").arg(QString::fromUtf8(lxw_strerror(error))));
+        close();
+        return false;
+    }
+
+    // The library does not notice when a temporary file of its own is cut short (a file-size
+    // limit, a full temporary folder) and packs what there is: the package is read through
+    // before it may replace anything.
+    QString damage;
+    if (!checkZipPackage(m_path, &damage)) {
+        fail(QStringLiteral("ワークブックを正しく作れませんでした（%1）。ディスクや一時フォルダの空き容量を確かめて下さい。")
+                 .arg(damage));
         close();
         return false;
     }

@@ -55,6 +55,37 @@ TEST(FileAccessTest, OutputThatIsAnInputIsRefused)
     }
 }
 
+// Two outputs of one command are one file however they are spelled, also when that file is not
+// there yet: through a link to a folder, or a link as the last part that points to a new name.
+TEST(FileAccessTest, OutputsThatAreOneFileAreFound)
+{
+    TempDir dir;
+    dir.writeBytes(QStringLiteral("sub/old.csv"), "old");
+    ASSERT_TRUE(QFile::link(dir.path(QStringLiteral("sub")), dir.path(QStringLiteral("here"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("x.csv"), dir.path(QStringLiteral("sub/x.lst")))); // dangling, relative
+    ASSERT_TRUE(QFile::link(QStringLiteral("old.csv"), dir.path(QStringLiteral("sub/old.lst"))));
+    const struct { const char *what; QString a; QString b; bool same; } cases[] = {
+        {"new file through a folder link", dir.path(QStringLiteral("sub/o.vtb")), dir.path(QStringLiteral("here/o.vtb")), true},
+        {"new file spelled with ..", dir.path(QStringLiteral("sub/o.vtb")), dir.path(QStringLiteral("here/../sub/o.vtb")), true},
+        {"dangling link to the other name", dir.path(QStringLiteral("sub/x.lst")), dir.path(QStringLiteral("here/x.csv")), true},
+        {"link to an existing file", dir.path(QStringLiteral("sub/old.lst")), dir.path(QStringLiteral("sub/old.csv")), true},
+        {"two new names", dir.path(QStringLiteral("sub/a.csv")), dir.path(QStringLiteral("sub/a.lst")), false},
+        {"same name, other folder", dir.path(QStringLiteral("sub/o.vtb")), dir.path(QStringLiteral("o.vtb")), false},
+        {"existing and new", dir.path(QStringLiteral("sub/old.csv")), dir.path(QStringLiteral("sub/new.csv")), false},
+        {"in a missing folder", dir.path(QStringLiteral("no/o.vtb")), dir.path(QStringLiteral("no/./o.vtb")), true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(sameFile(c.a, c.b), c.same);
+        EXPECT_EQ(sameFile(c.b, c.a), c.same);
+        QString error;
+        EXPECT_EQ(checkOutputFiles({c.a, QString(), c.b}, {}, &error), !c.same);
+        if (c.same) {
+            EXPECT_TRUE(error.contains(QStringLiteral("同じファイルです"))) << error.toStdString();
+        }
+    }
+}
+
 // A pipe with no writer would make a blocking open or read wait for ever; every reader of user
 // files refuses it at once, and a folder or device too.
 TEST(FileAccessTest, ReadersRefusePipesAndDevicesAtOnce)

@@ -172,6 +172,77 @@ TEST(SafeSaveFileTest, PairIsReplacedTogether)
     }
 }
 
+// The outputs of one command: either every file is new or every file is old. A replacement that
+// fails part way (here the second target turned into a folder after it was written) puts back
+// the targets replaced before it; outputs that are one file are refused before anything moves.
+TEST(SafeSaveFileTest, GroupIsReplacedTogether)
+{
+    struct Case { const char *what; bool secondBecomesFolder; bool alias; bool ok; };
+    const Case cases[] = {
+        {"all replaced", false, false, true},
+        {"second replacement fails", true, false, false},
+        {"second is the first through a folder link", false, true, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const QString a = dir.writeBytes(QStringLiteral("out/m.csv"), "old matrix");
+        const QString b = c.alias ? dir.path(QStringLiteral("here/m.csv")) : dir.path(QStringLiteral("out/m.lst"));
+        const QString third = dir.path(QStringLiteral("out/new.txt"));
+        ASSERT_TRUE(QFile::link(dir.path(QStringLiteral("out")), dir.path(QStringLiteral("here"))));
+        bool ok = false;
+        QString error;
+        {
+            SafeSaveGroup group;
+            for (const QString &name : {a, third, b}) {
+                SafeSaveFile file(name);
+                ASSERT_TRUE(file.open());
+                ASSERT_TRUE(file.write("new " + QFileInfo(name).fileName().toUtf8()));
+                ASSERT_TRUE(file.commit()) << file.errorString().toStdString();
+            }
+            // Nothing is replaced before the group says so.
+            EXPECT_EQ(readBytes(a), QByteArray("old matrix"));
+            EXPECT_FALSE(QFileInfo::exists(third));
+            if (c.secondBecomesFolder)
+                ASSERT_TRUE(QDir().mkpath(b + QStringLiteral("/inside")));
+            ok = group.commit(&error);
+        }
+        EXPECT_EQ(ok, c.ok) << error.toStdString();
+        EXPECT_EQ(readBytes(a), c.ok ? QByteArray("new m.csv") : QByteArray("old matrix"));
+        EXPECT_EQ(QFileInfo::exists(third), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(readBytes(b), QByteArray("new m.lst"));
+        }
+        if (c.alias) {
+            EXPECT_TRUE(error.contains(QStringLiteral("同じファイルです"))) << error.toStdString();
+        }
+        QStringList expected{QStringLiteral("m.csv")};
+        if (c.ok || c.secondBecomesFolder)
+            expected << QStringLiteral("m.lst");
+        if (c.ok)
+            expected << QStringLiteral("new.txt");
+        expected.sort();
+        EXPECT_EQ(filesIn(dir.path(QStringLiteral("out"))), expected);
+    }
+
+    // A group inside another hands its files on; a group that is never committed keeps the old files.
+    TempDir dir;
+    const QString a = dir.writeBytes(QStringLiteral("a.txt"), "old a");
+    {
+        SafeSaveGroup outer;
+        {
+            SafeSaveGroup inner;
+            SafeSaveFile file(a);
+            ASSERT_TRUE(file.open() && file.write("new a") && file.commit());
+            QString error;
+            ASSERT_TRUE(inner.commit(&error));
+        }
+        EXPECT_EQ(readBytes(a), QByteArray("old a"));
+    }
+    EXPECT_EQ(readBytes(a), QByteArray("old a"));
+    EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("a.txt")});
+}
+
 // A large file goes to the disk piece by piece while it is written (and its pages are given back):
 // it arrives whole and exact, and a write that fails far into it still leaves the old file.
 TEST(SafeSaveFileTest, LargeFilesArriveWholeOrNotAtAll)

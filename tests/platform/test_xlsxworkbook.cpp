@@ -2,10 +2,12 @@
 // rows, and a failed workbook leaving the old file alone.
 #include "platform/xlsxworkbook.h"
 
+#include "platform/zippackage.h"
 #include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -95,4 +97,47 @@ TEST(XlsxWorkbook, RefusedCellsFailTheWorkbookAndLeaveTheOldFile)
     }
     EXPECT_EQ(Zelkor::Test::readBytes(path), QByteArray("the old workbook"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.xlsx")});
+}
+
+// The library packs what its temporary sheet file holds, even when that file was cut short by a
+// file-size limit or a full temporary folder: the package is checked before it replaces the old
+// file. Here the limit lies between the size of the packed workbook and that of its sheet.
+TEST(XlsxWorkbook, SheetCutShortIsNoWorkbook)
+{
+    Zelkor::Test::TempDir dir;
+    const QString path = dir.writeBytes(QStringLiteral("old.xlsx"), "the old workbook");
+    const auto fill = [](XlsxWorkbook &book) {
+        for (int row = 1; row <= 3000; ++row)
+            for (int column = 1; column <= 10; ++column)
+                book.setValue(row, column, QStringLiteral("ススキ %1").arg(column));
+    };
+    {
+        XlsxWorkbook book;
+        ASSERT_TRUE(book.add());
+        fill(book);
+        Zelkor::Test::FileSizeLimit limit(256 * 1024);
+        EXPECT_FALSE(book.saveAs(path));
+        EXPECT_TRUE(book.errorString().contains(QStringLiteral("途中で切れています"))) << book.errorString().toStdString();
+    }
+    EXPECT_EQ(Zelkor::Test::readBytes(path), QByteArray("the old workbook"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.xlsx")});
+
+    // Without the limit the same workbook is written, and it is smaller than the limit was.
+    XlsxWorkbook book;
+    ASSERT_TRUE(book.add());
+    fill(book);
+    ASSERT_TRUE(book.saveAs(path)) << book.errorString().toStdString();
+    EXPECT_LT(QFileInfo(path).size(), 256 * 1024);
+    QString error;
+    EXPECT_TRUE(checkZipPackage(path, &error)) << error.toStdString();
+
+    // A package damaged afterwards: cut, or one byte of its data changed.
+    const QByteArray whole = Zelkor::Test::readBytes(path);
+    QByteArray flipped = whole;
+    flipped[200] = char(flipped[200] ^ 0x20);
+    for (const QByteArray &bad : {whole.left(whole.size() / 2), flipped}) {
+        const QString damaged = dir.writeBytes(QStringLiteral("damaged.xlsx"), bad);
+        EXPECT_FALSE(checkZipPackage(damaged, &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
 }

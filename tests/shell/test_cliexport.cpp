@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace Zelkor;
 using Zelkor::Test::runCli;
 using Zelkor::Test::TempDir;
@@ -242,6 +246,52 @@ TEST_F(CliExport, PackageMatrixListMayNotReplaceTheTable)
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 
+// The matrix and its label list are replaced together: a list that cannot be written leaves the
+// old matrix, and a list that is the matrix through a link to a new name is refused.
+TEST_F(CliExport, PackageMatrixAndListAreReplacedTogether)
+{
+    const QString matrix = dir.writeBytes(QStringLiteral("m.csv"), "old matrix");
+    ASSERT_TRUE(QFile::link(dir.path(QStringLiteral("no/folder/m.lst")), dir.path(QStringLiteral("m.lst"))));
+    auto r = runCli({QStringLiteral("export"), QStringLiteral("pcord"), table, QStringLiteral("-o"), matrix});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("m.lst"))) << r.errText().toStdString();
+    EXPECT_EQ(Zelkor::Test::readBytes(matrix), QByteArray("old matrix"));
+
+    ASSERT_TRUE(QFile::link(QStringLiteral("x.csv"), dir.path(QStringLiteral("x.lst"))));
+    r = runCli({QStringLiteral("export"), QStringLiteral("pcord"), table, QStringLiteral("-o"), dir.path(QStringLiteral("x.csv"))});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("同じファイルです"))) << r.errText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("x.csv"))));
+
+    QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{QStringLiteral("dune.vtb"), QStringLiteral("m.csv"), QStringLiteral("m.lst"),
+                                  QStringLiteral("x.lst")}));
+}
+
+// A name typed in another code page is not UTF-8: it would be read with replacement characters
+// and name another file. The command refuses it and writes nothing.
+TEST_F(CliExport, NameThatIsNoUtf8IsRefused)
+{
+    const QByteArray program = QByteArrayLiteral(ZELKOR_CLI_PATH);
+    const QByteArray input = QFile::encodeName(table);
+    const QByteArray output = QFile::encodeName(dir.path()) + "/\x82\xa0.txt"; // "あ" in CP932
+    const char *argv[] = {program.constData(), "export", "text", input.constData(), "-o", output.constData(), nullptr};
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 2);
+        ::execv(argv[0], const_cast<char *const *>(argv));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{QStringLiteral("dune.vtb")});
+}
+
 TEST_F(CliExport, WorkbookAndPrints)
 {
     TableModel model;
@@ -308,6 +358,14 @@ TEST_F(CliExport, WorkbookOrPrintThatCannotBeWrittenLeavesNothing)
         EXPECT_EQ(Zelkor::Test::readBytes(out), QByteArray("the old file")) << format.toStdString();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 4);
+
+    // A limit the packed workbook (about 9 KB) fits under but its sheet (about 55 KB) does not:
+    // the library's temporary sheet is cut, and the package built from it is refused.
+    const QString out = dir.writeBytes(QStringLiteral("cut.xlsx"), "the old file");
+    const auto r = runCli({QStringLiteral("export"), QStringLiteral("xlsx"), table, QStringLiteral("-o"), out}, QString(), 20000);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("途中で切れています"))) << r.errText().toStdString();
+    EXPECT_EQ(Zelkor::Test::readBytes(out), QByteArray("the old file"));
 }
 
 // A point file writes the relevés whose values fit and warns of the others; none fitting fails.

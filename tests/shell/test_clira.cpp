@@ -5,6 +5,7 @@
 #include "support/testsupport.h"
 #include "table/tablefile.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -127,6 +128,20 @@ TEST(CliRa, ErrorsWriteNothing)
         EXPECT_EQ(Zelkor::Test::readBytes(table), before);
         EXPECT_FALSE(QFileInfo::exists(out));
     }
+    // The scores and the table through a link to the folder, neither there yet: one file.
+    ASSERT_TRUE(QFile::link(dir.path(), dir.path(QStringLiteral("here"))));
+    const Zelkor::Test::CliResult aliased = Zelkor::Test::runCli(
+        {QStringLiteral("ra"), table, QStringLiteral("--scores"), dir.path(QStringLiteral("here/o.vtb")), QStringLiteral("-o"), out});
+    EXPECT_EQ(aliased.exitCode, 2) << aliased.errText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out));
+
+    // A table that cannot be written leaves the old scores: the outputs are replaced together.
+    const QString oldScores = dir.writeBytes(QStringLiteral("old.csv"), "old scores");
+    const Zelkor::Test::CliResult half = Zelkor::Test::runCli(
+        {QStringLiteral("ra"), table, QStringLiteral("--scores"), oldScores, QStringLiteral("-o"), dir.path(QStringLiteral("no/o.vtb"))});
+    EXPECT_EQ(half.exitCode, 1);
+    EXPECT_EQ(Zelkor::Test::readBytes(oldScores), QByteArray("old scores"));
+
     const Zelkor::Test::CliResult inPlace = Zelkor::Test::runCli({QStringLiteral("ra"), table, QStringLiteral("-o"), table});
     EXPECT_EQ(inPlace.exitCode, 0) << inPlace.errText().toStdString();
     TableModel reread;

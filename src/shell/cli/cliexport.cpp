@@ -323,12 +323,11 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
     const QString settingsFile = cmd.value(QStringLiteral("settings"));
     // The output must not replace the table or settings read, nor anything that is no regular file.
     QString outputError;
-    if (!checkOutputFile(job.output, {cmd.positional().at(1), settingsFile}, &outputError))
-        return cmd.userError(err, outputError);
     // The package matrix also writes its label list beside it, under the same rule.
-    if (format == QLatin1String("pcord")
-        && !checkOutputFile(PCordMatrixWriter::listFileName(job.output), {cmd.positional().at(1), settingsFile},
-                            &outputError))
+    const QStringList outputs = format == QLatin1String("pcord")
+                                    ? QStringList{job.output, PCordMatrixWriter::listFileName(job.output)}
+                                    : QStringList{job.output};
+    if (!checkOutputFiles(outputs, {cmd.positional().at(1), settingsFile}, &outputError))
         return cmd.userError(err, outputError);
     if (!settingsFile.isEmpty()) {
         if (const QString problem = settingsFileProblem(settingsFile); !problem.isEmpty())

@@ -79,7 +79,7 @@ int runMkdb(const QStringList &args, QTextStream &out, QTextStream &err)
                                 + (output.endsWith(QLatin1String(".ZKI")) ? QStringLiteral(".ZKD") : QStringLiteral(".zkd"));
         const QStringList inputs{positional.at(0), positional.at(1), headerItems};
         QString error;
-        if (!checkOutputFile(output, inputs, &error) || !checkOutputFile(zkdName, inputs, &error)) {
+        if (!checkOutputFiles({output, zkdName}, inputs, &error)) {
             err << cmd.prefix() << error << "\n";
             return UserError;
         }

@@ -31,7 +31,7 @@ int runMkdbWide(const CommandLine &cmd, QTextStream &out, QTextStream &err)
     {
         const QStringList inputs{input, settingsFile, headerItems};
         QString error;
-        if (!checkOutputFile(output, inputs, &error) || !checkOutputFile(zkd, inputs, &error))
+        if (!checkOutputFiles({output, zkd}, inputs, &error))
             return cmd.userError(err, error);
     }
     Settings settings;

@@ -4,13 +4,13 @@
 #include "analysis/plot/ordinationplot.h"
 #include "platform/feedback.h"
 #include "platform/fileaccess.h"
+#include "platform/safesavefile.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
 #include "table/headeritems.h"
 #include "table/tablefile.h"
 #include "table/tablemodel.h"
 
-#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLocale>
@@ -142,8 +142,7 @@ int runOrdination(const QStringList &args, QTextStream &out, QTextStream &err)
         return cmd.usageError(err, QStringLiteral("--plot の拡張子は .svg、.png か .pdf にして下さい: %1").arg(plotFile));
     if (!plotFile.isEmpty() && !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return cmd.userError(err, QStringLiteral("序列図を描くには画面の描画系が要ります"));
-    if (!scoresFile.isEmpty() && !plotFile.isEmpty()
-        && QFileInfo(scoresFile).absoluteFilePath() == QFileInfo(plotFile).absoluteFilePath())
+    if (!scoresFile.isEmpty() && !plotFile.isEmpty() && sameFile(scoresFile, plotFile))
         return cmd.usageError(err, QStringLiteral("--scores と --plot に同じファイルは指定できません"));
 
     // Neither output may replace the table read, nor anything that is no regular file.
@@ -190,6 +189,8 @@ int runOrdination(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!result.converged)
         err << cmd.prefix() << QStringLiteral("固有値の計算が許容誤差に届きませんでした（最後の近似値を示します）") << Qt::endl;
 
+    // The scores and the diagram are replaced together, or neither is.
+    SafeSaveGroup together;
     if (!scoresFile.isEmpty()) {
         QString error;
         Feedback feedback;
@@ -208,6 +209,9 @@ int runOrdination(const QStringList &args, QTextStream &out, QTextStream &err)
         if (!plot.write(plotFile, format, kPlotSize, &error))
             return cmd.userError(err, error);
     }
+    QString error;
+    if (!together.commit(&error))
+        return cmd.userError(err, error);
     return Success;
 }
 

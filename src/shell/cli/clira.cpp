@@ -4,6 +4,7 @@
 #include "analysis/recipcommand.h"
 #include "platform/feedback.h"
 #include "platform/fileaccess.h"
+#include "platform/safesavefile.h"
 #include "platform/textfile.h"
 #include "shell/cli/clicommands.h"
 #include "shell/cli/commandline.h"
@@ -11,7 +12,6 @@
 #include "table/tablefile.h"
 #include "table/tablemodel.h"
 
-#include <QFileInfo>
 
 namespace Zelkor::Cli {
 
@@ -58,15 +58,12 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
     const QString input = cmd.positional().at(0);
     QString outputError;
     const auto same = [](const QString &a, const QString &b) {
-        return !a.isEmpty() && !b.isEmpty() && QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+        return !a.isEmpty() && !b.isEmpty() && sameFile(a, b);
     };
     if (same(scoresFile, output) || same(longFile, output) || same(scoresFile, longFile))
         return cmd.usageError(err, QStringLiteral("--scores、--scores-long と -o には別々のファイルを指定して下さい"));
-    if (!scoresFile.isEmpty() && !checkOutputFile(scoresFile, {input, output, longFile}, &outputError))
-        return cmd.userError(err, outputError);
-    if (!longFile.isEmpty() && !checkOutputFile(longFile, {input, output, scoresFile}, &outputError))
-        return cmd.userError(err, outputError);
-    if (!output.isEmpty() && !checkOutputFile(output, {}, &outputError))
+    if (!checkOutputFiles({scoresFile, longFile}, {input}, &outputError)
+        || !checkOutputFiles({output}, {}, &outputError))
         return cmd.userError(err, outputError);
 
     TableModel model;
@@ -84,6 +81,8 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
         return cmd.userError(err, RecipCommand::nothingToScoreMessage().replace(QLatin1Char('\n'), QString()));
     out << QStringLiteral("反復回数＝%1").arg(scores.iterations) << Qt::endl;
 
+    // Every output is replaced together with the others, or none is.
+    SafeSaveGroup together;
     if (!scoresFile.isEmpty()) {
         FreqTableModel scoreTable;
         RecipCommand::buildScoreTable(model, scores, &scoreTable);
@@ -102,6 +101,9 @@ int runRa(const QStringList &args, QTextStream &out, QTextStream &err)
         if (!table.write(model, title, output))
             return cmd.userError(err, table.errorString());
     }
+    QString error;
+    if (!together.commit(&error))
+        return cmd.userError(err, error);
     return Success;
 }
 
