@@ -30,7 +30,6 @@ constexpr int kLabelWidth = 32;
 constexpr int kNameBytes = 28;
 constexpr int kColumnWidth = 5;
 constexpr int kValueWidth = 4;
-const QString kBlank5 = QStringLiteral("     ");
 
 // Layers whose only entries are the marks "*" (7) and "e" (8) get no line of their own.
 bool countsForLayer(quint8 code)
@@ -102,6 +101,14 @@ int TableLayout::roundedPercent(int count, int total)
     return int(q);
 }
 
+int TableLayout::columnWidth(int lastColumn)
+{
+    int digits = 1;
+    for (int n = lastColumn; n >= 10; n /= 10)
+        ++digits;
+    return digits <= kColumnWidth ? kColumnWidth : digits + 1;
+}
+
 std::vector<TableLayout::Page> TableLayout::pages(int wc) const
 {
     std::vector<Page> result;
@@ -110,10 +117,16 @@ std::vector<TableLayout::Page> TableLayout::pages(int wc) const
     int w = std::max(0, wc);
     int p1 = first;
     for (;;) {
-        int p2 = std::min(p1 + w, last);
+        int span = w;
+        int p2 = std::min(p1 + span, last);
+        // Wider columns: as many fewer of them as keeps the page's width.
+        if (const int width = columnWidth(p2); width > kColumnWidth) {
+            span = std::max(0, (w + 1) * kColumnWidth / width - 1);
+            p2 = std::min(p1 + span, last);
+        }
         // The frequency column widens the page that ends at the table's last relevé by one
         // column: a full page gives up its last relevé to a page of its own.
-        if (m_options.frequency && p2 == last && last == m_model.releveCount() && p2 > p1 && p2 - p1 == w)
+        if (m_options.frequency && p2 == last && last == m_model.releveCount() && p2 > p1 && p2 - p1 == span)
             --p2;
         result.push_back(Page{p1, p2});
         if (p2 >= last)
@@ -200,10 +213,13 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
     const int p2 = page.last;
     const int firstReleve = m_options.range.firstReleve;
     const int columns = std::max(0, p2 - p1 + 1);
-    const QString rule = ruleLine(kColumnWidth * columns + (firstPage ? kLabelWidth + 1 : 0));
+    const int width = columnWidth(p2);
+    const QString widen(width - kColumnWidth, QLatin1Char(' '));
+    const QString blankColumn(width, QLatin1Char(' '));
+    const QString rule = ruleLine(width * columns + (firstPage ? kLabelWidth + 1 : 0));
     const CellGrid &grid = m_model.grid();
     const int headerRows = m_model.headerRows();
-    const int lineLength = (firstPage ? kLabelWidth : 0) + kColumnWidth * columns + kColumnWidth;
+    const int lineLength = (firstPage ? kLabelWidth : 0) + width * columns + kColumnWidth;
 
     sink.writeLine(QString());
     sink.writeLine(firstPage ? oneLine(m_options.title) : QStringLiteral("続き"));
@@ -216,9 +232,9 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
         line += labelField(m_items[1].label);
     for (int i = p1; i <= p2; ++i) {
         if (context.releve(i, firstReleve).species > 0)
-            line += QString::number(++context.serial).rightJustified(kColumnWidth, QLatin1Char(' '));
+            line += QString::number(++context.serial).rightJustified(width, QLatin1Char(' '));
         else
-            line += kBlank5;
+            line += blankColumn;
     }
     sink.writeLine(line);
     sink.writeLine(rule);
@@ -248,6 +264,7 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
                 if (part == 1)
                     value.remove(0, Cp932::cutToBytes(value, kValueWidth).size());
                 line += QLatin1Char(' ');
+                line += widen;
                 line += Cp932::fieldOfWidth(value, kValueWidth);
             }
             sink.writeLine(line);
@@ -289,9 +306,14 @@ void TableLayout::writePage(LineSink &sink, Context &context, const Page &page, 
                 line += layerLabel(k);
                 line += QLatin1Char(':');
             }
-            for (int i = p1; i <= p2; ++i)
-                line += context.releve(i, firstReleve).species > 0 ? context.cells[codes[std::size_t(i - p1)][std::size_t(k)]]
-                                                                   : kBlank5;
+            for (int i = p1; i <= p2; ++i) {
+                if (context.releve(i, firstReleve).species > 0) {
+                    line += widen;
+                    line += context.cells[codes[std::size_t(i - p1)][std::size_t(k)]];
+                } else {
+                    line += blankColumn;
+                }
+            }
             if (firstLine && frequencyColumn) {
                 line += QLatin1Char(' ');
                 // Of the relevés, not of the columns: an empty column only separates groups.

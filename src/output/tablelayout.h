@@ -37,6 +37,10 @@ struct TableLayoutOptions
 ///
 /// The same lines go to the text file and to the printer; they differ only in the page
 /// allowance W (a page holds up to W + 1 relevés, later pages W + 7).
+///
+/// A page whose running numbers reach 100,000 has wider columns (one blank and the digits of
+/// its last column's number), and holds as many fewer relevés as keeps its lines as long as a
+/// page of five-character columns: no number runs into its neighbour.
 class TableLayout
 {
 public:
@@ -65,6 +69,11 @@ public:
     /// first page, the list of species found once. Pages are separated by a form-feed line.
     /// feedback (if given) is told each page's number; cancelled, the layout stops where it is.
     void printTable(LineSink &sink, int wc, int firstSpecies, int lastSpecies, Feedback *feedback = nullptr) const;
+
+    /// The width of the relevé columns of a page whose last column is lastColumn: 5 while the
+    /// numbers have at most five digits, else one more than the digits of lastColumn (no running
+    /// number on the page is larger).
+    static int columnWidth(int lastColumn);
 
     /// The rule line of a layout width w: w / 2 (halves to the even number) characters "─".
     static QString ruleLine(int width);

@@ -147,6 +147,57 @@ TEST(TableLayout, HundredRelevesOnThreePages)
     EXPECT_EQ(lines[2 * perPage + 8], QStringLiteral("   1    1 "));
 }
 
+// Running numbers of six digits would run together in five-character columns ("99999100000"):
+// a page that reaches 100,000 gets columns one wider than its last number, holds fewer relevés
+// so that its lines are no longer, and every number, cover text and header value stays over
+// its own column.
+TEST(TableLayout, RunningNumbersPastOneHundredThousandKeepApart)
+{
+    SampleTable t{8};
+    const int count = 100010;
+    t.setReleves(count);
+    t.addSpecies(QStringLiteral("Poa annua"));
+    for (int i = 1; i <= count; ++i) {
+        t.model.grid().setCell(i + 3, t.h() + 1, QStringLiteral("   1"));
+        t.model.coverData().set(t.model.releveIndexAt(i + 3), t.model.speciesIndexAt(t.h() + 1), layer(5, 10));
+    }
+    t.setItem(count, 8, QStringLiteral("ABCD"));
+    t.finish();
+    TableLayoutOptions options;
+    options.range = OutputRange{99950, count, 1, 1};
+    const TableLayout layout(t.model, t.items, options);
+    EXPECT_EQ(TableLayout::columnWidth(99999), 5);
+    EXPECT_EQ(TableLayout::columnWidth(100000), 7);
+    EXPECT_EQ(layout.pages(45), (std::vector<TableLayout::Page>{{99950, 99995}, {99996, 100010}}));
+    EXPECT_EQ(layout.pages(10), (std::vector<TableLayout::Page>{{99950, 99960}, {99961, 99977}, {99978, 99994},
+                                                                {99995, 100006}, {100007, 100010}}));
+
+    // Each page: empty line, title, rule, numbers, rule, item 8, rule, the species, rule.
+    const QStringList lines = layoutLines(t, options);
+    ASSERT_EQ(lines.size(), 9 + 1 + 9);
+    int expected = 99949;
+    for (const qsizetype top : {qsizetype(0), qsizetype(10)}) {
+        const int width = top == 0 ? 5 : 7;
+        const int columns = top == 0 ? 46 : 15;
+        const QString numbers = lines[top + 3].right(columns * width);
+        const QString item = lines[top + 5].right(columns * width);
+        const QString cover = lines[top + 7].right(columns * width);
+        for (qsizetype at = 0; at < numbers.size(); at += width) {
+            EXPECT_EQ(numbers.mid(at, width).toInt(), ++expected) << numbers.toStdString();
+            if (width > 5) {
+                EXPECT_EQ(numbers.at(at), QLatin1Char(' ')) << numbers.toStdString();
+            }
+            // The cover text and the header value stay over their number.
+            EXPECT_EQ(cover.mid(at, width), blanks(width - 2) + QStringLiteral("1 ")) << cover.toStdString();
+            EXPECT_EQ(item.mid(at, width), expected == count ? blanks(width - 4) + QStringLiteral("ABCD") : blanks(width));
+        }
+        // No line is longer than on a page of five-character columns.
+        EXPECT_LE(lines[top + 7].size(), top == 0 ? 33 + 5 * 46 : 5 * 52);
+        EXPECT_EQ(lines[top + 3].size() - numbers.size(), top == 0 ? 29 : 0); // "表番号" and its blanks
+    }
+    EXPECT_EQ(expected, count);
+}
+
 TEST(TableLayout, RangeNotFromTheFirstRelevé)
 {
     // Relevé 3 is empty: it keeps its blank column and takes no number, in the body, in the
