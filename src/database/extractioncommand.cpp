@@ -4,6 +4,7 @@
 #include "platform/feedback.h"
 #include "platform/texthelpers.h"
 #include "platform/userinterface.h"
+#include "table/covercode.h"
 #include "table/tabledocument.h"
 
 namespace Zelkor {
@@ -79,8 +80,15 @@ int ExtractionCommand::insertSelected()
     m_session->closeDataFile();
     m_doc->recomputeFrequencies();
     // Nothing is left out or changed without a word.
-    if (inserted >= 0 && m_extraction.noteCount() > 0)
-        m_ui->showMessage(m_extraction.insertReport());
+    if (inserted >= 0) {
+        QStringList report;
+        if (m_extraction.noteCount() > 0)
+            report << m_extraction.insertReport();
+        if (const qint64 outside = m_doc->model().cellsOutsideTheScale(); outside > 0)
+            report << codesOutsideTheScaleMessage(outside);
+        if (!report.isEmpty())
+            m_ui->showMessage(report.join(QLatin1Char('\n')));
+    }
     m_doc->editTitle();
     Q_EMIT m_doc->statusChanged();
     return inserted;

@@ -146,6 +146,17 @@ QString rightAlign4(const QString &value)
     return text;
 }
 
+bool isCoverCodeOfTheScale(quint8 code)
+{
+    return code <= 9 || (code <= 55 && code % 10 <= 5);
+}
+
+QString codesOutsideTheScaleMessage(qint64 cells)
+{
+    return QStringLiteral("表の %1 個の升目に、被度の尺度にない符号があります（出現として数え、出力では「?」と示します）。")
+        .arg(cells);
+}
+
 QString coverPrintText(quint8 code, int dataScaleD)
 {
     if (dataScaleD != 1 && dataScaleD != 2)
@@ -179,7 +190,7 @@ QString coverPrintText(quint8 code, int dataScaleD)
                     else
                         s = QString(first) + QStringLiteral(".") + second;
                 } else
-                    s = QStringLiteral(" . ");
+                    s = QStringLiteral(" ? "); // an occurrence whose cover is unknown, never " . "
                 t[std::size_t(d - 1)][std::size_t(v)] = s;
             }
         }

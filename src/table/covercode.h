@@ -29,6 +29,14 @@ QString rightAlign4(const QString &value);
 /// there is no text: the result is an empty string, and the caller keeps what it had.
 QString coverPrintText(quint8 code, int dataScaleD);
 
+/// Whether a layer's cover byte is a code of the scale: none (0), "+" and "+2".."+5", "r", "*",
+/// "e", "?", and the classes 1..5 alone or with a sociability 1..5. Any other byte (a database's
+/// "60", say) is kept as read, counts as an occurrence, and prints as " ? ".
+bool isCoverCodeOfTheScale(quint8 code);
+
+/// What the user is told when cells of a table hold codes outside the scale.
+QString codesOutsideTheScaleMessage(qint64 cells);
+
 /// The captions of the seven conversions of a cell's codes into one number (methods 0..6 of the
 /// numeric matrices and the ordinations), as the panels list them.
 QStringList coverMethodCaptions();

@@ -3,6 +3,7 @@
 #include "platform/feedback.h"
 #include "platform/savepathguard.h"
 #include "platform/userinterface.h"
+#include "table/covercode.h"
 #include "table/settingscommand.h"
 #include "table/tabledocument.h"
 #include "table/tablefile.h"
@@ -147,6 +148,8 @@ bool TableFileCommand::loadTable(const QString &path)
     m_doc->setTableFilePath(info.absoluteFilePath());
     Q_EMIT m_doc->tableChanged();
     Q_EMIT m_doc->statusChanged();
+    if (const qint64 outside = m_doc->model().cellsOutsideTheScale(); outside > 0)
+        m_ui->showMessage(codesOutsideTheScaleMessage(outside));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "table/tablemodel.h"
 
+#include "table/covercode.h"
+
 #include <algorithm>
 #include <new>
 
@@ -399,6 +401,23 @@ int TableModel::defaultColWidthFor(int pointSize)
 int TableModel::defaultRowHeightFor(int pointSize)
 {
     return roundHalfEven(1333LL * pointSize, 1000) + 2;
+}
+
+} // namespace Zelkor
+
+namespace Zelkor {
+
+qint64 TableModel::cellsOutsideTheScale() const
+{
+    qint64 cells = 0;
+    for (int i = 1; i <= releveCount(); ++i) {
+        m_cover.forEachInReleve(releveIndexAt(releveColumn(i)), [&](int s, const ByteDataSet &codes) {
+            // Species index 0 carries the relevé's scale bytes.
+            if (s > 0 && !std::all_of(codes.begin(), codes.end(), isCoverCodeOfTheScale))
+                ++cells;
+        });
+    }
+    return cells;
 }
 
 } // namespace Zelkor

@@ -164,6 +164,9 @@ public:
     /// The hidden relevé index of grid column col / species index of grid row row; -1 when the
     /// index cell does not hold a number.
     int releveIndexAt(int col) const;
+    /// How many cells (a relevé and a species) of the table's relevés hold a layer code outside
+    /// the cover scale (isCoverCodeOfTheScale()).
+    qint64 cellsOutsideTheScale() const;
     int speciesIndexAt(int row) const;
 
     /// n right-aligned in 4 characters; a longer text keeps its first 4 ("1234" for 12345).

@@ -358,3 +358,43 @@ TEST_F(TableFileCommands, StoppedLoadAndSaveChangeNothing)
     EXPECT_EQ(ws.tableFileName(), QStringLiteral("other.vtb"));
     EXPECT_EQ(ws.model().speciesCount(), 3);
 }
+
+// Codes outside the cover scale (a database's "60") are kept and count as occurrences; loading
+// says how many cells hold them, and the published text prints them " ? ", not " . ".
+TEST_F(TableFileCommands, CodesOutsideTheScaleAreToldAndPrintedAsUnknown)
+{
+    TableModel m;
+    HeaderItems items;
+    m.clearTable(items);
+    const int h = m.headerRows();
+    m.setReleveCount(2);
+    m.setSpeciesCount(2);
+    const ByteDataSet codes[2][2] = {{{0, 0, 0, 0, 60, 0, 0}, {0, 0, 0, 0, 20, 0, 0}},
+                                     {{0, 0, 0, 0, 23, 0, 63}, {0, 0, 0, 0, 0, 0, 0}}};
+    for (int i = 1; i <= 2; ++i) {
+        m.grid().setCell(2, h + i, QStringLiteral("sp%1").arg(i));
+        for (int j = 1; j <= 2; ++j) {
+            if (isEmpty(codes[i - 1][j - 1]))
+                continue;
+            m.grid().setCell(j + 3, h + i, QStringLiteral("   x"));
+            m.coverData().set(m.releveIndexAt(j + 3), m.speciesIndexAt(h + i), codes[i - 1][j - 1]);
+        }
+    }
+    m.recomputeFrequencies();
+    EXPECT_EQ(m.cellsOutsideTheScale(), 2);
+    const QString path = dir.path(QStringLiteral("outside.vtb"));
+    ASSERT_TRUE(TableFile().write(m, QStringLiteral("t"), path));
+
+    ASSERT_TRUE(ws.tableFile().loadTable(path));
+    EXPECT_EQ(ws.model().coverData().at(ws.model().releveIndexAt(4), ws.model().speciesIndexAt(h + 1))[4], 60);
+    EXPECT_EQ(ui.messages(), QStringList{QStringLiteral("表の 2 個の升目に、被度の尺度にない符号があります（出現として数え、出力では「?」と示します）。")});
+
+    const QString text = dir.path(QStringLiteral("outside.txt"));
+    const auto r = Zelkor::Test::runCli({QStringLiteral("export"), QStringLiteral("text"), path, QStringLiteral("-o"), text});
+    ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+    EXPECT_TRUE(r.errText().contains(QStringLiteral("警告: 表の 2 個の升目"))) << r.errText().toStdString();
+    const QStringList lines = Zelkor::Test::readLines(text);
+    const QStringList sp1 = lines.filter(QStringLiteral("sp1"));
+    ASSERT_EQ(sp1.size(), 1);
+    EXPECT_TRUE(sp1[0].endsWith(QStringLiteral("H1:   ?    2 "))) << sp1[0].toStdString();
+}

@@ -127,20 +127,23 @@ TEST(RightAlign4, PadsAndCuts)
     EXPECT_EQ(rightAlign4(QStringLiteral("北")), QStringLiteral("   北"));
 }
 
+// A byte outside the scale (a database's "60", kept as read) is an occurrence of unknown cover:
+// it prints as " ? ", never as " . ", the mark of no entry.
 TEST(CoverPrintText, BothScales)
 {
-    struct Case { quint8 v; const char *d1; const char *d2; };
+    struct Case { quint8 v; const char *d1; const char *d2; bool inScale; };
     const Case cases[] = {
-        {0, " . ", " . "},   {1, " + ", " + "},   {2, " + ", "+.2"},   {4, " + ", "+.4"},
-        {5, " + ", "+.5"},   {6, " r ", " r "},   {7, " * ", " * "},   {8, " e ", " e "},
-        {9, " ? ", " ? "},   {10, " 1 ", " 1 "},  {23, " 2 ", "2.3"},  {30, " 3 ", " 3 "},
-        {34, " 3 ", "3.4"},  {55, " 5 ", "5.5"},  {56, " . ", " . "},  {63, " . ", " . "},
-        {255, " . ", " . "},
+        {0, " . ", " . ", true},   {1, " + ", " + ", true},   {2, " + ", "+.2", true},   {4, " + ", "+.4", true},
+        {5, " + ", "+.5", true},   {6, " r ", " r ", true},   {7, " * ", " * ", true},   {8, " e ", " e ", true},
+        {9, " ? ", " ? ", true},   {10, " 1 ", " 1 ", true},  {23, " 2 ", "2.3", true},  {30, " 3 ", " 3 ", true},
+        {34, " 3 ", "3.4", true},  {55, " 5 ", "5.5", true},  {16, " 1 ", "1.6", false}, {56, " ? ", " ? ", false},
+        {60, " ? ", " ? ", false}, {63, " ? ", " ? ", false}, {255, " ? ", " ? ", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(int(c.v));
         EXPECT_EQ(coverPrintText(c.v, 1), QString::fromLatin1(c.d1));
         EXPECT_EQ(coverPrintText(c.v, 2), QString::fromLatin1(c.d2));
+        EXPECT_EQ(isCoverCodeOfTheScale(c.v), c.inScale);
     }
 }
 

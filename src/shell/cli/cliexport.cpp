@@ -19,6 +19,7 @@
 #include "platform/safesavefile.h"
 #include "platform/scripteduserinterface.h"
 #include "platform/textfile.h"
+#include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
 #include "table/tablefile.h"
@@ -378,6 +379,11 @@ int runExport(const QStringList &args, QTextStream &out, QTextStream &err)
                                           .arg(QString::fromUtf8(r.what), text, QString::number(r.count)));
     }
 
+    // Cover codes outside the scale print as " ? ": said, so that nobody takes them for data.
+    const bool printsCovers = format == QLatin1String("text") || format == QLatin1String("xlsx")
+                              || format == QLatin1String("print-pdf");
+    if (const qint64 outside = printsCovers ? job.model.cellsOutsideTheScale() : 0; outside > 0)
+        job.warnings.prepend(codesOutsideTheScaleMessage(outside));
     QString error;
     const bool written = writer->second(job, &error);
     for (const QString &w : std::as_const(job.warnings))
