@@ -3,6 +3,7 @@
 #include "analysis/fidelitytable.h"
 #include "analysis/freqtablemodel.h"
 #include "platform/userinterface.h"
+#include "table/tablehistory.h"
 #include "table/tablemodel.h"
 
 namespace Zelkor {
@@ -55,9 +56,13 @@ QString ConstancyCommand::noDiagnosticSpeciesMessage()
 void ConstancyCommand::sortTableByFidelity(const FidelityOptions &options)
 {
     m_ui->setBusy(true);
-    // The groups follow the table as it is now.
-    m_model->recomputeFrequencies();
-    const int diagnostic = FidelityTable::sortSpeciesRows(*m_model, options);
+    int diagnostic = 0;
+    {
+        TableHistory::Step step(m_history, QStringLiteral("診断種順の並べ替え"));
+        // The groups follow the table as it is now.
+        m_model->recomputeFrequencies();
+        diagnostic = FidelityTable::sortSpeciesRows(*m_model, options);
+    }
     m_ui->setBusy(false);
     Q_EMIT tableChanged();
     if (diagnostic == 0)

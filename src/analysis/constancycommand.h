@@ -10,6 +10,7 @@
 namespace Zelkor {
 
 class FreqTableModel;
+class TableHistory;
 class TableModel;
 class UserInterface;
 
@@ -23,6 +24,9 @@ class ConstancyCommand : public QObject
     Q_OBJECT
 
 public:
+    /// The table's undo history: the command's change of the table becomes one step of it.
+    void setHistory(TableHistory *history) { m_history = history; }
+
     /// What the panel shows when it opens.
     struct PanelState
     {
@@ -60,6 +64,7 @@ private:
     void recompute();
 
     TableModel *m_model;
+    TableHistory *m_history = nullptr;
     FreqTableModel *m_freqTable;
     UserInterface *m_ui;
     std::function<QString()> m_tableTitle;

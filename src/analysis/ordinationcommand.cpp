@@ -6,6 +6,7 @@
 #include "platform/savepathguard.h"
 #include "platform/userinterface.h"
 #include "table/covercode.h"
+#include "table/tablehistory.h"
 #include "table/tablemodel.h"
 
 #include <algorithm>
@@ -137,7 +138,14 @@ bool OrdinationCommand::saveScores()
 
 bool OrdinationCommand::reorderTable()
 {
-    if (!m_hasData || !reorderTable(*m_model, m_data))
+    if (!m_hasData)
+        return false;
+    bool done = false;
+    {
+        TableHistory::Step step(m_history, QStringLiteral("序列による並べ替え"));
+        done = reorderTable(*m_model, m_data);
+    }
+    if (!done)
         return false;
     Q_EMIT tableChanged();
     return true;

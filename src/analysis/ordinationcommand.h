@@ -8,6 +8,7 @@
 
 namespace Zelkor {
 
+class TableHistory;
 class TableModel;
 class UserInterface;
 
@@ -20,6 +21,9 @@ class OrdinationCommand : public QObject
     Q_OBJECT
 
 public:
+    /// The table's undo history: the command's change of the table becomes one step of it.
+    void setHistory(TableHistory *history) { m_history = history; }
+
     /// The work messages' first lines.
     static QString preparingMessage();
     static QString calculatingMessage();
@@ -70,6 +74,7 @@ Q_SIGNALS:
 
 private:
     TableModel *m_model;
+    TableHistory *m_history = nullptr;
     UserInterface *m_ui;
     OrdinationData m_data;
     bool m_hasData = false;

@@ -6,6 +6,7 @@
 #include "platform/csv.h"
 #include "platform/feedback.h"
 #include "platform/userinterface.h"
+#include "table/tablehistory.h"
 #include "table/tablemodel.h"
 
 
@@ -118,7 +119,10 @@ void RecipCommand::run()
 
     if (!m_ui->askYesNo(reorderQuestion()))
         return;
-    reorderTable(*m_model, scores, m_ui);
+    {
+        TableHistory::Step step(m_history, QStringLiteral("反復平均法による並べ替え"));
+        reorderTable(*m_model, scores, m_ui);
+    }
     m_ui->closeWorkMessage();
     Q_EMIT tableChanged();
 }

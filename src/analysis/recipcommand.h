@@ -8,6 +8,7 @@
 namespace Zelkor {
 
 class FreqTableModel;
+class TableHistory;
 class TableModel;
 class UserInterface;
 
@@ -27,6 +28,9 @@ class RecipCommand : public QObject
     Q_OBJECT
 
 public:
+    /// The table's undo history: the command's change of the table becomes one step of it.
+    void setHistory(TableHistory *history) { m_history = history; }
+
     /// "反復平均法の計算に、優占度を考慮しますか？": Yes converts by relative class scores
     /// (method 1), anything else by presence (method 6).
     static QString coverQuestion();
@@ -82,6 +86,7 @@ Q_SIGNALS:
 
 private:
     TableModel *m_model;
+    TableHistory *m_history = nullptr;
     FreqTableModel *m_freqTable;
     UserInterface *m_ui;
     double m_speciesScoreShift = 0.0;

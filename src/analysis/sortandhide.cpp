@@ -3,6 +3,7 @@
 #include "analysis/tablehiding.h"
 #include "analysis/tablesort.h"
 #include "platform/userinterface.h"
+#include "table/tablehistory.h"
 #include "table/tablemodel.h"
 
 #include <algorithm>
@@ -97,13 +98,19 @@ void SortAndHide::sortRange()
     switch (m_rangeMode.value()) {
     case RangeMode::SortSpecies:
         m_ui->showWorkMessage(sortPlantsMessage(), QStringLiteral("  "));
-        TableSort::sortPlants(*m_model, m_panel.ss1, m_panel.ss2, m_panel.descending);
+        {
+            TableHistory::Step step(m_history, QStringLiteral("植物の並べ替え"));
+            TableSort::sortPlants(*m_model, m_panel.ss1, m_panel.ss2, m_panel.descending);
+        }
         m_ui->closeWorkMessage();
         Q_EMIT tableChanged();
         break;
     case RangeMode::SortReleves:
         m_ui->showWorkMessage(sortRelevesMessage(), QString());
-        TableSort::sortReleve(*m_model, m_panel.sn1, m_panel.sn2, m_panel.descending);
+        {
+            TableHistory::Step step(m_history, QStringLiteral("測定の並べ替え"));
+            TableSort::sortReleve(*m_model, m_panel.sn1, m_panel.sn2, m_panel.descending);
+        }
         m_ui->closeWorkMessage();
         Q_EMIT tableChanged();
         break;

@@ -7,6 +7,7 @@
 
 namespace Zelkor {
 
+class TableHistory;
 class TableModel;
 class UserInterface;
 
@@ -20,6 +21,9 @@ class SortAndHide : public QObject
     Q_OBJECT
 
 public:
+    /// The table's undo history: the command's change of the table becomes one step of it.
+    void setHistory(TableHistory *history) { m_history = history; }
+
     /// What the range panel shows.
     struct RangePanel
     {
@@ -101,6 +105,7 @@ private:
     void hidePanel();
 
     TableModel *m_model;
+    TableHistory *m_history = nullptr;
     UserInterface *m_ui;
     RangeMode m_rangeMode;
     RangePanel m_panel;

@@ -65,6 +65,7 @@ bool DatabaseSession::setDataFile(const QString &path)
     m_settingDataFile = true;
     const bool opened = openDataFile();
     if (opened && settings.useDataItem) {
+        TableHistory::Step step(m_doc->history(), QStringLiteral("見出し項目の変更"));
         const QString title = m_doc->title();
         readDataHeader();
         // Rows without relevés (comments) are a table too: only a table without any row is
@@ -103,6 +104,7 @@ void DatabaseSession::askUseDataItems()
         return;
     }
     m_doc->settings().useDataItem = true;
+    TableHistory::Step step(m_doc->history(), QStringLiteral("見出し項目の変更"));
     const QString title = m_doc->title();
     readDataHeader();
     // Nothing more is read from the pair: it need not stay open.

@@ -62,6 +62,8 @@ bool ExtractionCommand::scanDatabase(const RetrievalQuery &query, bool newExtrac
 
 int ExtractionCommand::insertSelected()
 {
+    // The relevés taken in, the rows they bring and the title asked for after: one step.
+    TableHistory::Step step(m_doc->history(), QStringLiteral("測定の組み込み"));
     int inserted = -1;
     if (m_session->openDataFile()) {
         VegDatabase &db = m_session->database();

@@ -114,6 +114,7 @@ bool TableImportCommand::importFile(const QString &path, CoverScale scale)
     m_doc->model() = std::move(model);
     // The table comes from no table file: saving asks where, quitting asks first.
     m_doc->model().setModified(true);
+    m_doc->history().clear(false);
     m_doc->items() = items;
     m_doc->setTitle(title);
     m_doc->setTableFilePath(QString());

@@ -4,6 +4,7 @@
 #include "table/covercode.h"
 #include "table/headeritems.h"
 #include "table/settings.h"
+#include "table/tablehistory.h"
 #include "table/tablemodel.h"
 
 namespace Zelkor {
@@ -173,6 +174,7 @@ void OutputPanel::confirm()
         return;
     }
     if (*m_tableTitle != m_settings.title) {
+        TableHistory::Step step(m_history, QStringLiteral("標題の変更"));
         *m_tableTitle = m_settings.title;
         m_model.setModified(true); // the title is saved with the table
     }

@@ -13,6 +13,7 @@
 namespace Zelkor {
 
 class HeaderItems;
+class TableHistory;
 class TableModel;
 class UserInterface;
 struct Settings;
@@ -32,6 +33,9 @@ class OutputPanel : public QObject
     Q_OBJECT
 
 public:
+    /// The table's undo history: the command's change of the table becomes one step of it.
+    void setHistory(TableHistory *history) { m_history = history; }
+
     /// OutputMode: which action the panel serves.
     enum Mode {
         TextFile = 0,    ///< "表をテキスト出力(&F)"
@@ -163,6 +167,7 @@ private:
     void leaveItemChangeMode();
 
     TableModel &m_model;
+    TableHistory *m_history = nullptr;
     HeaderItems &m_items;
     Settings &m_settings;
     QString *m_tableTitle;

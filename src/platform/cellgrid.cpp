@@ -20,9 +20,46 @@ CellGrid::Row::iterator CellGrid::findCol(Row &row, int c)
     return lowerCol(row, c);
 }
 
+void CellGrid::recordCells(std::vector<Placed> cells)
+{
+    std::size_t bytes = cells.capacity() * sizeof(Placed);
+    for (const Placed &p : cells)
+        bytes += std::size_t(p.text.size()) * sizeof(char16_t);
+    m_journal->record([this, cells = std::move(cells)] {
+        for (const Placed &p : cells)
+            setCell(p.col, p.row, p.text);
+    }, bytes);
+}
+
+void CellGrid::setFixedCols(int n)
+{
+    if (m_journal && n != m_fixedCols)
+        m_journal->record([this, old = m_fixedCols] { setFixedCols(old); }, 0);
+    m_fixedCols = n;
+}
+
+void CellGrid::setFixedRows(int n)
+{
+    if (m_journal && n != m_fixedRows)
+        m_journal->record([this, old = m_fixedRows] { setFixedRows(old); }, 0);
+    m_fixedRows = n;
+}
+
 void CellGrid::setColCount(int count)
 {
     count = std::max(count, 0);
+    if (m_journal && count != colCount()) {
+        // Back to the old count first, then the cells beyond the new one.
+        std::vector<Placed> dropped;
+        for (int r = 0; r < rowCount(); ++r) {
+            const Row &row = m_rows[std::size_t(r)];
+            for (auto it = lowerCol(row, count); it != row.end(); ++it)
+                dropped.push_back(Placed{it->col, r, it->text});
+        }
+        if (!dropped.empty())
+            recordCells(std::move(dropped));
+        m_journal->record([this, old = colCount()] { setColCount(old); }, 0);
+    }
     if (count < colCount()) {
         for (Row &row : m_rows)
             row.erase(lowerCol(row, count), row.end());
@@ -33,6 +70,15 @@ void CellGrid::setColCount(int count)
 void CellGrid::setRowCount(int count)
 {
     count = std::max(count, 0);
+    if (m_journal && count != rowCount()) {
+        std::vector<Placed> dropped;
+        for (int r = count; r < rowCount(); ++r)
+            for (const Entry &e : m_rows[std::size_t(r)])
+                dropped.push_back(Placed{e.col, r, e.text});
+        if (!dropped.empty())
+            recordCells(std::move(dropped));
+        m_journal->record([this, old = rowCount()] { setRowCount(old); }, 0);
+    }
     m_rows.resize(std::size_t(count));
     m_rowHeights.resize(std::size_t(count), m_defaultRowHeight);
 }
@@ -52,6 +98,26 @@ void CellGrid::setCell(int c, int r, const QString &text)
 {
     if (r < 0 || r >= rowCount() || c < 0 || c >= colCount())
         return;
+    if (m_journal) {
+        const QString &old = cell(c, r);
+        if (old == text)
+            return;
+        // One cell's old text costs only itself: the cells set one after another are one batch.
+        struct OldTexts : EditJournal::Batch
+        {
+            CellGrid *grid = nullptr;
+            std::vector<Placed> cells;
+            void undo() override
+            {
+                for (auto it = cells.rbegin(); it != cells.rend(); ++it)
+                    grid->setCell(it->col, it->row, it->text);
+            }
+        };
+        OldTexts &batch = m_journal->batch<OldTexts>(this);
+        batch.grid = this;
+        batch.cells.push_back(Placed{c, r, old});
+        m_journal->addBytes(sizeof(Placed));
+    }
     Row &row = m_rows[std::size_t(r)];
     // A row filled from left to right (a table being read) grows at its end.
     if ((row.empty() || row.back().col < c) && !text.isEmpty()) {
@@ -72,24 +138,50 @@ void CellGrid::setCell(int c, int r, const QString &text)
 
 void CellGrid::clearCells()
 {
+    if (m_journal)
+        clearColumnsFrom(0);
     for (Row &row : m_rows)
         Row().swap(row);
 }
 
 void CellGrid::clearColumnsFrom(int c)
 {
+    if (m_journal) {
+        std::vector<Placed> cleared;
+        for (int r = 0; r < rowCount(); ++r) {
+            const Row &row = m_rows[std::size_t(r)];
+            for (auto it = lowerCol(row, std::max(c, 0)); it != row.end(); ++it)
+                cleared.push_back(Placed{it->col, r, it->text});
+        }
+        if (!cleared.empty())
+            recordCells(std::move(cleared));
+    }
     for (Row &row : m_rows)
         row.erase(lowerCol(row, std::max(c, 0)), row.end());
 }
 
 void CellGrid::clearRow(int r)
 {
+    if (m_journal && r >= 0 && r < rowCount() && !m_rows[std::size_t(r)].empty()) {
+        std::vector<Placed> cleared;
+        for (const Entry &e : m_rows[std::size_t(r)])
+            cleared.push_back(Placed{e.col, r, e.text});
+        recordCells(std::move(cleared));
+    }
     if (r >= 0 && r < rowCount())
         Row().swap(m_rows[std::size_t(r)]);
 }
 
 void CellGrid::clearColumn(int c)
 {
+    if (m_journal) {
+        std::vector<Placed> cleared;
+        for (int r = 0; r < rowCount(); ++r)
+            if (const QString &text = cell(c, r); !text.isEmpty())
+                cleared.push_back(Placed{c, r, text});
+        if (!cleared.empty())
+            recordCells(std::move(cleared));
+    }
     for (Row &row : m_rows) {
         auto it = findCol(row, c);
         if (it != row.end() && it->col == c)
@@ -101,6 +193,8 @@ void CellGrid::moveRow(int from, int to, bool withSize)
 {
     if (from < 0 || to < 0 || from >= rowCount() || to >= rowCount() || from == to)
         return;
+    if (m_journal)
+        m_journal->record([this, from, to, withSize] { moveRow(to, from, withSize); }, 0);
     auto rotate = [from, to](auto &v) {
         if (from < to)
             std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
@@ -116,6 +210,8 @@ void CellGrid::moveColumn(int from, int to, bool withSize)
 {
     if (from < 0 || to < 0 || from >= colCount() || to >= colCount() || from == to)
         return;
+    if (m_journal)
+        m_journal->record([this, from, to, withSize] { moveColumn(to, from, withSize); }, 0);
     const int lo = std::min(from, to);
     const int hi = std::max(from, to);
     for (Row &row : m_rows) {
@@ -155,8 +251,32 @@ void CellGrid::moveColumn(int from, int to, bool withSize)
     }
 }
 
+namespace {
+
+// The order that puts back what order did: position order[k] receives what is now at first + k.
+// Empty when order changes nothing.
+std::vector<int> inverseOrder(int first, const std::vector<int> &order)
+{
+    std::vector<int> inverse(order.size());
+    bool identity = true;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        inverse[std::size_t(order[k] - first)] = first + int(k);
+        identity = identity && order[k] == first + int(k);
+    }
+    return identity ? std::vector<int>() : inverse;
+}
+
+} // namespace
+
 void CellGrid::permuteRows(int first, const std::vector<int> &order, bool withSize)
 {
+    if (m_journal) {
+        std::vector<int> inverse = inverseOrder(first, order);
+        if (inverse.empty())
+            return;
+        const std::size_t bytes = inverse.size() * sizeof(int);
+        m_journal->record([this, first, inverse = std::move(inverse), withSize] { permuteRows(first, inverse, withSize); }, bytes);
+    }
     std::vector<Row> rows;
     std::vector<int> heights;
     rows.reserve(order.size());
@@ -174,6 +294,13 @@ void CellGrid::permuteRows(int first, const std::vector<int> &order, bool withSi
 
 void CellGrid::permuteColumns(int first, const std::vector<int> &order, bool withSize)
 {
+    if (m_journal) {
+        std::vector<int> inverse = inverseOrder(first, order);
+        if (inverse.empty())
+            return;
+        const std::size_t bytes = inverse.size() * sizeof(int);
+        m_journal->record([this, first, inverse = std::move(inverse), withSize] { permuteColumns(first, inverse, withSize); }, bytes);
+    }
     const int last = first + int(order.size()) - 1;
     std::vector<int> newPos(order.size());
     for (std::size_t k = 0; k < order.size(); ++k)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/editjournal.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -21,6 +23,10 @@ struct GridCell
 class CellGrid
 {
 public:
+    /// While a journal is attached, every change of the cells, of their order, of the counts and
+    /// of the fixed areas records how to take it back (sizes are view and are not recorded).
+    void attachJournal(EditJournal *journal) { m_journal.attach(journal); }
+
     int colCount() const { return int(m_colWidths.size()); }
     int rowCount() const { return int(m_rows.size()); }
     /// Changes the number of columns or rows; cells beyond the new size are dropped, new columns
@@ -69,8 +75,8 @@ public:
     // Fixed areas and sizes.
     int fixedCols() const { return m_fixedCols; }
     int fixedRows() const { return m_fixedRows; }
-    void setFixedCols(int n) { m_fixedCols = n; }
-    void setFixedRows(int n) { m_fixedRows = n; }
+    void setFixedCols(int n);
+    void setFixedRows(int n);
     int defaultColWidth() const { return m_defaultColWidth; }
     int defaultRowHeight() const { return m_defaultRowHeight; }
     /// Sets the default width and resets every column to it.
@@ -95,6 +101,15 @@ private:
     };
     using Row = std::vector<Entry>;
     Row::iterator findCol(Row &row, int c);
+    struct Placed
+    {
+        int col;
+        int row;
+        QString text;
+    };
+    /// Records that the cells given are to come back (each through setCell()).
+    void recordCells(std::vector<Placed> cells);
+    JournalLink m_journal;
     std::vector<Row> m_rows;
     std::vector<int> m_rowHeights;
     std::vector<int> m_colWidths;

@@ -34,6 +34,12 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     , m_ordination(&m_doc.model(), &m_savePathGuard)
     , m_sortAndHide(&m_doc.model(), &m_savePathGuard)
 {
+    // Every command that changes the table makes a step of the document's history.
+    m_outputPanel.setHistory(&m_doc.history());
+    m_constancy.setHistory(&m_doc.history());
+    m_recip.setHistory(&m_doc.history());
+    m_ordination.setHistory(&m_doc.history());
+    m_sortAndHide.setHistory(&m_doc.history());
     connect(&m_doc, &TableDocument::tableChanged, this, &Workspace::tableChanged);
     connect(&m_doc, &TableDocument::statusChanged, this, &Workspace::statusChanged);
     connect(&m_doc, &TableDocument::settingsRead, this, &Workspace::settingsRead);

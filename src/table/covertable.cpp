@@ -13,8 +13,42 @@ auto findSpecies(V &entries, int s)
 }
 } // namespace
 
+void CoverTable::recordCodes(std::vector<Placed> codes)
+{
+    if (codes.empty())
+        return;
+    const std::size_t bytes = codes.capacity() * sizeof(Placed);
+    m_journal->record([this, codes = std::move(codes)] {
+        for (const Placed &p : codes)
+            set(p.releve, p.species, p.codes);
+    }, bytes);
+}
+
+std::vector<CoverTable::Placed> CoverTable::storedCodes(int fromSpecies) const
+{
+    std::vector<Placed> out;
+    for (std::size_t r = 0; r < m_releves.size(); ++r)
+        for (auto it = findSpecies(m_releves[r], fromSpecies); it != m_releves[r].end(); ++it)
+            out.push_back(Placed{int(r), int(it->species), it->codes});
+    return out;
+}
+
 void CoverTable::resize(int maxReleves, int maxSpecies)
 {
+    if (m_journal && (maxReleves != this->maxReleves() || maxSpecies != m_maxSpecies)) {
+        // Back to the old capacities first, then the codes beyond the new ones.
+        std::vector<Placed> dropped;
+        for (const Placed &p : storedCodes(std::max(maxSpecies, 0) + 1))
+            dropped.push_back(p);
+        for (std::size_t r = std::size_t(std::max(maxReleves, 0)) + 1; r < m_releves.size(); ++r)
+            for (const Entry &e : m_releves[r])
+                if (e.species <= quint32(std::max(maxSpecies, 0)))
+                    dropped.push_back(Placed{int(r), int(e.species), e.codes});
+        recordCodes(std::move(dropped));
+        m_journal->record([this, oldReleves = this->maxReleves(), oldSpecies = m_maxSpecies] {
+            resize(oldReleves, oldSpecies);
+        }, 0);
+    }
     m_releves.resize(std::size_t(std::max(maxReleves, 0)) + 1);
     if (maxSpecies < m_maxSpecies) {
         for (auto &entries : m_releves)
@@ -38,6 +72,25 @@ void CoverTable::set(int r, int s, const ByteDataSet &codes)
 {
     if (r < 0 || r >= int(m_releves.size()) || s < 0 || s > m_maxSpecies)
         return;
+    if (m_journal) {
+        const ByteDataSet old = at(r, s);
+        if (old == codes)
+            return;
+        struct OldCodes : EditJournal::Batch
+        {
+            CoverTable *table = nullptr;
+            std::vector<Placed> codes;
+            void undo() override
+            {
+                for (auto it = codes.rbegin(); it != codes.rend(); ++it)
+                    table->set(it->releve, it->species, it->codes);
+            }
+        };
+        OldCodes &batch = m_journal->batch<OldCodes>(this);
+        batch.table = this;
+        batch.codes.push_back(Placed{r, s, old});
+        m_journal->addBytes(sizeof(Placed));
+    }
     auto &entries = m_releves[std::size_t(r)];
     // A relevé filled in species order (a table being read) grows at its end.
     if ((entries.empty() || entries.back().species < quint32(s)) && !isEmpty(codes)) {
@@ -58,6 +111,8 @@ void CoverTable::set(int r, int s, const ByteDataSet &codes)
 
 void CoverTable::assignBySpecies(const std::vector<SpeciesCell> &cells, const std::vector<qint64> &first)
 {
+    if (m_journal)
+        clear();
     const std::size_t releves = m_releves.size();
     const int species = std::min(int(first.size()) - 1, m_maxSpecies + 1);
     auto forEachCell = [&](auto f) {
@@ -85,12 +140,27 @@ void CoverTable::assignBySpecies(const std::vector<SpeciesCell> &cells, const st
 
 void CoverTable::clearReleve(int r)
 {
+    if (m_journal && r >= 0 && r < int(m_releves.size())) {
+        std::vector<Placed> cleared;
+        for (const Entry &e : m_releves[std::size_t(r)])
+            cleared.push_back(Placed{r, int(e.species), e.codes});
+        recordCodes(std::move(cleared));
+    }
     if (r >= 0 && r < int(m_releves.size()))
         std::vector<Entry>().swap(m_releves[std::size_t(r)]);
 }
 
 void CoverTable::clearSpecies(int s)
 {
+    if (m_journal) {
+        std::vector<Placed> cleared;
+        for (std::size_t r = 0; r < m_releves.size(); ++r) {
+            auto it = findSpecies(m_releves[r], s);
+            if (it != m_releves[r].end() && it->species == quint32(s))
+                cleared.push_back(Placed{int(r), s, it->codes});
+        }
+        recordCodes(std::move(cleared));
+    }
     for (auto &entries : m_releves) {
         auto it = findSpecies(entries, s);
         if (it != entries.end() && it->species == quint32(s))
@@ -100,6 +170,8 @@ void CoverTable::clearSpecies(int s)
 
 void CoverTable::clear()
 {
+    if (m_journal)
+        recordCodes(storedCodes());
     for (auto &entries : m_releves)
         std::vector<Entry>().swap(entries);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/editjournal.h"
 #include "table/bytedataset.h"
 
 #include <cstddef>
@@ -14,6 +15,9 @@ namespace Zelkor {
 class CoverTable
 {
 public:
+    /// While a journal is attached, every change records how to take it back.
+    void attachJournal(EditJournal *journal) { m_journal.attach(journal); }
+
     /// Sets the capacities; existing codes within the new bounds stay, codes outside are dropped.
     void resize(int maxReleves, int maxSpecies);
     int maxReleves() const { return int(m_releves.size()) - 1; }
@@ -63,6 +67,17 @@ private:
         quint32 species;
         ByteDataSet codes;
     };
+    struct Placed
+    {
+        int releve;
+        int species;
+        ByteDataSet codes;
+    };
+    /// Records that the codes given are to come back (each through set()).
+    void recordCodes(std::vector<Placed> codes);
+    /// The stored codes of every relevé for the species indexes fromSpecies and beyond.
+    std::vector<Placed> storedCodes(int fromSpecies = 0) const;
+    JournalLink m_journal;
     std::vector<std::vector<Entry>> m_releves{1};
     int m_maxSpecies = 0;
 };

@@ -17,6 +17,7 @@ TableDocument::TableDocument(UserInterface *ui, QObject *parent)
 void TableDocument::initTableArrays()
 {
     m_model.initTableArrays();
+    m_history.clear();
     Q_EMIT tableReset();
 }
 
@@ -30,6 +31,7 @@ void TableDocument::clearTable()
     m_ui->showWorkMessage(QStringLiteral("　組成表を白紙化しています　"));
     m_model.setTableFont(m_settings.tableFont);
     m_model.clearTable(m_items);
+    m_history.clear();
     m_tableFilePath.clear();
     Q_EMIT tableReset();
     m_ui->closeWorkMessage();
@@ -44,6 +46,7 @@ void TableDocument::reNewTable()
     for (int q = 1; q < m_model.headerRows(); ++q)
         labels << m_model.grid().cell(TableModel::NameColumn, q);
     const bool hadRows = m_model.releveCount() > 0 || m_model.speciesCount() > 0;
+    TableHistory::Step step(m_history, QStringLiteral("見出し項目の変更"));
     m_model.setTableFont(m_settings.tableFont);
     m_model.reNewTable(m_items);
     if (hadRows) {
@@ -62,8 +65,29 @@ void TableDocument::recomputeFrequencies()
     Q_EMIT tableChanged();
 }
 
+bool TableDocument::undo()
+{
+    if (!m_history.undo())
+        return false;
+    Q_EMIT historyReplayed();
+    Q_EMIT tableChanged();
+    Q_EMIT statusChanged();
+    return true;
+}
+
+bool TableDocument::redo()
+{
+    if (!m_history.redo())
+        return false;
+    Q_EMIT historyReplayed();
+    Q_EMIT tableChanged();
+    Q_EMIT statusChanged();
+    return true;
+}
+
 void TableDocument::editTitle()
 {
+    TableHistory::Step step(m_history, QStringLiteral("標題の編集"));
     const QString before = m_title;
     if (TableEditing::editTitle(*m_ui, &m_title, m_settings.dataFileName) && m_title != before)
         m_model.setModified(true);

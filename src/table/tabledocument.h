@@ -2,6 +2,7 @@
 
 #include "table/headeritems.h"
 #include "table/settings.h"
+#include "table/tablehistory.h"
 #include "table/tablemodel.h"
 
 #include <QObject>
@@ -36,6 +37,13 @@ public:
     /// TableTitle.
     const QString &title() const { return m_title; }
     void setTitle(const QString &title) { m_title = title; }
+    /// The undo history of the table (its cells, order, codes, title and header rows).
+    TableHistory &history() { return m_history; }
+    const TableHistory &history() const { return m_history; }
+    /// "元に戻す" / "やり直し": takes back the last step or does the last one undone again, and
+    /// tells the window; false when there is none.
+    bool undo();
+    bool redo();
     /// Where the title lives, for the commands that edit it in place.
     QString *titleField() { return &m_title; }
     /// The table file the table was loaded from or last saved to (full path); empty when it
@@ -77,6 +85,8 @@ Q_SIGNALS:
     /// The table was laid out afresh or replaced along with its settings: what a database
     /// reading kept for the table (the relevé read last, the count of selections) goes.
     void tableReset();
+    /// A step was undone or done again: what the table shows may all have changed.
+    void historyReplayed();
 
 private:
     UserInterface *m_ui;
@@ -87,6 +97,7 @@ private:
     QString m_tableFilePath;
     QString m_iniFileName;
     QString m_openFolder;
+    TableHistory m_history{&m_model, &m_title, &m_items};
 };
 
 } // namespace Zelkor

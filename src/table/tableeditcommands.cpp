@@ -24,10 +24,15 @@ void TableEditCommands::setPendingTint(const EditTarget &target)
     Q_EMIT tintChanged();
 }
 
-void TableEditCommands::run(EditCommand command, int at, bool countsMayChange)
+void TableEditCommands::run(EditCommand command, int at, bool countsMayChange, const QString &name)
 {
     const TintHook tint = [this](const EditTarget &t) { setPendingTint(t); };
-    if (!command(m_doc->model(), *m_ui, at, tint))
+    bool done = false;
+    {
+        TableHistory::Step step(m_doc->history(), name);
+        done = command(m_doc->model(), *m_ui, at, tint);
+    }
+    if (!done)
         return;
     Q_EMIT m_doc->tableChanged();
     if (countsMayChange)
@@ -36,33 +41,37 @@ void TableEditCommands::run(EditCommand command, int at, bool countsMayChange)
 
 void TableEditCommands::deleteRow(int row)
 {
-    run(&TableEditing::deleteRow, row, true);
+    run(&TableEditing::deleteRow, row, true, QStringLiteral("行の削除"));
 }
 
 void TableEditCommands::deleteColumn(int col)
 {
-    run(&TableEditing::deleteColumn, col, true);
+    run(&TableEditing::deleteColumn, col, true, QStringLiteral("列の削除"));
 }
 
 void TableEditCommands::insertRow(int row)
 {
-    run(&TableEditing::insertRow, row, true);
+    run(&TableEditing::insertRow, row, true, QStringLiteral("行の挿入"));
 }
 
 void TableEditCommands::insertColumn(int col)
 {
-    run(&TableEditing::insertColumn, col, true);
+    run(&TableEditing::insertColumn, col, true, QStringLiteral("列の挿入"));
 }
 
 void TableEditCommands::writeComment(int row)
 {
-    run(&TableEditing::writeComment, row, false);
+    run(&TableEditing::writeComment, row, false, QStringLiteral("コメントの書込み"));
 }
 
 bool TableEditCommands::editCell(int c, int r, const QString &text)
 {
     QString error;
-    const bool ok = TableEditing::applyCellEdit(m_doc->model(), c, r, text, &error, m_doc->settings().layerNames);
+    bool ok = false;
+    {
+        TableHistory::Step step(m_doc->history(), QStringLiteral("升目の編集"));
+        ok = TableEditing::applyCellEdit(m_doc->model(), c, r, text, &error, m_doc->settings().layerNames);
+    }
     if (!ok)
         m_ui->showMessage(error);
     Q_EMIT m_doc->tableChanged();
@@ -93,12 +102,38 @@ bool TableEditCommands::groupByItem()
         || index < 0 || index >= int(numbers.size()))
         return false;
     m_ui->setBusy(true);
-    const bool ok = TableGrouping::regroup(model, numbers[std::size_t(index)]);
+    bool ok = false;
+    {
+        TableHistory::Step step(m_doc->history(), QStringLiteral("項目の値による群分け"));
+        ok = TableGrouping::regroup(model, numbers[std::size_t(index)]);
+    }
     m_ui->setBusy(false);
     if (!ok)
         return false;
     Q_EMIT m_doc->tableChanged();
     Q_EMIT m_doc->statusChanged();
+    return true;
+}
+
+bool TableEditCommands::moveRow(int from, int to)
+{
+    TableHistory::Step step(m_doc->history(), QStringLiteral("行の移動"));
+    CellGrid &grid = m_doc->model().grid();
+    if (from < 0 || to < 0 || from >= grid.rowCount() || to >= grid.rowCount() || from == to)
+        return false;
+    grid.moveRow(from, to, true);
+    m_doc->model().setModified(true);
+    return true;
+}
+
+bool TableEditCommands::moveColumn(int from, int to)
+{
+    TableHistory::Step step(m_doc->history(), QStringLiteral("列の移動"));
+    CellGrid &grid = m_doc->model().grid();
+    if (from < 0 || to < 0 || from >= grid.colCount() || to >= grid.colCount() || from == to)
+        return false;
+    grid.moveColumn(from, to, true);
+    m_doc->model().setModified(true);
     return true;
 }
 

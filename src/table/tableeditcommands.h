@@ -40,6 +40,10 @@ public:
     /// TableEditing::applyCellEdit with the settings' layer names. A refused text is reported
     /// through the user interface and false is returned; the cell keeps its text.
     bool editCell(int c, int r, const QString &text);
+    /// A row or column dragged to a new place in the grid (grid positions, as
+    /// CellGrid::moveRow/moveColumn take them), one undoable step; false when nothing moved.
+    bool moveRow(int from, int to);
+    bool moveColumn(int from, int to);
     /// A row or column was dragged to a new place in the grid: the table changed.
     void markRearranged();
     /// Where a dragged species row or relevé column may be dropped (see TableEditing).
@@ -75,7 +79,7 @@ private:
     using EditCommand = bool (*)(TableModel &, UserInterface &, int, const TintHook &);
     /// Runs a row or column command with the pending tint as its tint; repaints (and refreshes
     /// the status when the counts may have changed) only when the table changed.
-    void run(EditCommand command, int at, bool countsMayChange);
+    void run(EditCommand command, int at, bool countsMayChange, const QString &name);
     void setPendingTint(const EditTarget &target);
 
     TableDocument *m_doc;

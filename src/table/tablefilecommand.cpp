@@ -82,6 +82,7 @@ bool TableFileCommand::saveTable()
     }
     m_doc->setTableFilePath(QFileInfo(path).absoluteFilePath());
     m_doc->model().setModified(false);
+    m_doc->history().setClean();
     Q_EMIT m_doc->statusChanged();
     return true;
 }
@@ -143,6 +144,7 @@ bool TableFileCommand::loadTable(const QString &path)
     }
     m_doc->model() = std::move(loaded);
     m_doc->model().setModified(false);
+    m_doc->history().clear();
     m_doc->items() = items;
     m_doc->setTitle(title);
     m_doc->setTableFilePath(info.absoluteFilePath());

@@ -407,6 +407,51 @@ int TableModel::defaultRowHeightFor(int pointSize)
 
 namespace Zelkor {
 
+void TableModel::attachJournal(EditJournal *journal)
+{
+    m_journal.attach(journal);
+    m_grid.attachJournal(journal);
+    m_cover.attachJournal(journal);
+}
+
+TableModel::Shape TableModel::shape() const
+{
+    return Shape{m_speciesCount, m_releveCount, m_headerRows, m_maxSpecies, m_maxReleves, m_dataScaleK, m_dataScaleD};
+}
+
+void TableModel::restoreShape(const Shape &shape)
+{
+    if (shape == this->shape())
+        return;
+    if (m_journal)
+        m_journal->record([this, old = this->shape()] { restoreShape(old); }, 0);
+    m_speciesCount = shape.speciesCount;
+    m_releveCount = shape.releveCount;
+    m_headerRows = shape.headerRows;
+    m_maxSpecies = shape.maxSpecies;
+    m_maxReleves = shape.maxReleves;
+    m_dataScaleK = shape.dataScaleK;
+    m_dataScaleD = shape.dataScaleD;
+}
+
+void TableModel::recountStatistics()
+{
+    m_speciesFreq.assign(std::size_t(std::max(m_maxSpecies, 0)) + 1, 0);
+    m_releveSpCount.assign(std::size_t(std::max(m_maxReleves, 0)) + 1, 0);
+    m_releveLayerLine.resize(std::size_t(std::max(m_maxReleves, 0)) + 1, ByteDataSet{});
+    const int lastCol = releveColumn(m_releveCount);
+    for (int k = 1; k <= m_speciesCount && k < int(m_speciesFreq.size()); ++k) {
+        m_grid.forEachInRow(speciesRow(k), [&](int c, const QString &) {
+            if (c >= FirstReleveColumn && c <= lastCol) {
+                ++m_speciesFreq[std::size_t(k)];
+                if (releveOfColumn(c) < int(m_releveSpCount.size()))
+                    ++m_releveSpCount[std::size_t(releveOfColumn(c))];
+            }
+        });
+    }
+    m_searchHits.clear();
+}
+
 qint64 TableModel::cellsOutsideTheScale() const
 {
     qint64 cells = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/cellgrid.h"
+#include "platform/editjournal.h"
 #include "platform/userinterface.h"
 #include "table/bytedataset.h"
 #include "table/covertable.h"
@@ -106,6 +107,29 @@ public:
     bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
 
+    /// While a journal is attached, every change of the grid's cells and order, of the cover
+    /// codes and of the counts, capacities and scales records how to take it back.
+    void attachJournal(EditJournal *journal);
+    /// The counts, capacities and scales: what an edit may change beside the grid and the codes.
+    struct Shape
+    {
+        int speciesCount = 0;
+        int releveCount = 0;
+        int headerRows = 0;
+        int maxSpecies = 0;
+        int maxReleves = 0;
+        int dataScaleK = 0;
+        int dataScaleD = 0;
+        bool operator==(const Shape &) const = default;
+    };
+    Shape shape() const;
+    /// Sets the counts, capacities and scales (recorded in the journal attached); the grid and
+    /// the codes stay. recountStatistics() then sizes and fills the statistics again.
+    void restoreShape(const Shape &shape);
+    /// The species frequencies and the relevés' species numbers counted again from the grid,
+    /// without writing any cell (after an edit was taken back).
+    void recountStatistics();
+
     /// Lowers the capacity growth stops at (MaxCapacity by default), as when memory runs out.
     void setCapacityLimit(int limit) { m_capacityLimit = limit; }
 
@@ -164,10 +188,10 @@ public:
     /// The hidden relevé index of grid column col / species index of grid row row; -1 when the
     /// index cell does not hold a number.
     int releveIndexAt(int col) const;
+    int speciesIndexAt(int row) const;
     /// How many cells (a relevé and a species) of the table's relevés hold a layer code outside
     /// the cover scale (isCoverCodeOfTheScale()).
     qint64 cellsOutsideTheScale() const;
-    int speciesIndexAt(int row) const;
 
     /// n right-aligned in 4 characters; a longer text keeps its first 4 ("1234" for 12345).
     static QString num4Text(int n);
@@ -195,6 +219,7 @@ private:
     int m_dataScaleD = 2;
     int m_capacityLimit = MaxCapacity;
     bool m_modified = false;
+    JournalLink m_journal;
 };
 
 } // namespace Zelkor
