@@ -6,7 +6,7 @@
 #include "platform/textfile.h"
 #include "platform/texthelpers.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace Zelkor {
 
@@ -44,39 +44,51 @@ bool FreqTableCsvFile::read(const QString &fileName, FreqTableModel *model)
 {
     m_error.clear();
     TextFileReader reader;
-    if (!reader.read(fileName)) {
-        m_error = reader.errorString();
-        return false;
-    }
-    const QStringList &lines = reader.lines();
-    if (lines.size() < 2) {
-        m_error = lines.isEmpty() ? QStringLiteral("ファイルが空です。表がありません。")
-                                  : QStringLiteral("表の行がありません（標題の行だけです）。");
-        return false;
-    }
-
-    std::vector<QStringList> rows;
-    rows.reserve(std::size_t(lines.size() - 1));
-    qsizetype columns = 1;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        rows.push_back(Csv::splitLine(lines[i]));
-        columns = std::max(columns, rows.back().size());
-        if (columns > MaxColumns) {
-            m_error = QStringLiteral("%1 行目：列が多すぎます（%2 列まで）").arg(i + 1).arg(MaxColumns);
+    reader.setMaxBytes(MaxBytes);
+    QString caption;
+    bool titled = false;
+    // The rows read so far; the window's grid takes them only when the whole file was read.
+    CellGrid cells;
+    cells.setColCount(1);
+    const bool ok = reader.readLines(fileName, [&](qint64 lineNumber, QString &text) {
+        if (!titled) {
+            caption = std::move(text);
+            titled = true;
+            return true;
+        }
+        if (cells.rowCount() >= MaxRows) {
+            m_error = QStringLiteral("%1 行目：行が多すぎます（表の行は %2 行まで）").arg(lineNumber).arg(MaxRows);
             return false;
         }
+        const qsizetype count = Csv::fieldCount(text);
+        if (count > MaxColumns) {
+            m_error = QStringLiteral("%1 行目：列が多すぎます（%2 列まで）").arg(lineNumber).arg(MaxColumns);
+            return false;
+        }
+        const int row = cells.rowCount();
+        cells.setRowCount(row + 1);
+        if (count > cells.colCount())
+            cells.setColCount(int(count));
+        if (count > 0) {
+            const QStringList fields = Csv::splitLine(text);
+            for (qsizetype c = 0; c < fields.size(); ++c)
+                cells.setCell(int(c), row, fields[c]);
+        }
+        return true;
+    });
+    if (!ok) {
+        if (m_error.isEmpty())
+            m_error = reader.errorString();
+        return false;
+    }
+    if (cells.rowCount() == 0) {
+        m_error = !titled ? QStringLiteral("ファイルが空です。表がありません。")
+                          : QStringLiteral("表の行がありません（標題の行だけです）。");
+        return false;
     }
 
-    CellGrid &grid = model->grid();
-    grid.clearCells();
-    grid.setRowCount(int(rows.size()));
-    grid.setColCount(int(columns));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const QStringList &fields = rows[r];
-        for (qsizetype c = 0; c < fields.size(); ++c)
-            grid.setCell(int(c), int(r), fields[c]);
-    }
-    model->setCaption(lines[0]);
+    model->grid().replaceCells(std::move(cells));
+    model->setCaption(caption);
     // The shading marked cells of the rows that were there.
     model->setShadedCells({});
     return true;

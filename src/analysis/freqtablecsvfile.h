@@ -22,8 +22,10 @@ public:
     static QString nameFilter() { return QStringLiteral("CSVファイルで保存 (*.csv)|*.csv"); }
     static QString openNameFilter() { return QStringLiteral("CSV常在度表 (*.csv)|*.csv"); }
 
-    /// Most columns a file may give the grid.
+    /// Most rows and columns a file may give the grid, and the largest file read.
+    static constexpr int MaxRows = 1000000;
     static constexpr int MaxColumns = 1000000;
+    static constexpr qint64 MaxBytes = qint64(1) << 30;
 
     /// Writes the caption and the grid of model through a temporary file that replaces fileName
     /// only when all was written; false with errorString() otherwise. feedback (if given) is told
@@ -34,8 +36,9 @@ public:
     /// lines after the title, as many columns as its longest line has fields; cells the file
     /// does not give are empty, none shaded. Fixed rows and columns and the sizes of the columns
     /// kept stay.
-    /// A file without table rows (empty, or the title alone) or that cannot be read gives false
-    /// with errorString() and leaves *model as it was.
+    /// A file without table rows (empty, or the title alone), with more rows or columns than the
+    /// grid takes, or that cannot be read gives false with errorString() and leaves *model as it
+    /// was. The file is taken line by line: memory follows the cells, not the lines.
     bool read(const QString &fileName, FreqTableModel *model);
 
     /// The reason of the last failed write() or read(), in Japanese.

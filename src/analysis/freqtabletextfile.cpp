@@ -16,8 +16,6 @@ namespace Zelkor {
 namespace {
 
 const QString kAbsent = QStringLiteral("・");
-// A file cannot add more group columns than this (a guard against damaged files).
-constexpr int kMaxColumns = 1000000;
 
 bool isMarkerLine(const QString &line)
 {
@@ -67,24 +65,12 @@ bool FreqTableTextFile::write(const FreqTableModel &model, const QString &dateTe
 bool FreqTableTextFile::read(const QString &fileName, FreqTableModel *model)
 {
     m_error.clear();
-    TextFileReader reader;
-    if (!reader.read(fileName)) {
-        m_error = reader.errorString();
-        return false;
-    }
-    const QStringList &lines = reader.lines();
-    const int n = int(lines.size());
 
     // Everything happens on a copy, which replaces the window's table only when the whole file
     // has been read.
     FreqTableModel table = *model;
     CellGrid &grid = table.grid();
     const bool blank = table.isBlank();
-    int line = 0;
-    // The title, date and marker at the head are not rows; a title beginning with "#S" must not
-    // be taken for a group.
-    if (n > 0 && lines[0].startsWith(QLatin1String("#T")))
-        line = 3;
     if (blank) {
         // A window that never held a table takes the file as a constancy table of its own.
         const int size = table.font().pointSize;
@@ -94,19 +80,14 @@ bool FreqTableTextFile::read(const QString &fileName, FreqTableModel *model)
         grid.setColCount(1);
         grid.setColWidth(0, 20 * size);
         grid.setFixedCols(1);
-        if (line == 3 && n >= 3)
-            table.setCaption(lines[2]);
     } else {
         // Only columns and rows with no text at all are dropped from the end: a row without a
-        // label may still hold values (the relevé rows of a score table read from CSV).
-        const auto columnEmpty = [&grid](int c) {
-            for (int r = 0; r < grid.rowCount(); ++r)
-                if (!grid.cell(c, r).isEmpty())
-                    return false;
-            return true;
-        };
-        while (grid.colCount() > 1 && columnEmpty(grid.colCount() - 1))
-            grid.setColCount(grid.colCount() - 1);
+        // label may still hold values (the relevé rows of a score table read from CSV). One
+        // pass over the stored cells finds the last column used.
+        int lastColumn = 0;
+        for (int r = 0; r < grid.rowCount(); ++r)
+            grid.forEachInRow(r, [&lastColumn](int c, const QString &) { lastColumn = std::max(lastColumn, c); });
+        grid.setColCount(std::min(grid.colCount(), lastColumn + 1));
         while (grid.rowCount() > 1 && grid.countInRow(grid.rowCount() - 1, 0, grid.colCount() - 1) == 0)
             grid.setRowCount(grid.rowCount() - 1);
     }
@@ -117,49 +98,81 @@ bool FreqTableTextFile::read(const QString &fileName, FreqTableModel *model)
     for (int r = 0; r < grid.rowCount(); ++r)
         rowsOfLabel[grid.cell(0, r)].push_back(r);
 
+    // The title, date and marker at the head are not rows; a title beginning with "#S" must not
+    // be taken for a group.
+    bool headed = false;
+    qint64 start = 0; // the line of the "#S" of the group being read, 0 outside a group
+    int col = 0;
     int blocks = 0;
-    for (;;) {
-        while (line < n && !lines[line].startsWith(QLatin1String("#S")))
-            ++line;
-        if (line >= n)
-            break;
-        const int start = line++;
-        if (grid.colCount() >= kMaxColumns) {
-            m_error = QStringLiteral("%1 行目：群落区分が多すぎます（%2 列まで）").arg(start + 1).arg(kMaxColumns - 1);
-            return false;
+    QHash<QString, int> seenInBlock;
+    const auto unended = [](qint64 line) {
+        return QStringLiteral("%1 行目から始まる群落区分が #E で終わっていません。"
+                              "ファイルが途中で切れているか、壊れています。")
+            .arg(line);
+    };
+    TextFileReader reader;
+    reader.setMaxBytes(MaxBytes);
+    const bool ok = reader.readLines(fileName, [&](qint64 line, QString &text) {
+        if (line == 1 && text.startsWith(QLatin1String("#T")))
+            headed = true;
+        if (headed && line <= 3) {
+            if (line == 3 && blank)
+                table.setCaption(text);
+            return true;
         }
-        const int col = grid.colCount();
-        grid.setColCount(col + 1);
-        QHash<QString, int> seenInBlock;
-        for (;;) {
-            if (line >= n || (isMarkerLine(lines[line]) && !lines[line].startsWith(QLatin1String("#E")))) {
-                m_error = QStringLiteral("%1 行目から始まる群落区分が #E で終わっていません。"
-                                         "ファイルが途中で切れているか、壊れています。")
-                              .arg(start + 1);
+        if (start == 0) {
+            if (!text.startsWith(QLatin1String("#S")))
+                return true;
+            if (grid.colCount() >= MaxColumns) {
+                m_error = QStringLiteral("%1 行目：群落区分が多すぎます（%2 列まで）").arg(line).arg(MaxColumns - 1);
                 return false;
             }
-            const QString &text = lines[line++];
-            if (isMarkerLine(text))
-                break;
-            if (text.isEmpty())
-                continue;
-            const int comma = int(text.lastIndexOf(QLatin1Char(',')));
-            const QString label = comma < 0 ? QString() : text.left(comma);
-            const QString value = text.mid(comma + 1).left(MaxValueLength);
-            std::vector<int> &rows = rowsOfLabel[label];
-            const int k = seenInBlock[label]++;
-            int row;
-            if (k < int(rows.size())) {
-                row = rows[std::size_t(k)];
-            } else {
-                row = grid.rowCount();
-                grid.setRowCount(row + 1);
-                grid.setCell(0, row, label);
-                rows.push_back(row);
-            }
-            grid.setCell(col, row, value);
+            start = line;
+            col = grid.colCount();
+            grid.setColCount(col + 1);
+            seenInBlock.clear();
+            return true;
         }
-        ++blocks;
+        if (isMarkerLine(text)) {
+            if (!text.startsWith(QLatin1String("#E"))) {
+                m_error = unended(start);
+                return false;
+            }
+            start = 0;
+            ++blocks;
+            return true;
+        }
+        if (text.isEmpty())
+            return true;
+        const int comma = int(text.lastIndexOf(QLatin1Char(',')));
+        const QString label = comma < 0 ? QString() : text.left(comma);
+        const QString value = text.mid(comma + 1).left(MaxValueLength);
+        std::vector<int> &rows = rowsOfLabel[label];
+        const int k = seenInBlock[label]++;
+        int row;
+        if (k < int(rows.size())) {
+            row = rows[std::size_t(k)];
+        } else {
+            row = grid.rowCount();
+            if (row >= MaxRows) {
+                m_error = QStringLiteral("%1 行目：行が多すぎます（表の行は %2 行まで）").arg(line).arg(MaxRows);
+                return false;
+            }
+            grid.setRowCount(row + 1);
+            grid.setCell(0, row, label);
+            rows.push_back(row);
+        }
+        grid.setCell(col, row, value);
+        return true;
+    });
+    if (!ok) {
+        if (m_error.isEmpty())
+            m_error = reader.errorString();
+        return false;
+    }
+    if (start != 0) {
+        m_error = unended(start);
+        return false;
     }
     if (blocks == 0) {
         m_error = QStringLiteral("群落区分（#S で始まる区切り）がありません。常在度表のテキストファイルではないようです。");

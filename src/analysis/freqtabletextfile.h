@@ -24,6 +24,10 @@ public:
 
     /// Longest cell text taken from a line.
     static constexpr int MaxValueLength = 36;
+    /// Most rows and columns the table may reach by reading, and the largest file read.
+    static constexpr int MaxRows = 1000000;
+    static constexpr int MaxColumns = 1000000;
+    static constexpr qint64 MaxBytes = qint64(1) << 30;
 
     /// Writes the table of model with dateText on the date line, through a temporary file that
     /// replaces fileName only when all was written; false with errorString() otherwise. feedback
@@ -37,7 +41,9 @@ public:
     /// holds no table yet takes the file as a constancy table of its own (label column and
     /// heading rows fixed, caption from the file's title). Empty lines inside a group are passed
     /// over. A damaged file (no group at all, a group that does not end with "#E", text that is
-    /// no Shift-JIS) gives false with errorString() and leaves *model as it was.
+    /// no Shift-JIS) or one that would take the table beyond MaxRows rows or MaxColumns columns
+    /// gives false with errorString() and leaves *model as it was. The file is taken line by
+    /// line: memory follows the table, not the lines.
     bool read(const QString &fileName, FreqTableModel *model);
 
     /// The reason of the last failed write() or read(), in Japanese.

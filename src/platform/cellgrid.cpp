@@ -144,6 +144,18 @@ void CellGrid::clearCells()
         Row().swap(row);
 }
 
+void CellGrid::replaceCells(CellGrid &&cells)
+{
+    if (&cells == this)
+        return;
+    m_rows = std::move(cells.m_rows);
+    m_rowHeights.resize(m_rows.size(), m_defaultRowHeight);
+    m_colWidths.resize(cells.m_colWidths.size(), m_defaultColWidth);
+    cells.m_rows.clear();
+    cells.m_rowHeights.clear();
+    cells.m_colWidths.clear();
+}
+
 void CellGrid::clearColumnsFrom(int c)
 {
     if (m_journal) {

@@ -42,6 +42,9 @@ public:
 
     /// Empties every cell.
     void clearCells();
+    /// Takes the cells of `cells` and its numbers of rows and columns in place of its own, leaving
+    /// `cells` without any; the rows and columns kept keep their sizes, new ones get the default.
+    void replaceCells(CellGrid &&cells);
     /// Empties every cell of row r / column c.
     void clearRow(int r);
     void clearColumn(int c);

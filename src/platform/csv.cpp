@@ -103,6 +103,46 @@ QStringList splitLine(QStringView line)
     return records.empty() ? QStringList() : records.front().fields;
 }
 
+qsizetype fieldCount(QStringView line)
+{
+    // The first record as parse() takes it apart, counted instead of copied.
+    const qsizetype n = line.size();
+    if (atLineEnd(line, 0))
+        return 0;
+    qsizetype count = 0;
+    qsizetype i = 0;
+    for (;;) {
+        ++count;
+        if (i < n && line[i] == u'"') {
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (line[i] == u'"') {
+                    if (i + 1 < n && line[i + 1] == u'"') {
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                ++i;
+            }
+            if (!closed)
+                return count;
+        }
+        while (i < n && line[i] != u',' && line[i] != u'\n')
+            ++i;
+        if (i < n && line[i] == u',') {
+            ++i;
+            if (!atLineEnd(line, i))
+                continue;
+            return count + 1; // the empty field after a comma at the line end
+        }
+        return count;
+    }
+}
+
 QString field(const QString &text)
 {
     for (const QChar c : text) {

@@ -32,6 +32,9 @@ struct Record
 bool parse(QStringView text, std::vector<Record> *records, int *unclosedLine = nullptr);
 /// The fields of one line; a quoted field left open runs to the end of the line.
 QStringList splitLine(QStringView line);
+/// The number of fields splitLine() gives for line, counted without making them (a line of a
+/// million commas is refused before it becomes a million strings).
+qsizetype fieldCount(QStringView line);
 
 /// The text as one field: in double quotes, inner quotes doubled, when it holds a comma, a
 /// double quote or a line break; otherwise as it stands.

@@ -32,6 +32,17 @@ constexpr qsizetype kFlushBytes = 1 << 20;
 bool TextFileReader::read(const QString &fileName)
 {
     m_lines.clear();
+    const bool ok = readLines(fileName, [this](qint64, QString &text) {
+        m_lines.append(std::move(text));
+        return true;
+    });
+    if (!ok)
+        m_lines.clear();
+    return ok;
+}
+
+bool TextFileReader::readLines(const QString &fileName, const LineHandler &onLine)
+{
     m_error.clear();
 
     const QString name = displayName(fileName);
@@ -50,6 +61,7 @@ bool TextFileReader::read(const QString &fileName)
     // large file are never held whole beside its lines.
     constexpr qsizetype kChunk = qsizetype(1) << 20;
     QByteArray data;   // the unfinished last line of the pieces so far, then the next piece
+    qsizetype searched = 0; // the bytes of that line already searched for its end
     qint64 total = 0;
     qint64 lineNumber = 0;
     QString text;
@@ -59,14 +71,12 @@ bool TextFileReader::read(const QString &fileName)
         data.resize(kept + kChunk);
         const qint64 got = file.read(data.data() + kept, kChunk);
         if (got < 0) {
-            m_lines.clear();
             m_error = QStringLiteral("ファイル「%1」を読めません（%2）").arg(name, systemErrorText(EIO));
             return false;
         }
         data.resize(kept + got);
         total += got;
         if (total > m_maxBytes) { // also a file that grew while it was read
-            m_lines.clear();
             m_error = tooLarge;
             return false;
         }
@@ -76,9 +86,14 @@ bool TextFileReader::read(const QString &fileName)
         const char *const end = begin + data.size();
         const char *p = begin;
         while (p < end) {
-            const char *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
-            if (!nl && !atEnd)
+            // A long line is searched for its end once, not again with every piece.
+            const char *from = p + searched;
+            const char *nl = static_cast<const char *>(std::memchr(from, '\n', size_t(end - from)));
+            searched = 0;
+            if (!nl && !atEnd) {
+                searched = end - p;
                 break; // the line goes on in the next piece
+            }
             const char *lineEnd = nl ? nl : end;
             // CR LF ends a line like LF; a CR as the very last byte is a line end cut short.
             const char *textEnd = lineEnd;
@@ -86,12 +101,12 @@ bool TextFileReader::read(const QString &fileName)
                 --textEnd;
             ++lineNumber;
             if (!Cp932::decode(QByteArray::fromRawData(p, textEnd - p), &text, &error)) {
-                m_lines.clear();
                 m_error = QStringLiteral("ファイル「%1」の %2 行目: %3")
                               .arg(name, QString::number(lineNumber), error);
                 return false;
             }
-            m_lines.append(std::move(text));
+            if (!onLine(lineNumber, text))
+                return false;
             text = QString();
             p = nl ? nl + 1 : end;
         }

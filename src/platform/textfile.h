@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace Zelkor {
 
 /// The encodings the program writes text in: CP932 (Windows Shift-JIS, its own files and the
@@ -25,6 +27,14 @@ public:
     /// as a pipe or a device, read error, a line that does not decode: the message names the
     /// line).
     bool read(const QString &fileName);
+
+    /// Receives one line: its 1-based number and its text, which it may take. Returning false
+    /// stops the reading.
+    using LineHandler = std::function<bool(qint64 lineNumber, QString &text)>;
+    /// Reads the file as read() does but hands each line to onLine instead of keeping it, so
+    /// that memory stays at the longest line. False with errorString() for the failures read()
+    /// reports; false with an empty errorString() when onLine stopped the reading.
+    bool readLines(const QString &fileName, const LineHandler &onLine);
 
     /// Reads at most maxBytes bytes; a larger file is an error (protects against huge inputs).
     void setMaxBytes(qint64 maxBytes) { m_maxBytes = maxBytes; }

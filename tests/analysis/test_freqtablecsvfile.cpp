@@ -107,3 +107,59 @@ TEST(FreqTableCsvFile, FilesWithoutTableRowsChangeNothing)
         EXPECT_EQ(cellsOf(table.grid()), (QList<QStringList>{{QStringLiteral("x"), QStringLiteral("y")}}));
     }
 }
+
+// The grid takes at most MaxRows rows and MaxColumns columns; a file beyond either is refused
+// on the line that goes beyond, and the window keeps what it held.
+TEST(FreqTableCsvFile, RowsAndColumnsUpToTheLimits)
+{
+    Zelkor::Test::TempDir dir;
+    const int maxRows = FreqTableCsvFile::MaxRows;
+    const int maxColumns = FreqTableCsvFile::MaxColumns;
+    const QByteArray commas(maxColumns - 1, ',');
+    struct Case
+    {
+        const char *name;
+        QByteArray rows;  // the file after its title line
+        QString error;    // empty when the file is read
+        int rowCount;
+        int colCount;
+        QString firstCell; // of column 0, in the first and the last row
+        QString lastCell;
+    };
+    const Case cases[] = {
+        {"rows at the limit", QByteArray("\r\n").repeated(maxRows - 1) + "r", QString(), maxRows, 1, QString(), QStringLiteral("r")},
+        {"one row more", QByteArray("\r\n").repeated(maxRows + 1),
+         QStringLiteral("%1 行目：行が多すぎます（表の行は %2 行まで）").arg(maxRows + 2).arg(maxRows), 0, 0, QString(), QString()},
+        {"columns at the limit", "a\r\nb" + commas + "z\r\n", QString(), 2, maxColumns, QStringLiteral("a"), QStringLiteral("b")},
+        {"one column more", "a\r\nb" + commas + ",z\r\n",
+         QStringLiteral("3 行目：列が多すぎます（%1 列まで）").arg(maxColumns), 0, 0, QString(), QString()},
+        {"the commas of a quoted cell are no columns", "\"" + commas + ",,\"\r\n", QString(), 1, 1,
+         QString::fromLatin1(commas + ",,"), QString::fromLatin1(commas + ",,")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FreqTableModel table;
+        fill(&table, QStringLiteral("keep"), {{QStringLiteral("x"), QStringLiteral("y")}});
+        table.grid().setColWidth(0, 77);
+        FreqTableCsvFile file;
+        const bool read = file.read(dir.writeBytes(QStringLiteral("big.csv"), "title\r\n" + c.rows), &table);
+        const CellGrid &g = table.grid();
+        if (!c.error.isEmpty()) {
+            EXPECT_FALSE(read);
+            EXPECT_EQ(file.errorString(), c.error);
+            EXPECT_EQ(table.caption(), QStringLiteral("keep"));
+            EXPECT_EQ(cellsOf(g), (QList<QStringList>{{QStringLiteral("x"), QStringLiteral("y")}}));
+            continue;
+        }
+        ASSERT_TRUE(read) << file.errorString().toStdString();
+        EXPECT_EQ(table.caption(), QStringLiteral("title"));
+        EXPECT_EQ(g.rowCount(), c.rowCount);
+        EXPECT_EQ(g.colCount(), c.colCount);
+        EXPECT_EQ(g.colWidth(0), 77);
+        EXPECT_EQ(g.cell(0, 0), c.firstCell);
+        EXPECT_EQ(g.cell(0, c.rowCount - 1), c.lastCell);
+        if (c.colCount == maxColumns) {
+            EXPECT_EQ(g.cell(maxColumns - 1, 1), QStringLiteral("z"));
+        }
+    }
+}

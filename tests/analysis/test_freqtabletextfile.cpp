@@ -249,3 +249,70 @@ TEST(FreqTableTextFile, UnlabelledRowsWithValuesAreKept)
     ASSERT_GE(table.grid().rowCount(), rows + 1);
     EXPECT_EQ(table.grid().cell(1, rows), QStringLiteral("42.0"));
 }
+
+// Reading may take the table to MaxRows rows and MaxColumns columns; a file beyond either is
+// refused on the line that goes beyond, and the window keeps what it held.
+TEST(FreqTableTextFile, RowsAndColumnsUpToTheLimits)
+{
+    Zelkor::Test::TempDir dir;
+    const int maxRows = FreqTableTextFile::MaxRows;
+    const int maxColumns = FreqTableTextFile::MaxColumns;
+    // Each line without a label is a row of its own; each empty group is a column.
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+        QString error; // empty when the file is read
+        int rowCount;
+        int colCount;
+    };
+    const Case cases[] = {
+        {"rows at the limit", "#S\r\n" + QByteArray("v\r\n").repeated(maxRows) + "#E\r\n", QString(), maxRows, 2},
+        {"one row more", "#S\r\n" + QByteArray(",\r\n").repeated(maxRows + 1) + "#E\r\n",
+         QStringLiteral("%1 行目：行が多すぎます（表の行は %2 行まで）").arg(maxRows + 2).arg(maxRows), 0, 0},
+        {"columns at the limit", QByteArray("#S\r\n#E\r\n").repeated(maxColumns - 1), QString(), 0, maxColumns},
+        {"one column more", QByteArray("#S\r\n#E\r\n").repeated(maxColumns),
+         QStringLiteral("%1 行目：群落区分が多すぎます（%2 列まで）").arg(2 * maxColumns - 1).arg(maxColumns - 1), 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.writeBytes(QStringLiteral("big.txt"), c.bytes);
+        FreqTableModel table;
+        FreqTableTextFile file;
+        const bool read = file.read(path, &table);
+        if (!c.error.isEmpty()) {
+            EXPECT_FALSE(read);
+            EXPECT_EQ(file.errorString(), c.error);
+            EXPECT_TRUE(table.isBlank());
+            EXPECT_EQ(table.grid().colCount(), FreqTableModel().grid().colCount());
+            continue;
+        }
+        ASSERT_TRUE(read) << file.errorString().toStdString();
+        EXPECT_EQ(table.grid().rowCount(), c.rowCount);
+        EXPECT_EQ(table.grid().colCount(), c.colCount);
+        if (c.rowCount > 0) {
+            EXPECT_EQ(table.grid().cell(1, c.rowCount - 1), QStringLiteral("v"));
+        }
+    }
+}
+
+// The empty columns and rows at the end of the window are dropped in one pass over its cells,
+// however large the grid around them.
+TEST(FreqTableTextFile, AWideEmptyGridIsCutToItsCells)
+{
+    Zelkor::Test::TempDir dir;
+    FreqTableModel table;
+    CellGrid &g = table.grid();
+    g.setRowCount(FreqTableTextFile::MaxRows / 2);
+    g.setColCount(FreqTableTextFile::MaxColumns / 2);
+    g.setCell(0, 0, QStringLiteral("A"));
+    g.setCell(1, 2, QStringLiteral("1"));
+    const QString path = dir.writeLines(QStringLiteral("one.txt"),
+                                        {QStringLiteral("#S"), QStringLiteral("A,2"), QStringLiteral("#E")});
+    FreqTableTextFile file;
+    ASSERT_TRUE(file.read(path, &table)) << file.errorString().toStdString();
+    EXPECT_EQ(g.colCount(), 3);
+    EXPECT_EQ(g.rowCount(), 3);
+    EXPECT_EQ(g.cell(2, 0), QStringLiteral("2"));
+    EXPECT_EQ(g.cell(1, 2), QStringLiteral("1"));
+}

@@ -19,9 +19,18 @@ TEST(Csv, SplittingALine)
         {QStringLiteral("\"ab\"c,d"), {QStringLiteral("abc"), QStringLiteral("d")}},
         {QStringLiteral("x\"y,z"), {QStringLiteral("x\"y"), QStringLiteral("z")}},
         {QStringLiteral("\"unterminated,x"), {QStringLiteral("unterminated,x")}},
+        {QStringLiteral("\"\","), {QString(), QString()}},
+        {QStringLiteral(",,\"a\"\"\""), {QString(), QString(), QStringLiteral("a\"")}},
+        {QStringLiteral("a,\r"), {QStringLiteral("a"), QStringLiteral("\r")}},
+        {QStringLiteral("a,b\r\nc"), {QStringLiteral("a"), QStringLiteral("b")}},
+        {QStringLiteral("\"x\ny\",z\nw"), {QStringLiteral("x\ny"), QStringLiteral("z")}},
+        {QStringLiteral("\r\na"), {}},
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
         EXPECT_EQ(Csv::splitLine(c.line), c.fields) << c.line.toStdString();
+        // The fields are counted as they would be split.
+        EXPECT_EQ(Csv::fieldCount(c.line), c.fields.size()) << c.line.toStdString();
+    }
 }
 
 TEST(Csv, RecordsOfAText)
