@@ -149,8 +149,8 @@ private:
 class ScanConditions
 {
 public:
-    ScanConditions(const SynonymDictionary &dict, const std::array<SpeciesCondition, 5> &conds)
-        : m_dict(dict), m_conds(conds)
+    ScanConditions(const SynonymDictionary &dict, const std::array<SpeciesCondition, 5> &conds, bool ignoreCase)
+        : m_dict(dict), m_conds(conds), m_ignoreCase(ignoreCase)
     {
         m_active = 0;
         for (std::size_t k = 0; k < conds.size(); ++k) {
@@ -160,6 +160,8 @@ public:
                 break;        // a gap ends the conditions
             }
             m_active |= quint8(1u << k);
+            // Folded once here; a database name is folded once per distinct name (maskOf()).
+            m_names[k] = ignoreCase ? foldForMatching(conds[k].name) : conds[k].name;
         }
         m_slots.resize(kInitialSlots);
     }
@@ -260,10 +262,11 @@ private:
         QString text;
         if (!Cp932::decode(QByteArray::fromRawData(name, VegDatabase::NameSize), &text))
             text = Cp932::decodeLossy(QByteArray(name, VegDatabase::NameSize));
-        const QString common = m_dict.synToCommonName(trimBlanks(text));
+        const QString standard = m_dict.synToCommonName(trimBlanks(text));
+        const QString common = m_ignoreCase ? foldForMatching(standard) : standard;
         quint8 mask = 0;
         for (std::size_t k = 0; k < m_conds.size(); ++k)
-            if ((m_active & (1u << k)) && common == m_conds[k].name)
+            if ((m_active & (1u << k)) && common == m_names[k])
                 mask |= quint8(1u << k);
         return mask;
     }
@@ -308,6 +311,8 @@ private:
 
     const SynonymDictionary &m_dict;
     const std::array<SpeciesCondition, 5> &m_conds;
+    const bool m_ignoreCase;
+    std::array<QString, 5> m_names; // the names compared: as typed, or folded
     quint8 m_active = 0;
     std::vector<Slot> m_slots;
     std::size_t m_count = 0;
@@ -487,11 +492,11 @@ bool Extraction::isSelected(int i) const
 }
 
 bool Extraction::findSpeciesCover(const VegDatabase &db, const SynonymDictionary &dict, const QString &name,
-                                  int level)
+                                  int level, bool ignoreCase)
 {
     std::array<SpeciesCondition, 5> conds;
     conds[0] = SpeciesCondition{name, level, ConditionJoin::And};
-    ScanConditions conditions(dict, conds);
+    ScanConditions conditions(dict, conds, ignoreCase);
     return conditions.found(db) & 1u;
 }
 
@@ -509,8 +514,14 @@ bool Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
         std::fill(m_recordHit.begin(), m_recordHit.end(), 0);
     }
     m_unreadable = 0;
-    const QString mesh = trimBlanks(query.meshPrefix);
-    ScanConditions conditions(dict, query.conditions);
+    const QString mesh = query.ignoreCase ? foldForMatching(trimBlanks(query.meshPrefix)) : trimBlanks(query.meshPrefix);
+    // The record read last; its mesh code is only fetched when there is a prefix to compare.
+    const auto meshMatches = [&] {
+        if (mesh.isEmpty())
+            return true;
+        return query.ignoreCase ? foldForMatching(db.meshCode()).startsWith(mesh) : db.meshCode().startsWith(mesh);
+    };
+    ScanConditions conditions(dict, query.conditions, query.ignoreCase);
     const int first = std::max(query.firstRecord, 1);
     const int last = std::min(query.lastRecord, db.recordCount());
     for (int i = first; i <= last; ++i) {
@@ -524,7 +535,7 @@ bool Extraction::scan(VegDatabase &db, const SynonymDictionary &dict, const Retr
         // which an additional extraction counts again like any other.
         if (!db.readReleveBlocks(i))
             ++m_unreadable;
-        else if (mesh.isEmpty() || db.meshCode().startsWith(mesh))
+        else if (meshMatches())
             m_recordHit[std::size_t(i)] = conditions.evaluate(conditions.found(db), m_recordHit[std::size_t(i)]);
         if (m_recordHit[std::size_t(i)])
             ++m_fitCount;

@@ -38,6 +38,9 @@ struct RetrievalQuery
     int lastRecord = 0;
     QString meshPrefix;        ///< the mesh code must begin with it (trimmed; empty: any)
     std::array<SpeciesCondition, 5> conditions;
+    /// Names and the mesh code compared without regard to case, full-width Latin letters and
+    /// digits as their ASCII forms (foldForMatching()); off, they are compared exactly.
+    bool ignoreCase = false;
 };
 
 /// Selects relevés of the vegetation database by record range, mesh code and up to five species
@@ -92,7 +95,7 @@ public:
     /// Whether the relevé read last lists the species `name` (after the dictionary) with a code of
     /// at least the cover class `level` in some layer (level 0: any entry of the species).
     static bool findSpeciesCover(const VegDatabase &db, const SynonymDictionary &dict, const QString &name,
-                                 int level);
+                                 int level, bool ignoreCase = false);
 
 private:
     void note(const QString &text);

@@ -152,11 +152,11 @@ int TableEditCommands::clampColumnMove(int from, int to) const
     return TableEditing::clampColumnMove(m_doc->model(), from, to);
 }
 
-int TableEditCommands::search(const QString &text, bool exact)
+int TableEditCommands::search(const QString &text, bool exact, bool ignoreCase)
 {
     m_searchHistory.append(text);
     m_ui->setBusy(true);
-    const int hits = TableSearch::search(m_doc->model(), text, exact);
+    const int hits = TableSearch::search(m_doc->model(), text, exact, ignoreCase);
     m_ui->setBusy(false);
     Q_EMIT m_doc->tableChanged();
     const QString query = trimBlanks(text);

@@ -52,10 +52,11 @@ public:
     /// The row or column a command's open question is about (None when no question is open).
     EditTarget pendingTint() const { return m_pendingTint; }
 
-    /// "完全一致" (exact) or "部分一致" / Enter (partial): appends text to the search history and
-    /// marks the first 20 matching cells; a blank text only clears the marks. A search that marks
+    /// "完全一致" (exact) or "部分一致" / Enter (partial), with or without regard to case
+    /// ("大文字・小文字を区別しない", TableSearch): appends text to the search history and marks
+    /// the first 20 matching cells; a blank text only clears the marks. A search that marks
     /// nothing says so in the status bar (statusMessage()). Returns the marks.
-    int search(const QString &text, bool exact);
+    int search(const QString &text, bool exact, bool ignoreCase = false);
     /// "検索状態の解除": removes the search marks.
     void resetSearch();
     /// The search box's earlier texts, for as long as the program runs.

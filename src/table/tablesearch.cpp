@@ -4,12 +4,13 @@
 
 namespace Zelkor {
 
-int TableSearch::search(TableModel &model, const QString &text, bool exact)
+int TableSearch::search(TableModel &model, const QString &text, bool exact, bool ignoreCase)
 {
     model.clearSearchHits();
-    const QString query = trimBlanks(text);
-    if (query.isEmpty())
+    const QString trimmed = trimBlanks(text);
+    if (trimmed.isEmpty())
         return 0;
+    const QString query = ignoreCase ? foldForMatching(trimmed) : trimmed;
 
     const CellGrid &grid = model.grid();
     auto full = [&model] { return int(model.searchHits().size()) >= TableModel::MaxSearchHits; };
@@ -17,7 +18,7 @@ int TableSearch::search(TableModel &model, const QString &text, bool exact)
         const QString &cell = grid.cell(c, r);
         if (cell.isEmpty())
             return;
-        const QString t = trimBlanks(cell);
+        const QString t = ignoreCase ? foldForMatching(trimBlanks(cell)) : trimBlanks(cell);
         if (exact ? t == query : t.contains(query, Qt::CaseSensitive))
             model.addSearchHit(c, r);
     };

@@ -15,10 +15,12 @@ class TableSearch
 {
 public:
     /// Replaces the marks by the cells matching text: exact (the trimmed cell equals the trimmed
-    /// text) or partial (the trimmed text occurs in the trimmed cell), case-sensitive. Trimming
-    /// removes blanks and control characters at both ends; ideographic spaces stay. A text that
-    /// is empty after trimming only clears the marks. Returns the number of marks.
-    static int search(TableModel &model, const QString &text, bool exact);
+    /// text) or partial (the trimmed text occurs in the trimmed cell). Case-sensitive unless
+    /// ignoreCase: then both sides are compared in their foldForMatching() forms ("ＰＯＡ" and
+    /// "poa" match "Poa"). Trimming removes blanks and control characters at both ends;
+    /// ideographic spaces stay. A text that is empty after trimming only clears the marks.
+    /// Returns the number of marks.
+    static int search(TableModel &model, const QString &text, bool exact, bool ignoreCase = false);
 
     /// "検索状態の解除": removes every mark.
     static void reset(TableModel &model) { model.clearSearchHits(); }

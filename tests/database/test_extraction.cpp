@@ -206,6 +206,51 @@ TEST_F(ExtractionTest, MeshPrefixMatchesTrimmedCodes)
     EXPECT_EQ(selected(), (V{1, 2, 4}));
 }
 
+TEST_F(ExtractionTest, IgnoringCaseFoldsNamesAndMeshCodes)
+{
+    loadDictionary({QStringLiteral("Leontodon autumnalis,Scorzoneroides autumnalis")});
+    build({{"I1", "5339", {{"Lolium perenne", "H1", "1"}}},
+           {"I2", "6339", {{"Poa annua", "H1", "2"}}},
+           {"I3", "533901", {{"LOLIUM PERENNE", "H1", "+"}, {"ススキ", "H1", "1"}}},
+           {"I4", "6339", {{"leontodon AUTUMNALIS", "H1", "1"}}}});
+    struct Case
+    {
+        std::vector<SpeciesCondition> conds;
+        const char *mesh;
+        bool ignoreCase;
+        V expected;
+    };
+    const Case cases[] = {
+        // As typed, names and mesh codes are compared exactly.
+        {{cond("lolium perenne", J::And)}, "", false, {}},
+        {{cond("Lolium perenne", J::And)}, "", false, {1}},
+        {{cond("", J::And)}, "５３３９", false, {}},
+        // Ignoring case: capitals, small letters and full-width letters and digits meet.
+        {{cond("lolium perenne", J::And)}, "", true, {1, 3}},
+        {{cond("ＬＯＬＩＵＭ ｐｅｒｅｎｎｅ", J::And)}, "", true, {1, 3}},
+        {{cond("", J::And)}, "５３３９", true, {1, 3}},
+        {{cond("lolium perenne", J::And)}, "６", true, {}},
+        // The minimum cover and the joins work as before.
+        {{cond("poa ANNUA", J::And, 2)}, "", true, {2}},
+        {{cond("poa ANNUA", J::And, 3)}, "", true, {}},
+        {{cond("lolium perenne", J::And), cond("poa annua", J::Or)}, "", true, {1, 2, 3}},
+        {{cond("lolium perenne", J::And), cond("ススキ", J::Not)}, "", true, {1}},
+        // Kana are compared as they are.
+        {{cond("すすき", J::And)}, "", true, {}},
+        // The database's synonym goes to its standard name first, which then meets the condition.
+        {{cond("SCORZONEROIDES autumnalis", J::And)}, "", false, {}},
+        {{cond("SCORZONEROIDES autumnalis", J::And)}, "", true, {4}},
+    };
+    for (const Case &c : cases) {
+        RetrievalQuery q = query({}, QString::fromUtf8(c.mesh));
+        q.ignoreCase = c.ignoreCase;
+        std::copy(c.conds.begin(), c.conds.end(), q.conditions.begin());
+        extraction.scan(db, dict, q, true);
+        EXPECT_EQ(selected(), c.expected) << qPrintable(c.conds.front().name) << " " << c.mesh << " " << c.ignoreCase;
+        EXPECT_EQ(extraction.fitCount(), int(c.expected.size()));
+    }
+}
+
 TEST_F(ExtractionTest, MinimumCoverClass)
 {
     build({{"C1", "1", {{"A", "H1", "23"}}},

@@ -84,6 +84,48 @@ TEST(CliExtract, ConditionsSelectAndTheTableFileHoldsTheRelevés)
     EXPECT_EQ(b.title, QStringLiteral("Dune meadows, Terschelling"));
 }
 
+TEST(CliExtract, IgnoreCaseFoldsTheSpeciesNames)
+{
+    TempDir dir;
+    auto fitOf = [&](const QStringList &options, const QString &name) {
+        QStringList args{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), dir.path(name)};
+        args << options;
+        const auto r = runCli(args);
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(r.errText());
+        const QString printed = r.outText().trimmed();
+        EXPECT_TRUE(printed.startsWith(QStringLiteral("抽出数＝"))) << qPrintable(printed);
+        Loaded t;
+        load(dir.path(name), &t);
+        EXPECT_TRUE(t.ok);
+        // The number printed is the number of relevés written.
+        EXPECT_EQ(t.model.releveCount(), printed.mid(4).toInt());
+        return printed.mid(4).toInt();
+    };
+    const QString cond = QStringLiteral("--cond");
+    const QString ignore = QStringLiteral("--ignore-case");
+    const int exact = fitOf({cond, QStringLiteral("and:+:Lolium perenne")}, QStringLiteral("exact.vtb"));
+    ASSERT_GT(exact, 0);
+    ASSERT_LT(exact, 20);
+    struct Case
+    {
+        QStringList options;
+        int expected;
+    };
+    const Case cases[] = {
+        {{cond, QStringLiteral("and:+:lolium PERENNE")}, 0},
+        {{cond, QStringLiteral("and:+:lolium PERENNE"), ignore}, exact},
+        {{ignore, cond, QStringLiteral("and:+:ＬＯＬＩＵＭ ｐｅｒｅｎｎｅ")}, exact},
+        {{cond, QStringLiteral("not:+:LOLIUM PERENNE"), ignore}, 20 - exact},
+    };
+    int k = 0;
+    for (const Case &c : cases)
+        EXPECT_EQ(fitOf(c.options, QStringLiteral("case%1.vtb").arg(++k)), c.expected) << qPrintable(c.options.join(u' '));
+
+    const auto help = runCli({QStringLiteral("extract"), QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.outText().contains(QStringLiteral("--ignore-case"))) << qPrintable(help.outText());
+}
+
 TEST(CliExtract, ErrorsLeaveNothingUnderTheOutputName)
 {
     TempDir dir;

@@ -55,6 +55,54 @@ TEST(CliSearch, PrintsAtMostTwentyMarksInSearchOrder)
     EXPECT_TRUE(none.out.isEmpty());
 }
 
+TEST(CliSearch, IgnoreCaseFoldsCaseAndWidth)
+{
+    Zelkor::Test::TempDir dir;
+    TableModel model;
+    HeaderItems items;
+    model.clearTable(items);
+    const int h = model.headerRows();
+    model.setReleveCount(1);
+    const char *names[] = {"Poa annua", "poa pratensis", "Ｐｏａ trivialis", "Festuca rubra"};
+    for (int k = 1; k <= 4; ++k) {
+        model.grid().setCell(2, h + k, QString::fromUtf8(names[k - 1]));
+        model.grid().setCell(4, h + k, QStringLiteral("   1"));
+        model.coverData().set(model.releveIndexAt(4), model.speciesIndexAt(h + k), ByteDataSet{0, 0, 0, 0, 10, 0, 0});
+    }
+    model.setSpeciesCount(4);
+    model.recomputeFrequencies();
+    const QString table = Zelkor::Test::writeTableFile(dir, model, QStringLiteral("poa.vtb"));
+
+    const QString rows[] = {QString(), QStringLiteral("2,%1").arg(h + 1), QStringLiteral("2,%1").arg(h + 2),
+                            QStringLiteral("2,%1").arg(h + 3)};
+    struct Case
+    {
+        QStringList options;
+        QString text;
+        QStringList expected;
+    };
+    const QString ignore = QStringLiteral("--ignore-case");
+    const Case cases[] = {
+        {{}, QStringLiteral("poa"), {rows[2]}},
+        {{ignore}, QStringLiteral("poa"), {rows[1], rows[2], rows[3]}},
+        {{ignore}, QStringLiteral("ＰＯＡ"), {rows[1], rows[2], rows[3]}},
+        {{QStringLiteral("--exact")}, QStringLiteral("POA ANNUA"), {}},
+        {{QStringLiteral("--exact"), ignore}, QStringLiteral("POA ANNUA"), {rows[1]}},
+    };
+    for (const Case &c : cases) {
+        QStringList args{QStringLiteral("search")};
+        args << c.options << table << c.text;
+        const Zelkor::Test::CliResult r = Zelkor::Test::runCli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+        EXPECT_EQ(r.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts), c.expected)
+            << args.join(QLatin1Char(' ')).toStdString();
+    }
+
+    const Zelkor::Test::CliResult help = Zelkor::Test::runCli({QStringLiteral("search"), QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.outText().contains(QStringLiteral("--ignore-case"))) << help.outText().toStdString();
+}
+
 TEST(CliSearch, ErrorsAndUsage)
 {
     Zelkor::Test::TempDir dir;

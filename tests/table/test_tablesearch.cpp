@@ -87,15 +87,49 @@ TEST_F(SearchTable, ExactMatchMarksOnlyTheNameCell)
     EXPECT_EQ(hits(), (std::vector<GridCell>{{2, h() + 4}}));
 }
 
-TEST_F(SearchTable, MatchingIsCaseSensitive)
+TEST_F(SearchTable, CaseCountsUnlessIgnored)
 {
-    model.setReleveCount(1);
+    model.setReleveCount(2);
     putSpecies(1, QStringLiteral("Carex"));
     putSpecies(2, QStringLiteral("carex"));
-    TableSearch::search(model, QStringLiteral("Car"), false);
-    EXPECT_EQ(hits(), (std::vector<GridCell>{{2, h() + 1}}));
-    TableSearch::search(model, QStringLiteral("CAREX"), true);
-    EXPECT_TRUE(hits().empty());
+    putSpecies(3, QStringLiteral("Poa annua"));
+    putSpecies(4, QStringLiteral(" ＰＯＡ pratensis "));
+    putSpecies(5, QStringLiteral("ススキ"));
+    model.grid().setCell(4, 2, QStringLiteral("Site１２"));
+    model.grid().setCell(5, 2, QStringLiteral("site12b"));
+
+    const int n = h();
+    struct Case
+    {
+        const char *text;
+        bool exact;
+        bool ignoreCase;
+        std::vector<GridCell> expected;
+    };
+    const Case cases[] = {
+        // As typed: case and width count.
+        {"Car", false, false, {{2, n + 1}}},
+        {"CAREX", true, false, {}},
+        {"poa", false, false, {}},
+        {"site12", false, false, {{5, 2}}},
+        // Ignoring case: capitals, small letters and full-width forms meet, on either side.
+        {"car", false, true, {{2, n + 1}, {2, n + 2}}},
+        {"CAREX", true, true, {{2, n + 1}, {2, n + 2}}},
+        {"poa", false, true, {{2, n + 3}, {2, n + 4}}},
+        {"ＰＯＡ", false, true, {{2, n + 3}, {2, n + 4}}},
+        {"poa pratensis", true, true, {{2, n + 4}}}, // trimmed before folding
+        {"ａｎｎ", false, true, {{2, n + 3}}},
+        {"SITE12", false, true, {{4, 2}, {5, 2}}},
+        {"site12", true, true, {{4, 2}}},
+        // Kana stay as they are: hiragana do not find katakana.
+        {"すすき", false, true, {}},
+        {"ススキ", true, true, {{2, n + 5}}},
+    };
+    for (const Case &c : cases) {
+        const int marks = TableSearch::search(model, QString::fromUtf8(c.text), c.exact, c.ignoreCase);
+        EXPECT_EQ(hits(), c.expected) << c.text << " exact=" << c.exact << " ignoreCase=" << c.ignoreCase;
+        EXPECT_EQ(marks, int(c.expected.size())) << c.text;
+    }
 }
 
 TEST_F(SearchTable, BlankTextClearsTheMarks)

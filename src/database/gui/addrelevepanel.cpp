@@ -7,6 +7,7 @@
 #include "table/tabledocument.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -98,6 +99,7 @@ AddRelevePanel::AddRelevePanel(ExtractionCommand *command, QWidget *parent)
     , m_rtN1(new QSpinBox(this))
     , m_rtN2(new QSpinBox(this))
     , m_editGrid(new QLineEdit(this))
+    , m_ignoreCase(new QCheckBox(QStringLiteral("大文字・小文字を区別しない"), this))
     , m_synToCom(button(QStringLiteral("BtnSynToCom"), QStringLiteral("標準名に変換"), this))
     , m_serachN(counter(QStringLiteral("LabSerachN"), this))
     , m_fitN(counter(QStringLiteral("LabFitN"), this))
@@ -203,6 +205,9 @@ AddRelevePanel::AddRelevePanel(ExtractionCommand *command, QWidget *parent)
     }
     conds->setColumnStretch(0, 1);
     outer->addLayout(conds);
+    // Off at first: names and the mesh code are compared exactly, case included.
+    m_ignoreCase->setObjectName(QStringLiteral("ChkIgnoreCase"));
+    outer->addWidget(m_ignoreCase);
 
     // The counters of the scan.
     auto *countRow = new QHBoxLayout;
@@ -240,7 +245,7 @@ AddRelevePanel::AddRelevePanel(ExtractionCommand *command, QWidget *parent)
         for (QAbstractButton *b : m_joins[std::size_t(i)]->buttons())
             order << b;
     }
-    order << m_synToCom << m_reset << m_new << m_add << m_quit << m_toTable << m_chgFile;
+    order << m_ignoreCase << m_synToCom << m_reset << m_new << m_add << m_quit << m_toTable << m_chgFile;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
@@ -313,6 +318,7 @@ RetrievalQuery AddRelevePanel::query() const
     q.firstRecord = m_rtN1->value();
     q.lastRecord = m_rtN2->value();
     q.meshPrefix = m_editGrid->text();
+    q.ignoreCase = m_ignoreCase->isChecked();
     for (std::size_t i = 0; i < q.conditions.size(); ++i) {
         SpeciesCondition &c = q.conditions[i];
         // The name as typed: blanks around it are part of the condition.

@@ -7,6 +7,7 @@
 #include <array>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -19,7 +20,7 @@ class ExtractionCommand;
 
 /// The retrieval panel (Panel_AddReleve) floating over the grid: it narrows the relevés of the
 /// vegetation database by a record range, a mesh-code prefix and up to five species conditions,
-/// shows how many qualify while it scans, and puts the selected relevés into the table. It stays
+/// compared exactly or, with "大文字・小文字を区別しない" checked, without regard to case, and shows how many qualify while it scans, and puts the selected relevés into the table. It stays
 /// open while the user scans as often as wanted, and closes with "表へ組み込む" (which inserts)
 /// or "組み込まず終了". Its controls carry the names of the program's components ("EditName1",
 /// "RtN2", "LabFitN" …). The commands themselves are the extraction command's.
@@ -47,7 +48,7 @@ public:
     void btnChgFileClick();
     /// "初期化": empties the mesh code and the species names, sets the minimum covers to "+",
     /// the range to the whole database and the counters to "0", and forgets the selection; the
-    /// joins stay.
+    /// joins and "大文字・小文字を区別しない" stay.
     void btnRetrResetClick();
     /// "新規抽出" (newExtraction) or "追加抽出" (keeps the earlier selection): scans the record
     /// range; the counters show the record examined and the number selected while it runs.
@@ -60,8 +61,9 @@ public:
     /// "標準名に変換": replaces each species name by its standard name from the dictionary.
     void btnSynToComClick();
 
-    /// What the panel's fields ask for: range, mesh code and the five species conditions. A
-    /// minimum cover typed that is none of the list's items gives a condition that never holds.
+    /// What the panel's fields ask for: range, mesh code, the five species conditions and whether
+    /// case is ignored. A minimum cover typed that is none of the list's items gives a condition
+    /// that never holds.
     RetrievalQuery query() const;
 
 private:
@@ -86,6 +88,7 @@ private:
     std::array<QLineEdit *, ConditionCount> m_names{};
     std::array<QComboBox *, ConditionCount> m_covers{};
     std::array<QButtonGroup *, ConditionCount> m_joins{};
+    QCheckBox *m_ignoreCase;
     QPushButton *m_synToCom;
     QLabel *m_serachN;
     QLabel *m_fitN;

@@ -58,6 +58,9 @@ CommandSpec extractCommand()
              {{QStringLiteral("cond")}, QStringLiteral("JOIN:MIN:NAME"),
               QStringLiteral("種の条件。5 つまで、条件 1 から順に。\n"
                              "JOIN = or | and | not（または / そして / なし）、MIN = + | 1 | 2 | 3 | 4 | 5")},
+             {{QStringLiteral("ignore-case")}, {},
+              QStringLiteral("種名と地理区画コードの大文字・小文字を区別しない。全角の英字・数字は\n"
+                             "半角と同じに見る（既定は区別する）")},
              {{QStringLiteral("title")}, QStringLiteral("TEXT"), QStringLiteral("表の標題（既定: データベースの見出しの標題、なければファイル名）")}},
             1,
             1};
@@ -79,6 +82,7 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     const QString records = cmd.value(QStringLiteral("records"));
     const bool titleGiven = cmd.isSet(QStringLiteral("title"));
     const bool useDataItems = !cmd.isSet(QStringLiteral("no-data-items"));
+    const bool ignoreCase = cmd.isSet(QStringLiteral("ignore-case"));
     const QStringList dictionaries = cmd.values(QStringLiteral("dict"));
     if (output.isEmpty())
         return cmd.usageError(err, QStringLiteral("出力ファイル（-o）を指定して下さい"));
@@ -172,6 +176,7 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     query.firstRecord = first;
     query.lastRecord = last < 0 ? session.recordCount() : last;
     query.meshPrefix = mesh;
+    query.ignoreCase = ignoreCase;
     std::copy(conditions.begin(), conditions.end(), query.conditions.begin());
     before = int(ui.messages().size());
     if (!extraction.scanDatabase(query, true)) {

@@ -66,7 +66,9 @@ VegTableController::VegTableController(Workspace *workspace, GridWidget *grid, Q
     });
 
     connect(m_queryPanel, &QueryPanel::searchRequested, this,
-            [this](const QString &text, bool exact) { m_ws->editing().search(text, exact); });
+            [this](const QString &text, bool exact, bool ignoreCase) {
+                m_ws->editing().search(text, exact, ignoreCase);
+            });
 }
 
 VegTableController::~VegTableController()

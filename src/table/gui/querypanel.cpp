@@ -1,5 +1,6 @@
 #include "table/gui/querypanel.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +15,7 @@ QueryPanel::QueryPanel(QWidget *parent)
     : QFrame(parent)
     , m_label(new QLabel(this))
     , m_box(new QComboBox(this))
+    , m_ignoreCase(new QCheckBox(QStringLiteral("大文字・小文字を区別しない"), this))
     , m_exact(new QPushButton(QStringLiteral("完全一致"), this))
     , m_partial(new QPushButton(QStringLiteral("部分一致"), this))
     , m_cancel(new QPushButton(QStringLiteral("中止"), this))
@@ -34,10 +36,14 @@ QueryPanel::QueryPanel(QWidget *parent)
     m_box->installEventFilter(this);
     m_box->lineEdit()->installEventFilter(this);
 
+    // Off at first: a search compares the texts exactly, case included.
+    m_ignoreCase->setObjectName(QStringLiteral("QueryIgnoreCase"));
+    m_ignoreCase->setGeometry(10, 50, 269, 20);
+
     m_exact->setObjectName(QStringLiteral("QueryBtn1"));
     m_partial->setObjectName(QStringLiteral("QueryBtn2"));
     m_cancel->setObjectName(QStringLiteral("QueryCancelBtn"));
-    const int y = 51;
+    const int y = 75;
     m_exact->setGeometry(10, y, 84, 24);
     m_partial->setGeometry(102, y, 84, 24);
     m_cancel->setGeometry(195, y, 84, 24);
@@ -80,7 +86,7 @@ void QueryPanel::queryBtn1Click(const QObject *sender)
     const QString text = m_box->currentText();
     const bool exact = sender == m_exact;
     hide();
-    Q_EMIT searchRequested(text, exact);
+    Q_EMIT searchRequested(text, exact, m_ignoreCase->isChecked());
 }
 
 void QueryPanel::queryCancelBtnClick()

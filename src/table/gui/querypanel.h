@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -10,16 +11,17 @@ class QPushButton;
 namespace Zelkor {
 
 /// The search panel (QueryPanel) floating over the grid: the label "検索する文字列", the search box
-/// with the earlier search texts, and the buttons "完全一致" (exact match), "部分一致" (partial
-/// match) and "中止" (cancel). Enter in the box searches by partial match, Escape cancels. The
-/// panel hides on a search or a cancel; the box keeps its text for the next time.
+/// with the earlier search texts, the check box "大文字・小文字を区別しない" (off at first), and the
+/// buttons "完全一致" (exact match), "部分一致" (partial match) and "中止" (cancel). Enter in the
+/// box searches by partial match, Escape cancels. The panel hides on a search or a cancel; the
+/// box keeps its text and the check box its state for the next time.
 class QueryPanel : public QFrame
 {
     Q_OBJECT
 
 public:
     static constexpr int PanelWidth = 289;
-    static constexpr int PanelHeight = 81;
+    static constexpr int PanelHeight = 105;
 
     /// A hidden panel, a child of parent.
     explicit QueryPanel(QWidget *parent);
@@ -30,14 +32,15 @@ public:
     /// The search box, the label and the buttons.
     QComboBox *queryBox() const { return m_box; }
     QLabel *queryLabel() const { return m_label; }
+    QCheckBox *ignoreCaseBox() const { return m_ignoreCase; }
     QPushButton *exactButton() const { return m_exact; }
     QPushButton *partialButton() const { return m_partial; }
     QPushButton *cancelButton() const { return m_cancel; }
 
 Q_SIGNALS:
-    /// The user asked to search for text (as typed), exactly or by partial match; the panel has
-    /// been hidden already.
-    void searchRequested(const QString &text, bool exact);
+    /// The user asked to search for text (as typed), exactly or by partial match, with or
+    /// without regard to case; the panel has been hidden already.
+    void searchRequested(const QString &text, bool exact, bool ignoreCase);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -50,6 +53,7 @@ private:
 
     QLabel *m_label;
     QComboBox *m_box;
+    QCheckBox *m_ignoreCase;
     QPushButton *m_exact;
     QPushButton *m_partial;
     QPushButton *m_cancel;

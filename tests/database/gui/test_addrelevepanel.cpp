@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -468,4 +469,32 @@ TEST_F(AddRelevePanelTest, UnreadableRecordsAreToldUnderTheCounters)
     click(QStringLiteral("BtnRetrNew"));
     EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("5"));
     EXPECT_FALSE(line->isVisible());
+}
+
+TEST_F(AddRelevePanelTest, IgnoreCaseBoxReachesTheScan)
+{
+    open();
+    auto *ignoreCase = control<QCheckBox>(QStringLiteral("ChkIgnoreCase"));
+    ASSERT_NE(ignoreCase, nullptr);
+    EXPECT_EQ(ignoreCase->text(), QStringLiteral("大文字・小文字を区別しない"));
+    EXPECT_FALSE(ignoreCase->isChecked());
+
+    // Off, the name typed in small letters finds nothing; on, the twelve relevés with Lolium
+    // perenne, also when typed in full-width capitals.
+    QTest::keyClicks(name(1), QStringLiteral("lolium perenne"));
+    click(QStringLiteral("BtnRetrNew"));
+    EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("0"));
+    EXPECT_FALSE(panel->query().ignoreCase);
+    QTest::mouseClick(ignoreCase, Qt::LeftButton, {}, QPoint(4, ignoreCase->height() / 2));
+    ASSERT_TRUE(ignoreCase->isChecked());
+    EXPECT_TRUE(panel->query().ignoreCase);
+    click(QStringLiteral("BtnRetrNew"));
+    EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("12"));
+    name(1)->setText(QStringLiteral("ＬＯＬＩＵＭ PERENNE"));
+    click(QStringLiteral("BtnRetrNew"));
+    EXPECT_EQ(text(QStringLiteral("LabFitN")), QStringLiteral("12"));
+
+    // "初期化" keeps the choice, as it keeps the joins.
+    click(QStringLiteral("BtnRetrReset"));
+    EXPECT_TRUE(ignoreCase->isChecked());
 }

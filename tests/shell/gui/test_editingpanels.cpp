@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -589,7 +590,7 @@ TEST_F(EditingPanels, SearchPanelEnterSearchesPartlyEscapeCancels)
 
     search->trigger();
     ASSERT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->size(), QSize(289, 81));
+    EXPECT_EQ(panel->size(), QSize(289, 105));
     EXPECT_EQ(panel->objectName(), QStringLiteral("QueryPanel"));
     EXPECT_EQ(panel->queryLabel()->text(), QStringLiteral("検索する文字列"));
     EXPECT_EQ(panel->exactButton()->text(), QStringLiteral("完全一致"));
@@ -642,4 +643,32 @@ TEST_F(EditingPanels, SearchPanelEnterSearchesPartlyEscapeCancels)
     // "検索状態の解除" removes the marks.
     window.action(QStringLiteral("Item_ResetSearch"))->trigger();
     EXPECT_TRUE(ws.model().searchHits().empty());
+}
+
+TEST_F(EditingPanels, SearchPanelIgnoreCaseBoxReachesTheSearch)
+{
+    QueryPanel *panel = controller()->queryPanel();
+    QAction *search = window.action(QStringLiteral("Item_Search"));
+    search->trigger();
+    QCheckBox *ignoreCase = panel->ignoreCaseBox();
+    EXPECT_EQ(ignoreCase->text(), QStringLiteral("大文字・小文字を区別しない"));
+    EXPECT_FALSE(ignoreCase->isChecked());
+    EXPECT_TRUE(panel->geometry().contains(ignoreCase->geometry().translated(panel->pos())));
+
+    // Off: "ＤＵＮＥＳ" finds nothing and the status bar says so.
+    panel->queryBox()->setEditText(QStringLiteral("ＤＵＮＥＳ"));
+    QTest::mouseClick(panel->partialButton(), Qt::LeftButton);
+    EXPECT_TRUE(ws.model().searchHits().empty());
+
+    // On: the three site names; the box keeps its state for the next search.
+    search->trigger();
+    QTest::mouseClick(ignoreCase, Qt::LeftButton, {}, QPoint(4, ignoreCase->height() / 2));
+    ASSERT_TRUE(ignoreCase->isChecked());
+    QTest::mouseClick(panel->partialButton(), Qt::LeftButton);
+    EXPECT_EQ(ws.model().searchHits(), (std::vector<GridCell>{{4, 2}, {5, 2}, {6, 2}}));
+    search->trigger();
+    EXPECT_TRUE(ignoreCase->isChecked());
+    panel->queryBox()->setEditText(QStringLiteral("site-2-dunes"));
+    QTest::mouseClick(panel->exactButton(), Qt::LeftButton);
+    EXPECT_EQ(ws.model().searchHits(), (std::vector<GridCell>{{5, 2}}));
 }
