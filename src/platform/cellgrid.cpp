@@ -148,6 +148,16 @@ void CellGrid::replaceCells(CellGrid &&cells)
 {
     if (&cells == this)
         return;
+    if (m_journal) {
+        // Cell by cell, so that the change can be taken back.
+        clearCells();
+        setRowCount(cells.rowCount());
+        setColCount(cells.colCount());
+        for (int r = 0; r < cells.rowCount(); ++r)
+            cells.forEachInRow(r, [&](int c, const QString &text) { setCell(c, r, text); });
+        cells = CellGrid();
+        return;
+    }
     m_rows = std::move(cells.m_rows);
     m_rowHeights.resize(m_rows.size(), m_defaultRowHeight);
     m_colWidths.resize(cells.m_colWidths.size(), m_defaultColWidth);
