@@ -61,6 +61,7 @@ bool readIniFile(const QString &iniFileName, Settings *s, HeaderItems *items, QS
     s->winLeft = ini.readInteger(kWinSize, QStringLiteral("Left"), d.winLeft);
     s->winHeight = ini.readInteger(kWinSize, QStringLiteral("Height"), d.winHeight);
     s->winWidth = ini.readInteger(kWinSize, QStringLiteral("Width"), d.winWidth);
+    s->recentTables.read(ini);
 
     s->printFont = s->tableFont;
     return ok;
@@ -93,6 +94,7 @@ bool writeIniFile(const QString &iniFileName, const Settings &s, const HeaderIte
     ini.writeInteger(kWinSize, QStringLiteral("Height"), s.winHeight);
     ini.writeInteger(kWinSize, QStringLiteral("Width"), s.winWidth);
     ini.writeString(kOutput, QStringLiteral("CsvEncoding"), encodingName(s.csvEncoding));
+    s.recentTables.write(ini);
 
     if (!ini.save(iniFileName)) {
         if (error)

@@ -2,6 +2,7 @@
 
 #include "platform/userinterface.h"
 #include "table/headeritems.h"
+#include "table/recenttables.h"
 
 #include <QString>
 
@@ -27,6 +28,7 @@ struct Settings
     int winLeft = 50;
     int winHeight = 600;
     int winWidth = 800;
+    RecentTables recentTables;  ///< the file menu's "最近使った表", [RecentTables]
 };
 
 /// The file type of the settings file in the open dialog ("label|pattern").

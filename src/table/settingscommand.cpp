@@ -21,6 +21,8 @@ bool SettingsCommand::readKeepingSources(const QString &path, const Settings &cu
     settings->dataDirectory = current.dataDirectory;
     settings->dataFileName = current.dataFileName;
     settings->dictFileName = current.dictFileName;
+    // The tables used last belong to the program, not to a table's layout.
+    settings->recentTables = current.recentTables;
     return true;
 }
 

@@ -20,7 +20,8 @@ public:
 
     /// Reads the settings file path into *settings and *items, which start as copies of the
     /// settings and items in use. A settings file brings the layout, the labels and the choices,
-    /// not a database or dictionary: the names of those in use (current) stay. False with *error
+    /// not a database or dictionary: the names of those in use (current) stay, and so does the
+    /// list of the tables used last. False with *error
     /// when the file cannot be read; *settings and *items are then not to be used.
     static bool readKeepingSources(const QString &path, const Settings &current, Settings *settings,
                                    HeaderItems *items, QString *error);

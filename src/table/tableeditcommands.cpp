@@ -155,6 +155,7 @@ int TableEditCommands::clampColumnMove(int from, int to) const
 int TableEditCommands::search(const QString &text, bool exact, bool ignoreCase)
 {
     m_searchHistory.append(text);
+    m_nextHit = 0;
     m_ui->setBusy(true);
     const int hits = TableSearch::search(m_doc->model(), text, exact, ignoreCase);
     m_ui->setBusy(false);
@@ -168,7 +169,24 @@ int TableEditCommands::search(const QString &text, bool exact, bool ignoreCase)
 void TableEditCommands::resetSearch()
 {
     TableSearch::reset(m_doc->model());
+    m_nextHit = 0;
     Q_EMIT m_doc->tableChanged();
+}
+
+GridCell TableEditCommands::nextSearchHit()
+{
+    const std::vector<GridCell> &hits = m_doc->model().searchHits();
+    if (hits.empty()) {
+        m_nextHit = 0;
+        Q_EMIT statusMessage(QStringLiteral("検索の印がありません。「表内を検索する」で検索してください。"));
+        return GridCell{-1, -1};
+    }
+    // The marks may have changed under the count since (a table loaded or laid out anew).
+    if (m_nextHit >= hits.size())
+        m_nextHit = 0;
+    const std::size_t at = m_nextHit++;
+    Q_EMIT statusMessage(QStringLiteral("検索の印 %1 / %2").arg(at + 1).arg(hits.size()));
+    return hits[at];
 }
 
 void TableEditCommands::askShowIndexes()

@@ -59,6 +59,11 @@ public:
     int search(const QString &text, bool exact, bool ignoreCase = false);
     /// "検索状態の解除": removes the search marks.
     void resetSearch();
+    /// "次の検索位置へ": the search mark after the one gone to last, in the order of the marks,
+    /// the first again after the last (a new search or "検索状態の解除" starts from the first);
+    /// the status bar says which of how many it is. {-1, -1}, with a note that there are none,
+    /// when the table holds no marks.
+    GridCell nextSearchHit();
     /// The search box's earlier texts, for as long as the program runs.
     const SearchHistory &searchHistory() const { return m_searchHistory; }
 
@@ -87,6 +92,8 @@ private:
     UserInterface *m_ui;
     EditTarget m_pendingTint;
     SearchHistory m_searchHistory;
+    // The mark nextSearchHit() goes to.
+    std::size_t m_nextHit = 0;
 };
 
 } // namespace Zelkor

@@ -81,6 +81,7 @@ bool TableFileCommand::saveTable()
         return false;
     }
     m_doc->setTableFilePath(QFileInfo(path).absoluteFilePath());
+    m_doc->settings().recentTables.add(path);
     m_doc->model().setModified(false);
     m_doc->history().setClean();
     Q_EMIT m_doc->statusChanged();
@@ -148,11 +149,30 @@ bool TableFileCommand::loadTable(const QString &path)
     m_doc->items() = items;
     m_doc->setTitle(title);
     m_doc->setTableFilePath(info.absoluteFilePath());
+    m_doc->settings().recentTables.add(path);
     Q_EMIT m_doc->tableChanged();
     Q_EMIT m_doc->statusChanged();
     if (const qint64 outside = m_doc->model().cellsOutsideTheScale(); outside > 0)
         m_ui->showMessage(codesOutsideTheScaleMessage(outside));
     return true;
+}
+
+QString TableFileCommand::missingRecentMessage(const QString &path)
+{
+    return QStringLiteral("表ファイル「%1」が見つかりません。一覧から外します。").arg(QDir::toNativeSeparators(path));
+}
+
+bool TableFileCommand::openRecentTable(const QString &path)
+{
+    // Nothing to ask about the table on screen when there is nothing to load in its place.
+    if (!QFileInfo(path).isFile()) {
+        m_doc->settings().recentTables.remove(path);
+        m_ui->showMessage(missingRecentMessage(path));
+        return false;
+    }
+    if (!confirmDiscardTable())
+        return false;
+    return loadTable(path);
 }
 
 } // namespace Zelkor

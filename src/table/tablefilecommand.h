@@ -8,7 +8,8 @@ class TableDocument;
 class UserInterface;
 
 /// The commands of the table file: saving the table, loading a saved one with the settings file
-/// beside it, and the question that keeps unsaved changes from being dropped.
+/// beside it, and the question that keeps unsaved changes from being dropped. Every table file
+/// saved or loaded goes to the top of the settings' list of the tables used last.
 class TableFileCommand
 {
 public:
@@ -44,6 +45,12 @@ public:
     /// one, without a message. Asks nothing: the commands ask about unsaved changes before they
     /// call it.
     bool loadTable(const QString &path);
+    /// An entry of the file menu's "最近使った表": a file that is no longer there is removed from
+    /// the list with missingRecentMessage(); otherwise, as "保存した表を読込む" does, asks about
+    /// unsaved changes and loads it. True when loaded.
+    bool openRecentTable(const QString &path);
+    /// "表ファイル「NAME」が見つかりません。一覧から外します。"
+    static QString missingRecentMessage(const QString &path);
 
 private:
     TableDocument *m_doc;

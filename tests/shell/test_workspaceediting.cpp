@@ -134,6 +134,33 @@ TEST_F(WorkspaceEditing, SearchThatMarksNothingSaysSoInTheStatusBar)
     }
 }
 
+TEST_F(WorkspaceEditing, NextSearchMarkGoesRoundTheMarksAndStartsOverWithANewSearch)
+{
+    QStringList notes;
+    QObject::connect(&ws, &Workspace::statusMessage, [&notes](const QString &text) { notes << text; });
+    const GridCell none{-1, -1};
+    EXPECT_EQ(ws.editing().nextSearchHit(), none);
+    EXPECT_EQ(notes, QStringList{QStringLiteral("検索の印がありません。「表内を検索する」で検索してください。")});
+
+    // Two marks: the name ススキ and a header value of the first relevé.
+    ws.model().grid().setCell(4, 2, QStringLiteral("ススキ草原"));
+    ASSERT_EQ(ws.editing().search(QStringLiteral("ススキ"), false), 2);
+    const std::vector<GridCell> hits = ws.model().searchHits();
+    notes.clear();
+    std::vector<GridCell> visited;
+    for (int i = 0; i < 3; ++i)
+        visited.push_back(ws.editing().nextSearchHit());
+    EXPECT_EQ(visited, (std::vector<GridCell>{hits[0], hits[1], hits[0]}));
+    EXPECT_EQ(notes, (QStringList{QStringLiteral("検索の印 1 / 2"), QStringLiteral("検索の印 2 / 2"),
+                                  QStringLiteral("検索の印 1 / 2")}));
+    // A new search starts from its first mark; a reset leaves none.
+    ASSERT_EQ(ws.editing().search(QStringLiteral("ヨモギ"), true), 1);
+    EXPECT_EQ(ws.editing().nextSearchHit(), ws.model().searchHits()[0]);
+    EXPECT_EQ(ws.editing().nextSearchHit(), ws.model().searchHits()[0]);
+    ws.editing().resetSearch();
+    EXPECT_EQ(ws.editing().nextSearchHit(), none);
+}
+
 TEST_F(WorkspaceEditing, RefusedCellEditIsReportedAndKeepsTheCell)
 {
     EXPECT_FALSE(ws.editing().editCell(4, h() + 1, QStringLiteral("5")));

@@ -1,6 +1,6 @@
 // Unsaved changes: which commands mark the table changed, and the question that the commands
-// discarding a changed table ask first ("組成表を初期化する", "保存した表を読込む", a dropped
-// table file, "終了").
+// discarding a changed table ask first ("組成表を初期化する", "保存した表を読込む", an entry of
+// "最近使った表", a dropped table file, "終了").
 #include "platform/scripteduserinterface.h"
 #include "shell/workspace.h"
 #include "support/testsupport.h"
@@ -62,13 +62,14 @@ struct Session
     }
 };
 
-enum class Discard { Clear, LoadMenu, Drop, Quit };
+enum class Discard { Clear, LoadMenu, Recent, Drop, Quit };
 
 const char *nameOf(Discard d)
 {
     switch (d) {
     case Discard::Clear: return "組成表を初期化する";
     case Discard::LoadMenu: return "保存した表を読込む";
+    case Discard::Recent: return "最近使った表";
     case Discard::Drop: return "dropped table file";
     case Discard::Quit: return "終了";
     }
@@ -85,6 +86,9 @@ bool runDiscarding(Discard d, Session &s)
     case Discard::LoadMenu:
         s.ui.answerFile(s.otherTable);
         s.ws.tableFile().chooseAndLoadTable();
+        return s.ws.tableTitle() == QStringLiteral("別の表");
+    case Discard::Recent:
+        s.ws.tableFile().openRecentTable(s.otherTable);
         return s.ws.tableTitle() == QStringLiteral("別の表");
     case Discard::Drop:
         s.ws.program().openDroppedFile(s.otherTable);
@@ -115,7 +119,7 @@ TEST(WorkspaceUnsaved, DiscardingCommandsAskAboutAChangedTableOnly)
         {"はい saves, then goes on", Answer::YesSaved, true},
         {"はい with a failed save cancels", Answer::YesSaveFails, false},
     };
-    for (const Discard command : {Discard::Clear, Discard::LoadMenu, Discard::Drop, Discard::Quit}) {
+    for (const Discard command : {Discard::Clear, Discard::LoadMenu, Discard::Recent, Discard::Drop, Discard::Quit}) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(nameOf(command)) + ": " + c.name);
             Session s;

@@ -1,15 +1,18 @@
 #include "platform/gui/gridwidget.h"
 
 #include "platform/cellgrid.h"
+#include "platform/zoomsteps.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace Zelkor {
 
@@ -54,6 +57,7 @@ GridWidget::GridWidget(QWidget *parent)
     setMouseTracking(true);
     m_autoScroll.setInterval(50);
     connect(&m_autoScroll, &QTimer::timeout, this, &GridWidget::autoScrollStep);
+    updateViewFont();
     rebuildOffsets();
 }
 
@@ -88,11 +92,18 @@ int GridWidget::colCount() const { return m_grid ? m_grid->colCount() : 0; }
 int GridWidget::fixedRows() const { return m_fixedRows; }
 int GridWidget::fixedCols() const { return m_fixedCols; }
 
+int GridWidget::zoomed(int size) const
+{
+    return ZoomSteps::scaled(size, m_zoom);
+}
+
 void GridWidget::rebuildOffsets()
 {
+    // One pass over the rows and columns, never over the cells.
     const CellGrid *g = m_grid;
-    buildOffsets(colCount(), [g](int c) { return g->colWidth(c); }, &m_colPos);
-    buildOffsets(rowCount(), [g](int r) { return g->rowHeight(r); }, &m_rowPos);
+    const int zoom = m_zoom;
+    buildOffsets(colCount(), [g, zoom](int c) { return ZoomSteps::scaled(g->colWidth(c), zoom); }, &m_colPos);
+    buildOffsets(rowCount(), [g, zoom](int r) { return ZoomSteps::scaled(g->rowHeight(r), zoom); }, &m_rowPos);
     m_fixedCols = g ? std::clamp(g->fixedCols(), 0, colCount()) : 0;
     m_fixedRows = g ? std::clamp(g->fixedRows(), 0, rowCount()) : 0;
 }
@@ -106,13 +117,13 @@ void GridWidget::updateScrollBars()
     const int hAvail = std::max(0, viewport()->width() - fixedWidth());
     horizontalScrollBar()->setRange(0, std::max(0, hTotal - hAvail));
     horizontalScrollBar()->setPageStep(std::max(1, hAvail));
-    horizontalScrollBar()->setSingleStep(extentOf(m_grid ? m_grid->defaultColWidth() : 1));
+    horizontalScrollBar()->setSingleStep(extentOf(m_grid ? zoomed(m_grid->defaultColWidth()) : 1));
 
     const int vTotal = m_rowPos.back() - fixedHeight();
     const int vAvail = std::max(0, viewport()->height() - fixedHeight());
     verticalScrollBar()->setRange(0, std::max(0, vTotal - vAvail));
     verticalScrollBar()->setPageStep(std::max(1, vAvail));
-    verticalScrollBar()->setSingleStep(extentOf(m_grid ? m_grid->defaultRowHeight() : 1));
+    verticalScrollBar()->setSingleStep(extentOf(m_grid ? zoomed(m_grid->defaultRowHeight()) : 1));
 }
 
 int GridWidget::colX(int c) const
@@ -432,7 +443,7 @@ const QStaticText &GridWidget::staticText(const QString &text)
     QStaticText st(text);
     st.setTextFormat(Qt::PlainText);
     st.setPerformanceHint(QStaticText::AggressiveCaching);
-    st.prepare(QTransform(), font());
+    st.prepare(QTransform(), m_viewFont);
     return m_textCache.insert(text, st).value();
 }
 
@@ -454,7 +465,7 @@ void GridWidget::paintGrid(QPainter &p, const QRect &areaIn)
     p.fillRect(area, cellColor());
     if (!m_grid || area.isEmpty())
         return;
-    p.setFont(font());
+    p.setFont(m_viewFont);
 
     const int fw = fixedWidth();
     const int fh = fixedHeight();
@@ -786,7 +797,7 @@ void GridWidget::keyPressEvent(QKeyEvent *event)
     const bool extend = m_rangeSelect && (event->modifiers() & Qt::ShiftModifier);
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const int pageRows = std::max(1, (viewport()->height() - fixedHeight())
-                                         / std::max(1, extentOf(m_grid ? m_grid->defaultRowHeight() : 1)));
+                                         / std::max(1, extentOf(m_grid ? zoomed(m_grid->defaultRowHeight()) : 1)));
     int c = m_curCol;
     int r = m_curRow;
     switch (event->key()) {
@@ -829,6 +840,66 @@ void GridWidget::keyPressEvent(QKeyEvent *event)
     ensureCellVisible(m_curCol, m_curRow);
 }
 
+void GridWidget::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        m_wheelZoom = 0;
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    // One notch (120) is one step.
+    m_wheelZoom += event->angleDelta().y();
+    while (m_wheelZoom >= 120) {
+        m_wheelZoom -= 120;
+        zoomIn();
+    }
+    while (m_wheelZoom <= -120) {
+        m_wheelZoom += 120;
+        zoomOut();
+    }
+}
+
+// --- Zoom ---------------------------------------------------------------------------------
+
+void GridWidget::setZoomPercent(int percent)
+{
+    percent = ZoomSteps::bounded(percent);
+    if (percent == m_zoom)
+        return;
+    if (isEditorOpen())
+        commitEditor();
+    const int top = topRow();
+    const int left = leftCol();
+    m_zoom = percent;
+    updateViewFont();
+    rebuildOffsets();
+    updateScrollBars();
+    setTopRow(top);
+    setLeftCol(left);
+    viewport()->update();
+    Q_EMIT zoomChanged(m_zoom);
+}
+
+void GridWidget::zoomIn() { setZoomPercent(ZoomSteps::zoomIn(m_zoom)); }
+void GridWidget::zoomOut() { setZoomPercent(ZoomSteps::zoomOut(m_zoom)); }
+void GridWidget::resetZoom() { setZoomPercent(ZoomSteps::Normal); }
+
+void GridWidget::updateViewFont()
+{
+    QFont f = font();
+    if (m_zoom != ZoomSteps::Normal) {
+        if (f.pointSizeF() > 0)
+            f.setPointSizeF(f.pointSizeF() * m_zoom / 100.0);
+        else if (f.pixelSize() > 0)
+            f.setPixelSize(std::max(1, int(std::lround(f.pixelSize() * m_zoom / 100.0))));
+    }
+    m_viewFont = f;
+    m_textCache.clear();
+    if (m_editor)
+        m_editor->setFont(m_viewFont);
+}
+
 void GridWidget::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
@@ -844,9 +915,7 @@ void GridWidget::focusOutEvent(QFocusEvent *event)
 void GridWidget::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
-        m_textCache.clear();
-        if (m_editor)
-            m_editor->setFont(font());
+        updateViewFont();
         viewport()->update();
     }
     QAbstractScrollArea::changeEvent(event);
@@ -871,7 +940,7 @@ void GridWidget::openEditor(const QString &initial, bool selectAll)
     if (!m_editor) {
         m_editor = new QLineEdit(viewport());
         m_editor->setFrame(false);
-        m_editor->setFont(font());
+        m_editor->setFont(m_viewFont);
         m_editor->installEventFilter(this);
     }
     m_editCol = m_curCol;

@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QPoint>
 #include <QRect>
@@ -134,6 +135,20 @@ public:
     /// Paints the part area of the canvas as the grid shows it now (what paintEvent draws).
     void paintGrid(QPainter &painter, const QRect &area);
 
+    // --- Zoom ----------------------------------------------------------------------------
+    /// The zoom of the view in percent (ZoomSteps::Min … Max, 100 at first). The cells are drawn
+    /// in the widget's font scaled by it, and the rows and columns take the grid's sizes scaled
+    /// by it; the grid and the widget's font stay as they are. The first row and column in view
+    /// stay in view.
+    int zoomPercent() const { return m_zoom; }
+    void setZoomPercent(int percent);
+    /// One step of ZoomSteps up or down; back to 100 %. Ctrl with the mouse wheel zooms too.
+    void zoomIn();
+    void zoomOut();
+    void resetZoom();
+    /// The font the cells are drawn in: the widget's font at the zoom.
+    QFont viewFont() const { return m_viewFont; }
+
     /// The row or column being dragged, -1 when none.
     int draggedRow() const { return m_drag == Drag::Row ? m_dragFrom : -1; }
     int draggedColumn() const { return m_drag == Drag::Column ? m_dragFrom : -1; }
@@ -155,6 +170,8 @@ Q_SIGNALS:
                        const QPoint &pos);
     /// The current cell changed.
     void currentCellChanged(int col, int row);
+    /// The zoom changed (zoomPercent()).
+    void zoomChanged(int percent);
 
 protected:
     /// Owner drawing after cell (c, r); rect is its visible part. Calls the hook by default.
@@ -168,6 +185,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -192,6 +210,9 @@ private:
 
     int rowCount() const;
     int colCount() const;
+    /// A grid size in pixels at the zoom.
+    int zoomed(int size) const;
+    void updateViewFont();
     int fixedRows() const;
     int fixedCols() const;
     void rebuildOffsets();
@@ -254,6 +275,11 @@ private:
 
     QHash<QString, QStaticText> m_textCache;
     int m_textCacheFontKey = 0;
+
+    int m_zoom = 100;
+    QFont m_viewFont;
+    // Wheel turns of less than a notch (high-resolution wheels) add up to one.
+    int m_wheelZoom = 0;
 
     QLineEdit *m_editor = nullptr;
     int m_editCol = -1;

@@ -20,6 +20,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -139,7 +140,12 @@ void MainWindow::buildMenus()
     addCommand(file, QStringLiteral("Item_AddReleve"), QStringLiteral("表にデータを加える"),
                [this] { m_addReleve->itemAddReleveClick(); });
     addCommand(file, QStringLiteral("Item_LoadTable"), QStringLiteral("保存した表を読込む"),
-               [ws] { ws->tableFile().chooseAndLoadTable(); });
+               [ws] { ws->tableFile().chooseAndLoadTable(); })
+        ->setShortcuts(QKeySequence::Open);
+    m_recentMenu = file->addMenu(QStringLiteral("最近使った表"));
+    m_recentMenu->setObjectName(QStringLiteral("Menu_RecentTables"));
+    m_recentMenu->menuAction()->setObjectName(QStringLiteral("Menu_RecentTables"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &MainWindow::updateRecentTablesMenu);
     addCommand(file, QStringLiteral("Item_ImportTable"), QStringLiteral("表計算の表を読込む"),
                [ws] { ws->tableImport().chooseAndImport(); })
         ->setToolTip(QStringLiteral("表計算ソフトで CSV に保存した表や Cornell 形式のファイルを読込む"));
@@ -147,8 +153,10 @@ void MainWindow::buildMenus()
     m_fileChg = addCommand(file, QStringLiteral("Item_FileChg"), QStringLiteral("データファイルの指定"),
                            [ws] { ws->session().chooseDataFile(); });
     file->addSeparator();
+    // The save command always asks for the file: it is "save" and "save as" in one.
     addCommand(file, QStringLiteral("Item_SaveTable"), QStringLiteral("現在の表を保存する"),
-               [ws] { ws->tableFile().saveTable(); }, true);
+               [ws] { ws->tableFile().saveTable(); }, true)
+        ->setShortcuts(QKeySequence::Save);
     QMenu *table = addSubMenu(file, QStringLiteral("Item_OutTable"), QStringLiteral("組成表として出力する"), true);
     // An output command is there once its output is: the panel runs it.
     OutputPanel *panel = &ws->outputPanel();
@@ -160,8 +168,10 @@ void MainWindow::buildMenus()
     addCommand(table, QStringLiteral("Item_TextFile"), QStringLiteral("表をテキスト出力(&F)"), output(OutputPanel::TextFile))
         ->setToolTip(QStringLiteral("表をﾃｷｽﾄファイルとして出力する"));
     addCommand(table, QStringLiteral("Item_ExcelFile"), QStringLiteral("エクセル形式出力(&X)"), output(OutputPanel::ExcelFile));
-    addCommand(table, QStringLiteral("Item_PrintTable"), QStringLiteral("組成表を直接印刷(&P)"), output(OutputPanel::PrintTable))
-        ->setToolTip(QStringLiteral("現在の表をて印刷する"));
+    QAction *print = addCommand(table, QStringLiteral("Item_PrintTable"), QStringLiteral("組成表を直接印刷(&P)"),
+                                output(OutputPanel::PrintTable));
+    print->setToolTip(QStringLiteral("現在の表をて印刷する"));
+    print->setShortcuts(QKeySequence::Print);
     addCommand(table, QStringLiteral("Item_PrintKanni"), QStringLiteral("表を省略簡易印刷(&K)"), output(OutputPanel::PrintKanni));
     addCommand(table, QStringLiteral("Item_PrintSetup"), QStringLiteral("プリンターの設定(&T)"),
                [this] { itemPrintSetupClick(); });
@@ -175,13 +185,17 @@ void MainWindow::buildMenus()
     addCommand(dist, QStringLiteral("Item_GPSPOT"), QStringLiteral("GPS　POTデータ"), [site] { site->exportGpsPoints(); });
     addCommand(dist, QStringLiteral("Item_MeshData"), QStringLiteral("メッシュ分布データ"), [site] { site->exportMeshData(); });
     file->addSeparator();
-    addCommand(file, QStringLiteral("Btn_Quit"), QStringLiteral("終了(&X)"), [this] { btnQuitClick(); });
+    addCommand(file, QStringLiteral("Btn_Quit"), QStringLiteral("終了(&X)"), [this] { btnQuitClick(); })
+        ->setShortcuts(QKeySequence::Quit);
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("編集・検索(&E)"));
     // The editing commands act on the grid's current cell.
     VegTableController *tc = m_tableController;
     edit->setObjectName(QStringLiteral("Menu_Edit"));
-    addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), [tc] { tc->itemSearchClick(); });
+    addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), [tc] { tc->itemSearchClick(); })
+        ->setShortcuts(QKeySequence::Find);
+    addCommand(edit, QStringLiteral("Item_FindNext"), QStringLiteral("次の検索位置へ"), [tc] { tc->itemFindNextClick(); })
+        ->setShortcuts(QKeySequence::FindNext);
     addCommand(edit, QStringLiteral("Item_ResetSearch"), QStringLiteral("検索状態の解除"), [tc] { tc->itemResetSearchClick(); });
     edit->addSeparator();
     addCommand(edit, QStringLiteral("Item_DelRow"), QStringLiteral("この行を削除する"), [tc] { tc->itemDelRowClick(); });
@@ -192,6 +206,22 @@ void MainWindow::buildMenus()
     addCommand(edit, QStringLiteral("Item_InsCol"), QStringLiteral("この左に列を挿入"), [tc] { tc->itemInsColClick(); });
     edit->addSeparator();
     addCommand(edit, QStringLiteral("Item_EditTitle"), QStringLiteral("組成表の標題を編集"), [tc] { tc->itemEditTitleClick(); });
+
+    // The zoom is the grid's alone: the table font that is printed and saved stays.
+    QMenu *view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->setObjectName(QStringLiteral("Menu_View"));
+    GridWidget *grid = m_grid;
+    QAction *zoomIn = addCommand(view, QStringLiteral("Item_ZoomIn"), QStringLiteral("拡大"), [grid] { grid->zoomIn(); });
+    // Ctrl+= as well: on many keyboards "+" is Shift with "=".
+    QList<QKeySequence> zoomInKeys = QKeySequence::keyBindings(QKeySequence::ZoomIn);
+    const QKeySequence ctrlEquals(Qt::CTRL | Qt::Key_Equal);
+    if (!zoomInKeys.contains(ctrlEquals))
+        zoomInKeys.append(ctrlEquals);
+    zoomIn->setShortcuts(zoomInKeys);
+    addCommand(view, QStringLiteral("Item_ZoomOut"), QStringLiteral("縮小"), [grid] { grid->zoomOut(); })
+        ->setShortcuts(QKeySequence::ZoomOut);
+    addCommand(view, QStringLiteral("Item_ZoomReset"), QStringLiteral("標準の大きさ（100%）"), [grid] { grid->resetZoom(); })
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("表ツール(&T)"));
     tools->setObjectName(QStringLiteral("Menu_Tools"));
@@ -278,6 +308,47 @@ void MainWindow::buildStatusBar()
         bar->addWidget(label, i == 9 ? 1 : 0);
         m_status[i] = label;
     }
+    m_zoomLabel = new QLabel(bar);
+    m_zoomLabel->setObjectName(QStringLiteral("ZoomPanel"));
+    m_zoomLabel->setAlignment(Qt::AlignCenter);
+    m_zoomLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_zoomLabel->setMinimumWidth(m_zoomLabel->fontMetrics().horizontalAdvance(QStringLiteral("表示 300%")) + 8);
+    m_zoomLabel->setToolTip(QStringLiteral("表の表示倍率（Ctrl+ホイール、Ctrl+0 で 100%）"));
+    bar->addPermanentWidget(m_zoomLabel);
+    connect(m_grid, &GridWidget::zoomChanged, this, &MainWindow::showZoom);
+    showZoom(m_grid->zoomPercent());
+}
+
+void MainWindow::showZoom(int percent)
+{
+    m_zoomLabel->setText(QStringLiteral("表示 %1%").arg(percent));
+}
+
+void MainWindow::updateRecentTablesMenu()
+{
+    // The old entries go later: one of them may be the one being chosen.
+    for (QAction *a : m_recentMenu->actions()) {
+        m_recentMenu->removeAction(a);
+        a->deleteLater();
+    }
+    const QStringList paths = m_ws->settings().recentTables.paths();
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString path = paths.at(i);
+        QString shown = QDir::toNativeSeparators(path);
+        if (shown.size() > 80)
+            shown = shown.left(20) + QStringLiteral("…") + shown.right(59);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction *a = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        a->setObjectName(QStringLiteral("Item_RecentTable%1").arg(i + 1));
+        a->setMenuRole(QAction::NoRole);
+        a->setData(path);
+        a->setToolTip(QDir::toNativeSeparators(path));
+        connect(a, &QAction::triggered, this, [this, path] {
+            m_ws->tableFile().openRecentTable(path);
+            updateRecentTablesMenu();
+        });
+    }
+    m_recentMenu->menuAction()->setEnabled(!paths.isEmpty());
 }
 
 QStringList MainWindow::statusTexts() const
@@ -300,6 +371,7 @@ void MainWindow::updateStatus()
     m_fileChg->setText(m_ws->dataFileName() == Workspace::notSpecified()
                            ? QStringLiteral("データファイルの指定")
                            : QStringLiteral("データファイルの変更"));
+    updateRecentTablesMenu();
     update();
 }
 
@@ -351,6 +423,7 @@ void MainWindow::applySettings()
     m_pendingOuterSize = isVisible() ? QSize() : outer;
     if (m_useFI)
         m_useFI->setChecked(s.useDataItem);
+    updateRecentTablesMenu();
 }
 
 void MainWindow::showEvent(QShowEvent *event)

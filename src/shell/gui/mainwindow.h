@@ -65,6 +65,8 @@ public:
     QAction *action(const QString &name) const;
     /// The texts of the ten status panels, left to right.
     QStringList statusTexts() const;
+    /// The submenu "最近使った表" of the file menu.
+    QMenu *recentTablesMenu() const { return m_recentMenu; }
     /// The printer that the printer setup configures and every printout uses.
     QPrinter *printer() { return &m_printer; }
     /// Replaces the way the web help is opened (tests); returns false when it failed.
@@ -89,6 +91,8 @@ public Q_SLOTS:
     void itemPrintSetupClick();
     /// The print-font button of the item panel.
     void btnFontClick();
+    /// Fills "最近使った表" from the settings' list: one entry per table, most recent first.
+    void updateRecentTablesMenu();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -101,6 +105,8 @@ protected:
 private:
     void buildMenus();
     void buildStatusBar();
+    /// The grid's zoom in the status bar.
+    void showZoom(int percent);
     QAction *addCommand(QMenu *menu, const QString &name, const QString &caption,
                         std::function<void()> command, bool output = false);
     QMenu *addSubMenu(QMenu *menu, const QString &name, const QString &caption, bool output);
@@ -125,6 +131,8 @@ private:
     SortRangePanel *m_sortRange = nullptr;
     OutputPanelWidget *m_outputPanelWidget = nullptr;
     QAction *m_fileChg = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    QLabel *m_zoomLabel = nullptr;
     // The output commands and whether their logic is there: enabled with relevés in the table.
     struct OutputCommand
     {

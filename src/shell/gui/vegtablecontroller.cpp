@@ -247,6 +247,20 @@ void VegTableController::itemSearchClick()
 }
 
 void VegTableController::itemResetSearchClick() { m_ws->editing().resetSearch(); }
+
+void VegTableController::itemFindNextClick()
+{
+    const GridCell hit = m_ws->editing().nextSearchHit();
+    if (hit.col < 0)
+        return;
+    // The marks lie in the fixed name column and header rows, where the current cell never is:
+    // it takes the mark's row or column and keeps the other.
+    const CellGrid &g = m_ws->model().grid();
+    const int col = hit.col >= g.fixedCols() ? hit.col : m_grid->currentCol();
+    const int row = hit.row >= g.fixedRows() ? hit.row : m_grid->currentRow();
+    m_grid->setCurrentCell(col, row);
+    m_grid->ensureCellVisible(m_grid->currentCol(), m_grid->currentRow());
+}
 void VegTableController::itemDelRowClick() { m_ws->editing().deleteRow(m_grid->currentRow()); }
 void VegTableController::itemDelColClick() { m_ws->editing().deleteColumn(m_grid->currentCol()); }
 void VegTableController::itemInsRowClick() { m_ws->editing().insertRow(m_grid->currentRow()); }

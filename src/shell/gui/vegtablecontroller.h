@@ -57,6 +57,9 @@ public:
     void itemSearchClick();
     /// "検索状態の解除": removes the search marks.
     void itemResetSearchClick();
+    /// "次の検索位置へ": scrolls the next search mark into view; the current cell moves to its row
+    /// (a species name) or its column (a header value).
+    void itemFindNextClick();
     /// "この行を削除する", "この列を削除する", "この上に行を挿入", "この左に列を挿入",
     /// "コメントを書込む" on the current row or column.
     void itemDelRowClick();

@@ -1,13 +1,17 @@
-// The string grid widget: geometry, scrolling, painting, tints, dragging, selection, editing.
+// The string grid widget: geometry, scrolling, painting, tints, dragging, selection, editing,
+// zoom.
 #include "platform/cellgrid.h"
 #include "platform/gui/gridwidget.h"
+#include "platform/zoomsteps.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -427,3 +431,126 @@ TEST_F(GridWidgetTest, ArrowKeysMoveTheCurrentCellAndScrollItIntoView)
 }
 
 } // namespace
+
+TEST_F(GridWidgetTest, ZoomScalesTheRowsColumnsAndTextButNotTheGridOrTheWidgetsFont)
+{
+    QFont font = widget.font();
+    font.setPointSizeF(10);
+    widget.setFont(font);
+    QSignalSpy zoomed(&widget, &GridWidget::zoomChanged);
+    struct Case
+    {
+        int percent;
+        QSize cell;     // a 40 x 14 cell
+        QSize narrow;   // the 10 x 5 column 0 and row 0
+        double points;
+    };
+    const Case cases[] = {
+        {200, {80, 28}, {20, 10}, 20.0},
+        {50, {20, 7}, {5, 3}, 5.0},
+        {300, {120, 42}, {30, 15}, 30.0},
+        {100, {40, 14}, {10, 5}, 10.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.percent);
+        widget.setZoomPercent(c.percent);
+        EXPECT_EQ(widget.zoomPercent(), c.percent);
+        EXPECT_EQ(widget.cellRect(1, 1).size(), c.cell);
+        EXPECT_EQ(widget.cellRect(0, 0).size(), c.narrow);
+        EXPECT_DOUBLE_EQ(widget.viewFont().pointSizeF(), c.points);
+        // The model and the widget's own font are untouched.
+        EXPECT_EQ(grid.colWidth(1), 40);
+        EXPECT_EQ(grid.rowHeight(0), 5);
+        EXPECT_DOUBLE_EQ(widget.font().pointSizeF(), 10.0);
+    }
+    EXPECT_EQ(zoomed.count(), 4);
+    // Out of bounds: held at the bounds, and a zoom that does not change says nothing.
+    widget.setZoomPercent(1000);
+    EXPECT_EQ(widget.zoomPercent(), 300);
+    widget.zoomIn();
+    EXPECT_EQ(widget.zoomPercent(), 300);
+    widget.setZoomPercent(10);
+    EXPECT_EQ(widget.zoomPercent(), 50);
+    widget.zoomOut();
+    EXPECT_EQ(widget.zoomPercent(), 50);
+    EXPECT_EQ(zoomed.count(), 6);
+    widget.resetZoom();
+    EXPECT_EQ(widget.zoomPercent(), 100);
+    // A later font change of the widget is shown at the zoom.
+    widget.setZoomPercent(150);
+    font.setPointSizeF(12);
+    widget.setFont(font);
+    EXPECT_DOUBLE_EQ(widget.viewFont().pointSizeF(), 18.0);
+}
+
+TEST_F(GridWidgetTest, ControlWithTheWheelZoomsTheWheelAloneScrolls)
+{
+    auto wheel = [this](int delta, Qt::KeyboardModifiers mods) {
+        const QPointF at = centre(3, 5);
+        QWheelEvent event(at, widget.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget.viewport(), &event);
+    };
+    struct Case
+    {
+        const char *name;
+        std::vector<int> deltas;
+        Qt::KeyboardModifiers mods;
+        int zoom;
+        bool scrolled;
+    };
+    const Case cases[] = {
+        {"one notch up", {120}, Qt::ControlModifier, 110, false},
+        {"two notches down", {-120, -120}, Qt::ControlModifier, 80, false},
+        {"half notches add up", {60, 60}, Qt::ControlModifier, 110, false},
+        {"a half notch alone does nothing", {60}, Qt::ControlModifier, 100, false},
+        {"no Ctrl: scrolls", {-120}, Qt::NoModifier, 100, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        widget.resetZoom();
+        widget.setTopRow(2);
+        wheel(0, Qt::NoModifier); // ends any notch left over
+        for (int d : c.deltas)
+            wheel(d, c.mods);
+        EXPECT_EQ(widget.zoomPercent(), c.zoom);
+        EXPECT_EQ(widget.topRow() > 2, c.scrolled);
+    }
+}
+
+TEST(GridWidgetLarge, ZoomKeepsTheFirstRowAndColumnInViewAndPaintsOnlyThem)
+{
+    CellGrid grid;
+    grid.setRowCount(20000);
+    grid.setColCount(5000);
+    grid.setDefaultColWidth(40);
+    grid.setDefaultRowHeight(14);
+    grid.setFixedCols(4);
+    grid.setFixedRows(20);
+    GridWidget widget;
+    widget.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    widget.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    widget.setFrameShape(QFrame::NoFrame);
+    widget.resize(800, 800);
+    widget.setGrid(&grid);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    widget.setTopRow(12000);
+    widget.setLeftCol(3000);
+    for (int percent : {50, 200, 67}) {
+        SCOPED_TRACE(percent);
+        widget.setZoomPercent(percent);
+        EXPECT_EQ(widget.topRow(), 12000);
+        EXPECT_EQ(widget.leftCol(), 3000);
+        std::set<int> rows;
+        widget.setDrawCellHook([&rows](QPainter &, int, int r, const QRect &) { rows.insert(r); });
+        QImage image(800, 800, QImage::Format_RGB32);
+        QPainter p(&image);
+        widget.paintGrid(p, image.rect());
+        // The fixed rows and those that fit below them at this zoom.
+        const int rowExtent = ZoomSteps::scaled(14, percent) + 1;
+        const int shown = (800 - 20 * rowExtent + rowExtent - 1) / rowExtent;
+        EXPECT_EQ(rows.size(), std::size_t(20 + shown));
+        EXPECT_EQ(*rows.rbegin(), 12000 + shown - 1);
+    }
+}
