@@ -194,3 +194,60 @@ TEST_F(Undo, RandomStepsUndoAndRedoByteForByte)
     EXPECT_EQ(bytes(), expected.back());
     EXPECT_TRUE(ws.model().isModified());
 }
+
+// The unsaved flag is the history's clean state: undoing back to the table last saved makes it
+// unchanged, going past it changed again; a new step after undoing past the save loses the saved
+// state for good. The history keeps within its memory bound by dropping the oldest steps.
+TEST_F(Undo, UnsavedFlagFollowsTheHistoryAndTheBoundDropsTheOldest)
+{
+    const auto retitle = [&](const QString &title) {
+        ui.answerText(title);
+        ws.document().editTitle();
+    };
+    TableModel &m = ws.model();
+    retitle(QStringLiteral("一"));
+    EXPECT_TRUE(m.isModified());
+    ui.answerFile(dir.filePath(QStringLiteral("kept.vtb")));
+    ASSERT_TRUE(ws.tableFile().saveTable());
+    EXPECT_FALSE(m.isModified());
+    retitle(QStringLiteral("二"));
+    EXPECT_TRUE(m.isModified());
+
+    struct Move { bool undo; bool modified; const char *title; };
+    const Move moves[] = {
+        {true, false, "一"},  // back to the state saved
+        {true, true, ""},     // before it
+        {false, false, "一"}, // the saved state again
+        {false, true, "二"},
+    };
+    for (const Move &move : moves) {
+        ASSERT_TRUE(move.undo ? ws.document().undo() : ws.document().redo());
+        EXPECT_EQ(m.isModified(), move.modified) << move.title;
+        if (*move.title)
+            EXPECT_EQ(ws.document().title(), QString::fromUtf8(move.title));
+    }
+    EXPECT_EQ(history().undoName(), QStringLiteral("標題の編集"));
+
+    // Past the save and a new step: no place in the history is the saved table any more.
+    ASSERT_TRUE(ws.document().undo());
+    ASSERT_TRUE(ws.document().undo());
+    retitle(QStringLiteral("三"));
+    EXPECT_FALSE(history().canRedo());
+    ASSERT_TRUE(ws.document().undo());
+    EXPECT_TRUE(m.isModified());
+
+    // A bound of a few steps' size: the oldest go, the last one done stays.
+    history().clear();
+    for (int k = 0; k < 20; ++k)
+        ws.editing().editCell(TableModel::releveColumn(1 + k % 5), m.speciesRow(1 + k % 7), QStringLiteral("H1:%1").arg(1 + k % 5));
+    const std::size_t all = history().bytes();
+    const int made = history().count();
+    ASSERT_GT(made, 10);
+    history().setMemoryLimit(all / 4);
+    EXPECT_LE(history().bytes(), all / 4);
+    EXPECT_GE(history().count(), 1);
+    EXPECT_LT(history().count(), made);
+    while (history().canUndo())
+        ASSERT_TRUE(ws.document().undo());
+    EXPECT_TRUE(m.isModified()); // the state loaded left the history with the steps dropped
+}

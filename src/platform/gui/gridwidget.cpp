@@ -764,12 +764,18 @@ void GridWidget::mouseReleaseEvent(QMouseEvent *event)
         to = m_moveTargetHook(drag == Drag::Row ? Qt::Vertical : Qt::Horizontal, from, to);
     if (event->button() == Qt::LeftButton && m_grid && from >= 0 && to >= 0 && from != to) {
         if (drag == Drag::Row && to >= m_fixedRows && to < rowCount()) {
-            m_grid->moveRow(from, to, true);
+            if (m_moveHook)
+                m_moveHook(Qt::Vertical, from, to);
+            else
+                m_grid->moveRow(from, to, true);
             rebuildOffsets();
             updateScrollBars();
             Q_EMIT rowMoved(from, to);
         } else if (drag == Drag::Column && to >= m_fixedCols && to < colCount()) {
-            m_grid->moveColumn(from, to, true);
+            if (m_moveHook)
+                m_moveHook(Qt::Horizontal, from, to);
+            else
+                m_grid->moveColumn(from, to, true);
             rebuildOffsets();
             updateScrollBars();
             Q_EMIT columnMoved(from, to);

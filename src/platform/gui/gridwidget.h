@@ -53,6 +53,9 @@ public:
     /// Told where the user dropped a dragged row (Qt::Vertical) or column (Qt::Horizontal);
     /// returns the position it may go to, or -1 to refuse the move.
     using MoveTargetHook = std::function<int(Qt::Orientation orientation, int from, int to)>;
+    /// Moves a dragged row (Qt::Vertical) or column the way the owner keeps its changes (one step
+    /// of its history, say); false when nothing moved.
+    using MoveHook = std::function<bool(Qt::Orientation orientation, int from, int to)>;
 
     explicit GridWidget(QWidget *parent = nullptr);
     ~GridWidget() override;
@@ -117,6 +120,8 @@ public:
     /// Installs the rule that limits where dragged rows and columns may go (none: anywhere
     /// outside the fixed area).
     void setMoveTargetHook(MoveTargetHook hook) { m_moveTargetHook = std::move(hook); }
+    /// Installs the owner's move of a dropped row or column (none: the grid moves it itself).
+    void setMoveHook(MoveHook hook) { m_moveHook = std::move(hook); }
     /// Combines colour with the pixels of rect by bitwise AND: text stays readable and tinting
     /// twice changes nothing.
     static void tint(QPainter &painter, const QRect &rect, const QColor &colour);
@@ -272,6 +277,7 @@ private:
     DrawCellHook m_drawCellHook;
     PaintOverHook m_paintOverHook;
     MoveTargetHook m_moveTargetHook;
+    MoveHook m_moveHook;
 
     QHash<QString, QStaticText> m_textCache;
     int m_textCacheFontKey = 0;

@@ -192,6 +192,13 @@ void MainWindow::buildMenus()
     // The editing commands act on the grid's current cell.
     VegTableController *tc = m_tableController;
     edit->setObjectName(QStringLiteral("Menu_Edit"));
+    TableDocument *doc = &ws->document();
+    m_undo = addCommand(edit, QStringLiteral("Item_Undo"), QStringLiteral("元に戻す"), [doc] { doc->undo(); });
+    m_undo->setShortcuts(QKeySequence::Undo);
+    m_redo = addCommand(edit, QStringLiteral("Item_Redo"), QStringLiteral("やり直し"), [doc] { doc->redo(); });
+    m_redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateUndoActions);
+    edit->addSeparator();
     addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), [tc] { tc->itemSearchClick(); })
         ->setShortcuts(QKeySequence::Find);
     addCommand(edit, QStringLiteral("Item_FindNext"), QStringLiteral("次の検索位置へ"), [tc] { tc->itemFindNextClick(); })
@@ -361,6 +368,7 @@ QStringList MainWindow::statusTexts() const
 
 void MainWindow::updateStatus()
 {
+    updateUndoActions();
     showTitle();
     const QStringList texts = m_ws->statusTexts();
     for (int i = 0; i < 10 && i < texts.size(); ++i)
@@ -382,8 +390,18 @@ void MainWindow::showTitle()
     setWindowModified(m_ws->isModified());
 }
 
+void MainWindow::updateUndoActions()
+{
+    const TableHistory &history = m_ws->document().history();
+    m_undo->setEnabled(history.canUndo());
+    m_undo->setText(history.canUndo() ? QStringLiteral("元に戻す：") + history.undoName() : QStringLiteral("元に戻す"));
+    m_redo->setEnabled(history.canRedo());
+    m_redo->setText(history.canRedo() ? QStringLiteral("やり直し：") + history.redoName() : QStringLiteral("やり直し"));
+}
+
 void MainWindow::tableChanged()
 {
+    updateUndoActions();
     showTitle();
     m_grid->clearTints();
     m_grid->setFont(toQFont(m_ws->model().tableFont()));

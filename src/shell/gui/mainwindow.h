@@ -77,6 +77,8 @@ public Q_SLOTS:
     void updateStatus();
     /// Takes up the table's cells, sizes and font and repaints the grid.
     void tableChanged();
+    /// "元に戻す" / "やり直し" name the steps they would take, greyed when there is none.
+    void updateUndoActions();
     /// The window's size and position and the menu check from the settings just read.
     void applySettings();
     /// Menu "終了(&X)": asks about unsaved changes, writes the settings and closes; stays open
@@ -123,6 +125,8 @@ private:
     VegTableController *m_tableController = nullptr;
     QLabel *m_status[10] = {};
     QAction *m_useFI = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
     AddRelevePanel *m_addReleve = nullptr;
     FreqTablePanel *m_freqPanel = nullptr;
     ConstancyWindow *m_constancyWindow = nullptr;

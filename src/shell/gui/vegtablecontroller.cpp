@@ -48,6 +48,10 @@ VegTableController::VegTableController(Workspace *workspace, GridWidget *grid, Q
         const int at = o == Qt::Vertical ? m_ws->editing().clampRowMove(from, to) : m_ws->editing().clampColumnMove(from, to);
         return at == from ? -1 : at;
     });
+    // A dragged row or column moves as one step of the table's history.
+    grid->setMoveHook([this](Qt::Orientation o, int from, int to) {
+        return o == Qt::Vertical ? m_ws->editing().moveRow(from, to) : m_ws->editing().moveColumn(from, to);
+    });
     // A dragged row or column changes the order of the table.
     connect(grid, &GridWidget::rowMoved, this, [this] { m_ws->editing().markRearranged(); });
     connect(grid, &GridWidget::columnMoved, this, [this] { m_ws->editing().markRearranged(); });

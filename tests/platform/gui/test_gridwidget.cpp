@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include <set>
 
 using namespace Zelkor;
@@ -297,6 +300,27 @@ TEST_F(GridWidgetTest, DraggingARowByItsFixedCellsMovesItInTheModel)
     EXPECT_EQ(grid.cell(0, 8), QStringLiteral("R5"));
     EXPECT_EQ(grid.cell(0, 5), QStringLiteral("R6"));
     EXPECT_EQ(widget.draggedRow(), -1);
+}
+
+// The owner may move the row itself (as one step of its history): the widget then leaves the
+// grid to it.
+TEST_F(GridWidgetTest, AMoveHookMovesTheDroppedRowInsteadOfTheWidget)
+{
+    std::vector<std::tuple<Qt::Orientation, int, int>> calls;
+    widget.setMoveHook([&](Qt::Orientation o, int from, int to) {
+        calls.emplace_back(o, from, to);
+        grid.moveRow(from, to, true);
+        return true;
+    });
+    QSignalSpy moved(&widget, &GridWidget::rowMoved);
+    press(1, 5);
+    moveTo(1, 7);
+    release(1, 7);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0], std::make_tuple(Qt::Vertical, 5, 7));
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(grid.cell(0, 7), QStringLiteral("R5")); // moved once, by the hook
+    EXPECT_EQ(grid.cell(0, 5), QStringLiteral("R6"));
 }
 
 TEST_F(GridWidgetTest, DraggingAColumnByItsFixedCellsMovesItInTheModel)

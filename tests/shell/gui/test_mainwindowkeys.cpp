@@ -178,3 +178,46 @@ TEST_F(MainWindowKeys, RecentTablesMenuListsLoadsAndDropsGoneFiles)
     QApplication::processEvents();
     EXPECT_EQ(recentCaptions(), QStringList{QStringLiteral("&1 ") + QDir::toNativeSeparators(a)});
 }
+
+// "元に戻す" and "やり直し" head the edit menu, name the step they would take, are greyed when
+// there is none, and answer Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z; undoing back to the state saved
+// makes the table unchanged again.
+TEST_F(MainWindowKeys, UndoAndRedoNameTheirStepsAndFollowTheKeys)
+{
+    ASSERT_TRUE(ws.tableFile().loadTable(table(QStringLiteral("two.vtb"), QStringLiteral("二種"))));
+    QAction *undo = window.findChild<QAction *>(QStringLiteral("Item_Undo"));
+    QAction *redo = window.findChild<QAction *>(QStringLiteral("Item_Redo"));
+    ASSERT_TRUE(undo && redo);
+    QMenu *edit = window.findChild<QMenu *>(QStringLiteral("Menu_Edit"));
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(edit->actions().value(0), undo);
+    EXPECT_EQ(edit->actions().value(1), redo);
+    EXPECT_EQ(undo->shortcuts(), QKeySequence::keyBindings(QKeySequence::Undo));
+    EXPECT_TRUE(redo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+    EXPECT_TRUE(redo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+
+    ui.setDefaultYes(true);
+    ws.editing().deleteRow(ws.model().speciesRow(1));
+    ASSERT_EQ(ws.model().speciesCount(), 1);
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), QStringLiteral("元に戻す：行の削除"));
+    EXPECT_TRUE(ws.model().isModified());
+
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ws.model().speciesCount(), 2);
+    EXPECT_FALSE(ws.model().isModified());
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(redo->text(), QStringLiteral("やり直し：行の削除"));
+    EXPECT_FALSE(window.isWindowModified());
+
+    QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(ws.model().speciesCount(), 1);
+    EXPECT_TRUE(ws.model().isModified());
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(ws.model().speciesCount(), 1);
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_EQ(redo->text(), QStringLiteral("やり直し"));
+}
