@@ -329,7 +329,7 @@ int FidelityTable::sortSpeciesRows(TableModel &model, const FidelityOptions &opt
         moved = moved || order[k] != model.speciesRow(int(k) + 1);
     if (moved) {
         // Rows keep their heights by place: a row hidden before stays hidden at its place.
-        model.grid().permuteRows(model.speciesRow(1), order, false);
+        model.grid().permuteRows(model.speciesRow(1), order, false, TableModel::NumberColumn);
         model.checkSpeciesNumber();
         model.setModified(true);
     }

@@ -191,7 +191,7 @@ bool OrdinationCommand::reorderTable(TableModel &model, const OrdinationData &da
         for (int &row : rows)
             row += model.speciesRow(1);
         // Rows keep their heights by place: a row hidden before stays hidden at its place.
-        model.grid().permuteRows(model.speciesRow(1), rows, false);
+        model.grid().permuteRows(model.speciesRow(1), rows, false, TableModel::NumberColumn);
         moved = true;
     }
     model.checkSpeciesNumber();
@@ -202,7 +202,7 @@ bool OrdinationCommand::reorderTable(TableModel &model, const OrdinationData &da
     if (releves > 1 && !isIdentity(columns)) {
         for (int &column : columns)
             column += TableModel::FirstReleveColumn;
-        model.grid().permuteColumns(TableModel::FirstReleveColumn, columns, false);
+        model.grid().permuteColumns(TableModel::FirstReleveColumn, columns, false, TableModel::NumberRow);
         moved = true;
     }
     model.checkTableNumber();

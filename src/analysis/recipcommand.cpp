@@ -201,7 +201,7 @@ void RecipCommand::reorderTable(TableModel &model, const ReciprocalAveraging::Re
             for (int &row : order)
                 row += model.speciesRow(1);
             // Rows keep their heights by place: a row hidden before stays hidden at its place.
-            model.grid().permuteRows(model.speciesRow(1), order, false);
+            model.grid().permuteRows(model.speciesRow(1), order, false, TableModel::NumberColumn);
             moved = true;
         }
     }
@@ -214,7 +214,7 @@ void RecipCommand::reorderTable(TableModel &model, const ReciprocalAveraging::Re
         if (!isIdentity(order)) {
             for (int &col : order)
                 col += TableModel::FirstReleveColumn;
-            model.grid().permuteColumns(TableModel::FirstReleveColumn, order, false);
+            model.grid().permuteColumns(TableModel::FirstReleveColumn, order, false, TableModel::NumberRow);
             moved = true;
         }
     }

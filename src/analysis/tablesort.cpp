@@ -56,7 +56,7 @@ void TableSort::sortPlants(TableModel &model, int s1, int s2, bool descending)
             k += first;
         // The new order is the table's to save; an order that stays as it was changes nothing.
         if (!isIdentity(order, first)) {
-            grid.permuteRows(first, order, false);
+            grid.permuteRows(first, order, false, TableModel::NumberColumn);
             model.setModified(true);
         }
     }
@@ -83,7 +83,7 @@ void TableSort::sortReleve(TableModel &model, int s1, int s2, bool descending)
             k += first;
         // The new order is the table's to save; an order that stays as it was changes nothing.
         if (!isIdentity(order, first)) {
-            grid.permuteColumns(first, order, false);
+            grid.permuteColumns(first, order, false, TableModel::NumberRow);
             model.setModified(true);
         }
     }

@@ -28,20 +28,20 @@ void CellGrid::recordCells(std::vector<Placed> cells)
     m_journal->record([this, cells = std::move(cells)] {
         for (const Placed &p : cells)
             setCell(p.col, p.row, p.text);
-    }, bytes);
+    }, bytes, this);
 }
 
 void CellGrid::setFixedCols(int n)
 {
     if (m_journal && n != m_fixedCols)
-        m_journal->record([this, old = m_fixedCols] { setFixedCols(old); }, 0);
+        m_journal->record([this, old = m_fixedCols] { setFixedCols(old); }, 0, this);
     m_fixedCols = n;
 }
 
 void CellGrid::setFixedRows(int n)
 {
     if (m_journal && n != m_fixedRows)
-        m_journal->record([this, old = m_fixedRows] { setFixedRows(old); }, 0);
+        m_journal->record([this, old = m_fixedRows] { setFixedRows(old); }, 0, this);
     m_fixedRows = n;
 }
 
@@ -58,7 +58,7 @@ void CellGrid::setColCount(int count)
         }
         if (!dropped.empty())
             recordCells(std::move(dropped));
-        m_journal->record([this, old = colCount()] { setColCount(old); }, 0);
+        m_journal->record([this, old = colCount()] { setColCount(old); }, 0, this);
     }
     if (count < colCount()) {
         for (Row &row : m_rows)
@@ -77,7 +77,7 @@ void CellGrid::setRowCount(int count)
                 dropped.push_back(Placed{e.col, r, e.text});
         if (!dropped.empty())
             recordCells(std::move(dropped));
-        m_journal->record([this, old = rowCount()] { setRowCount(old); }, 0);
+        m_journal->record([this, old = rowCount()] { setRowCount(old); }, 0, this);
     }
     m_rows.resize(std::size_t(count));
     m_rowHeights.resize(std::size_t(count), m_defaultRowHeight);
@@ -102,21 +102,36 @@ void CellGrid::setCell(int c, int r, const QString &text)
         const QString &old = cell(c, r);
         if (old == text)
             return;
-        // One cell's old text costs only itself: the cells set one after another are one batch.
+        // One cell's old text costs only itself (an empty one, the usual case of cells filled,
+        // twelve bytes): the cells set one after another are one batch.
         struct OldTexts : EditJournal::Batch
         {
+            struct Slot
+            {
+                int col;
+                int row;
+                int text; // in texts; -1 for an empty cell
+            };
             CellGrid *grid = nullptr;
-            std::vector<Placed> cells;
+            std::vector<Slot> slots;
+            std::vector<QString> texts;
             void undo() override
             {
-                for (auto it = cells.rbegin(); it != cells.rend(); ++it)
-                    grid->setCell(it->col, it->row, it->text);
+                static const QString empty;
+                for (auto it = slots.rbegin(); it != slots.rend(); ++it)
+                    grid->setCell(it->col, it->row, it->text < 0 ? empty : texts[std::size_t(it->text)]);
             }
         };
         OldTexts &batch = m_journal->batch<OldTexts>(this);
         batch.grid = this;
-        batch.cells.push_back(Placed{c, r, old});
-        m_journal->addBytes(sizeof(Placed));
+        if (old.isEmpty()) {
+            batch.slots.push_back(OldTexts::Slot{c, r, -1});
+            m_journal->addBytes(sizeof(OldTexts::Slot));
+        } else {
+            batch.slots.push_back(OldTexts::Slot{c, r, int(batch.texts.size())});
+            batch.texts.push_back(old);
+            m_journal->addBytes(sizeof(OldTexts::Slot) + sizeof(QString));
+        }
     }
     Row &row = m_rows[std::size_t(r)];
     // A row filled from left to right (a table being read) grows at its end.
@@ -216,7 +231,7 @@ void CellGrid::moveRow(int from, int to, bool withSize)
     if (from < 0 || to < 0 || from >= rowCount() || to >= rowCount() || from == to)
         return;
     if (m_journal)
-        m_journal->record([this, from, to, withSize] { moveRow(to, from, withSize); }, 0);
+        m_journal->record([this, from, to, withSize] { moveRow(to, from, withSize); }, 0, this);
     auto rotate = [from, to](auto &v) {
         if (from < to)
             std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
@@ -233,7 +248,7 @@ void CellGrid::moveColumn(int from, int to, bool withSize)
     if (from < 0 || to < 0 || from >= colCount() || to >= colCount() || from == to)
         return;
     if (m_journal)
-        m_journal->record([this, from, to, withSize] { moveColumn(to, from, withSize); }, 0);
+        m_journal->record([this, from, to, withSize] { moveColumn(to, from, withSize); }, 0, this);
     const int lo = std::min(from, to);
     const int hi = std::max(from, to);
     for (Row &row : m_rows) {
@@ -290,14 +305,23 @@ std::vector<int> inverseOrder(int first, const std::vector<int> &order)
 
 } // namespace
 
-void CellGrid::permuteRows(int first, const std::vector<int> &order, bool withSize)
+void CellGrid::permuteRows(int first, const std::vector<int> &order, bool withSize, int keepColumn)
 {
     if (m_journal) {
         std::vector<int> inverse = inverseOrder(first, order);
         if (inverse.empty())
             return;
         const std::size_t bytes = inverse.size() * sizeof(int);
-        m_journal->record([this, first, inverse = std::move(inverse), withSize] { permuteRows(first, inverse, withSize); }, bytes);
+        m_journal->record([this, first, inverse = std::move(inverse), withSize, keepColumn] {
+            permuteRows(first, inverse, withSize, keepColumn);
+        }, bytes, this);
+    }
+    // The kept column's cells, by place, to be put back after the rows moved.
+    std::vector<QString> kept;
+    if (keepColumn >= 0) {
+        kept.reserve(order.size());
+        for (std::size_t k = 0; k < order.size(); ++k)
+            kept.push_back(cell(keepColumn, first + int(k)));
     }
     std::vector<Row> rows;
     std::vector<int> heights;
@@ -312,22 +336,35 @@ void CellGrid::permuteRows(int first, const std::vector<int> &order, bool withSi
         if (withSize)
             m_rowHeights[std::size_t(first) + k] = heights[k];
     }
+    if (keepColumn >= 0) {
+        // Part of this one change: the cells go back where they were, unrecorded.
+        EditJournal *journal = m_journal.get();
+        m_journal.attach(nullptr);
+        for (std::size_t k = 0; k < kept.size(); ++k)
+            setCell(keepColumn, first + int(k), kept[k]);
+        m_journal.attach(journal);
+    }
 }
 
-void CellGrid::permuteColumns(int first, const std::vector<int> &order, bool withSize)
+void CellGrid::permuteColumns(int first, const std::vector<int> &order, bool withSize, int keepRow)
 {
     if (m_journal) {
         std::vector<int> inverse = inverseOrder(first, order);
         if (inverse.empty())
             return;
         const std::size_t bytes = inverse.size() * sizeof(int);
-        m_journal->record([this, first, inverse = std::move(inverse), withSize] { permuteColumns(first, inverse, withSize); }, bytes);
+        m_journal->record([this, first, inverse = std::move(inverse), withSize, keepRow] {
+            permuteColumns(first, inverse, withSize, keepRow);
+        }, bytes, this);
     }
     const int last = first + int(order.size()) - 1;
     std::vector<int> newPos(order.size());
     for (std::size_t k = 0; k < order.size(); ++k)
         newPos[std::size_t(order[k] - first)] = first + int(k);
-    for (Row &row : m_rows) {
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        if (int(r) == keepRow)
+            continue;
+        Row &row = m_rows[r];
         auto b = lowerCol(row, first);
         auto e = lowerCol(row, last + 1);
         if (b == e)

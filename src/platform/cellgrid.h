@@ -58,10 +58,11 @@ public:
     void moveColumn(int from, int to, bool withSize = true);
     /// Puts the rows first..last into the given order: row first+k receives old row order[k]
     /// (order holds every row of the range once). With withSize the heights travel with their
-    /// rows, otherwise they stay by position (only the cells change places).
-    void permuteRows(int first, const std::vector<int> &order, bool withSize = true);
-    /// The same for columns.
-    void permuteColumns(int first, const std::vector<int> &order, bool withSize = true);
+    /// rows, otherwise they stay by position (only the cells change places). The cells of column
+    /// keepColumn (if any) stay by position too: running numbers, which count places.
+    void permuteRows(int first, const std::vector<int> &order, bool withSize = true, int keepColumn = -1);
+    /// The same for columns, row keepRow staying by position.
+    void permuteColumns(int first, const std::vector<int> &order, bool withSize = true, int keepRow = -1);
 
     /// Number of non-empty cells of row r in columns c0..c1.
     int countInRow(int r, int c0, int c1) const;

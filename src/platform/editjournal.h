@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace Zelkor {
@@ -32,20 +33,27 @@ public:
     EditJournal(const EditJournal &) = delete;
     EditJournal &operator=(const EditJournal &) = delete;
 
-    /// Adds the action that takes back the change about to be made; bytes is what its data
-    /// takes (the action's own size is added).
-    void record(Action undo, std::size_t bytes);
-    /// The batch of type B of owner that the last record is, or a new one recorded now.
+    /// Adds the action that takes back the change about to be made to owner's part (if given);
+    /// bytes is what its data takes (the action's own size is added).
+    void record(Action undo, std::size_t bytes, const void *owner = nullptr);
+    /// The open batch of type B of owner, or a new one recorded now. A batch stays open until
+    /// owner records an action: the changes of different parts are independent of each other, so
+    /// one part's batch may go on while another part records, but never past a change of its own
+    /// part that is not in it.
     template<typename B>
     B &batch(const void *owner)
     {
-        if (m_lastOwner == owner && !m_entries.empty())
-            if (auto *last = dynamic_cast<B *>(m_entries.back().batch.get()))
-                return *last;
+        for (auto &[who, open] : m_open) {
+            if (who == owner) {
+                if (auto *b = dynamic_cast<B *>(open))
+                    return *b;
+            }
+        }
         auto fresh = std::make_unique<B>();
         B &ref = *fresh;
         m_entries.push_back(Entry{Action(), std::move(fresh)});
-        m_lastOwner = owner;
+        closeBatchOf(owner);
+        m_open.emplace_back(owner, &ref);
         m_bytes += sizeof(Entry) + sizeof(B) + 16;
         return ref;
     }
@@ -64,8 +72,9 @@ private:
         Action action;
         std::unique_ptr<Batch> batch;
     };
+    void closeBatchOf(const void *owner);
     std::vector<Entry> m_entries;
-    const void *m_lastOwner = nullptr;
+    std::vector<std::pair<const void *, Batch *>> m_open; // the parts' batches still open
     std::size_t m_bytes = 0;
 };
 

@@ -21,7 +21,7 @@ void CoverTable::recordCodes(std::vector<Placed> codes)
     m_journal->record([this, codes = std::move(codes)] {
         for (const Placed &p : codes)
             set(p.releve, p.species, p.codes);
-    }, bytes);
+    }, bytes, this);
 }
 
 std::vector<CoverTable::Placed> CoverTable::storedCodes(int fromSpecies) const
@@ -37,9 +37,10 @@ void CoverTable::resize(int maxReleves, int maxSpecies)
 {
     if (m_journal && (maxReleves != this->maxReleves() || maxSpecies != m_maxSpecies)) {
         // Back to the old capacities first, then the codes beyond the new ones.
+        // Growing drops nothing (and happens often, a few relevés at a time).
         std::vector<Placed> dropped;
-        for (const Placed &p : storedCodes(std::max(maxSpecies, 0) + 1))
-            dropped.push_back(p);
+        if (maxSpecies < m_maxSpecies)
+            dropped = storedCodes(std::max(maxSpecies, 0) + 1);
         for (std::size_t r = std::size_t(std::max(maxReleves, 0)) + 1; r < m_releves.size(); ++r)
             for (const Entry &e : m_releves[r])
                 if (e.species <= quint32(std::max(maxSpecies, 0)))
@@ -47,7 +48,7 @@ void CoverTable::resize(int maxReleves, int maxSpecies)
         recordCodes(std::move(dropped));
         m_journal->record([this, oldReleves = this->maxReleves(), oldSpecies = m_maxSpecies] {
             resize(oldReleves, oldSpecies);
-        }, 0);
+        }, 0, this);
     }
     m_releves.resize(std::size_t(std::max(maxReleves, 0)) + 1);
     if (maxSpecies < m_maxSpecies) {

@@ -127,7 +127,7 @@ bool TableGrouping::regroup(TableModel &model, int n, int *groups)
     for (std::size_t k = 0; k < order.size(); ++k)
         moved = moved || order[k] != TableModel::FirstReleveColumn + int(k);
     if (moved)
-        model.grid().permuteColumns(TableModel::FirstReleveColumn, order, false);
+        model.grid().permuteColumns(TableModel::FirstReleveColumn, order, false, TableModel::NumberRow);
     // The separators no group needs are now the last columns.
     for (int k = 0; k < surplus; ++k)
         model.deleteColumn(TableModel::releveColumn(model.releveCount()));
