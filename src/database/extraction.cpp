@@ -10,6 +10,8 @@
 #include "table/tablefile.h"
 #include "table/tablemodel.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -396,7 +398,7 @@ struct InsertState
 // again, so the table is as before the call. What the table cannot hold is mended or left out
 // and told to note.
 bool putTable(TableModel &model, const VegDatabase &db, InsertState &state, int pcol, int recNo,
-              const std::function<void(const QString &)> &note)
+              const QString &source, const std::function<void(const QString &)> &note)
 {
     if (pcol > model.maxReleves() && !model.addCol(pcol))
         return false;
@@ -419,6 +421,7 @@ bool putTable(TableModel &model, const VegDatabase &db, InsertState &state, int 
         grid.setCell(c, h.row, k <= 7 ? value : rightAlign4(value));
     }
     model.coverData().set(r, 0, ByteDataSet{quint8(db.dataScaleK()), quint8(db.dataScaleD()), 0, 0, 0, 0, 0});
+    model.coverData().setSource(r, ReleveSource{source, recNo});
 
     // The species list as read (the entries up to the last one with a name), taken from the
     // stored entries: a name is decoded once for the whole insertion, not once per relevé.
@@ -565,28 +568,76 @@ QString Extraction::insertReport(int shown) const
     return lines.join(QLatin1Char('\n'));
 }
 
+QString Extraction::databaseIdentity(const QString &dataFileName)
+{
+    if (dataFileName.isEmpty())
+        return QString();
+    const QFileInfo info(dataFileName);
+    QString path = info.canonicalFilePath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(info.absoluteFilePath());
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot > slash)
+        path.truncate(dot);
+    return path + QStringLiteral(".zki");
+}
+
+std::vector<char> Extraction::presentRecords(const VegDatabase &db, const TableModel &model) const
+{
+    std::vector<char> present(m_recordHit.size(), 0);
+    const CoverTable &cover = model.coverData();
+    if (!cover.hasSources())
+        return present;
+    const QString identity = databaseIdentity(db.dataFileName());
+    for (int j = 1; j <= model.releveCount(); ++j) {
+        const ReleveSource source = cover.source(model.releveIndexAt(TableModel::releveColumn(j)));
+        if (source.record >= 1 && source.record < int(present.size()) && source.database == identity)
+            present[std::size_t(source.record)] = 1;
+    }
+    return present;
+}
+
+int Extraction::presentCount(const VegDatabase &db, const TableModel &model) const
+{
+    const std::vector<char> present = presentRecords(db, model);
+    const int last = std::min(recordCount(), db.recordCount());
+    int n = 0;
+    for (int i = 1; i <= last; ++i)
+        n += m_recordHit[std::size_t(i)] && present[std::size_t(i)] ? 1 : 0;
+    return n;
+}
+
 int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items,
-                       Feedback *feedback)
+                       Feedback *feedback, bool skipPresent)
 {
     // The header rows say which item each holds; the layout flags are not needed.
     Q_UNUSED(items);
     m_notes.clear();
     m_noteCount = 0;
     m_notInserted = 0;
+    m_skippedPresent = 0;
     InsertState state{InsertNames(dict), SpeciesRows(model), CellTexts(), headerRowsOf(model)};
     const auto noteIt = [this](const QString &text) { note(text); };
     int inserted = 0;
     // Only a cancellable insertion needs to know the table from before.
     const TableModel::AppendMark before = feedback ? model.markAppend() : TableModel::AppendMark();
     const int last = std::min(recordCount(), db.recordCount());
+    const QString source = databaseIdentity(db.dataFileName());
+    const std::vector<char> skipped = skipPresent ? presentRecords(db, model) : std::vector<char>(m_recordHit.size(), 0);
     for (int i = 1; i <= last; ++i) {
         if (!m_recordHit[std::size_t(i)])
             continue;
+        if (skipped[std::size_t(i)]) {
+            ++m_skippedPresent;
+            continue;
+        }
         if (!Feedback::advance(feedback, inserted + 1)) {
             model.takeOutAppended(before);
             m_notes.clear();
             m_noteCount = 0;
             m_notInserted = 0;
+            m_skippedPresent = 0;
             return 0;
         }
         if (!db.readReleveBlocks(i)) {
@@ -595,7 +646,7 @@ int Extraction::insert(VegDatabase &db, const SynonymDictionary &dict, TableMode
             continue;
         }
         const int pcol = model.releveCount() + 1;
-        if (!putTable(model, db, state, pcol, i, noteIt)) {
+        if (!putTable(model, db, state, pcol, i, source, noteIt)) {
             ++m_notInserted;
             note(QStringLiteral("レコード %1: 組成表をこれ以上広げられないため組み込めませんでした").arg(i));
             continue;

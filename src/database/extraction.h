@@ -71,7 +71,9 @@ public:
     int unreadableCount() const { return m_unreadable; }
 
     /// Inserts every selected relevé, in record order, into the first spare columns of the table;
-    /// returns the number inserted. Each header value goes into the header row of its item. A
+    /// returns the number inserted. Each relevé inserted keeps its source (the database's
+    /// identity and the record number, see CoverTable). With skipPresent the selected relevés
+    /// that the table's relevés already hold (presentCount()) are left out. Each header value goes into the header row of its item. A
     /// relevé the table cannot take (it cannot grow) is left out whole, and the counts stay those
     /// of the relevés written. What the table file could not hold is mended and noted (notes()):
     /// a character of a name or header value that does not read as Shift-JIS, or a control
@@ -79,7 +81,14 @@ public:
     /// feedback (if given) is told each relevé inserted; cancelled, the relevés and species rows
     /// inserted so far are taken out again, the table is as before and 0 is returned.
     int insert(VegDatabase &db, const SynonymDictionary &dict, TableModel &model, const HeaderItems &items,
-               Feedback *feedback = nullptr);
+               Feedback *feedback = nullptr, bool skipPresent = false);
+    /// How many selected records of db are relevés of the table already: relevés in use whose
+    /// source is the same database and record. Relevés without a source (typed in, imported, or
+    /// from a table file written before sources were kept) are not recognised.
+    int presentCount(const VegDatabase &db, const TableModel &model) const;
+    /// The identity a database is known by in the sources of the relevés: the full path of its
+    /// ".zki" file with links resolved, whichever file of the pair was named.
+    static QString databaseIdentity(const QString &dataFileName);
     /// What the last insert() mended or left out, one sentence per case naming the database
     /// record; at most the first 100 (noteCount() counts them all).
     const QStringList &notes() const { return m_notes; }
@@ -87,6 +96,8 @@ public:
     /// Selected relevés that the last insert() could not put into the table (it could not grow)
     /// or could no longer read.
     int notInsertedCount() const { return m_notInserted; }
+    /// Selected relevés that the last insert() left out because the table held them already.
+    int skippedPresentCount() const { return m_skippedPresent; }
     /// The message that tells what the last insert() left out or mended: the number of relevés
     /// not inserted, then the first `shown` notes and how many more there are; empty when there
     /// is nothing to tell.
@@ -99,6 +110,8 @@ public:
 
 private:
     void note(const QString &text);
+    /// Which records (1 .. recordCount()) of db the table's relevés in use come from.
+    std::vector<char> presentRecords(const VegDatabase &db, const TableModel &model) const;
 
     std::vector<char> m_recordHit{0};
     int m_fitCount = 0;
@@ -106,6 +119,7 @@ private:
     QStringList m_notes;
     int m_noteCount = 0;
     int m_notInserted = 0;
+    int m_skippedPresent = 0;
 };
 
 } // namespace Zelkor

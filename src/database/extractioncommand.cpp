@@ -14,6 +14,11 @@ QString ExtractionCommand::insertingMessage()
     return QStringLiteral("　測定を表に組み込んでいます　");
 }
 
+QString ExtractionCommand::presentQuestion(int n)
+{
+    return QStringLiteral("表に既にある測定が %1 件あります。それらを除いて組み込みますか？").arg(n);
+}
+
 ExtractionCommand::ExtractionCommand(TableDocument *doc, DatabaseSession *session, UserInterface *ui,
                                      QObject *parent)
     : QObject(parent)
@@ -68,8 +73,21 @@ int ExtractionCommand::insertSelected()
     if (m_session->openDataFile()) {
         VegDatabase &db = m_session->database();
         TableModel &model = m_doc->model();
+        // Relevés taken from the same records before would be added a second time.
+        bool skipPresent = m_present == PresentReleves::Skip;
+        if (m_present == PresentReleves::Ask) {
+            if (const int present = m_extraction.presentCount(db, model); present > 0) {
+                switch (m_ui->askYesNoCancel(presentQuestion(present))) {
+                case YesNoCancel::Yes: skipPresent = true; break;
+                case YesNoCancel::No: break;
+                case YesNoCancel::Cancel:
+                    m_session->closeDataFile();
+                    return -1;
+                }
+            }
+        }
         CancelableWork work(m_ui, insertingMessage(), QStringLiteral("測定 "));
-        inserted = m_extraction.insert(db, m_session->dictionary(), model, m_doc->items(), work.feedback());
+        inserted = m_extraction.insert(db, m_session->dictionary(), model, m_doc->items(), work.feedback(), skipPresent);
         if (work.isCanceled()) {
             m_session->closeDataFile();
             return -1;

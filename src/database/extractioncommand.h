@@ -24,6 +24,17 @@ class ExtractionCommand : public QObject
 public:
     /// The work message of the insertion.
     static QString insertingMessage();
+    /// The question asked when n of the selected relevés are in the table already.
+    static QString presentQuestion(int n);
+
+    /// What insertSelected() does with selected relevés the table holds already.
+    enum class PresentReleves
+    {
+        Ask,    ///< asks presentQuestion(): Yes leaves them out, No adds them again, Cancel stops
+        Skip,   ///< leaves them out without asking
+        AddAll  ///< adds them again without asking
+    };
+    void setPresentReleves(PresentReleves policy) { m_present = policy; }
 
     /// doc, session and ui must outlive the command.
     ExtractionCommand(TableDocument *doc, DatabaseSession *session, UserInterface *ui, QObject *parent = nullptr);
@@ -46,7 +57,10 @@ public:
     /// when the database cannot be opened (the message has been shown) or the scan was cancelled
     /// (the selection then stays as it was).
     bool scanDatabase(const RetrievalQuery &query, bool newExtraction, Feedback *feedback = nullptr);
-    /// "表へ組み込む": puts the selected relevés into the table in record order, with a work
+    /// "表へ組み込む": when some selected relevés are in the table already (same database, same
+    /// record; Extraction::presentCount()) first asks whether to leave them out (see
+    /// setPresentReleves()); Cancel returns -1 with nothing changed. Then puts the selected
+    /// relevés into the table in record order, with a work
     /// message that can cancel it, recomputes the numbers, tells what was left out or mended
     /// (Extraction::notes()), lets the user edit the title and updates the status. Returns the
     /// number inserted, -1 when the database could not be opened (the message has been shown) or
@@ -60,6 +74,7 @@ private:
     DatabaseSession *m_session;
     UserInterface *m_ui;
     Extraction m_extraction;
+    PresentReleves m_present = PresentReleves::Ask;
 };
 
 } // namespace Zelkor

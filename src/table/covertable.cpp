@@ -1,6 +1,7 @@
 #include "table/covertable.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace Zelkor {
 
@@ -22,6 +23,32 @@ void CoverTable::recordCodes(std::vector<Placed> codes)
         for (const Placed &p : codes)
             set(p.releve, p.species, p.codes);
     }, bytes, this);
+}
+
+void CoverTable::recordSources(std::vector<std::pair<int, ReleveSource>> sources)
+{
+    if (sources.empty())
+        return;
+    const std::size_t bytes = sources.capacity() * sizeof(sources.front());
+    m_journal->record([this, sources = std::move(sources)] {
+        for (const auto &[r, source] : sources)
+            setSource(r, source);
+    }, bytes);
+}
+
+void CoverTable::setSource(int r, const ReleveSource &source)
+{
+    if (r < 0 || r >= int(m_releves.size()))
+        return;
+    const ReleveSource old = m_sources.value(r);
+    if (old == source || (old.isNull() && source.isNull()))
+        return;
+    if (m_journal)
+        recordSources({{r, old}});
+    if (source.isNull())
+        m_sources.remove(r);
+    else
+        m_sources.insert(r, source);
 }
 
 std::vector<CoverTable::Placed> CoverTable::storedCodes(int fromSpecies) const
@@ -46,10 +73,18 @@ void CoverTable::resize(int maxReleves, int maxSpecies)
                 if (e.species <= quint32(std::max(maxSpecies, 0)))
                     dropped.push_back(Placed{int(r), int(e.species), e.codes});
         recordCodes(std::move(dropped));
+        std::vector<std::pair<int, ReleveSource>> droppedSources;
+        for (auto it = m_sources.cbegin(); it != m_sources.cend(); ++it)
+            if (it.key() > std::max(maxReleves, 0))
+                droppedSources.emplace_back(it.key(), it.value());
+        recordSources(std::move(droppedSources));
+        // Taken back first, so that the codes and sources above find their relevés again.
         m_journal->record([this, oldReleves = this->maxReleves(), oldSpecies = m_maxSpecies] {
             resize(oldReleves, oldSpecies);
         }, 0, this);
     }
+    for (auto it = m_sources.begin(); it != m_sources.end();)
+        it = it.key() > std::max(maxReleves, 0) ? m_sources.erase(it) : std::next(it);
     m_releves.resize(std::size_t(std::max(maxReleves, 0)) + 1);
     if (maxSpecies < m_maxSpecies) {
         for (auto &entries : m_releves)
@@ -114,6 +149,8 @@ void CoverTable::assignBySpecies(const std::vector<SpeciesCell> &cells, const st
 {
     if (m_journal)
         clear();
+    // The sources are no codes of the cells given: a table file tells them apart.
+    m_sources.clear();
     const std::size_t releves = m_releves.size();
     const int species = std::min(int(first.size()) - 1, m_maxSpecies + 1);
     auto forEachCell = [&](auto f) {
@@ -149,6 +186,7 @@ void CoverTable::clearReleve(int r)
     }
     if (r >= 0 && r < int(m_releves.size()))
         std::vector<Entry>().swap(m_releves[std::size_t(r)]);
+    setSource(r, ReleveSource());
 }
 
 void CoverTable::clearSpecies(int s)
@@ -171,10 +209,16 @@ void CoverTable::clearSpecies(int s)
 
 void CoverTable::clear()
 {
-    if (m_journal)
+    if (m_journal) {
         recordCodes(storedCodes());
+        std::vector<std::pair<int, ReleveSource>> sources;
+        for (auto it = m_sources.cbegin(); it != m_sources.cend(); ++it)
+            sources.emplace_back(it.key(), it.value());
+        recordSources(std::move(sources));
+    }
     for (auto &entries : m_releves)
         std::vector<Entry>().swap(entries);
+    m_sources.clear();
 }
 
 std::size_t CoverTable::entryCount() const
@@ -190,6 +234,8 @@ std::size_t CoverTable::memoryBytes() const
     std::size_t n = m_releves.capacity() * sizeof(std::vector<Entry>);
     for (const auto &entries : m_releves)
         n += entries.capacity() * sizeof(Entry);
+    for (auto it = m_sources.cbegin(); it != m_sources.cend(); ++it)
+        n += sizeof(int) + sizeof(ReleveSource) + 16 + std::size_t(it.value().database.size()) * 2;
     return n;
 }
 

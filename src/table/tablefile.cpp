@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QUrl>
 
 #include <algorithm>
 #include <array>
@@ -304,6 +306,45 @@ bool writeCoverLines(const TableModel &model, Output *out, QString *error)
     return true;
 }
 
+// The sources of the relevés follow the species rows, where a reader that goes by the counts of
+// line 2 (this program's readers have always done so) never looks: a marker line, then a line
+// "D,n,path" for each database (numbered from 1, the path percent-encoded UTF-8, so any path is
+// ASCII without commas) and a line "R,j,n,record" for each relevé j (display position) with a
+// source. A table without sources is written without them, byte for byte as before.
+const QByteArray kSourcesMarker = QByteArrayLiteral("#sources");
+constexpr qsizetype kMaxSourceLineBytes = 1 << 16;
+
+bool writeSources(const TableModel &model, Output *out)
+{
+    const CoverTable &cover = model.coverData();
+    if (!cover.hasSources())
+        return true;
+    const auto sourceOf = [&](int j) { return cover.source(model.releveIndexAt(TableModel::releveColumn(j))); };
+    int first = 1;
+    while (first <= model.releveCount() && sourceOf(first).isNull())
+        ++first;
+    if (first > model.releveCount())
+        return true; // only spare or deleted columns had one
+    QByteArray *text = out->text();
+    text->append(kSourcesMarker + "\r\n");
+    QHash<QString, int> numbers;
+    for (int j = first; j <= model.releveCount(); ++j) {
+        const ReleveSource source = sourceOf(j);
+        if (source.isNull())
+            continue;
+        int n = numbers.value(source.database);
+        if (n == 0) {
+            n = int(numbers.size()) + 1;
+            numbers.insert(source.database, n);
+            text->append("D," + QByteArray::number(n) + ',' + QUrl::toPercentEncoding(source.database, "/") + "\r\n");
+        }
+        text->append("R," + QByteArray::number(j) + ',' + QByteArray::number(n) + ',' + QByteArray::number(source.record) + "\r\n");
+        if (!out->lineDone())
+            return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Reading
 
@@ -531,6 +572,7 @@ private:
     }
 
     bool readCoverLine(qsizetype coverText);
+    bool readSources(TableModel *model);
     bool coverLineFault(qsizetype at, qsizetype coverText, qsizetype badChar);
 
     QFile *m_file;
@@ -635,6 +677,70 @@ bool Reader::coverLineFault(qsizetype at, qsizetype coverText, qsizetype badChar
         return fail(QStringLiteral("被度の行の長さが %1 文字ではありません（%2 文字）")
                         .arg(QString::number(coverText), QString::number(length)));
     return fail(QStringLiteral("%1 文字目が被度の符号として読めません").arg(QString::number(badChar + 1)));
+}
+
+// A whole decimal number from 1 up; 0 when the field is none.
+int sourceNumber(QByteArrayView field)
+{
+    if (field.isEmpty() || field.size() > 9)
+        return 0;
+    int v = 0;
+    for (char c : field) {
+        if (c < '0' || c > '9')
+            return 0;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// The sources of the relevés, when the lines after the species rows begin with their marker
+// (see writeSources()). They only tell which relevés an extraction took, so a line that is not
+// as written (damaged, naming a relevé or database that is not there, too long) is passed over
+// rather than refusing the table; at most 2R + 1 lines are looked at, so the lines that follow
+// cannot make the reading last. False only when the reading failed or was cancelled.
+bool Reader::readSources(TableModel *model)
+{
+    QByteArrayView line;
+    switch (takeLine(&line, kMaxSourceLineBytes)) {
+    case Line::Read:
+        break;
+    case Line::Stopped:
+        return false;
+    default:
+        return true;
+    }
+    if (line != QByteArrayView(kSourcesMarker))
+        return true;
+    const int releves = model->releveCount();
+    std::vector<QString> databases;
+    for (qint64 k = 0; k < 2 * qint64(releves); ++k) {
+        const Line got = takeLine(&line, kMaxSourceLineBytes);
+        if (got == Line::Stopped)
+            return false;
+        if (got != Line::Read)
+            return true; // the end of the file, or a line too long: nothing after it is read
+        std::array<QByteArrayView, 5> fields;
+        qsizetype count = 0;
+        for (qsizetype at = 0; count < qsizetype(fields.size());) {
+            const qsizetype comma = line.indexOf(',', at);
+            fields[std::size_t(count++)] = line.sliced(at, (comma < 0 ? line.size() : comma) - at);
+            if (comma < 0)
+                break;
+            at = comma + 1;
+        }
+        if (count == 3 && fields[0] == "D" && sourceNumber(fields[1]) == int(databases.size()) + 1) {
+            QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(fields[2].toByteArray()));
+            databases.push_back(path);
+        } else if (count == 4 && fields[0] == "R") {
+            const int j = sourceNumber(fields[1]);
+            const int n = sourceNumber(fields[2]);
+            const int record = sourceNumber(fields[3]);
+            if (j >= 1 && j <= releves && n >= 1 && n <= int(databases.size()) && record >= 1)
+                model->coverData().setSource(model->releveIndexAt(TableModel::releveColumn(j)),
+                                             ReleveSource{databases[std::size_t(n) - 1], record});
+        }
+    }
+    return true;
 }
 
 bool Reader::read(TableModel *model, HeaderItems *items, QString *title)
@@ -771,6 +877,8 @@ bool Reader::read(TableModel *model, HeaderItems *items, QString *title)
         if (i > 0 && fresh.speciesIndexAt(fresh.speciesRow(i)) != i)
             return fail(QStringLiteral("種の番号が %1 ではありません").arg(i));
     }
+    if (!readSources(&fresh))
+        return false;
     // The last report: all of it read (a file read to its last byte has said so already).
     if (Feedback::interrupted() || !Feedback::advance(m_feedback, 100)) {
         *m_error = Feedback::canceledMessage();
@@ -850,6 +958,8 @@ bool TableFile::write(const TableModel &model, const QString &title, const QStri
         if (!appendRow(text, model, model.speciesRow(i), &number, &m_error) || !out.lineDone())
             return false;
     }
+    if (!writeSources(model, &out))
+        return false;
     if (!out.flush())
         return false;
     if (!file.commit()) {

@@ -19,6 +19,11 @@ class TableModel;
 ///   S+4                the index line ",,,0,1,...,R"
 ///   S+5 .. S+H+4       grid rows 1..H as comma text (header-item rows, species-number row)
 ///   S+H+5 .. 2S+H+4    the species rows as comma text, their first field the number 1..S
+///   after them         only when relevés have a source (ReleveSource, where an extraction took
+///                      them from): "#sources", then "D,n,path" for each database and
+///                      "R,j,n,record" for each such relevé j. Readers go by the counts of line 2
+///                      and never reach these lines, so older versions read such a file as
+///                      before; a damaged line of them is passed over.
 /// Rows are written over columns 0..R+3, the columns a loaded table has.
 /// Saving numbers relevés and species by display position, so a loaded table has relevé j in
 /// column j + 3 and species i in row H + i.

@@ -84,6 +84,54 @@ TEST(CliExtract, ConditionsSelectAndTheTableFileHoldsTheRelevés)
     EXPECT_EQ(b.title, QStringLiteral("Dune meadows, Terschelling"));
 }
 
+// Records 1 to 5 in a table, then records 3 to 8 added to it: with --skip-present records 3 to 5
+// are not added a second time, without it every one is.
+TEST(CliExtract, SkipPresentLeavesOutTheRelevésTheTableHolds)
+{
+    TempDir dir;
+    const QString first = dir.path(QStringLiteral("first.vtb"));
+    auto r = runCli({QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), first, QStringLiteral("--records"),
+                     QStringLiteral("1-5")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.errText());
+    struct Case
+    {
+        bool skip;
+        int releves;
+        QString told;
+    };
+    const Case cases[] = {
+        {true, 8, QStringLiteral("表に既にある測定 3 件は加えませんでした")},
+        {false, 11, QString()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.skip);
+        const QString out = dir.path(QStringLiteral("more.vtb"));
+        QStringList args{QStringLiteral("extract"), exampleDb(), QStringLiteral("-o"), out, QStringLiteral("--table"), first,
+                         QStringLiteral("--records"), QStringLiteral("3-8")};
+        if (c.skip)
+            args << QStringLiteral("--skip-present");
+        r = runCli(args);
+        ASSERT_EQ(r.exitCode, 0) << qPrintable(r.errText());
+        EXPECT_EQ(r.outText().trimmed(), QStringLiteral("抽出数＝6"));
+        if (c.told.isEmpty())
+            EXPECT_TRUE(r.errText().isEmpty()) << qPrintable(r.errText());
+        else
+            EXPECT_TRUE(r.errText().contains(c.told)) << qPrintable(r.errText());
+        Loaded t;
+        load(out, &t);
+        ASSERT_TRUE(t.ok);
+        ASSERT_EQ(t.model.releveCount(), c.releves);
+        // Each relevé keeps its record, in the order taken.
+        QList<int> records;
+        for (int j = 1; j <= t.model.releveCount(); ++j)
+            records << t.model.coverData().source(t.model.releveIndexAt(TableModel::releveColumn(j))).record;
+        EXPECT_EQ(records, c.skip ? (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}) : (QList<int>{1, 2, 3, 4, 5, 3, 4, 5, 6, 7, 8}));
+    }
+
+    const auto help = runCli({QStringLiteral("extract"), QStringLiteral("--help")});
+    EXPECT_TRUE(help.outText().contains(QStringLiteral("--skip-present"))) << qPrintable(help.outText());
+}
+
 TEST(CliExtract, IgnoreCaseFoldsTheSpeciesNames)
 {
     TempDir dir;

@@ -57,6 +57,15 @@ void readTable(const QString &path, Table *t)
 }
 
 // The example database extracted into a table file, as the workbook fixture was made from it.
+// The table of a table file: its lines without the relevés' sources that an extraction adds
+// after the species rows (an imported table has none).
+QByteArray tableBytes(const QString &path)
+{
+    const QByteArray bytes = Zelkor::Test::readBytes(path);
+    const qsizetype at = bytes.indexOf("\r\n#sources\r\n");
+    return at < 0 ? bytes : bytes.left(at + 2);
+}
+
 QString extractDune(const TempDir &dir)
 {
     const QString table = dir.path(QStringLiteral("dune.vtb"));
@@ -139,7 +148,7 @@ TEST(CliImport, SpreadsheetCsvOfTheExampleTableGivesTheSameTableFile)
                                           QStringLiteral("--settings"), settingsOf(dir, original)});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("測定 20、種 30、UTF-8、区切り「,」"))) << r.out.toStdString();
-    EXPECT_EQ(Zelkor::Test::readBytes(back), Zelkor::Test::readBytes(original));
+    EXPECT_EQ(Zelkor::Test::readBytes(back), tableBytes(original));
 
     // Without them the labels are unknown, and nothing is written.
     const QString none = dir.path(QStringLiteral("none.vtb"));
@@ -156,7 +165,7 @@ TEST(CliImport, SpreadsheetCsvOfALayeredTableGivesTheSameTableFile)
     const QString back = dir.path(QStringLiteral("back.vtb"));
     const CliRun r = run(Cli::runImport, {fixture("spreadsheet/layered-libreoffice.csv"), QStringLiteral("-o"), back});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(Zelkor::Test::readBytes(back), Zelkor::Test::readBytes(original));
+    EXPECT_EQ(Zelkor::Test::readBytes(back), tableBytes(original));
 }
 
 TEST(CliImport, MkdbWideBuildsTheDatabaseTheTableCameFrom)
@@ -173,7 +182,9 @@ TEST(CliImport, MkdbWideBuildsTheDatabaseTheTableCameFrom)
     const QString table = dir.path(QStringLiteral("wide.vtb"));
     r = run(Cli::runExtract, {db, QStringLiteral("-o"), table, QStringLiteral("--no-data-items")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(Zelkor::Test::readBytes(table), Zelkor::Test::readBytes(original));
+    // The same table; the sources name the two databases.
+    EXPECT_EQ(tableBytes(table), tableBytes(original));
+    EXPECT_NE(Zelkor::Test::readBytes(table), Zelkor::Test::readBytes(original));
 
     // Positional files and --wide do not go together; a fault writes neither file.
     r = run(Cli::runMkdb, {QStringLiteral("a.csv"), QStringLiteral("b.csv"), QStringLiteral("--wide"), QStringLiteral("c.csv"),

@@ -786,3 +786,89 @@ TEST_F(TableFileTest, ACancelledWriteLeavesTheOldFile)
     ASSERT_TRUE(file.write(model, title, path));
     EXPECT_EQ(Zelkor::Test::readBytes(path), Zelkor::Test::readBytes(other));
 }
+
+TEST_F(TableFileTest, SourcesTravelByPositionAndATableWithoutThemKeepsItsBytes)
+{
+    const QByteArray plain = Zelkor::Test::readBytes(save(QStringLiteral("plain.vtb")));
+    // Column 4 carries index 5, column 6 index 3; index 1 sits in the spare column 8.
+    const ReleveSource a{QStringLiteral("/data/a.zki"), 7};
+    const ReleveSource b{QStringLiteral("/data/b b,ä.zki"), 2};
+    model.coverData().setSource(5, a);
+    model.coverData().setSource(3, b);
+    model.coverData().setSource(1, ReleveSource{QStringLiteral("/data/a.zki"), 99});
+    const QString withSources = save(QStringLiteral("sources.vtb"));
+    const QByteArray bytes = Zelkor::Test::readBytes(withSources);
+    ASSERT_TRUE(bytes.startsWith(plain));
+    EXPECT_EQ(bytes.mid(plain.size()),
+              QByteArray("#sources\r\nD,1,/data/a.zki\r\nR,1,1,7\r\nD,2,/data/b%20b%2C%C3%A4.zki\r\nR,3,2,2\r\n"));
+
+    TableModel loaded;
+    HeaderItems loadedItems;
+    QString loadedTitle;
+    TableFile file;
+    ASSERT_TRUE(file.read(withSources, &loaded, &loadedItems, &loadedTitle)) << qPrintable(file.errorString());
+    EXPECT_EQ(loaded.coverData().source(loaded.releveIndexAt(4)), a);
+    EXPECT_TRUE(loaded.coverData().source(loaded.releveIndexAt(5)).isNull());
+    EXPECT_EQ(loaded.coverData().source(loaded.releveIndexAt(6)), b);
+    // Apart from the sources the table is the one the plain file gives, and saved again the file
+    // is the same.
+    TableModel plainLoaded;
+    HeaderItems plainItems;
+    QString plainTitle;
+    ASSERT_TRUE(file.read(dir.path(QStringLiteral("plain.vtb")), &plainLoaded, &plainItems, &plainTitle));
+    EXPECT_EQ(snapshot(loaded, loadedItems, loadedTitle), snapshot(plainLoaded, plainItems, plainTitle));
+    ASSERT_TRUE(file.write(loaded, loadedTitle, dir.path(QStringLiteral("again.vtb"))));
+    EXPECT_EQ(Zelkor::Test::readBytes(dir.path(QStringLiteral("again.vtb"))), bytes);
+
+    // Sources of spare columns only: nothing is written.
+    model.coverData().setSource(5, ReleveSource());
+    model.coverData().setSource(3, ReleveSource());
+    EXPECT_TRUE(model.coverData().hasSources());
+    EXPECT_EQ(Zelkor::Test::readBytes(save(QStringLiteral("spare.vtb"))), plain);
+}
+
+TEST_F(TableFileTest, DamagedSourceLinesArePassedOver)
+{
+    const QByteArray plain = Zelkor::Test::readBytes(save(QStringLiteral("plain.vtb")));
+    TableModel plainLoaded;
+    HeaderItems plainItems;
+    QString plainTitle;
+    TableFile file;
+    ASSERT_TRUE(file.read(dir.path(QStringLiteral("plain.vtb")), &plainLoaded, &plainItems, &plainTitle));
+    const QByteArray db = "D,1,/a.zki\r\n";
+    struct Case
+    {
+        const char *name;
+        QByteArray tail;
+        int record; // the record the first relevé is known by; 0 none
+    };
+    const Case cases[] = {
+        {"as written", "#sources\r\n" + db + "R,1,1,7\r\n", 7},
+        {"line feeds, no last line end", "#sources\nD,1,/a.zki\nR,1,1,7", 7},
+        {"no marker first", "junk\r\n#sources\r\n" + db + "R,1,1,7\r\n", 0},
+        {"relevé before its database", "#sources\r\nR,1,1,7\r\n" + db, 0},
+        {"database numbered out of order", "#sources\r\nD,2,/a.zki\r\nR,1,2,7\r\n", 0},
+        {"relevé past the table, then a good one", "#sources\r\n" + db + "R,4,1,7\r\nR,1,1,8\r\n", 8},
+        {"record 0", "#sources\r\n" + db + "R,1,1,0\r\n", 0},
+        {"negative record", "#sources\r\n" + db + "R,1,1,-3\r\n", 0},
+        {"record too large", "#sources\r\n" + db + "R,1,1,99999999999\r\n", 0},
+        {"extra field", "#sources\r\n" + db + "R,1,1,7,x\r\n", 0},
+        {"empty database", "#sources\r\nD,1,\r\nR,1,1,7\r\n", 0},
+        {"a line too long ends them", "#sources\r\n" + db + QByteArray(70000, 'x') + "\r\nR,1,1,7\r\n", 0},
+        {"no more lines than two per relevé", "#sources\r\n" + QByteArray("x\r\n").repeated(5) + db + "R,1,1,7\r\n", 0},
+        {"binary junk", "#sources\r\nD,1," + QByteArray(1, '\0') + "\xff\r\nR,\xff,1,7\r\n", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.writeBytes(QStringLiteral("damaged.vtb"), plain + c.tail);
+        TableModel loaded;
+        HeaderItems loadedItems;
+        QString loadedTitle;
+        ASSERT_TRUE(file.read(path, &loaded, &loadedItems, &loadedTitle)) << qPrintable(file.errorString());
+        EXPECT_EQ(snapshot(loaded, loadedItems, loadedTitle), snapshot(plainLoaded, plainItems, plainTitle));
+        const ReleveSource first = loaded.coverData().source(loaded.releveIndexAt(4));
+        EXPECT_EQ(first.record, c.record);
+        for (int col = 5; col <= 6; ++col)
+            EXPECT_TRUE(loaded.coverData().source(loaded.releveIndexAt(col)).isNull()) << col;
+    }
+}

@@ -261,3 +261,39 @@ TEST(CellGridMoves, ColumnMovesCarryEveryCell)
     EXPECT_EQ(g.cell(7, 1), QStringLiteral("7/1"));
     EXPECT_EQ(g.colWidth(3), 99);
 }
+
+// A relevé's source belongs to its hidden index: it follows the column through moves, goes with
+// the column deleted or appended and taken out again, and every such change comes back through
+// the journal.
+TEST_F(FreshTable, SourcesFollowTheirColumnAndComeBackThroughTheJournal)
+{
+    model.setReleveCount(3);
+    model.setSpeciesCount(1);
+    putSpecies(1, QStringLiteral("A"), {1, 2, 3});
+    const auto sourceAt = [&](int col) { return model.coverData().source(model.releveIndexAt(col)).record; };
+    for (int col = 4; col <= 6; ++col)
+        model.coverData().setSource(model.releveIndexAt(col), ReleveSource{QStringLiteral("/db.zki"), col * 10});
+    EditJournal journal;
+    model.attachJournal(&journal);
+
+    model.grid().permuteColumns(4, {6, 4, 5}, false);
+    EXPECT_EQ((std::vector<int>{sourceAt(4), sourceAt(5), sourceAt(6)}), (std::vector<int>{60, 40, 50}));
+    model.grid().moveColumn(4, 6);
+    EXPECT_EQ((std::vector<int>{sourceAt(4), sourceAt(5), sourceAt(6)}), (std::vector<int>{40, 50, 60}));
+    ASSERT_TRUE(model.deleteColumn(5));
+    EXPECT_EQ((std::vector<int>{sourceAt(4), sourceAt(5), sourceAt(6)}), (std::vector<int>{40, 60, 0}));
+    // Growing and shrinking the capacities drops the sources beyond them.
+    const TableModel::AppendMark mark = model.markAppend();
+    ASSERT_TRUE(model.addCol(40));
+    model.coverData().setSource(model.releveIndexAt(TableModel::releveColumn(40)), ReleveSource{QStringLiteral("/db.zki"), 400});
+    model.setReleveCount(40);
+    model.takeOutAppended(mark);
+    EXPECT_EQ(model.coverData().source(40).record, 0);
+    model.coverData().clear();
+    EXPECT_FALSE(model.coverData().hasSources());
+
+    journal.undo();
+    model.attachJournal(nullptr);
+    EXPECT_EQ((std::vector<int>{sourceAt(4), sourceAt(5), sourceAt(6)}), (std::vector<int>{40, 50, 60}));
+    EXPECT_EQ(model.coverData().source(40).record, 0);
+}

@@ -50,6 +50,9 @@ CommandSpec extractCommand()
                            "「抽出数＝N」と表示する。"),
             {{{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("OUT.vtb"), QStringLiteral("書き出す表ファイル")},
              {{QStringLiteral("table")}, QStringLiteral("IN.vtb"), QStringLiteral("この表から始める（新しい測定は後ろに加わる）")},
+             {{QStringLiteral("skip-present")}, {},
+              QStringLiteral("表に既にある測定（同じデータベースの同じレコード）は加えない\n"
+                             "（既定はすべて加える）")},
              {{QStringLiteral("settings")}, QStringLiteral("FILE.ini"), QStringLiteral("設定ファイル（既定: 設定ファイルがないときの値）")},
              {{QStringLiteral("dict")}, QStringLiteral("FILE.dic"), QStringLiteral("異名辞書。繰り返せる（先に読んだ定義が優先）")},
              {{QStringLiteral("no-data-items")}, {}, QStringLiteral("見出し項目をデータベースの見出しから取らない")},
@@ -83,6 +86,7 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     const bool titleGiven = cmd.isSet(QStringLiteral("title"));
     const bool useDataItems = !cmd.isSet(QStringLiteral("no-data-items"));
     const bool ignoreCase = cmd.isSet(QStringLiteral("ignore-case"));
+    const bool skipPresent = cmd.isSet(QStringLiteral("skip-present"));
     const QStringList dictionaries = cmd.values(QStringLiteral("dict"));
     if (output.isEmpty())
         return cmd.usageError(err, QStringLiteral("出力ファイル（-o）を指定して下さい"));
@@ -120,6 +124,9 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     TableFileCommand tableFile(&doc, &ui);
     DatabaseSession session(&doc, &ui);
     ExtractionCommand extraction(&doc, &session, &ui);
+    // The batch front end asks nothing: the option says what becomes of relevés already there.
+    extraction.setPresentReleves(skipPresent ? ExtractionCommand::PresentReleves::Skip
+                                             : ExtractionCommand::PresentReleves::AddAll);
     auto failed = [&](int shownBefore) {
         const QStringList shown = ui.messages();
         if (shown.size() <= shownBefore)
@@ -196,6 +203,8 @@ int runExtract(const QStringList &args, QTextStream &out, QTextStream &err)
     failed(before);
     if (inserted < 0)
         return UserError;
+    if (const int skipped = extraction.selection().skippedPresentCount(); skipped > 0)
+        err << prefix << "表に既にある測定 " << skipped << " 件は加えませんでした\n";
 
     TableFile file;
     if (!file.write(doc.model(), doc.title(), output)) {
