@@ -192,6 +192,11 @@ void MainWindow::buildMenus()
     // The editing commands act on the grid's current cell.
     VegTableController *tc = m_tableController;
     edit->setObjectName(QStringLiteral("Menu_Edit"));
+    addCommand(edit, QStringLiteral("Item_Copy"), QStringLiteral("コピー"), [tc] { tc->itemCopyClick(); })
+        ->setShortcuts(QKeySequence::Copy);
+    addCommand(edit, QStringLiteral("Item_CopyByLayer"), QStringLiteral("測定の層別コピー"),
+               [tc] { tc->itemCopyByLayerClick(); });
+    edit->addSeparator();
     addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), [tc] { tc->itemSearchClick(); })
         ->setShortcuts(QKeySequence::Find);
     addCommand(edit, QStringLiteral("Item_FindNext"), QStringLiteral("次の検索位置へ"), [tc] { tc->itemFindNextClick(); })
