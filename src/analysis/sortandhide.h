@@ -97,8 +97,8 @@ Q_SIGNALS:
     void tableChanged();
     /// A check mark changed.
     void checksChanged();
-    /// The grid must switch its mouse mode now: rangeSelect true selects ranges (no moving, no
-    /// typing), false moves rows and columns (no range selection).
+    /// The grid must switch its mouse mode now: rangeSelect true selects ranges for the command
+    /// (no moving, no typing), false moves rows and columns again.
     void mouseModeRequested(bool rangeSelect);
 
 private:

@@ -317,6 +317,7 @@ void GridWidget::moveCurrent(int c, int r, bool extend)
     if (!extend) {
         m_anchorCol = c;
         m_anchorRow = r;
+        m_wholeRows = m_wholeCols = false;
     }
     clampCurrent();
     viewport()->update();
@@ -326,15 +327,51 @@ void GridWidget::moveCurrent(int c, int r, bool extend)
 
 GridRange GridWidget::selection() const
 {
-    return GridRange{std::min(m_anchorCol, m_curCol), std::min(m_anchorRow, m_curRow),
-                     std::max(m_anchorCol, m_curCol), std::max(m_anchorRow, m_curRow)};
+    GridRange range{std::min(m_anchorCol, m_curCol), std::min(m_anchorRow, m_curRow),
+                    std::max(m_anchorCol, m_curCol), std::max(m_anchorRow, m_curRow)};
+    if (m_wholeRows) {
+        range.left = m_fixedCols;
+        range.right = std::max(m_fixedCols, colCount() - 1);
+    }
+    if (m_wholeCols) {
+        range.top = m_fixedRows;
+        range.bottom = std::max(m_fixedRows, rowCount() - 1);
+    }
+    return range;
+}
+
+GridRange GridWidget::selectedBlock() const
+{
+    GridRange range = selection();
+    if (m_wholeRows)
+        range.left = 0;
+    if (m_wholeCols)
+        range.top = 0;
+    return range;
 }
 
 void GridWidget::setSelection(const GridRange &range)
 {
+    m_wholeRows = m_wholeCols = false;
     m_anchorCol = range.left;
     m_anchorRow = range.top;
     moveCurrent(range.right, range.bottom, true);
+}
+
+void GridWidget::selectRows(int first, int last)
+{
+    m_wholeRows = true;
+    m_wholeCols = false;
+    m_anchorRow = first;
+    moveCurrent(m_curCol, last, true);
+}
+
+void GridWidget::selectColumns(int first, int last)
+{
+    m_wholeCols = true;
+    m_wholeRows = false;
+    m_anchorCol = first;
+    moveCurrent(last, m_curRow, true);
 }
 
 void GridWidget::setEditingEnabled(bool on)
@@ -493,8 +530,9 @@ void GridWidget::paintGrid(QPainter &p, const QRect &areaIn)
         return rect;
     };
 
-    // The selected range (the current cell keeps its normal look).
-    const GridRange sel = selection();
+    // The selected range with the fixed cells of whole rows and columns (the current cell keeps
+    // its normal look).
+    const GridRange sel = selectedBlock();
     const bool hasRange = m_rangeSelect && (sel.left != sel.right || sel.top != sel.bottom);
     if (hasRange) {
         const QColor hl = palette().color(QPalette::Highlight);
@@ -654,6 +692,7 @@ void GridWidget::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || cell.col < 0 || cell.row < 0)
         return;
     setFocus(Qt::MouseFocusReason);
+    m_dragExtends = event->modifiers() & Qt::ShiftModifier;
     if (m_moving && cell.col < m_fixedCols && cell.row >= m_fixedRows) {
         m_drag = Drag::Row;
         m_dragFrom = m_dragTo = cell.row;
@@ -760,6 +799,22 @@ void GridWidget::mouseReleaseEvent(QMouseEvent *event)
     int to = m_dragTo;
     m_drag = Drag::None;
     m_dragFrom = m_dragTo = -1;
+    // A row or column pressed and let go where it was is selected whole.
+    if (m_rangeSelect && event->button() == Qt::LeftButton && from >= 0 && from == to) {
+        if (drag == Drag::Row) {
+            m_wholeRows = true;
+            m_wholeCols = false;
+            if (!m_dragExtends)
+                m_anchorRow = from;
+            moveCurrent(m_curCol, from, true);
+        } else if (drag == Drag::Column) {
+            m_wholeCols = true;
+            m_wholeRows = false;
+            if (!m_dragExtends)
+                m_anchorCol = from;
+            moveCurrent(from, m_curRow, true);
+        }
+    }
     if (m_moveTargetHook && (drag == Drag::Row || drag == Drag::Column) && from >= 0 && to >= 0 && from != to)
         to = m_moveTargetHook(drag == Drag::Row ? Qt::Vertical : Qt::Horizontal, from, to);
     if (event->button() == Qt::LeftButton && m_grid && from >= 0 && to >= 0 && from != to) {

@@ -95,15 +95,29 @@ public:
     /// selection becomes that one cell.
     void setCurrentCell(int c, int r);
     /// The selected range of non-fixed cells (the current cell alone when nothing is dragged).
+    /// Whole rows reach from the first non-fixed column to the last, whole columns from the
+    /// first non-fixed row to the last.
     GridRange selection() const;
     /// Selects range (clamped to the non-fixed cells); the current cell becomes its bottom right.
     void setSelection(const GridRange &range);
+    /// Selects rows first..last / columns first..last whole (clamped to the non-fixed ones): the
+    /// current cell moves to row last / column last and keeps its column / row. A click on a
+    /// row's fixed cells or a column's fixed cells does the same (Shift: from the anchor on).
+    void selectRows(int first, int last);
+    void selectColumns(int first, int last);
+    /// Whether whole rows / whole columns are selected.
+    bool selectsWholeRows() const { return m_wholeRows; }
+    bool selectsWholeColumns() const { return m_wholeCols; }
+    /// The selection with the fixed cells that belong to it: whole rows take in the fixed
+    /// columns, whole columns the fixed rows (what is copied and highlighted).
+    GridRange selectedBlock() const;
 
     // --- Modes ---------------------------------------------------------------------------
     /// Dragging whole rows (by their fixed columns) and columns (by their fixed rows).
     bool isMovingEnabled() const { return m_moving; }
     void setMovingEnabled(bool on) { m_moving = on; }
-    /// Dragging a rectangle of non-fixed cells.
+    /// Dragging a rectangle of non-fixed cells, Shift with a click or the arrow keys, and, while
+    /// moving is on too, a click on a row's or column's fixed cells that does not move it.
     bool isRangeSelectEnabled() const { return m_rangeSelect; }
     void setRangeSelectEnabled(bool on) { m_rangeSelect = on; }
     /// Typing into non-fixed cells; the typed text is offered through cellEditRequested().
@@ -262,6 +276,8 @@ private:
     int m_curRow = 0;
     int m_anchorCol = 0;
     int m_anchorRow = 0;
+    bool m_wholeRows = false;
+    bool m_wholeCols = false;
 
     bool m_moving = true;
     bool m_rangeSelect = true;
@@ -270,6 +286,8 @@ private:
     Drag m_drag = Drag::None;
     int m_dragFrom = -1;
     int m_dragTo = -1;
+    // Shift was held when the row or column drag began: a click extends the selection.
+    bool m_dragExtends = false;
     QPoint m_lastMouse;
     QTimer m_autoScroll;
 

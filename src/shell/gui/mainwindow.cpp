@@ -199,6 +199,11 @@ void MainWindow::buildMenus()
     m_redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateUndoActions);
     edit->addSeparator();
+    addCommand(edit, QStringLiteral("Item_Copy"), QStringLiteral("コピー"), [tc] { tc->itemCopyClick(); })
+        ->setShortcuts(QKeySequence::Copy);
+    addCommand(edit, QStringLiteral("Item_CopyByLayer"), QStringLiteral("測定の層別コピー"),
+               [tc] { tc->itemCopyByLayerClick(); });
+    edit->addSeparator();
     addCommand(edit, QStringLiteral("Item_Search"), QStringLiteral("表内を検索する"), [tc] { tc->itemSearchClick(); })
         ->setShortcuts(QKeySequence::Find);
     addCommand(edit, QStringLiteral("Item_FindNext"), QStringLiteral("次の検索位置へ"), [tc] { tc->itemFindNextClick(); })

@@ -1,8 +1,14 @@
 #include "shell/gui/vegtablecontroller.h"
 
 #include "shell/workspace.h"
+#include "table/tableclipboard.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace Zelkor {
 
@@ -64,7 +70,7 @@ VegTableController::VegTableController(Workspace *workspace, GridWidget *grid, Q
     // next press.
     connect(&workspace->sortAndHide(), &SortAndHide::mouseModeRequested, this, [this](bool rangeSelect) {
         m_grid->setMovingEnabled(!rangeSelect);
-        m_grid->setRangeSelectEnabled(rangeSelect);
+        m_grid->setRangeSelectEnabled(true);
         if (rangeSelect)
             m_grid->setEditingEnabled(false);
     });
@@ -133,10 +139,12 @@ void VegTableController::showCellTip(int col, int row, int minLength, const QPoi
 void VegTableController::vegTableMouseDown(int col, int row, Qt::MouseButton button,
                                            Qt::KeyboardModifiers, const QPoint &pos)
 {
-    // The modes follow the range operation for this very press (the grid acts after us).
+    // The modes follow the range operation for this very press (the grid acts after us). A block
+    // of cells can always be selected, to be copied; it goes to the range operation only while
+    // one waits for it.
     const bool selectsRange = m_ws->sortAndHide().rangeMode().selectsRange();
     m_grid->setMovingEnabled(!selectsRange);
-    m_grid->setRangeSelectEnabled(selectsRange);
+    m_grid->setRangeSelectEnabled(true);
     if (col < 0 || row < 0)
         return;
     const int headerRows = m_ws->model().headerRows();
@@ -271,5 +279,28 @@ void VegTableController::itemInsRowClick() { m_ws->editing().insertRow(m_grid->c
 void VegTableController::itemInsColClick() { m_ws->editing().insertColumn(m_grid->currentCol()); }
 void VegTableController::itemCommentClick() { m_ws->editing().writeComment(m_grid->currentRow()); }
 void VegTableController::itemEditTitleClick() { m_ws->document().editTitle(); }
+
+void VegTableController::itemCopyClick() { copyBlock(false); }
+void VegTableController::itemCopyByLayerClick() { copyBlock(true); }
+
+void VegTableController::copyBlock(bool byLayer)
+{
+    const TableModel &m = m_ws->model();
+    const CellGrid &g = m.grid();
+    GridRange block = m_grid->selectedBlock();
+    // Whole rows and columns stop at the table in use, not at the spare columns and rows.
+    if (m_grid->selectsWholeRows())
+        block.right = std::min(block.right, std::max(int(TableModel::FrequencyColumn), TableModel::releveColumn(m.releveCount())));
+    if (m_grid->selectsWholeColumns())
+        block.bottom = std::min(block.bottom, std::max(m.speciesNumberRow(), m.speciesRow(m.speciesCount())));
+    const std::vector<int> columns = TableClipboard::shownColumns(g, block.left, block.right);
+    const std::vector<int> rows = TableClipboard::shownRows(g, block.top, block.bottom);
+    const TableClipboard::Block cells = byLayer ? TableClipboard::layerBlock(m, columns, rows, m_ws->settings().layerNames)
+                                                : TableClipboard::cellBlock(g, columns, rows);
+    auto *data = new QMimeData;
+    data->setText(TableClipboard::plainText(cells));
+    data->setHtml(TableClipboard::htmlText(cells));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
 
 } // namespace Zelkor

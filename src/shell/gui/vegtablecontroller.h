@@ -20,8 +20,9 @@ class Workspace;
 /// typed cell texts, and the search panel. Every change of the table is left to the workspace's
 /// commands; this class only gathers the mouse and the keys. The mouse modes follow the
 /// workspace's range mode on every press: with no range operation rows and columns can be
-/// dragged, otherwise a range of cells is selected, and a range released with the left button
-/// goes to the sorting and hiding commands.
+/// dragged by their fixed cells, otherwise they cannot, and a range released with the left
+/// button goes to the sorting and hiding commands. A block of cells can be selected in both
+/// (for copying).
 class VegTableController : public QObject
 {
     Q_OBJECT
@@ -69,6 +70,15 @@ public:
     void itemCommentClick();
     /// "組成表の標題を編集".
     void itemEditTitleClick();
+    /// "コピー": the selected block of the grid, as the grid shows it, to the clipboard as
+    /// tab-separated text and as an HTML table. Whole rows take their fixed cells (names, numbers,
+    /// frequencies) with them and whole columns their header cells; they end at the last relevé
+    /// and species in use. Hidden rows and columns are left out.
+    void itemCopyClick();
+    /// "測定の層別コピー": the relevés and species of the selected block to the clipboard in the
+    /// same two forms, one line per species and layer with the layers' print texts under a line
+    /// of relevé labels (TableClipboard::layerBlock()).
+    void itemCopyByLayerClick();
 
 private:
     void vegTableMouseDown(int col, int row, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
@@ -86,6 +96,8 @@ private:
     /// The cell tip for the text of relevé cell (col, row) when it is longer than minLength.
     void showCellTip(int col, int row, int minLength, const QPoint &canvasPos);
     void setPressTint(const EditTarget &target);
+    /// The two copy commands.
+    void copyBlock(bool byLayer);
     /// The end of every press: panels and cell tip hidden, normal cursor, the press's tints
     /// removed by a repaint.
     void endPress();

@@ -392,6 +392,115 @@ TEST_F(GridWidgetTest, DraggingOverNonFixedCellsSelectsARange)
     EXPECT_EQ(widget.selection(), (GridRange{2, 8, 2, 8}));
 }
 
+TEST_F(GridWidgetTest, ShiftWithAClickOrTheArrowsExtendsTheSelection)
+{
+    widget.setCurrentCell(3, 4);
+    widget.setFocus();
+    press(4, 6, Qt::ShiftModifier);
+    release(4, 6);
+    EXPECT_EQ(widget.selection(), (GridRange{3, 4, 4, 6}));
+    struct Step
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        GridRange selection;
+    };
+    const Step steps[] = {
+        {Qt::Key_Down, Qt::ShiftModifier, {3, 4, 4, 7}},
+        {Qt::Key_Left, Qt::ShiftModifier, {3, 4, 3, 7}},
+        {Qt::Key_Left, Qt::ShiftModifier, {2, 4, 3, 7}},
+        {Qt::Key_Up, Qt::ShiftModifier, {2, 4, 3, 6}},
+        {Qt::Key_Right, Qt::NoModifier, {3, 6, 3, 6}},
+    };
+    for (const Step &s : steps) {
+        QTest::keyClick(&widget, s.key, s.mods);
+        EXPECT_EQ(widget.selection(), s.selection) << QKeySequence(s.key).toString().toStdString();
+        EXPECT_EQ(widget.selectedBlock(), s.selection);
+    }
+}
+
+TEST_F(GridWidgetTest, AClickOnFixedCellsSelectsWholeRowsAndColumns)
+{
+    widget.setCurrentCell(3, 4);
+    QSignalSpy rowMoved(&widget, &GridWidget::rowMoved);
+    QSignalSpy columnMoved(&widget, &GridWidget::columnMoved);
+    struct Step
+    {
+        const char *what;
+        int c, r;
+        Qt::KeyboardModifiers mods;
+        GridRange selection;
+        GridRange block;
+        bool rows, columns;
+        int currentCol, currentRow;
+    };
+    const Step steps[] = {
+        {"row 6", 1, 6, {}, {2, 6, 4, 6}, {0, 6, 4, 6}, true, false, 3, 6},
+        {"Shift: rows 6..9", 0, 9, Qt::ShiftModifier, {2, 6, 4, 9}, {0, 6, 4, 9}, true, false, 3, 9},
+        {"column 4", 4, 1, {}, {4, 2, 4, 39}, {4, 0, 4, 39}, false, true, 4, 9},
+        {"Shift: columns 2..4", 2, 0, Qt::ShiftModifier, {2, 2, 4, 39}, {2, 0, 4, 39}, false, true, 2, 9},
+        {"a cell: the cell alone", 3, 5, {}, {3, 5, 3, 5}, {3, 5, 3, 5}, false, false, 3, 5},
+        {"Shift on a row: rows 5..7", 1, 7, Qt::ShiftModifier, {2, 5, 4, 7}, {0, 5, 4, 7}, true, false, 3, 7},
+    };
+    for (const Step &s : steps) {
+        press(s.c, s.r, s.mods);
+        release(s.c, s.r);
+        EXPECT_EQ(widget.selection(), s.selection) << s.what;
+        EXPECT_EQ(widget.selectedBlock(), s.block) << s.what;
+        EXPECT_EQ(widget.selectsWholeRows(), s.rows) << s.what;
+        EXPECT_EQ(widget.selectsWholeColumns(), s.columns) << s.what;
+        EXPECT_EQ(widget.currentCol(), s.currentCol) << s.what;
+        EXPECT_EQ(widget.currentRow(), s.currentRow) << s.what;
+    }
+    // Whole rows extend with Shift and the arrows and stay whole.
+    widget.setFocus();
+    QTest::keyClick(&widget, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(widget.selectedBlock(), (GridRange{0, 5, 4, 8}));
+    EXPECT_EQ(rowMoved.count(), 0);
+    EXPECT_EQ(columnMoved.count(), 0);
+    EXPECT_EQ(grid.cell(0, 6), QStringLiteral("R6"));
+
+    // A row dragged elsewhere moves and is not selected; neither is a row clicked while range
+    // selection is off, nor a row when moving is off (its fixed cells do nothing then).
+    widget.setCurrentCell(3, 4);
+    press(1, 5);
+    moveTo(1, 8);
+    release(1, 8);
+    EXPECT_EQ(rowMoved.count(), 1);
+    EXPECT_FALSE(widget.selectsWholeRows());
+    for (const bool moving : {true, false}) {
+        widget.setMovingEnabled(moving);
+        widget.setRangeSelectEnabled(!moving);
+        press(1, 6);
+        release(1, 6);
+        EXPECT_FALSE(widget.selectsWholeRows()) << moving;
+        EXPECT_EQ(widget.selection(), (GridRange{3, 4, 3, 4})) << moving;
+    }
+}
+
+TEST_F(GridWidgetTest, WholeRowsShowTheirFixedCellsSelectedToo)
+{
+    const QColor highlight = widget.palette().color(QPalette::Highlight);
+    widget.selectRows(3, 4);
+    EXPECT_TRUE(widget.selectsWholeRows());
+    EXPECT_EQ(widget.selection(), (GridRange{2, 3, 4, 4}));
+    QImage image = paint();
+    // The fixed cell of a selected row, one of a row not selected, a selected cell.
+    EXPECT_EQ(image.pixelColor(widget.cellRect(1, 3).center()), highlight);
+    EXPECT_EQ(image.pixelColor(widget.cellRect(1, 5).center()), kYellow);
+    EXPECT_EQ(image.pixelColor(widget.cellRect(4, 4).topRight() + QPoint(-1, 1)), highlight);
+
+    widget.selectColumns(3, 3);
+    EXPECT_EQ(widget.selectedBlock(), (GridRange{3, 0, 3, 39}));
+    image = paint();
+    EXPECT_EQ(image.pixelColor(widget.cellRect(3, 1).center()), highlight);
+    EXPECT_EQ(image.pixelColor(widget.cellRect(1, 3).center()), kYellow);
+    // A range set afterwards is a range of cells again.
+    widget.setSelection(GridRange{2, 2, 3, 3});
+    EXPECT_FALSE(widget.selectsWholeColumns());
+    EXPECT_EQ(widget.selectedBlock(), (GridRange{2, 2, 3, 3}));
+}
+
 TEST_F(GridWidgetTest, ReportsMouseEventsWithTheCellUnderTheMouse)
 {
     QSignalSpy pressed(&widget, &GridWidget::mousePressed);

@@ -398,6 +398,8 @@ TEST_F(EditingPanels, LeftPressTintsTheRowOrColumnADragWouldMove)
     };
     const QColor paleGreen = andOf(GridWidget::cellColor(), VegTableController::targetTint());
     for (const Case &c : cases) {
+        // The click before selected its row or column whole: each case starts from one cell.
+        grid()->setCurrentCell(4, h + 1);
         press(at(c.c, c.r), Qt::LeftButton);
         EXPECT_EQ(controller()->pressTint(), c.tinted) << c.c << "," << c.r;
         const QImage shown = grab();
@@ -481,7 +483,8 @@ TEST_F(EditingPanels, DragCursorFromPressToRelease)
 TEST_F(EditingPanels, EveryPressSetsTheModesFromTheRangeMode)
 {
     struct Case { int rangeMode; bool moving; bool range; };
-    const Case cases[] = {{0, true, false}, {4, false, true}, {0, true, false}};
+    // A block of cells can be selected (to be copied) in every mode.
+    const Case cases[] = {{0, true, true}, {4, false, true}, {0, true, true}};
     for (const Case &c : cases) {
         ws.sortAndHide().rangeMode().set(RangeMode::Value(c.rangeMode));
         press(at(5, h + 2), Qt::LeftButton);

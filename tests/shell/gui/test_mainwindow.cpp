@@ -190,13 +190,14 @@ TEST_F(MainWindowTest, MenuCaptionsAreExactAndOnlyMarkedOnesHaveAccessKeys)
         {"Item_SetFont", "表のフォント変更"}, {"Item_DataChk", "データの検査"},
         {"Item_Manual", "Web ヘルプ"}, {"Item_Version", "バージョン情報"},
         {"Menu_RecentTables", "最近使った表"}, {"Item_FindNext", "次の検索位置へ"},
-        {"Item_ZoomIn", "拡大"}, {"Item_ZoomOut", "縮小"}, {"Item_ZoomReset", "標準の大きさ（100%）"}};
+        {"Item_ZoomIn", "拡大"}, {"Item_ZoomOut", "縮小"}, {"Item_ZoomReset", "標準の大きさ（100%）"},
+        {"Item_Copy", "コピー"}, {"Item_CopyByLayer", "測定の層別コピー"}};
     // The commands with a standard key carry it (MainWindowKeys); the others have none.
     const QStringList withKeys{QStringLiteral("Item_LoadTable"), QStringLiteral("Item_SaveTable"),
                                QStringLiteral("Item_PrintTable"), QStringLiteral("Btn_Quit"),
                                QStringLiteral("Item_Search"), QStringLiteral("Item_FindNext"),
                                QStringLiteral("Item_ZoomIn"), QStringLiteral("Item_ZoomOut"),
-                               QStringLiteral("Item_ZoomReset")};
+                               QStringLiteral("Item_ZoomReset"), QStringLiteral("Item_Copy")};
     for (const auto &[name, caption] : items) {
         QAction *a = window.action(QString::fromUtf8(name));
         ASSERT_NE(a, nullptr) << name;

@@ -67,6 +67,7 @@ TEST_F(MainWindowKeys, CommandsCarryTheStandardKeysAndNoKeyIsUsedTwice)
         {"Item_PrintTable", QKeySequence::Print}, {"Btn_Quit", QKeySequence::Quit},
         {"Item_Search", QKeySequence::Find},      {"Item_FindNext", QKeySequence::FindNext},
         {"Item_ZoomIn", QKeySequence::ZoomIn},    {"Item_ZoomOut", QKeySequence::ZoomOut},
+        {"Item_Copy", QKeySequence::Copy},
     };
     for (const auto &[name, key] : cases) {
         SCOPED_TRACE(name);
