@@ -184,13 +184,16 @@ TEST_F(MainWindowCopy, LayerCopyOfTheSelectedRelevésAndSpecies)
         << clipHtml().toStdString();
 }
 
-TEST_F(MainWindowCopy, TheCopyCommandsOpenTheEditMenu)
+TEST_F(MainWindowCopy, TheCopyCommandsFollowUndoAndRedoInTheEditMenu)
 {
     QMenu *edit = window.findChild<QMenu *>(QStringLiteral("Menu_Edit"));
     ASSERT_NE(edit, nullptr);
     const QList<QAction *> actions = edit->actions();
-    ASSERT_GE(actions.size(), 3);
-    EXPECT_EQ(actions.at(0)->objectName(), QStringLiteral("Item_Copy"));
-    EXPECT_EQ(actions.at(1)->objectName(), QStringLiteral("Item_CopyByLayer"));
+    ASSERT_GE(actions.size(), 6);
+    EXPECT_EQ(actions.at(0)->objectName(), QStringLiteral("Item_Undo"));
+    EXPECT_EQ(actions.at(1)->objectName(), QStringLiteral("Item_Redo"));
     EXPECT_TRUE(actions.at(2)->isSeparator());
+    EXPECT_EQ(actions.at(3)->objectName(), QStringLiteral("Item_Copy"));
+    EXPECT_EQ(actions.at(4)->objectName(), QStringLiteral("Item_CopyByLayer"));
+    EXPECT_TRUE(actions.at(5)->isSeparator());
 }
