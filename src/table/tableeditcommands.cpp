@@ -117,23 +117,30 @@ bool TableEditCommands::groupByItem()
 
 bool TableEditCommands::moveRow(int from, int to)
 {
-    TableHistory::Step step(m_doc->history(), QStringLiteral("行の移動"));
     CellGrid &grid = m_doc->model().grid();
     if (from < 0 || to < 0 || from >= grid.rowCount() || to >= grid.rowCount() || from == to)
         return false;
-    grid.moveRow(from, to, true);
-    m_doc->model().setModified(true);
+    {
+        TableHistory::Step step(m_doc->history(), QStringLiteral("行の移動"));
+        grid.moveRow(from, to, true);
+        m_doc->model().setModified(true);
+    }
+    // The title's unsaved mark and the edit menu follow at once.
+    Q_EMIT m_doc->statusChanged();
     return true;
 }
 
 bool TableEditCommands::moveColumn(int from, int to)
 {
-    TableHistory::Step step(m_doc->history(), QStringLiteral("列の移動"));
     CellGrid &grid = m_doc->model().grid();
     if (from < 0 || to < 0 || from >= grid.colCount() || to >= grid.colCount() || from == to)
         return false;
-    grid.moveColumn(from, to, true);
-    m_doc->model().setModified(true);
+    {
+        TableHistory::Step step(m_doc->history(), QStringLiteral("列の移動"));
+        grid.moveColumn(from, to, true);
+        m_doc->model().setModified(true);
+    }
+    Q_EMIT m_doc->statusChanged();
     return true;
 }
 
