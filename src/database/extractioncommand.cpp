@@ -89,6 +89,8 @@ int ExtractionCommand::insertSelected()
         CancelableWork work(m_ui, insertingMessage(), QStringLiteral("測定 "));
         inserted = m_extraction.insert(db, m_session->dictionary(), model, m_doc->items(), work.feedback(), skipPresent);
         if (work.isCanceled()) {
+            // What was appended has been taken out again: nothing to undo.
+            step.forget();
             m_session->closeDataFile();
             return -1;
         }

@@ -43,6 +43,12 @@ TableHistory::Step::Step(TableHistory *history, const QString &name) : m_history
         m_history->begin();
 }
 
+void TableHistory::Step::forget()
+{
+    if (m_history && m_history->m_depth == 1)
+        m_history->m_discardOpen = true;
+}
+
 TableHistory::Step::~Step()
 {
     if (m_history)

@@ -42,6 +42,9 @@ public:
         Step(TableHistory *history, const QString &name);
         ~Step();
         Step(const Step &) = delete;
+        /// The command put everything back as it was (a cancelled extraction): the step leaves
+        /// no trace.
+        void forget();
         Step &operator=(const Step &) = delete;
 
     private:

@@ -79,6 +79,7 @@ TEST_F(ExtractionCommandTest, CancelledInsertionLeavesTheTableAsItWas)
     const int rows = model.grid().rowCount();
     ASSERT_TRUE(command.scanDatabase(query(1, 40), true));
     ASSERT_EQ(command.selection().fitCount(), 40);
+    const int steps = doc.history().count();
 
     // At the first relevé, halfway (more relevé columns than at first) and at the last one (more
     // species rows too).
@@ -97,6 +98,8 @@ TEST_F(ExtractionCommandTest, CancelledInsertionLeavesTheTableAsItWas)
         EXPECT_EQ(model.grid().colCount(), cols);
         EXPECT_EQ(model.grid().rowCount(), rows);
         EXPECT_FALSE(ui.workMessageShown());
+        // Nothing happened: no step to undo.
+        EXPECT_EQ(doc.history().count(), steps);
     }
 
     // The selection stays: inserting it whole works afterwards.
@@ -105,6 +108,10 @@ TEST_F(ExtractionCommandTest, CancelledInsertionLeavesTheTableAsItWas)
     EXPECT_EQ(model.releveCount(), 50);
     EXPECT_EQ(model.speciesCount(), 200);
     EXPECT_NE(savedTable(), before);
+    // One step, which takes the relevés out again.
+    EXPECT_EQ(doc.history().undoName(), QStringLiteral("測定の組み込み"));
+    ASSERT_TRUE(doc.undo());
+    EXPECT_EQ(savedTable(), before);
 }
 
 TEST_F(ExtractionCommandTest, CancelledScanKeepsTheSelection)
