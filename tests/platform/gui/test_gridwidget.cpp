@@ -252,22 +252,37 @@ TEST_F(GridWidgetTest, PaintsAGridThatChangedSizeBeforeItWasTold)
     EXPECT_LT(widget.currentCol(), 3);
 }
 
-TEST(GridWidgetLarge, PaintingLooksOnlyAtTheCellsInView)
+namespace {
+
+// A 20,000 × 5,000 grid shown size × size pixels, scrolled to row 12,000 and column 3,000.
+struct LargeGridView
 {
     CellGrid grid;
-    grid.setRowCount(20000);
-    grid.setColCount(5000);
-    grid.setDefaultColWidth(40);
-    grid.setDefaultRowHeight(14);
-    grid.setFixedCols(4);
-    grid.setFixedRows(20);
     GridWidget widget;
-    widget.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    widget.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    widget.setFrameShape(QFrame::NoFrame);
-    widget.resize(400, 400);
-    widget.setGrid(&grid);
-    widget.show();
+
+    explicit LargeGridView(int size)
+    {
+        grid.setRowCount(20000);
+        grid.setColCount(5000);
+        grid.setDefaultColWidth(40);
+        grid.setDefaultRowHeight(14);
+        grid.setFixedCols(4);
+        grid.setFixedRows(20);
+        widget.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        widget.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        widget.setFrameShape(QFrame::NoFrame);
+        widget.resize(size, size);
+        widget.setGrid(&grid);
+        widget.show();
+    }
+};
+
+} // namespace
+
+TEST(GridWidgetLarge, PaintingLooksOnlyAtTheCellsInView)
+{
+    LargeGridView view(400);
+    GridWidget &widget = view.widget;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     widget.setTopRow(12000);
     widget.setLeftCol(3000);
@@ -653,20 +668,8 @@ TEST_F(GridWidgetTest, ControlWithTheWheelZoomsTheWheelAloneScrolls)
 
 TEST(GridWidgetLarge, ZoomKeepsTheFirstRowAndColumnInViewAndPaintsOnlyThem)
 {
-    CellGrid grid;
-    grid.setRowCount(20000);
-    grid.setColCount(5000);
-    grid.setDefaultColWidth(40);
-    grid.setDefaultRowHeight(14);
-    grid.setFixedCols(4);
-    grid.setFixedRows(20);
-    GridWidget widget;
-    widget.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    widget.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    widget.setFrameShape(QFrame::NoFrame);
-    widget.resize(800, 800);
-    widget.setGrid(&grid);
-    widget.show();
+    LargeGridView view(800);
+    GridWidget &widget = view.widget;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     widget.setTopRow(12000);
     widget.setLeftCol(3000);
