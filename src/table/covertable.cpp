@@ -147,10 +147,11 @@ void CoverTable::set(int r, int s, const ByteDataSet &codes)
 
 void CoverTable::assignBySpecies(const std::vector<SpeciesCell> &cells, const std::vector<qint64> &first)
 {
+    // The sources are no codes of the cells given: a table file tells them apart.
     if (m_journal)
         clear();
-    // The sources are no codes of the cells given: a table file tells them apart.
-    m_sources.clear();
+    else
+        m_sources.clear();
     const std::size_t releves = m_releves.size();
     const int species = std::min(int(first.size()) - 1, m_maxSpecies + 1);
     auto forEachCell = [&](auto f) {
@@ -162,6 +163,14 @@ void CoverTable::assignBySpecies(const std::vector<SpeciesCell> &cells, const st
             }
         }
     };
+    if (m_journal) {
+        // Code by code, so that the change can be taken back.
+        forEachCell([&](int s, const SpeciesCell &cell) {
+            if (isEmpty(at(int(cell.releve), s)))
+                set(int(cell.releve), s, cell.codes);
+        });
+        return;
+    }
     std::vector<std::size_t> counts(releves, 0);
     forEachCell([&](int, const SpeciesCell &cell) { ++counts[cell.releve]; });
     for (std::size_t r = 0; r < releves; ++r) {

@@ -297,3 +297,33 @@ TEST_F(FreshTable, SourcesFollowTheirColumnAndComeBackThroughTheJournal)
     EXPECT_EQ((std::vector<int>{sourceAt(4), sourceAt(5), sourceAt(6)}), (std::vector<int>{40, 50, 60}));
     EXPECT_EQ(model.coverData().source(40).record, 0);
 }
+
+// Replacing every code at once (as a table file is read) with a journal attached goes code by
+// code: the journal takes it back to the codes and sources from before.
+TEST_F(FreshTable, CodesAssignedWholeComeBackThroughTheJournal)
+{
+    model.setReleveCount(3);
+    model.setSpeciesCount(2);
+    putSpecies(1, QStringLiteral("A"), {1, 2});
+    putSpecies(2, QStringLiteral("B"), {3});
+    model.coverData().setSource(model.releveIndexAt(4), ReleveSource{QStringLiteral("/db.zki"), 7});
+    const CoverTable before = model.coverData();
+    EditJournal journal;
+    model.attachJournal(&journal);
+    // Species 1 now in relevé 3 only, species 2 in relevé 1 only: places that held nothing.
+    const std::vector<CoverTable::SpeciesCell> cells{{3, ByteDataSet{0, 0, 0, 0, 30, 0, 0}},
+                                                     {1, ByteDataSet{0, 0, 0, 0, 1, 0, 0}}};
+    model.coverData().assignBySpecies(cells, {0, 0, 1, 2});
+    ASSERT_TRUE(isEmpty(before.at(3, 1)) && isEmpty(before.at(1, 2)));
+    EXPECT_EQ(model.coverData().at(3, 1)[4], 30);
+    EXPECT_EQ(model.coverData().at(1, 2)[4], 1);
+    EXPECT_EQ(model.coverData().entryCount(), 2u);
+    EXPECT_FALSE(model.coverData().hasSources());
+    journal.undo();
+    model.attachJournal(nullptr);
+    for (int r = 0; r <= model.maxReleves(); ++r) {
+        for (int s = 0; s <= model.maxSpecies(); ++s)
+            ASSERT_EQ(model.coverData().at(r, s), before.at(r, s)) << r << "," << s;
+        EXPECT_EQ(model.coverData().source(r).record, before.source(r).record) << r;
+    }
+}
