@@ -10,6 +10,7 @@
 #include "platform/savepathguard.h"
 #include "platform/userinterface.h"
 #include "table/settings.h"
+#include "table/tablehistory.h"
 #include "table/tablemodel.h"
 
 
@@ -38,6 +39,12 @@ void TableOutputs::registerWith(OutputPanel &panel)
     panel.setOutput(OutputPanel::PrintKanni, [this](const OutputRange &range) { printSimpleTable(range); });
 }
 
+void TableOutputs::renumber()
+{
+    TableHistory::Step step(m_history, QStringLiteral("出現頻度の再計算"));
+    m_model.recomputeFrequencies();
+}
+
 QString TableOutputs::askOutputFile(const QString &filter, const QString &extension)
 {
     FileDialogRequest request = FileDialogRequest::forType(filter, extension);
@@ -47,7 +54,7 @@ QString TableOutputs::askOutputFile(const QString &filter, const QString &extens
 
 bool TableOutputs::outputTextFile(const OutputRange &range)
 {
-    m_model.recomputeFrequencies();
+    renumber();
     const QString path = askOutputFile(TableTextFile::nameFilter(), QStringLiteral(".txt"));
     if (path.isEmpty())
         return false;
@@ -70,7 +77,7 @@ bool TableOutputs::outputWorkbook(const OutputRange &range)
         return false;
 
     CancelableWork work(&m_ui, QStringLiteral("　エクセル形式データに変換中　"), QString(), QStringLiteral("   "));
-    m_model.recomputeFrequencies();
+    renumber();
     // The second line counts the rows written.
     TableWorkbook workbook(m_model, m_items, layoutOptions(range));
     const bool ok = workbook.write(path, work.feedback());
@@ -90,7 +97,7 @@ bool TableOutputs::printTable(const OutputRange &range)
     if (!printer)
         return false;
     CancelableWork work(&m_ui, QStringLiteral("　組成表を印刷しています　"));
-    m_model.recomputeFrequencies();
+    renumber();
     const TableLayout layout(m_model, m_items, layoutOptions(range));
     TablePrinter print;
     const bool ok = print.printFull(layout, range.firstSpecies, range.lastSpecies, m_settings.printFont, *printer,
@@ -107,7 +114,7 @@ bool TableOutputs::printSimpleTable(const OutputRange &range)
     if (!printer)
         return false;
     CancelableWork work(&m_ui, QStringLiteral("　組成表の簡易印刷をしています　"));
-    m_model.recomputeFrequencies();
+    renumber();
     const SimpleTableLayout layout(m_model, m_items, layoutOptions(range));
     TablePrinter print;
     const bool ok = print.printSimple(layout, m_settings.printFont, *printer, work.feedback());

@@ -9,6 +9,7 @@ namespace Zelkor {
 
 class HeaderItems;
 class OutputPanel;
+class TableHistory;
 class TableModel;
 class UserInterface;
 struct Settings;
@@ -49,12 +50,19 @@ public:
     /// single-occurrence boxes and the layer names.
     TableLayoutOptions layoutOptions(const OutputRange &range) const;
 
+    /// The table's undo history: renumbering the table before an output is a step of it.
+    void setHistory(TableHistory *history) { m_history = history; }
+
 private:
+    /// Recomputes the running numbers and frequencies the outputs print (a step of the history
+    /// when they change).
+    void renumber();
     /// The save dialog on the file type filter, proposing the title with extension, then the
     /// overwrite question for an existing file; empty when the user declined either.
     QString askOutputFile(const QString &filter, const QString &extension);
 
     TableModel &m_model;
+    TableHistory *m_history = nullptr;
     const HeaderItems &m_items;
     const Settings &m_settings;
     const QString *m_tableTitle;

@@ -40,6 +40,7 @@ Workspace::Workspace(UserInterface *ui, QObject *parent)
     m_recip.setHistory(&m_doc.history());
     m_ordination.setHistory(&m_doc.history());
     m_sortAndHide.setHistory(&m_doc.history());
+    m_tableOutputs.setHistory(&m_doc.history());
     connect(&m_doc, &TableDocument::tableChanged, this, &Workspace::tableChanged);
     connect(&m_doc, &TableDocument::statusChanged, this, &Workspace::statusChanged);
     connect(&m_doc, &TableDocument::settingsRead, this, &Workspace::settingsRead);

@@ -60,7 +60,10 @@ void TableDocument::reNewTable()
 void TableDocument::recomputeFrequencies()
 {
     m_ui->setBusy(true);
-    m_model.recomputeFrequencies();
+    {
+        TableHistory::Step step(m_history, QStringLiteral("出現頻度の再計算"));
+        m_model.recomputeFrequencies();
+    }
     m_ui->setBusy(false);
     Q_EMIT tableChanged();
 }

@@ -85,7 +85,7 @@ TEST_F(Undo, RandomStepsUndoAndRedoByteForByte)
         const int releves = std::max(m.releveCount(), 1);
         const int row = m.speciesRow(pick(1, species));
         const int col = TableModel::releveColumn(pick(1, releves));
-        const int kind = pick(0, 15);
+        const int kind = pick(0, 16);
         const int indexBefore = history().index();
         const int countBefore = history().count();
         ++kinds[kind];
@@ -163,6 +163,9 @@ TEST_F(Undo, RandomStepsUndoAndRedoByteForByte)
         case 15:
             ws.editing().resetSearch();
             break;
+        case 16:
+            ws.document().recomputeFrequencies(); // renumbers what moves left as it was
+            break;
         }
         ui.clearLog();
         ASSERT_EQ(ui.pendingAnswers(), 0) << "step " << stepNo << " kind " << kind;
@@ -223,8 +226,9 @@ TEST_F(Undo, UnsavedFlagFollowsTheHistoryAndTheBoundDropsTheOldest)
     for (const Move &move : moves) {
         ASSERT_TRUE(move.undo ? ws.document().undo() : ws.document().redo());
         EXPECT_EQ(m.isModified(), move.modified) << move.title;
-        if (*move.title)
+        if (*move.title) {
             EXPECT_EQ(ws.document().title(), QString::fromUtf8(move.title));
+        }
     }
     EXPECT_EQ(history().undoName(), QStringLiteral("標題の編集"));
 

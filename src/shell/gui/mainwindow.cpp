@@ -407,6 +407,8 @@ void MainWindow::updateUndoActions()
 void MainWindow::tableChanged()
 {
     updateUndoActions();
+    // A command may tell of its change before its step has ended: look again once it has.
+    QTimer::singleShot(0, this, &MainWindow::updateUndoActions);
     showTitle();
     m_grid->clearTints();
     m_grid->setFont(toQFont(m_ws->model().tableFont()));

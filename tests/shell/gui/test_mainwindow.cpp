@@ -205,8 +205,9 @@ TEST_F(MainWindowTest, MenuCaptionsAreExactAndOnlyMarkedOnesHaveAccessKeys)
         EXPECT_TRUE(a->isVisible()) << name;
         EXPECT_EQ(QKeySequence::mnemonic(a->text()).isEmpty(), !a->text().contains(QLatin1Char('&')))
             << name;
-        if (!withKeys.contains(QString::fromUtf8(name)))
+        if (!withKeys.contains(QString::fromUtf8(name))) {
             EXPECT_TRUE(a->shortcut().isEmpty()) << name;
+        }
     }
     EXPECT_TRUE(window.action(QStringLiteral("Item_UseFI"))->isCheckable());
     // What is already there runs; what is not yet stays visible but disabled.

@@ -76,8 +76,9 @@ TEST_F(MainWindowKeys, CommandsCarryTheStandardKeysAndNoKeyIsUsedTwice)
         for (const QKeySequence &binding : QKeySequence::keyBindings(key))
             EXPECT_TRUE(a->shortcuts().contains(binding)) << binding.toString().toStdString();
         // Shown in the menu: the first key is the one the menu prints beside the caption.
-        if (!QKeySequence::keyBindings(key).isEmpty())
+        if (!QKeySequence::keyBindings(key).isEmpty()) {
             EXPECT_FALSE(a->shortcut().isEmpty());
+        }
     }
     EXPECT_EQ(window.action(QStringLiteral("Item_ZoomReset"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
 
