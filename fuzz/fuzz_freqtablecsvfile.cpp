@@ -7,29 +7,12 @@
 #include "platform/csv.h"
 #include "platform/texthelpers.h"
 
+#include "freqtablecompare.h"
 #include "fuzzinput.h"
 
 #include <cstdlib>
 
 using namespace Zelkor;
-
-namespace {
-
-// Whether two windows hold the same caption and cells.
-bool sameTable(const FreqTableModel &a, const FreqTableModel &b)
-{
-    const CellGrid &x = a.grid();
-    const CellGrid &y = b.grid();
-    if (a.caption() != b.caption() || x.rowCount() != y.rowCount() || x.colCount() != y.colCount()
-        || x.storedCellCount() != y.storedCellCount())
-        return false;
-    bool same = true;
-    for (int r = 0; r < x.rowCount(); ++r)
-        x.forEachInRow(r, [&](int c, const QString &text) { same = same && y.cell(c, r) == text; });
-    return same;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -53,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FreqTableCsvFile file;
     if (!file.read(Fuzz::writeFile("in.csv", bytes), &model)) {
         // A refused file leaves the window as it was.
-        if (!sameTable(model, before))
+        if (!Fuzz::sameTable(model, before))
             std::abort();
         return 0;
     }
@@ -63,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The title is written on one line, its control characters as blanks.
     model.setCaption(oneLine(model.caption()));
     FreqTableModel again;
-    if (!file.read(out, &again) || !sameTable(again, model))
+    if (!file.read(out, &again) || !Fuzz::sameTable(again, model))
         std::abort();
     return 0;
 }

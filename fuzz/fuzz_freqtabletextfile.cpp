@@ -5,29 +5,12 @@
 #include "analysis/freqtablemodel.h"
 #include "analysis/freqtabletextfile.h"
 
+#include "freqtablecompare.h"
 #include "fuzzinput.h"
 
 #include <cstdlib>
 
 using namespace Zelkor;
-
-namespace {
-
-// Whether two windows hold the same caption and cells.
-bool sameTable(const FreqTableModel &a, const FreqTableModel &b)
-{
-    const CellGrid &x = a.grid();
-    const CellGrid &y = b.grid();
-    if (a.caption() != b.caption() || x.rowCount() != y.rowCount() || x.colCount() != y.colCount()
-        || x.storedCellCount() != y.storedCellCount())
-        return false;
-    bool same = true;
-    for (int r = 0; r < x.rowCount(); ++r)
-        x.forEachInRow(r, [&](int c, const QString &text) { same = same && y.cell(c, r) == text; });
-    return same;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -46,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FreqTableTextFile file;
     if (!file.read(Fuzz::writeFile("in.txt", Fuzz::bytes(data + 1, size - 1)), &model)) {
         // A refused file leaves the window as it was.
-        if (!sameTable(model, before))
+        if (!Fuzz::sameTable(model, before))
             std::abort();
         return 0;
     }
