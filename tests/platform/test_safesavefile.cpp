@@ -203,8 +203,9 @@ TEST(SafeSaveFileTest, GroupIsReplacedTogether)
             // Nothing is replaced before the group says so.
             EXPECT_EQ(readBytes(a), QByteArray("old matrix"));
             EXPECT_FALSE(QFileInfo::exists(third));
-            if (c.secondBecomesFolder)
+            if (c.secondBecomesFolder) {
                 ASSERT_TRUE(QDir().mkpath(b + QStringLiteral("/inside")));
+            }
             ok = group.commit(&error);
         }
         EXPECT_EQ(ok, c.ok) << error.toStdString();

@@ -31,10 +31,7 @@ struct Session
     // A table file of two species titled title.
     QString table(const QString &name, const QString &title)
     {
-        Workspace other(&ui);
-        other.document().clearTable();
-        Zelkor::Test::fillTwoSpecies(other.model());
-        return Zelkor::Test::writeTableFile(dir, other.model(), name, title);
+        return Zelkor::Test::writeTwoSpeciesTable(dir, name, title);
     }
 
     QStringList recentNames() const

@@ -201,6 +201,15 @@ QString writeTableFile(const TempDir &dir, const TableModel &model, const QStrin
     return path;
 }
 
+QString writeTwoSpeciesTable(const TempDir &dir, const QString &name, const QString &title)
+{
+    TableModel model;
+    HeaderItems items;
+    model.clearTable(items);
+    fillTwoSpecies(model);
+    return writeTableFile(dir, model, name, title);
+}
+
 QString blanks(int n)
 {
     return QString(n, QLatin1Char(' '));

@@ -102,6 +102,8 @@ void fillTwoSpecies(TableModel &model);
 /// fails the test.
 QString writeTableFile(const TempDir &dir, const TableModel &model, const QString &name,
                        const QString &title = QStringLiteral("砂丘"));
+/// A table file of the two species of fillTwoSpecies() in a blank table, titled title.
+QString writeTwoSpeciesTable(const TempDir &dir, const QString &name, const QString &title);
 
 // --- Fixed-pitch layouts ------------------------------------------------------------------
 

@@ -41,10 +41,7 @@ struct MainWindowKeys : ::testing::Test
 
     QString table(const QString &name, const QString &title)
     {
-        Workspace other(&ui);
-        other.document().clearTable();
-        Zelkor::Test::fillTwoSpecies(other.model());
-        return Zelkor::Test::writeTableFile(dir, other.model(), name, title);
+        return Zelkor::Test::writeTwoSpeciesTable(dir, name, title);
     }
 
     QStringList recentCaptions() const
