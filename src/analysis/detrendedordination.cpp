@@ -6,34 +6,34 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace Zelkor::OrdinationSupport {
 
 namespace {
 
-// Rescaling cuts the axis into this many segments.
-constexpr int kRescalingSegments = 10;
-// Detrending smooths the segment sums this many times.
-constexpr int kDetrendingSmoothings = 3;
+// Rescaling: segments per unit of the axis (in units of the within-relevé standard deviation),
+// and at most this many segments.
+constexpr double kSegmentsPerUnit = 5.0;
+constexpr int kMostRescalingSegments = 45;
+// Rescaling: the segment variances are smoothed at least this many times.
+constexpr int kVarianceSmoothings = 5;
 // A species is downweighted below this fraction of the largest frequency (one fifth).
 constexpr double kRareFraction = 5.0;
 // An axis whose eigenvalue is below this ends the search: nothing is left to order.
 constexpr double kNoEigenvalue = 1e-12;
 
-// Each relevé's place along an earlier axis, cut into segments: the segment end below it and
-// how far it is towards the next (0..1).
+// Each relevé's segment along an earlier axis: the axis from its lowest to its highest relevé
+// cut into equal segments, the highest relevé in the last.
 struct Segmenting
 {
     bool usable = false;
-    std::vector<int> node;
-    std::vector<double> fraction;
+    std::vector<int> segment;
 };
 
 Segmenting segmentsOf(const std::vector<double> &positions, int segments)
 {
     Segmenting s;
-    if (positions.empty() || segments < 2)
+    if (positions.empty() || segments < 1)
         return s;
     const auto [lo, hi] = std::minmax_element(positions.begin(), positions.end());
     const double low = *lo;
@@ -41,165 +41,194 @@ Segmenting segmentsOf(const std::vector<double> &positions, int segments)
     if (!(range > 0.0))
         return s;
     s.usable = true;
-    s.node.resize(positions.size());
-    s.fraction.resize(positions.size());
+    s.segment.resize(positions.size());
     for (std::size_t i = 0; i < positions.size(); ++i) {
-        const double z = (positions[i] - low) / range * double(segments - 1);
-        const int j = std::clamp(int(std::floor(z)), 0, segments - 2);
-        s.node[i] = j;
-        s.fraction[i] = std::clamp(z - double(j), 0.0, 1.0);
+        const double z = std::floor((positions[i] - low) / range * double(segments));
+        s.segment[i] = int(std::clamp(z, 0.0, double(segments - 1)));
     }
     return s;
 }
 
-// One pass of running averages 1:2:1 over the segments, nothing beyond the ends.
-void smoothWithZeroEnds(std::vector<double> &z)
-{
-    const std::size_t n = z.size();
-    std::vector<double> out(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        const double left = k > 0 ? z[k - 1] : 0.0;
-        const double right = k + 1 < n ? z[k + 1] : 0.0;
-        out[k] = (left + 2.0 * z[k] + right) / 4.0;
-    }
-    z.swap(out);
-}
-
-// One pass of running averages 1:2:1, each end standing in for its missing neighbour.
-void smoothWithRepeatedEnds(std::vector<double> &z)
-{
-    const std::size_t n = z.size();
-    std::vector<double> out(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        const double left = k > 0 ? z[k - 1] : z[k];
-        const double right = k + 1 < n ? z[k + 1] : z[k];
-        out[k] = (left + 2.0 * z[k] + right) / 4.0;
-    }
-    z.swap(out);
-}
-
-// Takes the running mean along an earlier axis out of the relevé scores y (weights R).
+// Takes the trend along an earlier axis out of the relevé scores y (weights R): the weighted
+// mean of each run of three segments, and for each segment the plain mean of the three runs that
+// hold it (runs reach past the ends, where there are no relevés), so that a segment's trend
+// rests on its five nearest segments weighted about 1:2:3:2:1.
 void detrend(std::vector<double> &y, const Segmenting &s, const std::vector<double> &R, int segments)
 {
     if (!s.usable)
         return;
-    std::vector<double> weight(std::size_t(segments), 0.0);
-    std::vector<double> sum(std::size_t(segments), 0.0);
+    const std::size_t n = std::size_t(segments);
+    // Segment k at index k + 2, two empty segments beyond each end.
+    std::vector<double> weight(n + 4, 0.0);
+    std::vector<double> sum(n + 4, 0.0);
     for (std::size_t i = 0; i < y.size(); ++i) {
-        const std::size_t j = std::size_t(s.node[i]);
-        const double f = s.fraction[i];
-        weight[j] += R[i] * (1.0 - f);
-        sum[j] += R[i] * (1.0 - f) * y[i];
-        weight[j + 1] += R[i] * f;
-        sum[j + 1] += R[i] * f * y[i];
+        const std::size_t k = std::size_t(s.segment[i]) + 2;
+        weight[k] += R[i];
+        sum[k] += R[i] * y[i];
     }
-    for (int t = 0; t < kDetrendingSmoothings; ++t) {
-        smoothWithZeroEnds(weight);
-        smoothWithZeroEnds(sum);
+    // The run centred on segment j (j = -1 .. n) at index j + 1.
+    std::vector<double> run(n + 2, 0.0);
+    for (std::size_t j = 0; j < n + 2; ++j) {
+        const double w = weight[j] + weight[j + 1] + weight[j + 2];
+        run[j] = w > 0.0 ? (sum[j] + sum[j + 1] + sum[j + 2]) / w : 0.0;
     }
-    std::vector<double> mean(std::size_t(segments), 0.0);
-    for (std::size_t k = 0; k < mean.size(); ++k)
-        mean[k] = weight[k] > 0.0 ? sum[k] / weight[k] : 0.0;
-    for (std::size_t i = 0; i < y.size(); ++i) {
-        const std::size_t j = std::size_t(s.node[i]);
-        const double f = s.fraction[i];
-        y[i] -= mean[j] * (1.0 - f) + mean[j + 1] * f;
-    }
+    std::vector<double> trend(n);
+    for (std::size_t k = 0; k < n; ++k)
+        trend[k] = (run[k] + run[k + 1] + run[k + 2]) / 3.0;
+    for (std::size_t i = 0; i < y.size(); ++i)
+        y[i] -= trend[std::size_t(s.segment[i])];
 }
 
-// The unbiased variance of the species scores u within each relevé, about its score y (the
-// species weighted by their values); NaN for a relevé of one species.
-std::vector<double> withinVariances(const Averages &avg, const std::vector<double> &u, const std::vector<double> &y)
+// Of each relevé: whether its within-relevé variance is defined (it has more than one species
+// in effect), and 1 - Σ p² of its species' shares p (the unbiased variance's divisor).
+struct VarianceDivisors
+{
+    std::vector<double> divisor;
+    std::vector<char> defined;
+    std::size_t count = 0;
+};
+
+VarianceDivisors varianceDivisors(const Averages &avg)
 {
     const OrdinationMatrix &m = avg.matrix();
     const std::vector<double> &w = avg.speciesWeights();
     const std::vector<double> &R = avg.releveTotals();
-    std::vector<double> v(y.size());
+    VarianceDivisors d;
+    d.divisor.resize(avg.releves());
+    d.defined.resize(avg.releves());
+    for (std::size_t i = 0; i < avg.releves(); ++i) {
+        double squares = 0.0;
+        for (std::size_t e = m.releveBegin(i); e < m.releveEnd(i); ++e) {
+            const double p = double(m.releveValueAt(e)) * w[m.speciesAt(e)] / R[i];
+            squares += p * p;
+        }
+        d.divisor[i] = 1.0 - squares;
+        d.defined[i] = d.divisor[i] > 1e-9;
+        d.count += d.defined[i] ? 1 : 0;
+    }
+    return d;
+}
+
+// The unbiased variance of the species scores u within each relevé about its score y (the
+// species weighted by their values; Hill's N2 correction); 0 where it is not defined.
+std::vector<double> withinVariances(const Averages &avg, const VarianceDivisors &d, const std::vector<double> &u,
+                                    const std::vector<double> &y)
+{
+    const OrdinationMatrix &m = avg.matrix();
+    const std::vector<double> &w = avg.speciesWeights();
+    const std::vector<double> &R = avg.releveTotals();
+    std::vector<double> v(y.size(), 0.0);
     WorkBlocks blocks(y.size(), 4096);
     avg.crew().run([&](int) {
         blocks.take([&](std::size_t first, std::size_t last) {
             for (std::size_t i = first; i < last; ++i) {
+                if (!d.defined[i])
+                    continue;
                 double spread = 0.0;
-                double squares = 0.0;
                 for (std::size_t e = m.releveBegin(i); e < m.releveEnd(i); ++e) {
                     const std::size_t j = m.speciesAt(e);
                     const double p = double(m.releveValueAt(e)) * w[j] / R[i];
-                    const double d = u[j] - y[i];
-                    spread += p * d * d;
-                    squares += p * p;
+                    const double dev = u[j] - y[i];
+                    spread += p * dev * dev;
                 }
-                const double left = 1.0 - squares;
-                v[i] = left > 1e-12 ? spread / left : std::numeric_limits<double>::quiet_NaN();
+                v[i] = spread / d.divisor[i];
             }
         });
     });
     return v;
 }
 
-double meanOfDefined(const std::vector<double> &values)
+// The root mean of the defined within-relevé variances (0 when none is).
+double rootMeanVariance(const VarianceDivisors &d, const std::vector<double> &v)
 {
+    if (d.count == 0)
+        return 0.0;
     double sum = 0.0;
-    std::size_t count = 0;
-    for (double v : values) {
-        if (!std::isnan(v)) {
-            sum += v;
-            ++count;
-        }
-    }
-    return count > 0 ? sum / double(count) : std::numeric_limits<double>::quiet_NaN();
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (d.defined[i])
+            sum += v[i];
+    return std::sqrt(sum / double(d.count));
 }
 
-// Rescales the species scores u so that the spread of species within relevés is about 1 along
-// the whole axis, and gives the relevé scores y as their weighted averages, the smallest 0.
+// One pass of running averages 1:2:1, each end standing in for its missing neighbour.
+void smoothWithRepeatedEnds(std::vector<double> &z)
+{
+    const std::size_t n = z.size();
+    if (n < 2)
+        return;
+    std::vector<double> out(n);
+    out[0] = 0.75 * z[0] + 0.25 * z[1];
+    out[n - 1] = 0.75 * z[n - 1] + 0.25 * z[n - 2];
+    for (std::size_t k = 1; k + 1 < n; ++k)
+        out[k] = 0.25 * z[k - 1] + 0.5 * z[k] + 0.25 * z[k + 1];
+    z.swap(out);
+}
+
+// Rescales the species scores u so that the within-relevé standard deviation of the species
+// scores is about 1 all along the axis (Hill & Gauch 1980), and gives the relevé scores y as
+// their weighted averages, the smallest 0. Each cycle cuts the relevés' range into segments
+// (five to a unit of the axis, at most 45), takes the mean within-relevé variance of each
+// segment, smooths the segment sums (five times, and on while a segment has no relevé),
+// stretches or shrinks each segment to the standard deviation it then has (the species beyond
+// the relevés' range moving with the end segments) and scales the axis so that the mean
+// within-relevé variance is 1.
 void rescale(const Averages &avg, std::vector<double> &u, std::vector<double> &y, int cycles)
 {
     y.assign(avg.releves(), 0.0);
-    for (int cycle = 0; cycle < cycles; ++cycle) {
+    const VarianceDivisors divisors = varianceDivisors(avg);
+    auto toUnitSpread = [&] {
         avg.releveAverages(u.data(), y.data());
-        const std::vector<double> v = withinVariances(avg, u, y);
-        const auto [lo, hi] = std::minmax_element(y.begin(), y.end());
-        const double low = *lo;
-        const double width = (*hi - *lo) / double(kRescalingSegments);
-        if (!(width > 0.0))
-            break;
-        std::vector<double> sum(kRescalingSegments, 0.0);
-        std::vector<double> count(kRescalingSegments, 0.0);
-        for (std::size_t i = 0; i < y.size(); ++i) {
-            if (std::isnan(v[i]))
-                continue;
-            const int k = std::min(int(std::floor((y[i] - low) / width)), kRescalingSegments - 1);
-            sum[std::size_t(k)] += v[i];
-            count[std::size_t(k)] += 1.0;
-        }
-        smoothWithRepeatedEnds(sum);
-        smoothWithRepeatedEnds(count);
-        std::vector<double> variance(kRescalingSegments);
-        for (int k = 0; k < kRescalingSegments; ++k)
-            variance[std::size_t(k)] = count[std::size_t(k)] > 0.0 && sum[std::size_t(k)] > 0.0
-                                           ? sum[std::size_t(k)] / count[std::size_t(k)]
-                                           : std::numeric_limits<double>::quiet_NaN();
-        const double typical = meanOfDefined(variance);
-        if (std::isnan(typical))
-            break;
-        // Each segment stretched or shrunk to unit spread; the species beyond the relevés'
-        // range move with the end segments.
-        std::vector<double> length(kRescalingSegments);
-        std::vector<double> start(kRescalingSegments + 1, 0.0);
-        for (int k = 0; k < kRescalingSegments; ++k) {
-            const double vk = std::isnan(variance[std::size_t(k)]) ? typical : variance[std::size_t(k)];
-            length[std::size_t(k)] = width / std::sqrt(vk);
-            start[std::size_t(k) + 1] = start[std::size_t(k)] + length[std::size_t(k)];
-        }
-        for (double &uj : u) {
-            const int k = std::clamp(int(std::floor((uj - low) / width)), 0, kRescalingSegments - 1);
-            uj = start[std::size_t(k)] + (uj - (low + double(k) * width)) * length[std::size_t(k)] / width;
-        }
-        avg.releveAverages(u.data(), y.data());
-        const double spread = meanOfDefined(withinVariances(avg, u, y));
-        if (spread > 0.0) {
-            const double f = 1.0 / std::sqrt(spread);
+        const double spread = rootMeanVariance(divisors, withinVariances(avg, divisors, u, y));
+        if (spread > 0.0 && std::isfinite(spread))
             for (double &uj : u)
-                uj *= f;
+                uj /= spread;
+        return spread > 0.0 && std::isfinite(spread);
+    };
+    if (cycles > 0 && toUnitSpread()) {
+        for (int cycle = 0; cycle < cycles; ++cycle) {
+            avg.releveAverages(u.data(), y.data());
+            const std::vector<double> v = withinVariances(avg, divisors, u, y);
+            const auto [lo, hi] = std::minmax_element(y.begin(), y.end());
+            const double low = *lo;
+            const double range = *hi - *lo;
+            if (!(range > 0.0) || !std::isfinite(range))
+                break;
+            const int n = int(std::min(std::floor(kSegmentsPerUnit * range) + 1.0, double(kMostRescalingSegments)));
+            const double width = range / double(n);
+            std::vector<double> sum(static_cast<std::size_t>(n), 0.0);
+            std::vector<double> count(static_cast<std::size_t>(n), 0.0);
+            for (std::size_t i = 0; i < y.size(); ++i) {
+                if (!divisors.defined[i])
+                    continue;
+                const int k = int(std::clamp(std::floor((y[i] - low) / width), 0.0, double(n - 1)));
+                sum[std::size_t(k)] += v[i];
+                count[std::size_t(k)] += 1.0;
+            }
+            // A segment without relevés is filled from its neighbours; n passes fill any gap.
+            for (int pass = 0; pass < n + kVarianceSmoothings; ++pass) {
+                if (pass >= kVarianceSmoothings
+                    && std::all_of(count.begin(), count.end(), [](double c) { return c > 0.0; }))
+                    break;
+                smoothWithRepeatedEnds(sum);
+                smoothWithRepeatedEnds(count);
+            }
+            std::vector<double> start(static_cast<std::size_t>(n) + 1, 0.0);
+            std::vector<double> length(static_cast<std::size_t>(n), 0.0);
+            bool usable = true;
+            for (std::size_t k = 0; k < std::size_t(n); ++k) {
+                const double variance = count[k] > 0.0 ? sum[k] / count[k] : 0.0;
+                usable = usable && variance > 0.0 && std::isfinite(variance);
+                length[k] = usable ? width / std::sqrt(variance) : 0.0;
+                start[k + 1] = start[k] + length[k];
+            }
+            if (!usable)
+                break;
+            for (double &uj : u) {
+                const int k = int(std::clamp(std::floor((uj - low) / width), 0.0, double(n - 1)));
+                uj = start[std::size_t(k)] + (uj - (low + double(k) * width)) * length[std::size_t(k)] / width;
+            }
+            if (!toUnitSpread())
+                break;
         }
     }
     avg.releveAverages(u.data(), y.data());
@@ -234,7 +263,7 @@ OrdinationResult runDetrended(const OrdinationMatrix &matrix, const OrdinationOp
     const Averages avg(matrix, std::move(weights), crew);
     const std::vector<double> &R = avg.releveTotals();
     const std::vector<double> &C = avg.speciesTotals();
-    const int segments = std::max(options.segments, 2);
+    const int segments = std::max(options.segments, 1);
 
     // The averaging of axis k on the side with fewer members: relevé scores y → species
     // averages → relevé averages → centred and detrended along the earlier axes (→ species
@@ -247,8 +276,12 @@ OrdinationResult runDetrended(const OrdinationMatrix &matrix, const OrdinationOp
         double mean = avg.releveMean(y);
         for (double &v : y)
             v -= mean;
-        for (const Segmenting &s : earlier)
-            detrend(y, s, R, segments);
+        // Along the earlier axes in turn and back again (1, 2, .., k-1, .., 2, 1), so that the
+        // last axis is taken out once and every other one twice.
+        for (std::size_t a = 0; a < earlier.size(); ++a)
+            detrend(y, earlier[a], R, segments);
+        for (std::size_t a = earlier.size(); a-- > 1;)
+            detrend(y, earlier[a - 1], R, segments);
         mean = avg.releveMean(y);
         for (double &v : y)
             v -= mean;

@@ -82,14 +82,15 @@ struct OrdinationResult
 /// scores are as vegan's cca().
 ///
 /// Detrended correspondence analysis (Hill & Gauch 1980; Hill 1979) replaces the
-/// orthogonalisation by detrending: after each averaging, the relevé scores lose their running
-/// mean along every earlier axis (the axis cut into `segments` segments, each relevé counted at
-/// the two nearest segment ends in proportion, the segment sums smoothed three times by running
-/// averages 1:2:1 and the mean subtracted as it was counted). The dominant eigenvector of that
-/// averaging is found by the Arnoldi method. Each axis is then rescaled (`rescalings` times) so
-/// that the spread of the species scores within relevés is about 1 everywhere along it: the
-/// axis is cut into 10 segments, the mean within-relevé variance of each (unbiased, the species
-/// weighted by their values) is smoothed and the segment stretched or shrunk to it, and the axis
+/// orthogonalisation by detrending: after each averaging, the relevé scores lose their trend
+/// along every earlier axis (that axis cut into `segments` equal segments; the trend of a segment
+/// is the mean of the weighted means of the three runs of three segments that hold it, so about
+/// 1:2:3:2:1 over five segments), along the earlier axes in turn and back again. The dominant
+/// eigenvector of that averaging is found by the Arnoldi method. Each axis is then rescaled
+/// (`rescalings` cycles) so that the within-relevé standard deviation of the species scores
+/// (unbiased, the species weighted by their values) is about 1 all along it: the relevés' range
+/// is cut into five segments to a unit (at most 45), the mean within-relevé variance of each is
+/// smoothed by running averages 1:2:1 and the segment stretched or shrunk to it, and the axis
 /// scaled so that the mean within-relevé variance is 1. Relevé scores are the weighted averages
 /// of the species scores; the origin is the weighted mean of the relevé scores.
 class Ordination

@@ -64,5 +64,10 @@ for (name in c("dune", "lichen", "gradient")) {
               list(eigenvalue = d$evals, iteration = d$evals.decorana,
                    length = apply(d$rproj, 2, function(z) diff(range(z)))),
               scores(d, display = "sites", choices = 1:4), scores(d, display = "species", choices = 1:4))
+  # Detrending alone (no rescaling): what the detrending does, apart from the rescaling.
+  d0 <- decorana(x, iresc = 0)
+  writeScores(sprintf("%s-dca-norescale.csv", name), paste0("DCA", 1:4),
+              list(iteration = d0$evals.decorana),
+              scores(d0, display = "sites", choices = 1:4), scores(d0, display = "species", choices = 1:4))
 }
 writeLines(c("releve,a,b", paste(rownames(grad), num(g$a), num(g$b), sep = ",")), "gradient-positions.csv")
