@@ -172,10 +172,10 @@ void smoothWithRepeatedEnds(std::vector<double> &z)
 // stretches or shrinks each segment to the standard deviation it then has (the species beyond
 // the relevés' range moving with the end segments) and scales the axis so that the mean
 // within-relevé variance is 1.
-void rescale(const Averages &avg, std::vector<double> &u, std::vector<double> &y, int cycles)
+void rescale(const Averages &avg, const VarianceDivisors &divisors, std::vector<double> &u, std::vector<double> &y,
+             int cycles)
 {
     y.assign(avg.releves(), 0.0);
-    const VarianceDivisors divisors = varianceDivisors(avg);
     auto toUnitSpread = [&] {
         avg.releveAverages(u.data(), y.data());
         const double spread = rootMeanVariance(divisors, withinVariances(avg, divisors, u, y));
@@ -264,6 +264,7 @@ OrdinationResult runDetrended(const OrdinationMatrix &matrix, const OrdinationOp
     const std::vector<double> &R = avg.releveTotals();
     const std::vector<double> &C = avg.speciesTotals();
     const int segments = std::max(options.segments, 1);
+    const VarianceDivisors divisors = varianceDivisors(avg);
 
     // The averaging of axis k on the side with fewer members: relevé scores y → species
     // averages → relevé averages → centred and detrended along the earlier axes (→ species
@@ -332,7 +333,7 @@ OrdinationResult runDetrended(const OrdinationMatrix &matrix, const OrdinationOp
         }
         std::vector<double> u(ns);
         avg.speciesAverages(y.data(), u.data());
-        rescale(avg, u, y, std::max(options.rescalings, 0));
+        rescale(avg, divisors, u, y, std::max(options.rescalings, 0));
 
         double meanY = 0.0;
         for (std::size_t i = 0; i < nr; ++i)
